@@ -1,0 +1,93 @@
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <new>
+
+#include "cli/commands.h"
+#include "platform/errors.h"
+
+namespace gliffo::cli {
+
+namespace {
+std::vector<Command>& Table() {
+  static std::vector<Command> table;
+  return table;
+}
+
+void PrintOverview(std::ostream& out) {
+  out << "usage: gliffo-tool COMMAND [ARGS]\n\n"
+         "Headless jobs on BMP files and glyph strips, byte for byte what Gliffo writes.\n\n"
+         "Commands:\n";
+  for (const Command& c : Table()) out << "  " << c.Usage << "\n      " << c.Summary << "\n";
+  out << "\nRun 'gliffo-tool COMMAND --help' for one command.\n";
+}
+}  // namespace
+
+CommandRegistrar::CommandRegistrar(Command command) { Table().push_back(std::move(command)); }
+
+const std::vector<Command>& Commands() { return Table(); }
+
+std::string TakeOption(std::vector<std::string>& args, const std::string& name, const std::string& fallback) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == name) {
+      if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
+      std::string value = args[i + 1];
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+      return value;
+    }
+  }
+  return fallback;
+}
+
+int ParsePositive(const std::string& text, const std::string& what) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    throw UsageError(what + " must be a positive whole number");
+  const int value = std::atoi(text.c_str());
+  if (value <= 0) throw UsageError(what + " must be a positive whole number");
+  return value;
+}
+
+}  // namespace gliffo::cli
+
+int main(int argc, char** argv) {
+  using namespace gliffo::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintOverview(std::cerr);
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintOverview(std::cout);
+    return 0;
+  }
+  for (const Command& command : Commands()) {
+    if (command.Name != args[0]) continue;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    for (const std::string& a : rest) {
+      if (a == "--help" || a == "-h") {
+        std::cout << "usage: gliffo-tool " << command.Usage << "\n\n" << command.Summary << "\n";
+        if (!command.Help.empty()) std::cout << "\n" << command.Help << "\n";
+        return 0;
+      }
+    }
+    try {
+      return command.Run(rest);
+    } catch (const UsageError& e) {
+      std::cerr << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage
+                << "\n";
+      return 2;
+    } catch (const gliffo::Exception& e) {
+      std::cerr << e.what() << "\n";
+      return 1;
+    } catch (const std::bad_alloc&) {
+      std::cerr << "Out of system resources\n";
+      return 1;
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << "\n";
+      return 1;
+    }
+  }
+  std::cerr << "gliffo-tool: unknown command '" << args[0] << "'\n\n";
+  PrintOverview(std::cerr);
+  return 2;
+}

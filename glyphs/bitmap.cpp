@@ -1,0 +1,291 @@
+#include "glyphs/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "glyphs/bmp_file.h"
+#include "glyphs/canvas.h"
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+#include "platform/raster/blit.h"
+
+namespace gliffo {
+
+namespace {
+
+// The largest store we allocate. Glyph work never comes near it; a hostile header asking for
+// more is refused with EOutOfResources instead of exhausting memory.
+constexpr std::int64_t MaxStoreBytes = std::int64_t{1} << 30;
+
+std::vector<raster::Rgb> BlackAndWhite() {
+  return {raster::Rgb{0, 0, 0, 0}, raster::Rgb{0xFF, 0xFF, 0xFF, 0}};
+}
+
+// A halftone table for 8-bit requests: the 16 system colours, then a 6 × 6 × 6 colour cube.
+std::vector<raster::Rgb> HalftoneTable() {
+  std::vector<raster::Rgb> table(SystemPalette16().begin(), SystemPalette16().end());
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b)
+        table.push_back(raster::Rgb{static_cast<std::uint8_t>(b * 51), static_cast<std::uint8_t>(g * 51),
+                                    static_cast<std::uint8_t>(r * 51), 0});
+  return table;
+}
+
+std::int64_t StoreBytes(const TBitmapImage& d) {
+  const std::int64_t stride = d.DeviceDependent ? std::int64_t{d.Width} * 4 : raster::DibStride(d.Width, d.BitCount);
+  if (stride < 0) return -1;
+  const std::int64_t h = d.AbsHeight();
+  if (h != 0 && stride > MaxStoreBytes / h) return -1;
+  return stride * h;
+}
+
+void AllocateBits(TBitmapImage& target) {
+  const std::int64_t bytes = StoreBytes(target);
+  if (bytes < 0 || bytes > MaxStoreBytes) throw EOutOfResources(texts::OutOfSystemResources);
+  try {
+    target.Bits.assign(static_cast<std::size_t>(bytes), 0);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources(texts::OutOfSystemResources);
+  }
+}
+
+bool SameIndexedLayout(const raster::Surface& a, const raster::Surface& b) {
+  return a.BitCount == b.BitCount && a.Indexed() && a.TableSize == b.TableSize &&
+         std::equal(a.Table, a.Table + a.TableSize, b.Table);
+}
+
+// Copies the top-left (w × h) area of src to (0, 0) of dst, converting colours.
+void CopyConverted(const raster::Surface& dst, const raster::Surface& src, int w, int h) {
+  if (SameIndexedLayout(dst, src)) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) raster::WriteValue(dst, x, y, raster::ReadValue(src, x, y));
+    return;
+  }
+  raster::ColorEncoder encoder(dst);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) raster::WriteValue(dst, x, y, encoder.Encode(raster::ValueToColor(src, raster::ReadValue(src, x, y))));
+}
+
+}  // namespace
+
+std::int64_t TBitmapImage::Stride() const {
+  return DeviceDependent ? std::int64_t{Width} * 4 : raster::DibStride(Width, BitCount);
+}
+
+TPixelFormat TBitmapImage::PixelFormat() const {
+  if (DeviceDependent) return TPixelFormat::pfDevice;
+  switch (BitCount) {
+    case 1: return TPixelFormat::pf1bit;
+    case 4: return TPixelFormat::pf4bit;
+    case 8: return TPixelFormat::pf8bit;
+    case 16:
+      if (Compression == BI_RGB) return TPixelFormat::pf15bit;
+      if (Compression == BI_BITFIELDS && GreenMask == 0x07E0) return TPixelFormat::pf16bit;
+      return TPixelFormat::pfCustom;
+    case 24: return TPixelFormat::pf24bit;
+    case 32: return Compression == BI_RGB ? TPixelFormat::pf32bit : TPixelFormat::pfCustom;
+    default: return TPixelFormat::pfCustom;
+  }
+}
+
+raster::Surface TBitmapImage::Surface() const {
+  raster::Surface s;
+  if (!HasPixels()) return s;
+  s.Bits = const_cast<std::uint8_t*>(Bits.data());
+  s.Width = Width;
+  s.Height = AbsHeight();
+  s.Stride = static_cast<std::ptrdiff_t>(Stride());
+  s.BottomUp = !DeviceDependent && Height > 0;
+  s.BitCount = DeviceDependent ? DeviceBitCount : BitCount;
+  if (!DeviceDependent && BitCount > 8 && Compression == BI_BITFIELDS) {
+    s.RedMask = RedMask;
+    s.GreenMask = GreenMask;
+    s.BlueMask = BlueMask;
+  }
+  if (!DeviceDependent && BitCount <= 8) {
+    s.Table = ColorTable.data();
+    s.TableSize = static_cast<int>(ColorTable.size());
+  }
+  return s;
+}
+
+TBitmap::TBitmap() : image_(std::make_shared<TBitmapImage>()) {}
+TBitmap::~TBitmap() = default;
+
+int TBitmap::Width() const { return image_->Width; }
+int TBitmap::Height() const { return image_->AbsHeight(); }
+bool TBitmap::Empty() const { return !image_->HasPixels(); }
+TPixelFormat TBitmap::PixelFormat() const { return image_->PixelFormat(); }
+
+void TBitmap::Recreate(const TBitmapImage& description) {
+  // Build the whole new store aside; only a finished store replaces the old one.
+  auto target = std::make_shared<TBitmapImage>();
+  TBitmapImage& t = *target;
+  t.DeviceDependent = description.DeviceDependent;
+  t.Width = description.Width;
+  t.Height = description.Height;
+  t.BitCount = description.DeviceDependent ? static_cast<std::uint16_t>(DeviceBitCount) : description.BitCount;
+  t.Compression = description.DeviceDependent ? BI_RGB : description.Compression;
+  t.RedMask = description.RedMask;
+  t.GreenMask = description.GreenMask;
+  t.BlueMask = description.BlueMask;
+  t.CoreHeader = image_->CoreHeader;
+  const TBitmapImage& source = *image_;
+  const bool sourceHasPixels = source.HasPixels();
+  if (!t.DeviceDependent && t.BitCount <= 8) {
+    if (t.BitCount == 1 && (!sourceHasPixels || source.DeviceDependent)) t.ColorTable = BlackAndWhite();
+    else if (!description.ColorTable.empty()) t.ColorTable = description.ColorTable;
+    else t.ColorTable = source.ColorTable;
+    if (t.ColorTable.size() > 256) t.ColorTable.resize(256);
+  }
+  if (t.Width == 0 || t.Height == 0) {
+    // Empty: remember the format for the storage a later size change creates.
+    image_ = target;
+    return;
+  }
+  const std::int64_t stride = t.Stride();
+  t.SizeImage = t.DeviceDependent ? 0 : static_cast<std::uint32_t>(std::min<std::int64_t>(stride * t.AbsHeight(), 0xFFFFFFFF));
+  t.ClrUsed = (!t.DeviceDependent && t.BitCount <= 8) ? static_cast<std::uint32_t>(t.ColorTable.size()) : 0;
+  AllocateBits(t);
+
+  const raster::Surface dst = t.Surface();
+  const raster::Surface src = source.Surface();
+  const bool deep = t.DeviceDependent || t.BitCount > 8;
+  if (sourceHasPixels && deep && source.Width == t.Width && source.AbsHeight() == t.AbsHeight()) {
+    CopyConverted(dst, src, t.Width, t.AbsHeight());
+  } else {
+    if (canvas_) {
+      if (!t.DeviceDependent && t.BitCount == 1) {
+        t.ColorTable[0] = raster::ToRgb(ColorToRGB(canvas_->Font().Color()));
+        t.ColorTable[1] = raster::ToRgb(ColorToRGB(canvas_->Brush().Color()));
+      }
+      FillWithBrush(t.Surface(), canvas_->Brush());
+    } else {
+      raster::FillSolid(dst, raster::Box{0, 0, t.Width, t.AbsHeight()}, raster::MakeColorRef(0xFF, 0xFF, 0xFF));
+    }
+    if (sourceHasPixels)
+      CopyConverted(t.Surface(), src, std::min(t.Width, source.Width), std::min(t.AbsHeight(), source.AbsHeight()));
+  }
+  image_ = target;
+}
+
+void TBitmap::SetWidth(int value) {
+  if (value == Width()) return;
+  if (value < 0) throw EInvalidGraphic(texts::BitmapImageIsNotValid);
+  TBitmapImage d = *image_;
+  d.Bits.clear();
+  d.Width = value;
+  Recreate(d);
+  Changed();
+}
+
+void TBitmap::SetHeight(int value) {
+  if (value == Height()) return;
+  if (value < 0) throw EInvalidGraphic(texts::BitmapImageIsNotValid);
+  TBitmapImage d = *image_;
+  d.Bits.clear();
+  d.Height = value;  // stored positive: bottom row first
+  Recreate(d);
+  Changed();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat value) {
+  if (value == PixelFormat()) return;
+  if (value == TPixelFormat::pfCustom) throw EInvalidGraphic(texts::InvalidPixelFormat);
+  TBitmapImage d;
+  d.Width = image_->Width;
+  d.Height = image_->Height;
+  d.DeviceDependent = value == TPixelFormat::pfDevice;
+  d.Compression = BI_RGB;
+  switch (value) {
+    case TPixelFormat::pf1bit: d.BitCount = 1; d.ColorTable = BlackAndWhite(); break;
+    case TPixelFormat::pf4bit:
+      d.BitCount = 4;
+      d.ColorTable.assign(SystemPalette16().begin(), SystemPalette16().end());
+      break;
+    case TPixelFormat::pf8bit: d.BitCount = 8; d.ColorTable = HalftoneTable(); break;
+    case TPixelFormat::pf15bit: d.BitCount = 16; break;
+    case TPixelFormat::pf16bit:
+      d.BitCount = 16;
+      d.Compression = BI_BITFIELDS;
+      d.RedMask = 0xF800;
+      d.GreenMask = 0x07E0;
+      d.BlueMask = 0x001F;
+      break;
+    case TPixelFormat::pf24bit: d.BitCount = 24; break;
+    case TPixelFormat::pf32bit: d.BitCount = 32; break;
+    default: d.BitCount = DeviceBitCount; break;
+  }
+  if (d.Height < 0 && d.DeviceDependent) d.Height = -d.Height;
+  Recreate(d);
+  Changed();
+}
+
+void TBitmap::Assign(const TBitmap* source) {
+  if (source == this) return;
+  image_ = source ? source->image_ : std::make_shared<TBitmapImage>();
+  Changed();
+}
+
+TCanvas& TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TBitmapCanvas>(*this);
+  return *canvas_;
+}
+
+void TBitmap::ReplaceImage(std::shared_ptr<TBitmapImage> image) {
+  image_ = image ? std::move(image) : std::make_shared<TBitmapImage>();
+  Changed();
+}
+
+void TBitmap::MakePrivate() {
+  if (image_.use_count() > 1) image_ = std::make_shared<TBitmapImage>(*image_);
+}
+
+raster::Surface TBitmap::WritableSurface() {
+  MakePrivate();
+  return image_->Surface();
+}
+
+void TBitmap::Changed() {
+  if (OnChange) OnChange();
+}
+
+void TBitmap::LoadFromBytes(std::span<const std::uint8_t> bytes) {
+  ReplaceImage(bmp::Decode(bytes));
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return bmp::Encode(*image_); }
+
+void TBitmap::LoadFromFile(const std::string& fileName) {
+  const std::vector<std::uint8_t> bytes = bmp::ReadWholeFile(fileName);
+  LoadFromBytes(bytes);
+}
+
+void TBitmap::SaveToFile(const std::string& fileName) {
+  const std::vector<std::uint8_t> bytes = SaveToBytes();
+  bmp::WriteWholeFile(fileName, bytes);
+}
+
+void TBitmap::Draw(TCanvas& canvas, int x, int y) const {
+  if (Empty()) return;
+  canvas.StretchDraw(Rect(x, y, x + Width(), y + Height()), this);
+}
+
+TBitmap& TPicture::Bitmap() {
+  if (!dynamic_cast<TBitmap*>(graphic_.get())) graphic_ = std::make_unique<TBitmap>();
+  return static_cast<TBitmap&>(*graphic_);
+}
+
+void TPicture::SaveToFile(const std::string& fileName) {
+  if (graphic_) graphic_->SaveToFile(fileName);
+}
+
+void TPicture::LoadFromFile(const std::string& fileName) {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->LoadFromFile(fileName);
+  graphic_ = std::move(bitmap);
+}
+
+}  // namespace gliffo

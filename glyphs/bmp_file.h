@@ -1,0 +1,60 @@
+#pragma once
+// BMP files: a pure decoder over bytes (header parsing apart from pixel decoding, so a folder
+// can be judged by headers first), a pure encoder to bytes, and thin file wrappers.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+
+namespace gliffo::bmp {
+
+// What the headers of a file say, before any pixel is decoded.
+struct BmpHeader {
+  std::uint32_t HeaderSize = 0;  // 12, 40, 52, 56, 64, 108 or 124
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;  // signed as stored: negative means top row first
+  std::uint16_t Planes = 0;
+  std::uint16_t BitCount = 0;
+  std::uint32_t Compression = 0;
+  std::uint32_t SizeImage = 0;
+  std::int32_t XPelsPerMeter = 0;
+  std::int32_t YPelsPerMeter = 0;
+  std::uint32_t ClrUsed = 0;
+  std::uint32_t ClrImportant = 0;
+  std::uint32_t RedMask = 0, GreenMask = 0, BlueMask = 0;
+  bool HasMasks = false;
+  bool CoreHeader = false;
+  std::vector<raster::Rgb> ColorTable;  // widened to 4-byte entries
+  std::size_t PixelOffset = 0;          // where the pixel bytes start in the file
+  std::size_t PixelBytes = 0;           // how many pixel bytes are read (may be short)
+
+  bool TopDown() const { return Height < 0; }
+  int AbsWidth() const { return Width; }
+  int AbsHeight() const { return Height < 0 ? -Height : Height; }
+};
+
+// Parses the file header, the info header, masks and colour table. Raises EReadError
+// "Stream read error" when the bytes end inside them and EInvalidGraphic "Bitmap image is not
+// valid" for a file the reader does not accept. An empty span is not a header: check first.
+BmpHeader ParseHeader(std::span<const std::uint8_t> bytes);
+
+// Decodes a whole file. An empty span gives nullptr (the image becomes empty). Raises as
+// ParseHeader, and EOutOfResources for a store too large to allocate.
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes);
+
+// The bytes of the file a store is saved as; empty for an image without pixels.
+std::vector<std::uint8_t> Encode(const TBitmapImage& image);
+
+// Reads a whole file at once. EFOpenError "Cannot open file %s" when it cannot be opened;
+// EReadError when reading fails.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
+
+// Writes a file by writing a temporary file beside it and renaming it over the target only
+// when complete, so a failed save never destroys the previous file. EFCreateError "Cannot
+// create file %s" when it cannot be created, EWriteError "Stream write error" when a write fails.
+void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes);
+
+}  // namespace gliffo::bmp

@@ -1,0 +1,116 @@
+#include "platform/raster/blit.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace gliffo::raster {
+
+namespace {
+
+Box Normalised(Box b) {
+  if (b.Left > b.Right) std::swap(b.Left, b.Right);
+  if (b.Top > b.Bottom) std::swap(b.Top, b.Bottom);
+  return b;
+}
+
+Box Clipped(Box b, const Surface& s) {
+  b.Left = std::max(b.Left, 0);
+  b.Top = std::max(b.Top, 0);
+  b.Right = std::min(b.Right, s.Width);
+  b.Bottom = std::min(b.Bottom, s.Height);
+  return b;
+}
+
+// Source coordinate sampled by destination offset d of a run of dstLength pixels.
+int Sample(long long d, long long srcLength, long long dstLength) {
+  return static_cast<int>(((2 * d + 1) * srcLength) / (2 * dstLength));
+}
+
+}  // namespace
+
+void FillSolid(const Surface& dst, Box box, ColorRef color) {
+  if (dst.Empty()) return;
+  const Box b = Clipped(Normalised(box), dst);
+  if (b.Left >= b.Right || b.Top >= b.Bottom) return;
+  const std::uint32_t value = ColorToValue(dst, color);
+  if (dst.BitCount == 32) {
+    for (int y = b.Top; y < b.Bottom; ++y) {
+      auto* row = reinterpret_cast<std::uint8_t*>(dst.Row(y)) + 4 * b.Left;
+      for (int x = b.Left; x < b.Right; ++x, row += 4) std::memcpy(row, &value, 4);
+    }
+    return;
+  }
+  for (int y = b.Top; y < b.Bottom; ++y)
+    for (int x = b.Left; x < b.Right; ++x) WriteValue(dst, x, y, value);
+}
+
+std::uint32_t ApplyRop3(std::uint8_t rop, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+  switch (rop) {
+    case 0xCC: return s;
+    case 0x33: return ~s;
+    case 0x00: return 0;
+    case 0xFF: return ~0u;
+    case 0xAA: return d;
+    case 0x55: return ~d;
+    case 0xF0: return p;
+    case 0x88: return s & d;
+    case 0xEE: return s | d;
+    case 0x66: return s ^ d;
+    default: break;
+  }
+  // Bit i of the code gives the result for pattern bit (i >> 2), source bit (i >> 1) & 1 and
+  // destination bit i & 1.
+  std::uint32_t result = 0;
+  for (int i = 0; i < 8; ++i) {
+    if (!(rop & (1u << i))) continue;
+    const std::uint32_t pp = (i & 4) ? p : ~p;
+    const std::uint32_t ss = (i & 2) ? s : ~s;
+    const std::uint32_t dd = (i & 1) ? d : ~d;
+    result |= pp & ss & dd;
+  }
+  return result;
+}
+
+void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox, std::uint32_t copyMode,
+                 ColorRef patternColor) {
+  if (dst.Empty() || src.Empty()) return;
+  const long long dw = dstBox.Right - static_cast<long long>(dstBox.Left);
+  const long long dh = dstBox.Bottom - static_cast<long long>(dstBox.Top);
+  const long long sw = srcBox.Right - static_cast<long long>(srcBox.Left);
+  const long long sh = srcBox.Bottom - static_cast<long long>(srcBox.Top);
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+  const Box clip = Clipped(dstBox, dst);
+  if (clip.Left >= clip.Right || clip.Top >= clip.Bottom) return;
+
+  const auto rop = static_cast<std::uint8_t>((copyMode >> 16) & 0xFF);
+  const std::uint32_t mask = ValueMask(dst);
+  ColorEncoder encoder(dst);
+  const std::uint32_t pattern = ColorToValue(dst, patternColor);
+
+  // Source column of every destination column, computed once.
+  std::vector<int> columns(static_cast<std::size_t>(clip.Right - clip.Left));
+  for (int x = clip.Left; x < clip.Right; ++x) {
+    const int sx = srcBox.Left + Sample(x - dstBox.Left, sw, dw);
+    columns[static_cast<std::size_t>(x - clip.Left)] = sx;
+  }
+  for (int y = clip.Top; y < clip.Bottom; ++y) {
+    const int sy = srcBox.Top + Sample(y - dstBox.Top, sh, dh);
+    const bool rowInside = sy >= 0 && sy < src.Height;
+    for (int x = clip.Left; x < clip.Right; ++x) {
+      const int sx = columns[static_cast<std::size_t>(x - clip.Left)];
+      // Source pixels outside the source image read as black.
+      const ColorRef color = (rowInside && sx >= 0 && sx < src.Width) ? ValueToColor(src, ReadValue(src, sx, sy)) : 0;
+      const std::uint32_t s = encoder.Encode(color);
+      if (rop == 0xCC) {
+        WriteValue(dst, x, y, s);
+      } else {
+        const std::uint32_t d = ReadValue(dst, x, y);
+        WriteValue(dst, x, y, ApplyRop3(rop, pattern, s, d) & mask);
+      }
+    }
+  }
+}
+
+}  // namespace gliffo::raster

@@ -1,0 +1,180 @@
+#include "platform/raster/pixels.h"
+
+#include <bit>
+#include <limits>
+
+namespace gliffo::raster {
+
+int NearestIndex(const Rgb* table, int count, ColorRef color) {
+  const int r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
+  int best = 0;
+  int bestDistance = std::numeric_limits<int>::max();
+  for (int i = 0; i < count; ++i) {
+    const int dr = table[i].Red - r, dg = table[i].Green - g, db = table[i].Blue - b;
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+      if (d == 0) break;
+    }
+  }
+  return best;
+}
+
+std::int64_t DibStride(std::int64_t width, int bitCount) {
+  if (width < 0 || bitCount <= 0 || bitCount > 64) return -1;
+  if (width > (std::numeric_limits<std::int64_t>::max() - 31) / bitCount) return -1;
+  return ((width * bitCount + 31) / 32) * 4;
+}
+
+namespace {
+
+struct Masks {
+  std::uint32_t Red, Green, Blue;
+};
+
+Masks MasksOf(const Surface& s) {
+  if (s.RedMask | s.GreenMask | s.BlueMask) return {s.RedMask, s.GreenMask, s.BlueMask};
+  if (s.BitCount == 16) return {0x7C00, 0x03E0, 0x001F};
+  return {0xFF0000, 0x00FF00, 0x0000FF};
+}
+
+// Expands the bits of a channel under its mask to 0..255, rounding to nearest.
+int Expand(std::uint32_t value, std::uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = std::countr_zero(mask);
+  const std::uint32_t max = mask >> shift;
+  const std::uint32_t v = (value & mask) >> shift;
+  if (max == 255) return static_cast<int>(v);
+  return static_cast<int>((static_cast<std::uint64_t>(v) * 255 + max / 2) / max);
+}
+
+// Reduces a 0..255 channel to the bits of its mask, rounding to nearest.
+std::uint32_t Reduce(int channel, std::uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = std::countr_zero(mask);
+  const std::uint64_t max = mask >> shift;
+  const std::uint64_t v = (static_cast<std::uint64_t>(channel) * max + 127) / 255;
+  return static_cast<std::uint32_t>((v << shift) & mask);
+}
+
+bool PlainRgb(const Surface& s) {
+  return s.BitCount == 24 || (s.BitCount == 32 && (s.RedMask | s.GreenMask | s.BlueMask) == 0);
+}
+
+}  // namespace
+
+std::uint32_t ValueMask(const Surface& s) {
+  switch (s.BitCount) {
+    case 1: return 0x1;
+    case 4: return 0xF;
+    case 8: return 0xFF;
+    case 24: return 0xFFFFFF;
+    default: {
+      const Masks m = MasksOf(s);
+      return m.Red | m.Green | m.Blue;
+    }
+  }
+}
+
+std::uint32_t ReadValue(const Surface& s, int x, int y) {
+  const std::uint8_t* row = s.Row(y);
+  switch (s.BitCount) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4: return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
+    case 8: return row[x];
+    case 16: return static_cast<std::uint32_t>(row[2 * x] | (row[2 * x + 1] << 8));
+    case 24: {
+      const std::uint8_t* p = row + 3 * x;
+      return static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16));
+    }
+    default: {
+      const std::uint8_t* p = row + 4 * x;
+      return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+             (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
+  }
+}
+
+void WriteValue(const Surface& s, int x, int y, std::uint32_t value) {
+  std::uint8_t* row = s.Row(y);
+  switch (s.BitCount) {
+    case 1: {
+      const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
+      if (value & 1u) row[x >> 3] |= bit; else row[x >> 3] &= static_cast<std::uint8_t>(~bit);
+      break;
+    }
+    case 4: {
+      std::uint8_t& b = row[x >> 1];
+      if (x & 1) b = static_cast<std::uint8_t>((b & 0xF0) | (value & 0x0F));
+      else b = static_cast<std::uint8_t>((b & 0x0F) | ((value & 0x0F) << 4));
+      break;
+    }
+    case 8: row[x] = static_cast<std::uint8_t>(value); break;
+    case 16:
+      row[2 * x] = static_cast<std::uint8_t>(value);
+      row[2 * x + 1] = static_cast<std::uint8_t>(value >> 8);
+      break;
+    case 24: {
+      std::uint8_t* p = row + 3 * x;
+      p[0] = static_cast<std::uint8_t>(value);
+      p[1] = static_cast<std::uint8_t>(value >> 8);
+      p[2] = static_cast<std::uint8_t>(value >> 16);
+      break;
+    }
+    default: {
+      std::uint8_t* p = row + 4 * x;
+      p[0] = static_cast<std::uint8_t>(value);
+      p[1] = static_cast<std::uint8_t>(value >> 8);
+      p[2] = static_cast<std::uint8_t>(value >> 16);
+      p[3] = static_cast<std::uint8_t>(value >> 24);
+      break;
+    }
+  }
+}
+
+ColorRef ValueToColor(const Surface& s, std::uint32_t value) {
+  if (s.Indexed()) {
+    if (static_cast<int>(value) >= s.TableSize || s.Table == nullptr) return 0;
+    return ToColorRef(s.Table[value]);
+  }
+  if (PlainRgb(s)) {
+    // Stored blue, green, red in byte order: swap into 0x00BBGGRR.
+    return MakeColorRef((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+  }
+  const Masks m = MasksOf(s);
+  return MakeColorRef(Expand(value, m.Red), Expand(value, m.Green), Expand(value, m.Blue));
+}
+
+std::uint32_t ColorToValue(const Surface& s, ColorRef color) {
+  if (s.Indexed()) {
+    if (s.Table == nullptr || s.TableSize <= 0) return 0;
+    return static_cast<std::uint32_t>(NearestIndex(s.Table, s.TableSize, color));
+  }
+  if (PlainRgb(s)) {
+    return static_cast<std::uint32_t>(BlueOf(color) | (GreenOf(color) << 8) | (RedOf(color) << 16));
+  }
+  const Masks m = MasksOf(s);
+  return Reduce(RedOf(color), m.Red) | Reduce(GreenOf(color), m.Green) | Reduce(BlueOf(color), m.Blue);
+}
+
+ColorEncoder::ColorEncoder(const Surface& s) : surface_(&s) {}
+
+std::uint32_t ColorEncoder::Encode(ColorRef color) {
+  if (!surface_->Indexed()) return ColorToValue(*surface_, color);
+  // Direct-mapped cache keyed by a mix of the colour's bytes.
+  const std::uint32_t h = (color ^ (color >> 9) ^ (color >> 17)) & 0xFF;
+  Slot& slot = cache_[h];
+  if (slot.Color != color) {
+    slot.Color = color;
+    slot.Value = ColorToValue(*surface_, color);
+  }
+  return slot.Value;
+}
+
+ColorRef GetPixel(const Surface& s, int x, int y) {
+  if (s.Empty() || !s.Contains(x, y)) return InvalidColor;
+  return ValueToColor(s, ReadValue(s, x, y));
+}
+
+}  // namespace gliffo::raster

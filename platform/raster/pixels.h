@@ -1,0 +1,100 @@
+#pragma once
+// Pixel access for every store layout the program meets: 1-, 4- and 8-bit indexed rows,
+// 16-bit (5-5-5 or bit fields), 24-bit, and 32-bit (plain or bit fields). The device-dependent
+// store of this program is 32 bits per pixel, blue-green-red with the fourth byte 0, top row first.
+//
+// Colours crossing this interface are COLORREF values, 0x00BBGGRR (red in the low byte).
+// "Values" are what a pixel stores: a table index for indexed rows, the packed bits otherwise.
+// Mix modes and raster operations work on values, as the drawing calls we stand in for do.
+#include <cstddef>
+#include <cstdint>
+
+namespace gliffo::raster {
+
+using ColorRef = std::uint32_t;
+
+// One colour-table entry, in the byte order of the file format (blue, green, red, reserved).
+struct Rgb {
+  std::uint8_t Blue = 0, Green = 0, Red = 0, Reserved = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+constexpr ColorRef MakeColorRef(int r, int g, int b) {
+  return static_cast<ColorRef>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int RedOf(ColorRef c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(ColorRef c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(ColorRef c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline ColorRef ToColorRef(const Rgb& e) { return MakeColorRef(e.Red, e.Green, e.Blue); }
+inline Rgb ToRgb(ColorRef c) {
+  return Rgb{static_cast<std::uint8_t>(BlueOf(c)), static_cast<std::uint8_t>(GreenOf(c)),
+             static_cast<std::uint8_t>(RedOf(c)), 0};
+}
+
+// Returned by pixel reads outside the surface.
+inline constexpr ColorRef InvalidColor = 0xFFFFFFFFu;
+
+// Nearest colour-table entry: the smallest squared Euclidean distance in red, green and blue
+// (dr² + dg² + db²); of equal distances the lowest index wins.
+// An exact colour therefore always maps to its own entry (its first occurrence).
+int NearestIndex(const Rgb* table, int count, ColorRef color);
+
+// A view of pixel memory owned elsewhere (usually a raster image's store).
+struct Surface {
+  std::uint8_t* Bits = nullptr;
+  int Width = 0;
+  int Height = 0;             // always the absolute height
+  std::ptrdiff_t Stride = 0;  // bytes per row
+  bool BottomUp = false;      // true when the first row in memory is the bottom row
+  int BitCount = 32;          // 1, 4, 8, 16, 24 or 32
+  // Channel masks for 16- and 32-bit rows; zero masks mean the defaults (5-5-5, 8-8-8).
+  std::uint32_t RedMask = 0, GreenMask = 0, BlueMask = 0;
+  const Rgb* Table = nullptr;  // colour table of indexed rows
+  int TableSize = 0;
+
+  bool Empty() const { return Bits == nullptr || Width <= 0 || Height <= 0; }
+  bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
+  // Row y counted from the top, whatever the memory order.
+  std::uint8_t* Row(int y) const {
+    return Bits + static_cast<std::ptrdiff_t>(BottomUp ? Height - 1 - y : y) * Stride;
+  }
+  bool Indexed() const { return BitCount <= 8; }
+};
+
+// Stride of a row in the device-independent layout: rows padded to whole 32-bit words.
+// Returns -1 when the figure does not fit.
+std::int64_t DibStride(std::int64_t width, int bitCount);
+
+// Every bit a stored value can hold: 1, 0xF, 0xFF for indexed rows, the union of the masks
+// for 16/32-bit rows, 0xFFFFFF for 24-bit and plain 32-bit rows (the fourth byte stays 0).
+std::uint32_t ValueMask(const Surface& s);
+
+std::uint32_t ReadValue(const Surface& s, int x, int y);
+void WriteValue(const Surface& s, int x, int y, std::uint32_t value);
+
+// Colour of a stored value. Indexes beyond the table read as black.
+ColorRef ValueToColor(const Surface& s, std::uint32_t value);
+
+// Caches nearest-entry look-ups for one table, so runs of equal colours cost one search.
+class ColorEncoder {
+ public:
+  explicit ColorEncoder(const Surface& s);
+  std::uint32_t Encode(ColorRef color);
+
+ private:
+  const Surface* surface_;
+  struct Slot {
+    ColorRef Color = InvalidColor;
+    std::uint32_t Value = 0;
+  };
+  Slot cache_[256];
+};
+
+// Value that stores the colour (nearest table entry for indexed rows, channels reduced to the
+// mask depth otherwise). For many pixels use ColorEncoder.
+std::uint32_t ColorToValue(const Surface& s, ColorRef color);
+
+// Colour at (x, y), or InvalidColor outside the surface.
+ColorRef GetPixel(const Surface& s, int x, int y);
+
+}  // namespace gliffo::raster
