@@ -1,0 +1,65 @@
+#pragma once
+// Glyph strips on disk: opening one into the glyph list, saving the selected glyphs as one,
+// exporting a single glyph, and joining several strip files. A strip is a BMP image of height
+// H whose glyph k occupies columns k·H .. (k+1)·H − 1.
+//
+// Two layers: the operations themselves (file names handed in), and the whole menu-command
+// flows with their dialogs and messages, so the window and gliffo-tool run the same code.
+#include <string>
+#include <vector>
+
+namespace gliffo {
+
+class TBitmap;
+class TGlyphCollection;
+class IDialogService;
+
+// --- Operations -----------------------------------------------------------------------------
+
+// Replaces the whole glyph list by the glyphs of the strip and makes its height GlyphSize.
+// The file is read and checked before anything changes: a file that cannot be read raises the
+// reader's error, an empty image or one narrower than its height raises EInvalidOperation
+// "Invalid image size", and either way the list, its selection, GlyphSize and the mode menu
+// stay exactly as they were.
+void OpenCollection(TGlyphCollection& collection, const std::string& fileName);
+
+// The selected glyphs, in item order, drawn into a new 4-bit system-palette strip of
+// (selection count × GlyphSize) × GlyphSize. Returns false and leaves strip alone when nothing
+// is selected.
+bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip);
+// Writes MakeSelectionStrip's strip to the file (an existing file is replaced without asking).
+// Returns false and writes nothing when nothing is selected.
+bool SaveCollection(const TGlyphCollection& collection, const std::string& fileName);
+
+// Cell cellIndex drawn into a new 4-bit system-palette image of GlyphSize × GlyphSize.
+void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& image);
+// Writes the selected item's glyph (MakeGlyphImage). When the file exists the user is asked
+// "Replace Existing File?" and it is written only on Yes. Returns whether it was written;
+// false without asking when nothing is selected.
+bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs);
+
+// The strips side by side in the given order: the result keeps the pixel format and the height
+// of the first file, and is as wide as all files together. Every file is read before anything
+// is drawn; a file that cannot be read raises the reader's error. At least one name is needed.
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result);
+
+// Saves an image, asking "Replace Existing File?" first when the file exists; returns whether
+// it was written.
+bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs);
+
+// --- Menu commands (dialogs and messages included) ------------------------------------------
+
+// Open dialog (single selection, "Bitmap Collection|*.gbc"); on OK, OpenCollection.
+void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs);
+// Only with a selection: save dialog (filter index 1, default extension "gbc"); on OK,
+// SaveCollection. With nothing selected it shows nothing.
+void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& dialogs);
+// "No bitmap selected!" / "Select only one bitmap!", else save dialog (filter index 2,
+// default extension "bmp"); on OK, ExportBitmap.
+void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dialogs);
+// Open dialog with multiple selection; fewer than two files: "Select 2 or more files!".
+// Otherwise builds the combined strip, then asks for the output name (filter index 1,
+// default extension "gbc") and saves it (asking before replacing a file).
+void CombineCollectionsCommand(IDialogService& dialogs);
+
+}  // namespace gliffo

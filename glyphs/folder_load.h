@@ -1,0 +1,36 @@
+#pragma once
+// The folder load: every BMP file of a folder is read in order, and those that consist of
+// whole glyphs of the current GlyphSize replace the contents of the glyph list. Shared by the
+// folder browser of the collection window and by gliffo-tool gather.
+#include <string>
+#include <vector>
+
+namespace gliffo {
+
+class TGlyphCollection;
+
+struct TFolderLoadResult {
+  bool Ran = false;   // false when the name list was empty and nothing changed
+  int FilesRead = 0;  // files read before the load ended
+  int FilesAccepted = 0;
+  int GlyphsAdded = 0;
+};
+
+// The path of a folder entry: folder, one separator, name. A folder that already ends in a
+// separator (the root "/") gives two in a row, which the file system reads as one.
+std::string FolderEntryPath(const std::string& folder, const std::string& name);
+
+// Loads the named files of the folder (names already listed and sorted) into the glyph list.
+// An empty name list changes nothing. Otherwise the list is cleared and each file is read in
+// order; a file is kept when its height equals GlyphSize and its width is a multiple of it,
+// and is then cut into glyphs from the left. Items are numbered 0, 1, 2, … and ApplyGlyphSize
+// runs at the end.
+//
+// A file that cannot be read stops the load there with the reader's error. The view is left
+// truthful and usable first: the glyphs accepted before that file are numbered and shown, the
+// update bracket is closed and ApplyGlyphSize has run, just as if the folder had ended before
+// the failing file.
+TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& folder,
+                             const std::vector<std::string>& names);
+
+}  // namespace gliffo

@@ -1,0 +1,110 @@
+#pragma once
+// The glyph state of the collection window as plain C++: the image list ImageList1, the items
+// of the glyph view, GlyphSize, the mode menu, and the window operations on them. The window
+// turns menu commands into these calls and paints what they leave behind.
+#include <functional>
+
+#include "glyphs/image_list.h"
+#include "glyphs/list_items.h"
+
+namespace gliffo {
+
+class TBitmap;
+class IDialogService;
+
+// What the glyph list does to the editor window. The editor implements it; tests use a
+// stand-in. Every call may assume a size of at least 1.
+class IGlyphEditorLink {
+ public:
+  virtual ~IGlyphEditorLink() = default;
+  // The Editor image control to size × size, then its bitmap to size × size.
+  virtual void SetGlyphImageSize(int size) = 0;
+  // The pen width of the drawing surface pic.
+  virtual void SetSurfacePenWidth(int width) = 0;
+  // The real-size glyph (the bitmap of the Editor image).
+  virtual const TBitmap& GlyphBitmap() = 0;
+};
+
+struct TMenuItemState {
+  bool Checked = false;
+  bool Enabled = true;
+  friend bool operator==(const TMenuItemState&, const TMenuItemState&) = default;
+};
+
+// The three radio items "16x16 mode", "24x24 mode", "32x32 mode" under Tools.
+class TModeMenu {
+ public:
+  TModeMenu();
+  const TMenuItemState& bmp16() const { return items_[0]; }
+  const TMenuItemState& bmp24() const { return items_[1]; }
+  const TMenuItemState& bmp32() const { return items_[2]; }
+  // The item of a size (16, 24 or 32); nullptr for any other size.
+  const TMenuItemState* ItemFor(int size) const;
+
+  // Checks the item of the size and unchecks the other two; other sizes change nothing.
+  void Check(int size);
+  void SetEnabled(int size, bool enabled);
+  // The size whose item carries the check mark (16 when, impossibly, none does).
+  int CheckedSize() const;
+
+  // Raised after every change of a checked or enabled state, so the window mirrors it.
+  std::function<void()> OnChange;
+
+ private:
+  static int Slot(int size);
+  TMenuItemState items_[3];
+};
+
+class TGlyphCollection {
+ public:
+  TGlyphCollection();
+  TGlyphCollection(const TGlyphCollection&) = delete;
+  TGlyphCollection& operator=(const TGlyphCollection&) = delete;
+
+  TImageList ImageList1;
+  TListItems Items;  // the items of the glyph view
+  TModeMenu ModeMenu;
+
+  int GlyphSize() const { return glyphSize_; }
+  // Sets the value alone (as the window's creation and opening a collection do); values below
+  // 1 raise EInvalidOperation "Invalid image size".
+  void SetGlyphSize(int value);
+  // The editor's size of one glyph pixel: 256 div GlyphSize.
+  int CellScale() const { return 256 / glyphSize_; }
+
+  // The editor, or nullptr before it exists (then the operations leave it out).
+  void SetEditor(IGlyphEditorLink* editor) { editor_ = editor; }
+  IGlyphEditorLink* Editor() const { return editor_; }
+
+  // Appends one item per cell, item k showing cell k captioned "k". The caller has emptied
+  // the items inside an open bracket.
+  void RebuildNumberedItems();
+  // "Add from Editor": appends the editor's glyph as a new cell and item.
+  void AddfromEditor();
+  // The list half of "Update Collection Item": the selected item's cell takes the editor's
+  // glyph. Returns false (and does nothing) when no item is selected.
+  bool ReplaceSelected();
+  void SelectAll();
+  void InvertSelection();
+  // "Close" after the user said Yes: empties the list, back to size 16, menu open.
+  void ClearGlyphList();
+  void ApplyGlyphSize();
+  // bmp16Click, bmp24Click, bmp32Click (size 16, 24 or 32). When the list holds glyphs of
+  // another cell size, taking the new size would empty it: the user is asked "Clear Viewer?"
+  // first; No changes nothing, Yes clears the list and then takes the size. Returns whether
+  // the size was taken.
+  bool Mode(int size, IDialogService& dialogs);
+
+  // True when the cells have GlyphSize (always so while the list holds glyphs).
+  bool CellsMatchGlyphSize() const {
+    return ImageList1.Width() == glyphSize_ && ImageList1.Height() == glyphSize_;
+  }
+
+ private:
+  void SizeEditor(int size);
+
+  int glyphSize_ = 16;
+  IGlyphEditorLink* editor_ = nullptr;
+};
+
+}  // namespace gliffo

@@ -1,0 +1,100 @@
+#pragma once
+// The image list: equal cells of Width × Height pixels in the device-dependent format
+// (32 bits, blue-green-red with the fourth byte 0, top row first), opaque and unmasked.
+//
+// Cells live in fixed-size chunks, so adding costs amortised constant time per cell whatever
+// AllocBy says, and a cell's pixels never move while the list holds it (only Clear and a
+// change of the cell size free them).
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/raster/pixels.h"
+
+namespace gliffo {
+
+class TBitmap;
+class TCanvas;
+
+enum class TImageListChangeKind {
+  Added,     // cells First .. First + Count - 1 were appended
+  Replaced,  // cell First changed its pixels
+  Cleared,   // every cell is gone (Count is how many there were)
+  Resized    // the cell size changed; the list is empty (Count is how many cells were dropped)
+};
+
+struct TImageListChange {
+  TImageListChangeKind Kind = TImageListChangeKind::Added;
+  int First = 0;
+  int Count = 0;
+};
+
+// Views that show the list register here and are told about every change.
+class IImageListListener {
+ public:
+  virtual ~IImageListListener() = default;
+  virtual void ImageListChanged(const TImageListChange& change) = 0;
+};
+
+class TImageList {
+ public:
+  TImageList();
+  ~TImageList();
+  TImageList(const TImageList&) = delete;
+  TImageList& operator=(const TImageList&) = delete;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // The same value as now keeps every cell; another value empties the list. A value below 1
+  // raises EInvalidOperation "Invalid image size" and changes nothing.
+  void SetWidth(int value);
+  void SetHeight(int value);
+  // Kept for the window's settings; growth does not depend on it.
+  int AllocBy() const { return allocBy_; }
+  void SetAllocBy(int value) { if (value > 0) allocBy_ = value; }
+  bool Masked() const { return false; }
+
+  int Count() const { return count_; }
+
+  // Cuts the image from the left into (image width div Width) cells and appends them; columns
+  // beyond the last whole cell are dropped. Returns the index of the first new cell, or -1
+  // when nothing was added. An image lower or narrower than a cell raises EInvalidOperation
+  // "Invalid image size" and changes nothing.
+  int Add(const TBitmap& image);
+  // The cell takes the top-left cell-sized part of the image. "Invalid image size" as Add;
+  // EInvalidOperation "Unable to Replace Image" for an index that holds no cell.
+  void Replace(int index, const TBitmap& image);
+  // Copies the cell unscaled and opaque onto the canvas with its top-left corner at (x, y),
+  // with the canvas's copy mode, clipped, colours matched to an indexed target. An index that
+  // holds no cell draws nothing.
+  void Draw(TCanvas& canvas, int x, int y, int index) const;
+  // Removes every cell; on an empty list nothing happens and nothing is reported.
+  void Clear();
+
+  // A read-only view of one cell for painting: 32-bit rows, top row first, stride Width × 4.
+  // Valid until the cell is removed (Clear, size change); an invalid index gives an empty view.
+  raster::Surface Cell(int index) const;
+  // The same pixels as a pointer to Height rows of Width 32-bit values (0x00RRGGBB in memory
+  // order blue, green, red, 0); nullptr for an invalid index.
+  const std::uint32_t* CellPixels(int index) const;
+
+  void AddListener(IImageListListener* listener);
+  void RemoveListener(IImageListListener* listener);
+
+ private:
+  std::uint32_t* CellAt(int index) const;
+  std::uint32_t* AppendCell();
+  void CheckImageSize(const TBitmap& image) const;
+  void Reset(int width, int height);
+  void Notify(TImageListChangeKind kind, int first, int count);
+
+  int width_ = 16;
+  int height_ = 16;
+  int allocBy_ = 4;
+  int count_ = 0;
+  int cellsPerChunk_ = 1;
+  std::vector<std::unique_ptr<std::uint32_t[]>> chunks_;
+  std::vector<IImageListListener*> listeners_;
+};
+
+}  // namespace gliffo
