@@ -64,6 +64,14 @@ void CopyConverted(const raster::Surface& dst, const raster::Surface& src, int w
     return;
   }
   raster::ColorEncoder encoder(dst);
+  if (w == dst.Width && w == src.Width) {
+    std::vector<raster::ColorRef> row(static_cast<std::size_t>(w));
+    for (int y = 0; y < h; ++y) {
+      raster::ReadRowColors(src, y, row.data());
+      raster::WriteRowColors(dst, y, row.data(), encoder);
+    }
+    return;
+  }
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) raster::WriteValue(dst, x, y, encoder.Encode(raster::ValueToColor(src, raster::ReadValue(src, x, y))));
 }
@@ -154,6 +162,10 @@ void TBitmap::Recreate(const TBitmapImage& description) {
   const raster::Surface src = source.Surface();
   const bool deep = t.DeviceDependent || t.BitCount > 8;
   if (sourceHasPixels && deep && source.Width == t.Width && source.AbsHeight() == t.AbsHeight()) {
+    CopyConverted(dst, src, t.Width, t.AbsHeight());
+  } else if (sourceHasPixels && source.Width >= t.Width && source.AbsHeight() >= t.AbsHeight() &&
+             !(canvas_ && !t.DeviceDependent && t.BitCount == 1)) {
+    // The copy covers the whole new store, so the fill would be overwritten anyway.
     CopyConverted(dst, src, t.Width, t.AbsHeight());
   } else {
     if (canvas_) {
@@ -259,8 +271,7 @@ void TBitmap::LoadFromBytes(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return bmp::Encode(*image_); }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
-  const std::vector<std::uint8_t> bytes = bmp::ReadWholeFile(fileName);
-  LoadFromBytes(bytes);
+  ReplaceImage(bmp::LoadFile(fileName));
 }
 
 void TBitmap::SaveToFile(const std::string& fileName) {

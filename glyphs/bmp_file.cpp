@@ -1,12 +1,687 @@
 #include "glyphs/bmp_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "glyphs/strings.h"
 #include "platform/errors.h"
 
-// Placeholder until the reader and writer land.
 namespace gliffo::bmp {
-BmpHeader ParseHeader(std::span<const std::uint8_t>) { throw EInvalidGraphic("not yet"); }
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t>) { throw EInvalidGraphic("not yet"); }
-std::vector<std::uint8_t> Encode(const TBitmapImage&) { throw EInvalidGraphic("not yet"); }
-std::vector<std::uint8_t> ReadWholeFile(const std::string&) { throw EInvalidGraphic("not yet"); }
-void WriteWholeFile(const std::string&, std::span<const std::uint8_t>) { throw EInvalidGraphic("not yet"); }
+
+namespace {
+
+constexpr std::size_t FileHeaderSize = 14;
+
+// The same cap TBitmap puts on a store it creates: a hostile header asking for more is refused
+// with EOutOfResources instead of exhausting memory.
+constexpr std::int64_t MaxStoreBytes = std::int64_t{1} << 30;
+
+// The longest run of headers, masks and colour table a file can have before its pixels:
+// file header, the longest info header, a mask block, 256 four-byte entries.
+constexpr std::size_t MaxHeaderBytes = FileHeaderSize + 124 + 16 + 256 * 4;
+
+[[noreturn]] void NotValid() { throw EInvalidGraphic(texts::BitmapImageIsNotValid); }
+[[noreturn]] void ReadFailed() { throw EReadError(texts::StreamReadError); }
+[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
+
+// Reads forward through the header bytes; running off the end is a read error, as it is for a
+// stream that ends inside a header.
+class ByteReader {
+ public:
+  explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  const std::uint8_t* Take(std::size_t count) {
+    if (count > bytes_.size() - pos_) ReadFailed();
+    const std::uint8_t* p = bytes_.data() + pos_;
+    pos_ += count;
+    return p;
+  }
+  std::size_t Position() const { return pos_; }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t pos_ = 0;
+};
+
+bool KnownHeaderSize(std::uint32_t size) {
+  switch (size) {
+    case 12: case 40: case 52: case 56: case 64: case 108: case 124: return true;
+    default: return false;
+  }
+}
+
+bool Contiguous(std::uint32_t mask) {
+  if (mask == 0) return true;
+  const std::uint64_t shifted = mask >> std::countr_zero(mask);
+  return (shifted & (shifted + 1)) == 0;
+}
+
+// Masks we can expand: each channel one run of bits, no two channels sharing a bit, nothing
+// outside the pixel's bits, and at least one channel present (all-zero masks would silently
+// read as the default layout).
+bool AcceptableMasks(const BmpHeader& h) {
+  const std::uint32_t r = h.RedMask, g = h.GreenMask, b = h.BlueMask;
+  if ((r | g | b) == 0) return false;
+  if (!Contiguous(r) || !Contiguous(g) || !Contiguous(b)) return false;
+  if ((r & g) || (r & b) || (g & b)) return false;
+  if (h.BitCount == 16 && ((r | g | b) & 0xFFFF0000u)) return false;
+  return true;
+}
+
+void CheckDecodable(const BmpHeader& h) {
+  if (h.Planes != 1) NotValid();
+  switch (h.BitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: NotValid();  // 0 (embedded JPEG/PNG), 2, 64 and the like
+  }
+  switch (h.Compression) {
+    case BI_RGB: break;
+    case BI_RLE8: if (h.BitCount != 8) NotValid(); break;
+    case BI_RLE4: if (h.BitCount != 4) NotValid(); break;
+    case BI_BITFIELDS:
+      // In the 64-byte OS/2 header code 3 means Huffman coding, which we do not read.
+      if (h.HeaderSize == 64 || (h.BitCount != 16 && h.BitCount != 32)) NotValid();
+      break;
+    default: NotValid();
+  }
+  if (h.Width <= 0 || h.Height == 0 || h.Height == INT32_MIN) NotValid();
+  // Run-length data is always stored bottom row first.
+  if ((h.Compression == BI_RLE8 || h.Compression == BI_RLE4) && h.Height < 0) NotValid();
+}
+
+std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
+  std::uint64_t r = 0;
+  if (__builtin_mul_overflow(a, b, &r)) return std::numeric_limits<std::uint64_t>::max();
+  return r;
+}
+
+bool IsRle(const BmpHeader& h) { return h.Compression == BI_RLE8 || h.Compression == BI_RLE4; }
+
+std::shared_ptr<TBitmapImage> NewStore(std::int64_t bytes) {
+  if (bytes < 0 || bytes > MaxStoreBytes) OutOfResources();
+  try {
+    auto image = std::make_shared<TBitmapImage>();
+    image->Bits.assign(static_cast<std::size_t>(bytes), 0);
+    return image;
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+}
+
+// A device-independent store described by the header exactly as read, pixels all zero.
+std::shared_ptr<TBitmapImage> NewDibStore(const BmpHeader& h) {
+  const std::int64_t stride = raster::DibStride(h.Width, h.BitCount);
+  if (stride < 0 || stride > MaxStoreBytes / h.AbsHeight()) OutOfResources();
+  auto image = NewStore(stride * h.AbsHeight());
+  TBitmapImage& t = *image;
+  t.DeviceDependent = false;
+  t.Width = h.Width;
+  t.Height = h.Height;
+  t.BitCount = h.BitCount;
+  t.Compression = h.Compression;
+  t.SizeImage = h.SizeImage;
+  t.ClrUsed = h.ClrUsed;
+  t.XPelsPerMeter = h.XPelsPerMeter;
+  t.YPelsPerMeter = h.YPelsPerMeter;
+  t.ClrImportant = h.ClrImportant;
+  if (h.Compression == BI_BITFIELDS) {
+    t.RedMask = h.RedMask;
+    t.GreenMask = h.GreenMask;
+    t.BlueMask = h.BlueMask;
+  }
+  t.ColorTable = h.ColorTable;
+  t.CoreHeader = h.CoreHeader;
+  return image;
+}
+
+// ---- Run-length decoding ----------------------------------------------------------------------
+//
+// The decoder is a loop over two-byte commands with a defined outcome for each: an encoded run,
+// end of line, end of bitmap, a delta move, or an absolute run. The write position only ever
+// moves forward through the rows (runs are clipped at the row's end, deltas move right or
+// down), so pixels that no command writes are exactly the gaps between writes; they take table
+// entry 0, filled as the position passes them.
+
+enum class RleCommand { EncodedRun, EndOfLine, EndOfBitmap, Delta, AbsoluteRun };
+
+RleCommand Classify(std::uint8_t first, std::uint8_t second) {
+  if (first != 0) return RleCommand::EncodedRun;
+  switch (second) {
+    case 0: return RleCommand::EndOfLine;
+    case 1: return RleCommand::EndOfBitmap;
+    case 2: return RleCommand::Delta;
+    default: return RleCommand::AbsoluteRun;
+  }
+}
+
+void Put(std::uint8_t* p, std::uint32_t color) { std::memcpy(p, &color, 4); }
+
+class RleDecoder {
+ public:
+  RleDecoder(TBitmapImage& store, const std::vector<raster::Rgb>& table, bool fourBit)
+      : width_(store.Width), height_(store.AbsHeight()), bits_(store.Bits.data()), fourBit_(fourBit) {
+    // Device-dependent pixels are blue, green, red, 0 in memory; indexes beyond the table
+    // read as black, as they do everywhere else.
+    for (std::size_t i = 0; i < 256; ++i) {
+      std::uint32_t value = 0;
+      if (i < table.size()) value = table[i].Blue | (table[i].Green << 8) | (table[i].Red << 16);
+      std::memcpy(lut_[i], &value, 4);
+    }
+    std::memcpy(&unwritten_, lut_[0], 4);
+  }
+
+  void Run(std::span<const std::uint8_t> data) {
+    std::size_t pos = 0;
+    const std::size_t n = data.size();
+    while (y_ < height_ && n - pos >= 2) {
+      const std::uint8_t first = data[pos], second = data[pos + 1];
+      pos += 2;
+      switch (Classify(first, second)) {
+        case RleCommand::EncodedRun:
+          WriteEncoded(first, second);
+          break;
+        case RleCommand::EndOfLine:
+          x_ = 0;
+          ++y_;
+          break;
+        case RleCommand::EndOfBitmap:
+          pos = n;
+          break;
+        case RleCommand::Delta:
+          if (n - pos < 2) {
+            pos = n;
+            break;
+          }
+          x_ = std::min<std::int64_t>(x_ + data[pos], width_);
+          y_ += data[pos + 1];
+          pos += 2;
+          break;
+        case RleCommand::AbsoluteRun: {
+          const std::size_t count = second;
+          std::size_t bytes = fourBit_ ? (count + 1) / 2 : count;
+          bytes += bytes & 1;  // absolute runs end on a 16-bit boundary
+          const std::size_t available = std::min(bytes, n - pos);
+          const std::size_t pixels = std::min(count, fourBit_ ? available * 2 : available);
+          WriteAbsolute(data.data() + pos, pixels);
+          pos += available;
+          break;
+        }
+      }
+    }
+    FillUnwrittenUpTo(std::int64_t{height_} * width_);
+  }
+
+ private:
+  // Row y of the file (bottom row first) in the top-down store.
+  std::uint8_t* RowPointer(std::int64_t y) const {
+    return bits_ + (static_cast<std::int64_t>(height_) - 1 - y) * width_ * 4;
+  }
+
+  std::int64_t Linear() const { return std::min<std::int64_t>(y_, height_) * width_ + x_; }
+
+  void FillUnwrittenUpTo(std::int64_t end) {
+    if (end <= filledTo_) return;
+    if (unwritten_ != 0) {  // the store starts zeroed, which is already black
+      std::int64_t at = filledTo_;
+      while (at < end) {
+        const std::int64_t row = at / width_, col = at % width_;
+        const std::int64_t stop = std::min<std::int64_t>(end - row * width_, width_);
+        std::uint8_t* p = RowPointer(row);
+        for (std::int64_t i = col; i < stop; ++i) Put(p + i * 4, unwritten_);
+        at = row * width_ + stop;
+      }
+    }
+    filledTo_ = end;
+  }
+
+  // Runs are clipped at the end of their row; what does not fit is dropped.
+  void WriteEncoded(std::uint8_t count, std::uint8_t value) {
+    FillUnwrittenUpTo(Linear());
+    const std::int64_t n = std::min<std::int64_t>(count, width_ - x_);
+    std::uint8_t* p = RowPointer(y_) + x_ * 4;
+    if (!fourBit_) {
+      std::uint32_t c;
+      std::memcpy(&c, lut_[value], 4);
+      for (std::int64_t i = 0; i < n; ++i) Put(p + i * 4, c);
+    } else {
+      std::uint32_t c[2];
+      std::memcpy(&c[0], lut_[value >> 4], 4);
+      std::memcpy(&c[1], lut_[value & 0x0F], 4);
+      for (std::int64_t i = 0; i < n; ++i) Put(p + i * 4, c[i & 1]);
+    }
+    x_ += n;
+    filledTo_ = Linear();
+  }
+
+  void WriteAbsolute(const std::uint8_t* src, std::size_t count) {
+    FillUnwrittenUpTo(Linear());
+    const std::int64_t n = std::min<std::int64_t>(static_cast<std::int64_t>(count), width_ - x_);
+    std::uint8_t* p = RowPointer(y_) + x_ * 4;
+    if (!fourBit_) {
+      for (std::int64_t i = 0; i < n; ++i) std::memcpy(p + i * 4, lut_[src[i]], 4);
+    } else {
+      for (std::int64_t i = 0; i < n; ++i) {
+        const std::uint8_t b = src[i >> 1];
+        std::memcpy(p + i * 4, lut_[(i & 1) ? (b & 0x0F) : (b >> 4)], 4);
+      }
+    }
+    x_ += n;
+    filledTo_ = Linear();
+  }
+
+  std::int32_t width_, height_;
+  std::uint8_t* bits_;
+  bool fourBit_;
+  std::uint8_t lut_[256][4];
+  std::uint32_t unwritten_ = 0;
+  std::int64_t x_ = 0, y_ = 0;  // x_ stays within [0, width]; y_ may pass the last row
+  std::int64_t filledTo_ = 0;   // pixels before this linear position are written or filled
+};
+
+std::shared_ptr<TBitmapImage> DecodeRle(const BmpHeader& h, std::span<const std::uint8_t> data) {
+  const std::int64_t height = h.AbsHeight();
+  if (std::int64_t{h.Width} * 4 > MaxStoreBytes / height) OutOfResources();
+  auto image = NewStore(std::int64_t{h.Width} * 4 * height);
+  TBitmapImage& t = *image;
+  t.DeviceDependent = true;
+  t.Width = h.Width;
+  t.Height = h.AbsHeight();
+  t.BitCount = DeviceBitCount;
+  t.Compression = BI_RGB;
+  RleDecoder decoder(t, h.ColorTable, h.Compression == BI_RLE4);
+  decoder.Run(data);
+  return image;
+}
+
+// ---- Writing -----------------------------------------------------------------------------------
+
+void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+  out[at] = static_cast<std::uint8_t>(v);
+  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// The core header holds 16-bit unsigned sizes and no compression; a store it cannot describe
+// (resized past 65535, converted to bit fields or to a depth the core format lacks) is written
+// with the 40-byte header instead of being cut down.
+bool WritableAsCore(const TBitmapImage& s, std::uint16_t bitCount) {
+  if (!s.CoreHeader || s.Compression != BI_RGB) return false;
+  if (s.Width > 0xFFFF || s.Height <= 0 || s.Height > 0xFFFF) return false;
+  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24;
+}
+
+std::vector<std::uint8_t> EncodeDeviceDependent(const TBitmapImage& s) {
+  // Saved at the device depth, 32 bits, bottom row first, no table.
+  const std::size_t width = static_cast<std::size_t>(s.Width), height = static_cast<std::size_t>(s.AbsHeight());
+  const std::size_t rowBytes = width * 4;
+  const std::size_t sizeImage = rowBytes * height;
+  // The core format has no 32-bit depth: always the 40-byte header.
+  const std::size_t offBits = FileHeaderSize + 40;
+  std::vector<std::uint8_t> out(offBits + sizeImage, 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  Put32(out, 2, static_cast<std::uint32_t>(offBits + sizeImage));
+  Put32(out, 10, static_cast<std::uint32_t>(offBits));
+  Put32(out, 14, 40);
+  Put32(out, 18, static_cast<std::uint32_t>(s.Width));
+  Put32(out, 22, static_cast<std::uint32_t>(height));
+  Put16(out, 26, 1);
+  Put16(out, 28, 32);
+  Put32(out, 30, BI_RGB);
+  Put32(out, 34, static_cast<std::uint32_t>(sizeImage));
+  const std::uint8_t* src = s.Bits.data();
+  std::uint8_t* dst = out.data() + offBits;
+  for (std::size_t row = 0; row < height; ++row) {
+    const std::uint8_t* from = src + (height - 1 - row) * rowBytes;
+    std::uint8_t* to = dst + row * rowBytes;
+    std::memcpy(to, from, rowBytes);
+    for (std::size_t x = 3; x < rowBytes; x += 4) to[x] = 0;  // the fourth byte is 0 in the file
+  }
+  return out;
+}
+
+}  // namespace
+
+BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize) {
+  ByteReader in(bytes);
+  const std::uint8_t* fh = in.Take(FileHeaderSize);
+  if (U16(fh) != 0x4D42) NotValid();
+  const std::uint32_t offBits = U32(fh + 10);
+
+  BmpHeader h;
+  h.HeaderSize = U32(in.Take(4));
+  if (!KnownHeaderSize(h.HeaderSize)) NotValid();
+  const std::uint8_t* p = in.Take(h.HeaderSize - 4) - 4;  // p[k] is the header's byte k
+  if (h.HeaderSize == 12) {
+    h.CoreHeader = true;
+    h.Width = U16(p + 4);
+    h.Height = U16(p + 6);
+    h.Planes = U16(p + 8);
+    h.BitCount = U16(p + 10);
+  } else {
+    h.Width = I32(p + 4);
+    h.Height = I32(p + 8);
+    h.Planes = U16(p + 12);
+    h.BitCount = U16(p + 14);
+    h.Compression = U32(p + 16);
+    h.SizeImage = U32(p + 20);
+    h.XPelsPerMeter = I32(p + 24);
+    h.YPelsPerMeter = I32(p + 28);
+    h.ClrUsed = U32(p + 32);
+    h.ClrImportant = U32(p + 36);
+  }
+  if (h.Planes != 1) NotValid();
+  CheckDecodable(h);
+
+  if (h.Compression == BI_BITFIELDS) {
+    const std::uint8_t* m = nullptr;
+    if (h.HeaderSize == 40) m = in.Take(12);  // the masks follow a 40-byte header
+    else m = p + 40;                          // longer headers carry them
+    h.RedMask = U32(m);
+    h.GreenMask = U32(m + 4);
+    h.BlueMask = U32(m + 8);
+    h.HasMasks = true;
+    if (!AcceptableMasks(h)) NotValid();
+  }
+
+  std::uint32_t entries = h.ClrUsed;
+  if (entries == 0 && h.BitCount <= 8) entries = 1u << h.BitCount;
+  if (entries > 256) NotValid();
+  const std::size_t entrySize = h.CoreHeader ? 3 : 4;
+  const std::size_t tableStart = in.Position();
+  const std::size_t tableEnd = tableStart + entries * entrySize;
+  // A file whose pixel offset lands inside the table we expected has a shorter table (files
+  // with a partial palette are common); the offset says where it ends.
+  if (offBits > tableStart && offBits < tableEnd && offBits < fileSize)
+    entries = static_cast<std::uint32_t>((offBits - tableStart) / entrySize);
+  const std::uint8_t* t = in.Take(entries * entrySize);
+  h.ColorTable.resize(entries);
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::uint8_t* e = t + i * entrySize;
+    h.ColorTable[i] = raster::Rgb{e[0], e[1], e[2], 0};
+  }
+
+  // Pixels start right after the table, unless the file header points further on, inside the
+  // file: writers that align the pixel data leave a gap we must skip.
+  h.PixelOffset = in.Position();
+  if (offBits >= h.PixelOffset && offBits < fileSize) h.PixelOffset = offBits;
+
+  const std::uint64_t stride = static_cast<std::uint64_t>(raster::DibStride(h.Width, h.BitCount));
+  std::uint64_t imageSize = h.SizeImage;
+  if (imageSize == 0) {
+    // Run-length data has no size of its own to fall back on: read up to the end of the file.
+    imageSize = IsRle(h) ? std::numeric_limits<std::uint64_t>::max()
+                         : SaturatingMul(stride, static_cast<std::uint64_t>(h.AbsHeight()));
+  }
+  const std::size_t left = fileSize > h.PixelOffset ? fileSize - h.PixelOffset : 0;
+  h.PixelBytes = static_cast<std::size_t>(std::min<std::uint64_t>(imageSize, left));
+  return h;
+}
+
+BmpHeader ParseHeader(std::span<const std::uint8_t> bytes) { return ParseHeader(bytes, bytes.size()); }
+
+std::shared_ptr<TBitmapImage> DecodePixels(const BmpHeader& header, std::span<const std::uint8_t> pixels) {
+  if (IsRle(header)) return DecodeRle(header, pixels);
+  auto image = NewDibStore(header);
+  const std::size_t n = std::min(pixels.size(), image->Bits.size());
+  if (n > 0) std::memcpy(image->Bits.data(), pixels.data(), n);
+  return image;
+}
+
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return nullptr;
+  const BmpHeader header = ParseHeader(bytes);
+  return DecodePixels(header, bytes.subspan(header.PixelOffset, header.PixelBytes));
+}
+
+std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
+  if (!s.HasPixels()) return {};
+  if (s.DeviceDependent) return EncodeDeviceDependent(s);
+
+  const std::uint16_t bitCount = s.BitCount;
+  const bool core = WritableAsCore(s, bitCount);
+  const bool masks = !core && bitCount > 8 && s.Compression == BI_BITFIELDS;
+  const std::size_t tableSize = std::min<std::size_t>(s.ColorTable.size(), 256);
+  const std::size_t entries = core ? (bitCount <= 8 ? std::size_t{1} << bitCount : 0) : tableSize;
+  const std::size_t headerSize = core ? 12 : 40;
+  const std::size_t entrySize = core ? 3 : 4;
+  const std::size_t offBits = FileHeaderSize + headerSize + (masks ? 12 : 0) + entries * entrySize;
+  const std::size_t stride = static_cast<std::size_t>(s.Stride());
+  const std::size_t sizeImage = stride * static_cast<std::size_t>(s.AbsHeight());
+
+  std::vector<std::uint8_t> out(offBits + sizeImage, 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  Put32(out, 2, static_cast<std::uint32_t>(offBits + sizeImage));
+  Put32(out, 10, static_cast<std::uint32_t>(offBits));
+  std::size_t at = FileHeaderSize;
+  if (core) {
+    Put32(out, at, 12);
+    Put16(out, at + 4, static_cast<std::uint32_t>(s.Width));
+    Put16(out, at + 6, static_cast<std::uint32_t>(s.Height));
+    Put16(out, at + 8, 1);
+    Put16(out, at + 10, bitCount);
+  } else {
+    Put32(out, at, 40);
+    Put32(out, at + 4, static_cast<std::uint32_t>(s.Width));
+    Put32(out, at + 8, static_cast<std::uint32_t>(s.Height));
+    Put16(out, at + 12, 1);
+    Put16(out, at + 14, bitCount);
+    Put32(out, at + 16, masks ? BI_BITFIELDS : BI_RGB);
+    Put32(out, at + 20, static_cast<std::uint32_t>(sizeImage));
+    // A loaded file's resolution and important-colour count travel with it; stores the
+    // program makes hold 0 in both.
+    Put32(out, at + 24, static_cast<std::uint32_t>(s.XPelsPerMeter));
+    Put32(out, at + 28, static_cast<std::uint32_t>(s.YPelsPerMeter));
+    Put32(out, at + 32, static_cast<std::uint32_t>(entries));
+    Put32(out, at + 36, s.ClrImportant <= entries ? s.ClrImportant : 0);
+  }
+  at += headerSize;
+  if (masks) {
+    Put32(out, at, s.RedMask);
+    Put32(out, at + 4, s.GreenMask);
+    Put32(out, at + 8, s.BlueMask);
+    at += 12;
+  }
+  for (std::size_t i = 0; i < entries; ++i, at += entrySize) {
+    if (i >= tableSize) continue;  // the core format's full table: missing entries stay zero
+    out[at] = s.ColorTable[i].Blue;
+    out[at + 1] = s.ColorTable[i].Green;
+    out[at + 2] = s.ColorTable[i].Red;
+  }
+  std::memcpy(out.data() + offBits, s.Bits.data(), std::min(sizeImage, s.Bits.size()));
+  return out;
+}
+
+// ---- Files -------------------------------------------------------------------------------------
+
+namespace {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+int OpenForReading(const std::string& fileName, struct stat& info) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+  }
+  return fd;
+}
+
+// Reads up to count bytes at offset; fewer only at the end of the file.
+std::size_t ReadAt(int fd, std::uint8_t* to, std::size_t count, std::uint64_t offset) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd, to + done, count - done, static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ReadFailed();
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+std::vector<std::uint8_t> ReadAll(int fd, std::size_t sizeHint) {
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes.resize(sizeHint);
+    std::size_t have = ReadAt(fd, bytes.data(), sizeHint, 0);
+    bytes.resize(have);
+    if (have < sizeHint) return bytes;
+    // Files that report no size (or grew) are read on to their end.
+    std::uint8_t chunk[65536];
+    for (;;) {
+      const ssize_t got = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(bytes.size()));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        ReadFailed();
+      }
+      if (got == 0) break;
+      bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+  return bytes;
+}
+
+void WriteAllOrThrow(int fd, const std::uint8_t* data, std::size_t count) {
+  while (count > 0) {
+    const ssize_t put = ::write(fd, data, count);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      throw EWriteError(texts::StreamWriteError);
+    }
+    data += put;
+    count -= static_cast<std::size_t>(put);
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
+  struct stat info {};
+  FileDescriptor fd(OpenForReading(fileName, info));
+  const std::size_t hint = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+  return ReadAll(fd.Get(), hint);
+}
+
+std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName) {
+  struct stat info {};
+  FileDescriptor fd(OpenForReading(fileName, info));
+  if (!S_ISREG(info.st_mode)) {
+    const std::vector<std::uint8_t> bytes = ReadAll(fd.Get(), 0);
+    return Decode(bytes);
+  }
+  // Headers first, then the pixel bytes straight into the store: one pass over the file.
+  std::vector<std::uint8_t> head(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), MaxHeaderBytes));
+  const std::size_t got = ReadAt(fd.Get(), head.data(), head.size(), 0);
+  if (got == 0) return nullptr;  // an empty file makes an empty image
+  head.resize(got);
+  const std::size_t fileSize = got < MaxHeaderBytes ? got : static_cast<std::size_t>(info.st_size);
+  const BmpHeader header = ParseHeader(head, fileSize);
+  if (IsRle(header)) {
+    std::vector<std::uint8_t> data;
+    try {
+      data.resize(header.PixelBytes);
+    } catch (const std::bad_alloc&) {
+      OutOfResources();
+    }
+    data.resize(ReadAt(fd.Get(), data.data(), data.size(), header.PixelOffset));
+    return DecodeRle(header, data);
+  }
+  auto image = NewDibStore(header);
+  const std::size_t wanted = std::min(header.PixelBytes, image->Bits.size());
+  ReadAt(fd.Get(), image->Bits.data(), wanted, header.PixelOffset);  // a short file leaves zeros
+  return image;
+}
+
+void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes) {
+  // Replace what a symbolic link points at, not the link.
+  std::string target = fileName;
+  if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
+    struct stat linkInfo {};
+    if (::lstat(fileName.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) target = resolved;
+    std::free(resolved);
+  }
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  if (replacing && S_ISDIR(old.st_mode)) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
+
+  std::string temp = target + ".XXXXXX";
+  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (fd.Get() < 0) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
+  try {
+    // A new file gets the usual permissions; a replaced one keeps its own.
+    mode_t mode = 0;
+    if (replacing) {
+      mode = old.st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    ::fchmod(fd.Get(), mode);
+    WriteAllOrThrow(fd.Get(), bytes.data(), bytes.size());
+    if (::fsync(fd.Get()) != 0) throw EWriteError(texts::StreamWriteError);
+    if (::close(fd.Release()) != 0) throw EWriteError(texts::StreamWriteError);
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+      throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+  // Make the rename itself durable; the file is complete either way.
+  const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
 }  // namespace gliffo::bmp

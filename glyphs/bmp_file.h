@@ -40,6 +40,13 @@ struct BmpHeader {
 // "Stream read error" when the bytes end inside them and EInvalidGraphic "Bitmap image is not
 // valid" for a file the reader does not accept. An empty span is not a header: check first.
 BmpHeader ParseHeader(std::span<const std::uint8_t> bytes);
+// The same over the first bytes of a longer file of fileSize bytes (enough to hold every
+// header and the colour table: 1,178 bytes, or the whole file when it is shorter).
+BmpHeader ParseHeader(std::span<const std::uint8_t> prefix, std::size_t fileSize);
+
+// Decodes the pixel bytes a parsed header points at (header.PixelBytes from
+// header.PixelOffset; fewer are allowed, the rest reads as zero).
+std::shared_ptr<TBitmapImage> DecodePixels(const BmpHeader& header, std::span<const std::uint8_t> pixels);
 
 // Decodes a whole file. An empty span gives nullptr (the image becomes empty). Raises as
 // ParseHeader, and EOutOfResources for a store too large to allocate.
@@ -56,5 +63,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
 // when complete, so a failed save never destroys the previous file. EFCreateError "Cannot
 // create file %s" when it cannot be created, EWriteError "Stream write error" when a write fails.
 void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes);
+
+// Loads a file: the same result as Decode(ReadWholeFile(fileName)), but the headers are read
+// first and uncompressed pixel bytes go straight into the store, so the file is read once.
+// nullptr for an empty file.
+std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName);
 
 }  // namespace gliffo::bmp

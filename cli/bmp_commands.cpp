@@ -1,0 +1,147 @@
+// gliffo-tool commands on single BMP files: info, decode, copy, to4bit.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "glyphs/bitmap.h"
+#include "glyphs/bmp_file.h"
+#include "glyphs/canvas.h"
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+
+namespace gliffo::cli {
+
+namespace {
+
+constexpr const char* ImageIsEmpty = "The image is empty";
+
+void ExpectArguments(const std::vector<std::string>& args, std::size_t count) {
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
+  if (args.size() != count) throw UsageError(count == 1 ? "needs one file name" : "needs two file names");
+}
+
+const char* CompressionName(std::uint32_t compression) {
+  switch (compression) {
+    case BI_RGB: return "BI_RGB";
+    case BI_RLE8: return "BI_RLE8";
+    case BI_RLE4: return "BI_RLE4";
+    case BI_BITFIELDS: return "BI_BITFIELDS";
+    default: return "unknown";
+  }
+}
+
+const char* PixelFormatName(TPixelFormat format) {
+  switch (format) {
+    case TPixelFormat::pfDevice: return "device-dependent";
+    case TPixelFormat::pf1bit: return "1-bit";
+    case TPixelFormat::pf4bit: return "4-bit";
+    case TPixelFormat::pf8bit: return "8-bit";
+    case TPixelFormat::pf15bit: return "15-bit";
+    case TPixelFormat::pf16bit: return "16-bit";
+    case TPixelFormat::pf24bit: return "24-bit";
+    case TPixelFormat::pf32bit: return "32-bit";
+    default: return "custom";
+  }
+}
+
+// The pixel format a file loads as, judged by its header alone.
+TPixelFormat FormatOf(const bmp::BmpHeader& h) {
+  if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) return TPixelFormat::pfDevice;
+  TBitmapImage d;
+  d.DeviceDependent = false;
+  d.BitCount = h.BitCount;
+  d.Compression = h.Compression;
+  d.GreenMask = h.GreenMask;
+  return d.PixelFormat();
+}
+
+int Info(const std::vector<std::string>& args) {
+  ExpectArguments(args, 1);
+  const std::vector<std::uint8_t> bytes = bmp::ReadWholeFile(args[0]);
+  bmp::BmpHeader h;
+  TPixelFormat format = TPixelFormat::pfDevice;  // an empty file loads as an empty image
+  if (!bytes.empty()) {
+    h = bmp::ParseHeader(bytes);
+    format = FormatOf(h);
+  }
+  std::cout << "header size: " << h.HeaderSize << "\n"
+            << "width: " << h.Width << "\n"
+            << "height: " << h.Height << "\n"
+            << "bits per pixel: " << h.BitCount << "\n"
+            << "compression: " << CompressionName(h.Compression) << "\n"
+            << "colour-table entries: " << h.ColorTable.size() << "\n"
+            << "pixel format: " << PixelFormatName(format) << "\n"
+            << "top-down: " << (h.TopDown() ? "yes" : "no") << "\n";
+  return 0;
+}
+
+int Decode(const std::vector<std::string>& args) {
+  ExpectArguments(args, 2);
+  TBitmap image;
+  image.LoadFromFile(args[0]);
+  if (image.Empty()) throw EInvalidGraphic(ImageIsEmpty);
+  const raster::Surface s = image.Image().Surface();
+  std::vector<std::uint8_t> ppm;
+  const std::string head = "P6\n" + std::to_string(s.Width) + " " + std::to_string(s.Height) + "\n255\n";
+  ppm.reserve(head.size() + static_cast<std::size_t>(s.Width) * static_cast<std::size_t>(s.Height) * 3);
+  ppm.insert(ppm.end(), head.begin(), head.end());
+  for (int y = 0; y < s.Height; ++y) {
+    for (int x = 0; x < s.Width; ++x) {
+      const raster::ColorRef c = raster::ValueToColor(s, raster::ReadValue(s, x, y));
+      ppm.push_back(static_cast<std::uint8_t>(raster::RedOf(c)));
+      ppm.push_back(static_cast<std::uint8_t>(raster::GreenOf(c)));
+      ppm.push_back(static_cast<std::uint8_t>(raster::BlueOf(c)));
+    }
+  }
+  bmp::WriteWholeFile(args[1], ppm);
+  return 0;
+}
+
+int Copy(const std::vector<std::string>& args) {
+  ExpectArguments(args, 2);
+  TBitmap image;
+  image.LoadFromFile(args[0]);
+  image.SaveToFile(args[1]);
+  return 0;
+}
+
+int To4Bit(const std::vector<std::string>& args) {
+  ExpectArguments(args, 2);
+  TBitmap source;
+  source.LoadFromFile(args[0]);
+  TBitmap target;
+  target.SetPixelFormat(TPixelFormat::pf4bit);
+  target.SetWidth(source.Width());
+  target.SetHeight(source.Height());
+  if (!target.Empty()) source.Draw(target.Canvas(), 0, 0);
+  target.SaveToFile(args[1]);
+  return 0;
+}
+
+const CommandRegistrar infoCommand(Command{
+    "info", "info FILE.bmp", "Print what the headers of a BMP file say, one 'key: value' line each.",
+    "Keys: header size, width, height (signed as stored: negative means top row first), bits per\n"
+    "pixel, compression, colour-table entries, pixel format (the format the file loads as; run-length\n"
+    "files load device-dependent), top-down. Only the headers are read.",
+    Info});
+
+const CommandRegistrar decodeCommand(Command{
+    "decode", "decode IN.bmp OUT.ppm", "Write the picture of a BMP file as a binary PPM (P6, maxval 255).",
+    "Colours are those the image shows: indexed pixels through the colour table (an index beyond the\n"
+    "table shows black), channels narrower than 8 bits expanded as round(v * 255 / max).",
+    Decode});
+
+const CommandRegistrar copyCommand(Command{
+    "copy", "copy IN.bmp OUT.bmp", "Load a BMP file and save it again, as Gliffo's Save As does.",
+    "Uncompressed files keep their format; run-length files are written at 32 bits per pixel.", Copy});
+
+const CommandRegistrar to4BitCommand(Command{
+    "to4bit", "to4bit IN.bmp OUT.bmp",
+    "Draw a BMP file into a new 4-bit image with the 16-colour system palette and save it.",
+    "Every colour becomes the nearest of the 16 system colours, as in a saved glyph strip.", To4Bit});
+
+}  // namespace
+
+}  // namespace gliffo::cli
