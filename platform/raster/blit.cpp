@@ -42,6 +42,21 @@ void FillSolid(const Surface& dst, Box box, ColorRef color) {
     }
     return;
   }
+  if (dst.Indexed() && b.Left == 0 && b.Right == dst.Width) {
+    // Whole rows: the pixel bytes of each row are set at once; the row padding stays zero.
+    const int perByte = 8 / dst.BitCount;
+    std::uint8_t byte = 0;
+    for (int i = 0; i < perByte; ++i) byte = static_cast<std::uint8_t>((byte << dst.BitCount) | (value & ValueMask(dst)));
+    const std::size_t used = static_cast<std::size_t>((static_cast<long long>(dst.Width) * dst.BitCount + 7) / 8);
+    for (int y = b.Top; y < b.Bottom; ++y) {
+      std::uint8_t* row = dst.Row(y);
+      std::memset(row, byte, used);
+      // Keep the bits beyond the last pixel of the final byte as they were: zero.
+      const int tailBits = static_cast<int>((static_cast<long long>(dst.Width) * dst.BitCount) % 8);
+      if (tailBits) row[used - 1] = static_cast<std::uint8_t>(row[used - 1] & (0xFF << (8 - tailBits)));
+    }
+    return;
+  }
   for (int y = b.Top; y < b.Bottom; ++y)
     for (int x = b.Left; x < b.Right; ++x) WriteValue(dst, x, y, value);
 }

@@ -1,6 +1,8 @@
 #include "platform/raster/pixels.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <limits>
 
 namespace gliffo::raster {
@@ -158,18 +160,146 @@ std::uint32_t ColorToValue(const Surface& s, ColorRef color) {
   return Reduce(RedOf(color), m.Red) | Reduce(GreenOf(color), m.Green) | Reduce(BlueOf(color), m.Blue);
 }
 
+PaletteGrid::PaletteGrid(const Rgb* table, int count) : table_(table, table + count) {
+  cells_.resize(CellCount);
+  single_.resize(CellCount);
+  for (int cell = 0; cell < CellCount; ++cell) {
+    const int lo[3] = {(cell >> 10) << 3, ((cell >> 5) & 31) << 3, (cell & 31) << 3};
+    long long nearestFar = std::numeric_limits<long long>::max();
+    std::vector<long long> near(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const int e[3] = {table[i].Red, table[i].Green, table[i].Blue};
+      long long dNear = 0, dFar = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int a = lo[c], b = lo[c] + 7;
+        const int n = e[c] < a ? a - e[c] : (e[c] > b ? e[c] - b : 0);
+        const int f = std::max(std::abs(e[c] - a), std::abs(e[c] - b));
+        dNear += static_cast<long long>(n) * n;
+        dFar += static_cast<long long>(f) * f;
+      }
+      near[static_cast<std::size_t>(i)] = dNear;
+      nearestFar = std::min(nearestFar, dFar);
+    }
+    const auto start = static_cast<std::uint32_t>(candidates_.size());
+    int n = 0;
+    for (int i = 0; i < count; ++i)
+      if (near[static_cast<std::size_t>(i)] <= nearestFar) {
+        candidates_.push_back(static_cast<std::uint8_t>(i));
+        ++n;
+      }
+    // Cells with very many candidates fall back to the full search.
+    if (n > 255) n = 0;
+    // One word per cell: the candidate count in the low byte, the first candidate's position
+    // (or, for a single candidate, the entry itself) above it.
+    const std::uint32_t where = n == 1 ? candidates_[start] : start;
+    if (n == 1) candidates_.pop_back();
+    cells_[static_cast<std::size_t>(cell)] = (where << 8) | static_cast<std::uint32_t>(n);
+    single_[static_cast<std::size_t>(cell)] = n == 1 ? static_cast<std::uint8_t>(where) : NoSingleEntry;
+  }
+}
+
+int PaletteGrid::Nearest(ColorRef color) const {
+  const int r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
+  const std::size_t cell = static_cast<std::size_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+  // Most cells have one candidate: a byte table small enough to stay in the first-level cache.
+  const std::uint8_t single = single_[cell];
+  if (single != NoSingleEntry) return single;
+  const std::uint32_t word = cells_[cell];
+  const int n = static_cast<int>(word & 0xFF);
+  if (n == 1) return static_cast<int>(word >> 8);
+  if (n == 0) return NearestIndex(table_.data(), static_cast<int>(table_.size()), color);
+  const std::uint8_t* c = candidates_.data() + (word >> 8);
+  int best = c[0];
+  int bestDistance = std::numeric_limits<int>::max();
+  for (int k = 0; k < n; ++k) {
+    const Rgb& e = table_[c[k]];
+    const int dr = e.Red - r, dg = e.Green - g, db = e.Blue - b;
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = c[k];
+    }
+  }
+  return best;
+}
+
+bool PaletteGrid::Matches(const Rgb* table, int count) const {
+  return static_cast<int>(table_.size()) == count && std::equal(table, table + count, table_.begin());
+}
+
+std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count) {
+  // The program works on one user-interface thread; the last few grids are kept.
+  static std::vector<std::shared_ptr<const PaletteGrid>> recent;
+  for (const auto& grid : recent)
+    if (grid->Matches(table, count)) return grid;
+  auto grid = std::make_shared<const PaletteGrid>(table, count);
+  if (recent.size() >= 4) recent.erase(recent.begin());
+  recent.push_back(grid);
+  return grid;
+}
+
 ColorEncoder::ColorEncoder(const Surface& s) : surface_(&s) {}
 
 std::uint32_t ColorEncoder::Encode(ColorRef color) {
   if (!surface_->Indexed()) return ColorToValue(*surface_, color);
+  if (grid_) return static_cast<std::uint32_t>(grid_->Nearest(color));
   // Direct-mapped cache keyed by a mix of the colour's bytes.
   const std::uint32_t h = (color ^ (color >> 9) ^ (color >> 17)) & 0xFF;
   Slot& slot = cache_[h];
   if (slot.Color != color) {
     slot.Color = color;
     slot.Value = ColorToValue(*surface_, color);
+    // Many distinct colours: the grid pays for itself.
+    if (++misses_ == 512 && surface_->Table && surface_->TableSize > 0)
+      grid_ = GridFor(surface_->Table, surface_->TableSize);
   }
   return slot.Value;
+}
+
+void ReadRowColors(const Surface& s, int y, ColorRef* out) {
+  const std::uint8_t* row = s.Row(y);
+  if (PlainRgb(s)) {
+    const int step = s.BitCount / 8;
+    for (int x = 0; x < s.Width; ++x, row += step)
+      out[x] = static_cast<ColorRef>(row[2]) | (static_cast<ColorRef>(row[1]) << 8) | (static_cast<ColorRef>(row[0]) << 16);
+    return;
+  }
+  if (s.Indexed()) {
+    ColorRef lookup[256] = {};
+    const int n = std::min(s.TableSize, 256);
+    for (int i = 0; i < n; ++i) lookup[i] = ToColorRef(s.Table[i]);
+    if (s.BitCount == 8) {
+      for (int x = 0; x < s.Width; ++x) out[x] = lookup[row[x]];
+    } else if (s.BitCount == 4) {
+      for (int x = 0; x < s.Width; ++x) out[x] = lookup[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)];
+    } else {
+      for (int x = 0; x < s.Width; ++x) out[x] = lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    }
+    return;
+  }
+  for (int x = 0; x < s.Width; ++x) out[x] = ValueToColor(s, ReadValue(s, x, y));
+}
+
+void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncoder& encoder) {
+  std::uint8_t* row = s.Row(y);
+  if (s.BitCount == 32 && PlainRgb(s)) {
+    for (int x = 0; x < s.Width; ++x, row += 4) {
+      const ColorRef c = colors[x];
+      row[0] = static_cast<std::uint8_t>(c >> 16);
+      row[1] = static_cast<std::uint8_t>(c >> 8);
+      row[2] = static_cast<std::uint8_t>(c);
+      row[3] = 0;
+    }
+    return;
+  }
+  if (s.BitCount == 4) {
+    int x = 0;
+    for (; x + 1 < s.Width; x += 2)
+      row[x >> 1] = static_cast<std::uint8_t>((encoder.Encode(colors[x]) << 4) | (encoder.Encode(colors[x + 1]) & 0x0F));
+    if (x < s.Width) WriteValue(s, x, y, encoder.Encode(colors[x]));
+    return;
+  }
+  for (int x = 0; x < s.Width; ++x) WriteValue(s, x, y, encoder.Encode(colors[x]));
 }
 
 ColorRef GetPixel(const Surface& s, int x, int y) {

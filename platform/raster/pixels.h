@@ -8,6 +8,8 @@
 // Mix modes and raster operations work on values, as the drawing calls we stand in for do.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace gliffo::raster {
 
@@ -75,7 +77,29 @@ void WriteValue(const Surface& s, int x, int y, std::uint32_t value);
 // Colour of a stored value. Indexes beyond the table read as black.
 ColorRef ValueToColor(const Surface& s, std::uint32_t value);
 
-// Caches nearest-entry look-ups for one table, so runs of equal colours cost one search.
+// Nearest-entry search accelerated by a 32 × 32 × 32 grid over the colour cube: each grid cell
+// lists only the table entries that can be nearest to some colour inside it, in index order,
+// so the answer (and its tie rule) is exactly that of NearestIndex.
+class PaletteGrid {
+ public:
+  PaletteGrid(const Rgb* table, int count);
+  int Nearest(ColorRef color) const;
+  bool Matches(const Rgb* table, int count) const;
+
+ private:
+  std::vector<Rgb> table_;
+  static constexpr int CellCount = 32 * 32 * 32;
+  static constexpr std::uint8_t NoSingleEntry = 0xFF;  // entry 255 is found through cells_
+  std::vector<std::uint32_t> cells_;
+  std::vector<std::uint8_t> single_;
+  std::vector<std::uint8_t> candidates_;
+};
+
+// The grid for a table, built once and kept while the same table comes back.
+std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count);
+
+// Encodes colours for one surface, caching nearest-entry look-ups so runs of equal colours
+// cost one search; after many distinct colours it switches to the table's grid.
 class ColorEncoder {
  public:
   explicit ColorEncoder(const Surface& s);
@@ -88,7 +112,13 @@ class ColorEncoder {
     std::uint32_t Value = 0;
   };
   Slot cache_[256];
+  int misses_ = 0;
+  std::shared_ptr<const PaletteGrid> grid_;
 };
+
+// Whole rows at once: the colours of row y, and a row of colours written into row y.
+void ReadRowColors(const Surface& s, int y, ColorRef* out);
+void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncoder& encoder);
 
 // Value that stores the colour (nearest table entry for indexed rows, channels reduced to the
 // mask depth otherwise). For many pixels use ColorEncoder.

@@ -102,3 +102,28 @@ TEST(StretchCopy, EnlargedImagesReduceBackToThemselvesForEverySize) {
 
 }  // namespace
 }  // namespace gliffo::raster
+
+namespace gliffo::raster {
+namespace {
+
+TEST(ColorMatching, TheGridFindsExactlyWhatTheFullSearchFinds) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  std::vector<Rgb> big(256);
+  for (auto& e : big) {
+    const std::uint32_t v = next();
+    e = Rgb{static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24), 0};
+  }
+  big[7] = big[200];  // a duplicate entry: the lower index must win
+  for (const auto& [table, count] : {std::pair<const Rgb*, int>{kTable16, 16}, {big.data(), 256}, {big.data(), 3}}) {
+    const PaletteGrid grid(table, count);
+    for (int i = 0; i < 200000; ++i) {
+      const ColorRef c = next() & 0xFFFFFF;
+      ASSERT_EQ(grid.Nearest(c), NearestIndex(table, count, c)) << std::hex << c << " count " << count;
+    }
+    for (int i = 0; i < count; ++i) ASSERT_EQ(grid.Nearest(ToColorRef(table[i])), NearestIndex(table, count, ToColorRef(table[i])));
+  }
+}
+
+}  // namespace
+}  // namespace gliffo::raster
