@@ -80,6 +80,7 @@ class TListItems {
   void SelectionChanging(int index, bool selected);
   void NotifyChanged();
   void NotifyRedraw(int first, int last);
+  void NotifySelection(int index);
 
   std::deque<TListItem> items_;
   int selCount_ = 0;

@@ -1,0 +1,156 @@
+// Strip jobs: the collection window's folder load, save, combine and export, for scripts. They
+// run the program's own functions, so the files are byte for byte what the program writes.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "glyphs/bitmap.h"
+#include "glyphs/collection_files.h"
+#include "glyphs/folder_load.h"
+#include "glyphs/glyph_list.h"
+#include "glyphs/strings.h"
+#include "platform/drives/folder_listing.h"
+#include "platform/errors.h"
+
+namespace gliffo::cli {
+
+namespace {
+
+int SizeOption(std::vector<std::string>& args, int fallback) {
+  const std::string text = TakeOption(args, "--size", "");
+  return text.empty() ? fallback : ParsePositive(text, "--size");
+}
+
+void RejectOptions(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
+}
+
+std::string BaseName(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name.empty() ? "glyph" : name;
+}
+
+int Gather(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const int size = SizeOption(args, 16);
+  RejectOptions(args);
+  if (args.size() != 2) throw UsageError("needs a folder and an output file");
+  const std::string& folder = args[0];
+  const std::string& output = args[1];
+
+  const std::vector<std::string> names = drives::ListFolderFiles(folder);
+  TGlyphCollection collection;
+  collection.SetGlyphSize(size);
+  const TFolderLoadResult loaded = LoadFolder(collection, folder, names);
+  std::cout << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted
+            << "\nglyphs: " << collection.ImageList1.Count() << "\n";
+  if (collection.ImageList1.Count() == 0) {
+    std::cerr << "no " << size << "x" << size << " glyphs in " << folder << "; nothing written\n";
+    return 1;
+  }
+  collection.SelectAll();
+  SaveCollection(collection, output);
+  return 0;
+}
+
+int Combine(const std::vector<std::string>& arguments) {
+  RejectOptions(arguments);
+  if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
+  const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
+  TBitmap combined;
+  BuildCombinedStrip(inputs, combined);
+  combined.SaveToFile(arguments[0]);
+  std::cout << "width: " << combined.Width() << "\nheight: " << combined.Height() << "\n";
+  return 0;
+}
+
+// The strip in a glyph list of the given size, as the window holds it.
+void LoadStrip(TGlyphCollection& collection, const TBitmap& strip, int size) {
+  collection.SetGlyphSize(size);
+  collection.ApplyGlyphSize();
+  collection.ImageList1.Add(strip);
+}
+
+int Split(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const std::string sizeText = TakeOption(args, "--size", "");
+  RejectOptions(args);
+  if (args.size() != 2) throw UsageError("needs a strip and an output folder");
+  TBitmap strip;
+  strip.LoadFromFile(args[0]);
+  const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
+  if (size <= 0) throw EInvalidOperation(texts::InvalidImageSize);
+  TGlyphCollection collection;
+  LoadStrip(collection, strip, size);
+
+  const std::string& outDir = args[1];
+  if (::mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
+    throw EFCreateError(FormatMessage(texts::CannotCreateFile, outDir));
+  const int count = collection.ImageList1.Count();
+  int digits = 1;
+  for (int n = count - 1; n >= 10; n /= 10) ++digits;
+  if (digits < 3) digits = 3;
+  const std::string base = BaseName(args[0]);
+  for (int i = 0; i < count; ++i) {
+    std::string index = std::to_string(i);
+    index.insert(0, static_cast<std::size_t>(digits) - index.size(), '0');
+    const std::string fileName = outDir + "/" + base + "_" + index + ".bmp";
+    TBitmap glyph;
+    MakeGlyphImage(collection, i, glyph);
+    glyph.SaveToFile(fileName);
+    std::cout << fileName << "\n";
+  }
+  return 0;
+}
+
+int List(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const std::string sizeText = TakeOption(args, "--size", "");
+  RejectOptions(args);
+  if (args.size() != 1) throw UsageError("needs one strip");
+  TBitmap strip;
+  strip.LoadFromFile(args[0]);
+  const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
+  // Counted as the image list cuts: whole glyphs from the left, a strip lower than a glyph
+  // holds none.
+  const int glyphs = (size > 0 && strip.Height() >= size) ? strip.Width() / size : 0;
+  const int bitCount = strip.Image().DeviceDependent ? DeviceBitCount : strip.Image().BitCount;
+  std::cout << "file: " << args[0] << "\nwidth: " << strip.Width() << "\nheight: " << strip.Height()
+            << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
+            << "\nunused-columns: " << (size > 0 && glyphs > 0 ? strip.Width() - glyphs * size : strip.Width())
+            << "\n";
+  return 0;
+}
+
+const CommandRegistrar gatherCommand({"gather", "gather DIR OUT.gbc [--size N]",
+                                      "collect the N x N glyphs of a folder's BMP files into one strip",
+                                      "Reads DIR's *.bmp files (any letter case, hidden files left out) in name\n"
+                                      "order, keeps those N pixels high and a multiple of N wide, cuts them into\n"
+                                      "glyphs from the left and saves every glyph as one 4-bit strip, as the\n"
+                                      "collection window's folder load and Save Collection do. N defaults to 16.\n"
+                                      "An unreadable BMP stops the job with its message (status 1).",
+                                      Gather});
+const CommandRegistrar combineCommand({"combine", "combine OUT.bmp IN1 IN2 [IN...]",
+                                       "join strip files side by side (Combine Collections)",
+                                       "The result keeps the pixel format and height of IN1. OUT is replaced\n"
+                                       "if it exists; it is written only when every input could be read.",
+                                       Combine});
+const CommandRegistrar splitCommand({"split", "split STRIP OUTDIR [--size N]",
+                                     "export every glyph of a strip as its own 4-bit BMP",
+                                     "Files are named after the strip with a zero-padded index\n"
+                                     "(icons.gbc gives OUTDIR/icons_000.bmp, icons_001.bmp, ...). N defaults to\n"
+                                     "the strip's height; OUTDIR is created when missing.",
+                                     Split});
+const CommandRegistrar listCommand({"list", "list STRIP [--size N]", "glyph count and size of a strip",
+                                    "Prints key: value lines. N defaults to the strip's height.", List});
+
+}  // namespace
+
+}  // namespace gliffo::cli

@@ -1,0 +1,183 @@
+#include "glyphs/image_list.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <functional>
+#include <new>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/canvas.h"
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+
+namespace gliffo {
+
+namespace {
+
+// About 256 KB of pixels per chunk: small glyphs share a chunk, huge cells get one each.
+constexpr std::int64_t ChunkPixels = 65536;
+
+std::uint32_t ToDevicePixel(raster::ColorRef color) {
+  // 0x00BBGGRR to the store's blue, green, red, 0 byte order (0x00RRGGBB as a number).
+  return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+
+bool PlainDeviceRows(const raster::Surface& s) {
+  return s.BitCount == 32 && s.RedMask == 0 && s.GreenMask == 0 && s.BlueMask == 0;
+}
+
+// Copies cells [0, cellCount) side by side from the source's top-left corner, converting to the
+// device-dependent format. Each source row is read once, however many cells it feeds.
+void CopyIntoCells(const std::function<std::uint32_t*(int)>& cellAt, int cellCount, int width, int height,
+                   const raster::Surface& src) {
+  std::vector<raster::ColorRef> colors;
+  if (!PlainDeviceRows(src)) colors.resize(static_cast<std::size_t>(src.Width));
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* plainRow = nullptr;
+    if (PlainDeviceRows(src)) {
+      plainRow = reinterpret_cast<const std::uint32_t*>(src.Row(y));
+    } else {
+      raster::ReadRowColors(src, y, colors.data());
+    }
+    for (int k = 0; k < cellCount; ++k) {
+      std::uint32_t* out = cellAt(k) + static_cast<std::ptrdiff_t>(y) * width;
+      const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(k) * width;
+      if (plainRow) {
+        // The fourth byte of a plain 32-bit row is not colour.
+        for (int x = 0; x < width; ++x) out[x] = plainRow[left + x] & 0x00FFFFFFu;
+      } else {
+        for (int x = 0; x < width; ++x) out[x] = ToDevicePixel(colors[static_cast<std::size_t>(left + x)]);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TImageList::TImageList() { Reset(16, 16); }
+TImageList::~TImageList() = default;
+
+void TImageList::Reset(int width, int height) {
+  chunks_.clear();
+  count_ = 0;
+  width_ = width;
+  height_ = height;
+  const std::int64_t cellPixels = std::int64_t{width} * height;
+  cellsPerChunk_ = static_cast<int>(std::max<std::int64_t>(1, ChunkPixels / cellPixels));
+}
+
+void TImageList::SetWidth(int value) {
+  if (value == width_) return;
+  if (value < 1) throw EInvalidOperation(texts::InvalidImageSize);
+  const int dropped = count_;
+  Reset(value, height_);
+  Notify(TImageListChangeKind::Resized, 0, dropped);
+}
+
+void TImageList::SetHeight(int value) {
+  if (value == height_) return;
+  if (value < 1) throw EInvalidOperation(texts::InvalidImageSize);
+  const int dropped = count_;
+  Reset(width_, value);
+  Notify(TImageListChangeKind::Resized, 0, dropped);
+}
+
+std::uint32_t* TImageList::CellAt(int index) const {
+  if (index < 0 || index >= count_) return nullptr;
+  const auto chunk = static_cast<std::size_t>(index / cellsPerChunk_);
+  const std::int64_t offset = std::int64_t{index % cellsPerChunk_} * width_ * height_;
+  return chunks_[chunk].get() + offset;
+}
+
+void TImageList::CheckImageSize(const TBitmap& image) const {
+  if (image.Empty() || image.Height() < height_ || image.Width() < width_)
+    throw EInvalidOperation(texts::InvalidImageSize);
+}
+
+int TImageList::Add(const TBitmap& image) {
+  CheckImageSize(image);
+  const int cells = image.Width() / width_;
+  if (cells <= 0) return -1;
+  if (cells > INT_MAX - count_) throw EOutOfResources(texts::OutOfSystemResources);
+  // Room for every new cell first, so a failed allocation changes no cell.
+  const std::int64_t cellPixels = std::int64_t{width_} * height_;
+  const std::size_t chunksNeeded = static_cast<std::size_t>((std::int64_t{count_} + cells + cellsPerChunk_ - 1) / cellsPerChunk_);
+  try {
+    while (chunks_.size() < chunksNeeded)
+      chunks_.push_back(std::make_unique<std::uint32_t[]>(static_cast<std::size_t>(cellPixels * cellsPerChunk_)));
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources(texts::OutOfSystemResources);
+  }
+  const raster::Surface src = image.Image().Surface();
+  const int first = count_;
+  count_ += cells;
+  CopyIntoCells([&](int k) { return CellAt(first + k); }, cells, width_, height_, src);
+  Notify(TImageListChangeKind::Added, first, cells);
+  return first;
+}
+
+void TImageList::Replace(int index, const TBitmap& image) {
+  CheckImageSize(image);
+  std::uint32_t* cell = CellAt(index);
+  if (!cell) throw EInvalidOperation(texts::UnableToReplaceImage);
+  CopyIntoCells([cell](int) { return cell; }, 1, width_, height_, image.Image().Surface());
+  Notify(TImageListChangeKind::Replaced, index, 1);
+}
+
+void TImageList::Draw(TCanvas& canvas, int x, int y, int index) const {
+  const std::uint32_t* cell = CellAt(index);
+  if (!cell) return;
+  // The cell as a device-dependent image, drawn like any other image at scale 1.
+  auto store = std::make_shared<TBitmapImage>();
+  store->DeviceDependent = true;
+  store->Width = width_;
+  store->Height = height_;
+  store->BitCount = DeviceBitCount;
+  const std::size_t bytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
+  store->Bits.resize(bytes);
+  std::memcpy(store->Bits.data(), cell, bytes);
+  TBitmap image;
+  image.ReplaceImage(std::move(store));
+  canvas.Draw(x, y, &image);
+}
+
+void TImageList::Clear() {
+  if (count_ == 0) return;
+  const int dropped = count_;
+  Reset(width_, height_);
+  Notify(TImageListChangeKind::Cleared, 0, dropped);
+}
+
+raster::Surface TImageList::Cell(int index) const {
+  raster::Surface s;
+  std::uint32_t* cell = CellAt(index);
+  if (!cell) return s;
+  s.Bits = reinterpret_cast<std::uint8_t*>(cell);
+  s.Width = width_;
+  s.Height = height_;
+  s.Stride = static_cast<std::ptrdiff_t>(width_) * 4;
+  s.BottomUp = false;
+  s.BitCount = 32;
+  return s;
+}
+
+const std::uint32_t* TImageList::CellPixels(int index) const { return CellAt(index); }
+
+void TImageList::AddListener(IImageListListener* listener) {
+  if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+    listeners_.push_back(listener);
+}
+
+void TImageList::RemoveListener(IImageListListener* listener) {
+  listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+void TImageList::Notify(TImageListChangeKind kind, int first, int count) {
+  const TImageListChange change{kind, first, count};
+  // A copy, so a listener may unregister itself while being told.
+  const std::vector<IImageListListener*> listeners = listeners_;
+  for (IImageListListener* listener : listeners) listener->ImageListChanged(change);
+}
+
+}  // namespace gliffo
