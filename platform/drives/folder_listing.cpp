@@ -67,6 +67,11 @@ void SortFileNames(std::vector<std::string>& names) {
 }
 
 std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask) {
+  return ListFolderFiles(folder, mask, nullptr);
+}
+
+std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask,
+                                         const std::function<void(std::size_t)>& onEntry) {
   if (folder.find('\0') != std::string::npos) throw InOutError(ENOENT);
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
   if (!dir) throw InOutError(errno);
@@ -89,7 +94,10 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, const std::s
       struct stat info {};
       regular = ::fstatat(dirFd, name, &info, 0) == 0 && S_ISREG(info.st_mode);
     }
-    if (regular) names.emplace_back(name);
+    if (regular) {
+      names.emplace_back(name);
+      if (onEntry) onEntry(names.size());
+    }
   }
   SortFileNames(names);
   return names;

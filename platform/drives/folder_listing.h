@@ -2,6 +2,8 @@
 // Listing a folder's files the way the file list of the folder browser does: plain files
 // matching a mask, hidden entries and folders left out, sorted by name without regard to
 // letter case by the user's locale collation.
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,5 +26,9 @@ void SortFileNames(std::vector<std::string>& names);
 // broken links and hidden entries (names starting with ".") are left out. A folder that cannot
 // be read raises EInOutError for its system error (InOutError of current_directory.h).
 std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask = "*.bmp");
+// The same, calling onEntry with the number of names kept so far after each one, so the window
+// can show the busy cursor once a listing grows long.
+std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& mask,
+                                         const std::function<void(std::size_t)>& onEntry);
 
 }  // namespace gliffo::drives

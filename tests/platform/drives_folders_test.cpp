@@ -12,6 +12,7 @@
 
 #include "platform/drives/current_directory.h"
 #include "platform/drives/folder_lines.h"
+#include "platform/drives/folder_listing.h"
 #include "platform/strings.h"
 
 namespace gliffo::drives {
@@ -131,6 +132,16 @@ TEST_F(FolderTree, ReadFolderLinesShowsTheTreeAroundTheFolder) {
   EXPECT_EQ(current.Path, root_ + "/icons");
   EXPECT_EQ(lines[lines.size() - 2].Path, root_ + "/icons/Large");
   EXPECT_EQ(lines.back().Path, root_ + "/icons/small");
+}
+
+TEST_F(FolderTree, FileListingReportsEachKeptNameAsItGoes) {
+  for (int i = 0; i < 5; ++i) MakeFile("g" + std::to_string(i) + ".bmp");
+  MakeFile("notes.txt");
+  MakeFolder("sub.bmp");
+  std::vector<size_t> counts;
+  auto names = ListFolderFiles(root_, "*.bmp", [&](size_t count) { counts.push_back(count); });
+  EXPECT_EQ(names.size(), 5u);
+  EXPECT_EQ(counts, (std::vector<size_t>{1, 2, 3, 4, 5}));
 }
 
 TEST_F(FolderTree, ChangingFolderMakesItCurrentAndReadsItBack) {
