@@ -7,6 +7,7 @@
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/blit.h"
+#include "platform/raster/draw.h"
 
 namespace gliffo {
 
@@ -14,7 +15,24 @@ namespace {
 int g_screenPixelsPerInch = 96;
 
 raster::Box ToBox(const TRect& r) { return raster::Box{r.Left, r.Top, r.Right, r.Bottom}; }
+
+// The mix mode of each pen mode, in the order of TPenMode.
+constexpr raster::MixMode MixModes[] = {
+    raster::MixMode::Black,       raster::MixMode::White,       raster::MixMode::Nop,         raster::MixMode::Not,
+    raster::MixMode::CopyPen,     raster::MixMode::NotCopyPen,  raster::MixMode::MergePenNot, raster::MixMode::MaskPenNot,
+    raster::MixMode::MergeNotPen, raster::MixMode::MaskNotPen,  raster::MixMode::MergePen,    raster::MixMode::NotMergePen,
+    raster::MixMode::MaskPen,     raster::MixMode::NotMaskPen,  raster::MixMode::XorPen,      raster::MixMode::NotXorPen};
+
+raster::PenSpec SpecOf(const TPen& pen) {
+  return raster::PenSpec{ColorToRGB(pen.Color()), pen.Width(), static_cast<raster::PenStyle>(pen.Style())};
+}
+
+raster::BrushSpec SpecOf(const TBrush& brush) {
+  return raster::BrushSpec{ColorToRGB(brush.Color()), static_cast<raster::BrushStyle>(brush.Style())};
+}
 }  // namespace
+
+raster::MixMode MixModeOf(TPenMode mode) { return MixModes[static_cast<int>(mode)]; }
 
 int ScreenPixelsPerInch() { return g_screenPixelsPerInch; }
 void SetScreenPixelsPerInch(int value) {
@@ -49,15 +67,62 @@ void TFont::Assign(const TFont& other) {
 }
 
 void FillWithBrush(const raster::Surface& surface, const TBrush& brush) {
-  if (brush.Style() == TBrushStyle::bsClear) return;
-  raster::FillSolid(surface, raster::Box{0, 0, surface.Width, surface.Height}, ColorToRGB(brush.Color()));
+  switch (brush.Style()) {
+    case TBrushStyle::bsClear: return;
+    case TBrushStyle::bsSolid:
+      raster::FillSolid(surface, raster::Box{0, 0, surface.Width, surface.Height}, ColorToRGB(brush.Color()));
+      return;
+    default:
+      raster::FillBox(surface, raster::Box{0, 0, surface.Width, surface.Height}, raster::RealiseBrush(SpecOf(brush)));
+      return;
+  }
 }
+
+raster::Surface TCanvas::BeginDraw() { throw EInvalidOperation(texts::CanvasDoesNotAllowDrawing); }
 
 void TCanvas::MoveTo(int x, int y) { penPos_ = TPoint{x, y}; }
 
+void TCanvas::LineTo(int x, int y) {
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+                               MixModeOf(Pen().Mode())};
+  raster::DrawLine(dc, raster::Point{penPos_.X, penPos_.Y}, raster::Point{x, y});
+  penPos_ = TPoint{x, y};
+  EndDraw();
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+                               MixModeOf(Pen().Mode())};
+  raster::DrawRectangle(dc, raster::Box{x1, y1, x2, y2});
+  EndDraw();
+}
+
+void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+                               MixModeOf(Pen().Mode())};
+  raster::DrawRoundRect(dc, raster::Box{x1, y1, x2, y2}, w, h);
+  EndDraw();
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+                               MixModeOf(Pen().Mode())};
+  raster::DrawEllipse(dc, raster::Box{x1, y1, x2, y2});
+  EndDraw();
+}
+
 void TCanvas::FillRect(const TRect& rect) {
   const raster::Surface s = BeginDraw();
-  if (Brush().Style() != TBrushStyle::bsClear) raster::FillSolid(s, ToBox(rect), ColorToRGB(Brush().Color()));
+  raster::FillBox(s, ToBox(rect), objects_.GetBrush(SpecOf(Brush())));
+  EndDraw();
+}
+
+void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle fillStyle) {
+  const raster::Surface s = BeginDraw();
+  // The colour goes to the fill as it is: a system-colour value is not resolved.
+  raster::FloodFill(s, x, y, static_cast<raster::ColorRef>(color),
+                    fillStyle == TFillStyle::fsSurface ? raster::FloodMode::Surface : raster::FloodMode::Border,
+                    objects_.GetBrush(SpecOf(Brush())));
   EndDraw();
 }
 

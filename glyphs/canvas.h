@@ -7,6 +7,8 @@
 
 #include "glyphs/colors.h"
 #include "glyphs/types.h"
+#include "platform/raster/mix.h"
+#include "platform/raster/objects.h"
 #include "platform/raster/pixels.h"
 
 namespace gliffo {
@@ -129,6 +131,9 @@ struct TSize {
   int cy = 0;
 };
 
+// A canvas with no image behind it keeps its attributes and measures text, but every drawing
+// operation raises EInvalidOperation "Canvas does not allow drawing". The canvas of an image
+// always draws; on an empty image (no pixels) the operations paint nothing.
 class TCanvas {
  public:
   virtual ~TCanvas() = default;
@@ -160,13 +165,16 @@ class TCanvas {
   void Draw(int x, int y, const TBitmap* image);
   void StretchDraw(const TRect& rect, const TBitmap* image);
 
+  // The realised pens and brushes of this canvas, made once per distinct set of values.
+  const raster::DeviceObjects& Objects() const { return objects_; }
+
  protected:
   // The surface to draw on, made private first; raises EInvalidOperation when there is none.
-  virtual raster::Surface BeginDraw() = 0;
+  virtual raster::Surface BeginDraw();
   // Raises the change notification after a drawing operation.
-  virtual void EndDraw() = 0;
+  virtual void EndDraw() {}
   // The surface for reading only (may be empty).
-  virtual raster::Surface ReadSurface() const = 0;
+  virtual raster::Surface ReadSurface() const { return {}; }
 
  private:
   TPen pen_;
@@ -174,7 +182,11 @@ class TCanvas {
   TFont font_;
   std::uint32_t copyMode_ = cmSrcCopy;
   TPoint penPos_;
+  raster::DeviceObjects objects_;
 };
+
+// The platform mix mode behind a pen mode.
+raster::MixMode MixModeOf(TPenMode mode);
 
 // Paints a whole surface with a brush, as a new store is filled when an image is resized.
 // A clear brush paints nothing.
