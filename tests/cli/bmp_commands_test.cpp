@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/bmp_file.h"
+#include "glyphs/canvas.h"
+#include "tests/glyphs/bmp_bytes.h"
+
+namespace gliffo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::BmpBuilder;
+using testing::Entry;
+
+struct Result {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+// Runs gliffo-tool with the arguments, no shell in between.
+Result RunTool(const std::vector<std::string>& args, const fs::path& dir) {
+  const fs::path outFile = dir / "stdout.txt", errFile = dir / "stderr.txt";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    std::string tool = GLIFFO_TOOL_PATH;
+    argv.push_back(tool.data());
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (!std::freopen(outFile.c_str(), "w", stdout) || !std::freopen(errFile.c_str(), "w", stderr)) ::_exit(127);
+    ::execv(tool.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  Result r;
+  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream out(outFile), err(errFile);
+  r.Out.assign(std::istreambuf_iterator<char>(out), {});
+  r.Err.assign(std::istreambuf_iterator<char>(err), {});
+  return r;
+}
+
+class BmpCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/gliffo-cli-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                         static_cast<std::streamsize>(bytes.size()));
+  }
+  Result Run(const std::vector<std::string>& args) const { return RunTool(args, dir_); }
+
+  fs::path dir_;
+};
+
+// A 2 × 2 top-down 8-bit file: red, green / blue, index 7 (beyond its 3-entry table).
+BmpBuilder Small() {
+  BmpBuilder b;
+  b.Width = 2;
+  b.Height = -2;
+  b.BitCount = 8;
+  b.Table = {Entry(255, 0, 0), Entry(0, 255, 0), Entry(0, 0, 255)};
+  b.ClrUsed = 3;
+  b.Pixels = {0, 1, 0, 0, 2, 7, 0, 0};
+  return b;
+}
+
+TEST_F(BmpCommands, InfoPrintsTheHeaderAsKeyValueLines) {
+  Write("s.bmp", Small().Build());
+  Result r = Run({"info", PathOf("s.bmp")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "header size: 40\nwidth: 2\nheight: -2\nbits per pixel: 8\ncompression: BI_RGB\n"
+            "colour-table entries: 3\npixel format: 8-bit\ntop-down: yes\n");
+  BmpBuilder rle = Small();
+  rle.Height = 2;
+  rle.Compression = BI_RLE8;
+  rle.Pixels = {0, 1};
+  Write("r.bmp", rle.Build());
+  r = Run({"info", PathOf("r.bmp")});
+  EXPECT_NE(r.Out.find("compression: BI_RLE8\n"), std::string::npos);
+  EXPECT_NE(r.Out.find("pixel format: device-dependent\n"), std::string::npos);
+}
+
+TEST_F(BmpCommands, DecodeWritesTheDisplayedColoursAsBinaryPpm) {
+  Write("s.bmp", Small().Build());
+  const Result r = Run({"decode", PathOf("s.bmp"), PathOf("s.ppm")});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const std::vector<std::uint8_t> ppm = bmp::ReadWholeFile(PathOf("s.ppm"));
+  const std::string head = "P6\n2 2\n255\n";
+  ASSERT_EQ(ppm.size(), head.size() + 12);
+  EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + static_cast<std::ptrdiff_t>(head.size())), head);
+  const std::vector<std::uint8_t> rgb(ppm.begin() + static_cast<std::ptrdiff_t>(head.size()), ppm.end());
+  EXPECT_EQ(rgb, (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0}));
+}
+
+TEST_F(BmpCommands, CopyAndTo4BitWriteWhatTheEditorWould) {
+  Write("s.bmp", Small().Build());
+  ASSERT_EQ(Run({"copy", PathOf("s.bmp"), PathOf("c.bmp")}).Status, 0);
+  TBitmap source;
+  source.LoadFromFile(PathOf("s.bmp"));
+  EXPECT_EQ(bmp::ReadWholeFile(PathOf("c.bmp")), source.SaveToBytes());
+
+  const Result r = Run({"to4bit", PathOf("s.bmp"), PathOf("f.bmp")});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  TBitmap four;
+  four.LoadFromFile(PathOf("f.bmp"));
+  EXPECT_EQ(four.PixelFormat(), TPixelFormat::pf4bit);
+  EXPECT_EQ(four.Image().ColorTable.size(), 16u);
+  EXPECT_EQ(four.Canvas().Pixel(0, 0), clRed);
+  EXPECT_EQ(four.Canvas().Pixel(1, 0), clLime);
+  EXPECT_EQ(four.Canvas().Pixel(0, 1), clBlue);
+  EXPECT_EQ(four.Canvas().Pixel(1, 1), clBlack);
+  EXPECT_EQ(bmp::ReadWholeFile(PathOf("f.bmp")).size(), 118u + 4 * 2);
+}
+
+TEST_F(BmpCommands, ErrorsExitOneWithTheMessageAndWrongUsageExitsTwo) {
+  Result r = Run({"decode", PathOf("missing.bmp"), PathOf("o.ppm")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "Cannot open file " + PathOf("missing.bmp") + "\n");
+  EXPECT_FALSE(fs::exists(PathOf("o.ppm")));
+  BmpBuilder bad = Small();
+  bad.Planes = 3;
+  Write("bad.bmp", bad.Build());
+  r = Run({"copy", PathOf("bad.bmp"), PathOf("o.bmp")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "Bitmap image is not valid\n");
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"info"}, {"decode", "a.bmp"}, {"copy", "a", "b", "c"}, {"to4bit", "--bogus", "a", "b"}}) {
+    r = Run(args);
+    EXPECT_EQ(r.Status, 2) << args[0];
+    EXPECT_NE(r.Err.find("usage: gliffo-tool " + args[0]), std::string::npos);
+  }
+  for (const char* command : {"info", "decode", "copy", "to4bit"}) {
+    r = Run({command, "--help"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out.rfind(std::string("usage: gliffo-tool ") + command, 0), 0u) << command;
+  }
+}
+
+}  // namespace
+}  // namespace gliffo
