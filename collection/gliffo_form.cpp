@@ -1,0 +1,288 @@
+#include "collection/gliffo_form.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "collection/application_intf.h"
+#include "collection/strings.h"
+#include "collection/viewer.h"
+#include "collection/window_placement_qt.h"
+#include "glyphs/collection_files.h"
+#include "glyphs/dialogs.h"
+#include "platform/errors.h"
+#include "platform/profile/window_placement.h"
+
+namespace gliffo {
+
+namespace {
+
+// Design values of the window, in pixels at 120 pixels per inch.
+constexpr int DesignDpi = 120;
+constexpr int DesignClientWidth = 212;
+constexpr int DesignClientHeight = 448;
+constexpr int DesignLeft = 184;
+constexpr int DesignTop = 115;
+constexpr int DesignTopPanelHeight = 41;
+constexpr int DesignFolderListHeight = 96;
+constexpr int DesignStatusBarHeight = 19;
+constexpr int DesignFontHeight = 13;
+constexpr std::size_t HelpMacroLimit = 255;
+
+// Keeps the view's selection still while the glyph list flips many flags, then lets it follow
+// once, even when the command fails half-way.
+class TSelectionBatch {
+ public:
+  explicit TSelectionBatch(TViewer& viewer) : viewer_(viewer) { viewer_.BeginSelectionBatch(); }
+  ~TSelectionBatch() { viewer_.EndSelectionBatch(); }
+  TSelectionBatch(const TSelectionBatch&) = delete;
+  TSelectionBatch& operator=(const TSelectionBatch&) = delete;
+
+ private:
+  TViewer& viewer_;
+};
+
+}  // namespace
+
+TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
+    : QMainWindow(parent), app_(application), placed_(std::make_unique<TPlacedQtWindow>(*this)) {
+  setObjectName(QStringLiteral("GliffoF"));
+  setWindowTitle(QString::fromStdString(app_.Title()));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr && screen->logicalDotsPerInchY() > 0) scale_ = screen->logicalDotsPerInchY() / DesignDpi;
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(Scaled(DesignFontHeight));
+  setFont(font);
+
+  BuildMenu();
+  BuildClient();
+  setFixedSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
+  move(DesignLeft, DesignTop);
+
+  glyphs_.ModeMenu.OnChange = [this] { MirrorModeMenu(); };
+  MirrorModeMenu();
+  UpdateEditorCommands();
+  app_.Guard([this] { FormCreate(); });
+}
+
+TGliffoF::~TGliffoF() {
+  app_.Guard([this] { FormDestroy(); });
+  glyphs_.ModeMenu.OnChange = nullptr;
+  // The view listens to the glyph list, which dies with this object, before the child widgets.
+  delete takeCentralWidget();
+  viewer = nullptr;
+}
+
+int TGliffoF::Scaled(int designValue) const { return static_cast<int>(std::lround(designValue * scale_)); }
+
+void TGliffoF::FormCreate() {
+  std::string exeName = app_.ExeName();
+  appDir_ = profile::DirectoryOf(exeName);
+  glyphs_.SetGlyphSize(16);
+  settings_ = profile::SettingsLocationFor(exeName);
+  profile::LoadWindowPlacement(*placed_, profile::CollectionWindowSection, settings_.ReadPath);
+}
+
+void TGliffoF::FormDestroy() {
+  // A missing configuration folder is made first; if that fails, the write below says so.
+  profile::MakeParentFolders(settings_.WritePath);
+  profile::SaveWindowPlacement(*placed_, profile::CollectionWindowSection, settings_.WritePath);
+}
+
+QAction* TGliffoF::AddCommand(QMenu* menu, const char* caption, void (TGliffoF::*handler)()) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
+  return action;
+}
+
+void TGliffoF::BuildMenu() {
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  MainMenu1->setNativeMenuBar(false);
+
+  File1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuFile));
+  OpenCollection1 = AddCommand(File1, texts::MenuOpenCollection, &TGliffoF::OpenCollection1Click);
+  SaveCollection = AddCommand(File1, texts::MenuSaveCollection, &TGliffoF::SaveCollectionClick);
+  CombineCollections1 = AddCommand(File1, texts::MenuCombineCollections, &TGliffoF::CombineCollections1Click);
+  File1->addSeparator();
+  ExportBitmap1 = AddCommand(File1, texts::MenuExportBitmap, &TGliffoF::ExportBitmap1Click);
+  File1->addSeparator();
+  Close1 = AddCommand(File1, texts::MenuClose, &TGliffoF::Close1Click);
+
+  Edit1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuEdit));
+  Image1 = AddCommand(Edit1, texts::MenuImage, &TGliffoF::Image1Click);
+  AddfromEditor1 = AddCommand(Edit1, texts::MenuAddFromEditor, &TGliffoF::AddfromEditor1Click);
+  Edit1->addSeparator();
+  SelectAll1 = AddCommand(Edit1, texts::MenuSelectAll, &TGliffoF::SelectAll1Click);
+  SelectAll1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  InvertSelection1 = AddCommand(Edit1, texts::MenuInvertSelection, &TGliffoF::InvertSelection1Click);
+
+  Tools1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuTools));
+  BMPEditor1 = AddCommand(Tools1, texts::MenuBmpEditor, &TGliffoF::BMPEditor1Click);
+  Tools1->addSeparator();
+  bmp16 = AddCommand(Tools1, texts::Menu16Mode, &TGliffoF::bmp16Click);
+  bmp24 = AddCommand(Tools1, texts::Menu24Mode, &TGliffoF::bmp24Click);
+  bmp32 = AddCommand(Tools1, texts::Menu32Mode, &TGliffoF::bmp32Click);
+  modeGroup_ = new QActionGroup(this);
+  modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+  for (QAction* item : {bmp16, bmp24, bmp32}) {
+    item->setCheckable(true);
+    modeGroup_->addAction(item);
+  }
+
+  Help1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuHelp));
+  Contents1 = AddCommand(Help1, texts::MenuContents, &TGliffoF::Contents1Click);
+  Contents1->setShortcut(QKeySequence(Qt::Key_F1));
+  Help1->addSeparator();
+  About1 = AddCommand(Help1, texts::MenuAbout, &TGliffoF::About1Click);
+
+  const std::pair<QObject*, const char*> names[] = {
+      {File1, "File1"}, {OpenCollection1, "OpenCollection1"}, {SaveCollection, "SaveCollection"},
+      {CombineCollections1, "CombineCollections1"}, {ExportBitmap1, "ExportBitmap1"}, {Close1, "Close1"},
+      {Edit1, "Edit1"}, {Image1, "Image1"}, {AddfromEditor1, "AddfromEditor1"}, {SelectAll1, "SelectAll1"},
+      {InvertSelection1, "InvertSelection1"}, {Tools1, "Tools1"}, {BMPEditor1, "BMPEditor1"},
+      {bmp16, "bmp16"}, {bmp24, "bmp24"}, {bmp32, "bmp32"}, {Help1, "Help1"}, {Contents1, "Contents1"},
+      {About1, "About1"}};
+  for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
+}
+
+void TGliffoF::BuildClient() {
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  // The folder browser is built into these two places; until then they stay empty.
+  TopPanel1 = new QWidget(client);
+  TopPanel1->setObjectName(QStringLiteral("TopPanel1"));
+  TopPanel1->setFixedHeight(Scaled(DesignTopPanelHeight));
+  FolderListPlace1 = new QWidget(client);
+  FolderListPlace1->setObjectName(QStringLiteral("FolderListPlace1"));
+  FolderListPlace1->setFixedHeight(Scaled(DesignFolderListHeight));
+  layout->addWidget(TopPanel1);
+  layout->addWidget(FolderListPlace1);
+
+  viewer = new TViewer(glyphs_, client);
+  layout->addWidget(viewer, 1);
+  connect(viewer, &TViewer::DoubleClicked, this, [this] { RunCommand(&TGliffoF::Image1Click); });
+  setCentralWidget(client);
+
+  StatusBar1 = statusBar();
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->setFixedHeight(Scaled(DesignStatusBarHeight));
+}
+
+bool TGliffoF::RunCommand(void (TGliffoF::*handler)()) {
+  bool ok = app_.Guard([this, handler] { (this->*handler)(); });
+  // A failed command may have left a radio item checked by the click alone.
+  MirrorModeMenu();
+  return ok;
+}
+
+void TGliffoF::AttachEditor(IEditorWindow* editor) {
+  editor_ = editor;
+  glyphs_.SetEditor(editor);
+  UpdateEditorCommands();
+}
+
+void TGliffoF::UpdateEditorCommands() {
+  for (QAction* item : {Image1, AddfromEditor1, BMPEditor1}) item->setEnabled(editor_ != nullptr);
+}
+
+void TGliffoF::MirrorModeMenu() {
+  const TModeMenu& menu = glyphs_.ModeMenu;
+  const std::pair<QAction*, const TMenuItemState*> items[] = {
+      {bmp16, &menu.bmp16()}, {bmp24, &menu.bmp24()}, {bmp32, &menu.bmp32()}};
+  for (const auto& [action, state] : items) {
+    action->setEnabled(state->Enabled);
+    if (state->Checked) action->setChecked(true);
+  }
+}
+
+// --- Commands --------------------------------------------------------------------------------
+
+void TGliffoF::OpenCollection1Click() { OpenCollectionCommand(glyphs_, app_.Dialogs()); }
+
+void TGliffoF::SaveCollectionClick() { SaveCollectionCommand(glyphs_, app_.Dialogs()); }
+
+void TGliffoF::CombineCollections1Click() { CombineCollectionsCommand(app_.Dialogs()); }
+
+void TGliffoF::ExportBitmap1Click() { ExportBitmapCommand(glyphs_, app_.Dialogs()); }
+
+void TGliffoF::Close1Click() {
+  if (app_.Dialogs().Confirm(texts::ClearViewer) != TDialogAnswer::Yes) return;
+  glyphs_.ClearGlyphList();
+}
+
+void TGliffoF::Image1Click() {
+  const TListItem* selected = glyphs_.Items.Selected();
+  if (editor_ == nullptr || selected == nullptr) return;
+  editor_->EditGlyph(glyphs_.ImageList1, selected->ImageIndex());
+}
+
+void TGliffoF::AddfromEditor1Click() {
+  if (editor_ == nullptr) return;
+  glyphs_.AddfromEditor();
+}
+
+void TGliffoF::SelectAll1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.SelectAll();
+}
+
+void TGliffoF::InvertSelection1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.InvertSelection();
+}
+
+void TGliffoF::BMPEditor1Click() {
+  if (editor_ != nullptr) editor_->ShowEditor();
+}
+
+void TGliffoF::ModeCommand(int size) { glyphs_.Mode(size, app_.Dialogs()); }
+void TGliffoF::bmp16Click() { ModeCommand(16); }
+void TGliffoF::bmp24Click() { ModeCommand(24); }
+void TGliffoF::bmp32Click() { ModeCommand(32); }
+
+void TGliffoF::Contents1Click() {
+  app_.SetHelpFile(appDir_ + texts::HelpFileName);
+  if (!app_.HelpEngine().ShowContents(app_.HelpFile())) return;
+  std::string macro = FormatMessage(texts::JumpIdMacro, texts::HelpTopic);
+  if (macro.size() > HelpMacroLimit) macro.resize(HelpMacroLimit);
+  app_.HelpEngine().RunMacro(app_.HelpFile(), macro);
+}
+
+void TGliffoF::About1Click() { app_.Dialogs().ShowMessage(std::string(texts::AboutPrefix) + texts::AuthorCredit); }
+
+// --- Events ----------------------------------------------------------------------------------
+
+void TGliffoF::closeEvent(QCloseEvent* event) {
+  event->accept();
+  emit Closed();
+}
+
+bool TGliffoF::event(QEvent* event) {
+  bool result = QMainWindow::event(event);
+  switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+      placed_->FrameChanged();
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+}  // namespace gliffo

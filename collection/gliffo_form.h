@@ -1,0 +1,137 @@
+#pragma once
+// The collection window GliffoF: the folder browser strip at the top, the glyph view, the
+// status strip and the menu whose commands drive the glyph list and the collection files.
+// The window holds no glyph logic of its own: commands call the glyph collection and the
+// collection-file operations, and the window mirrors what they leave behind.
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "glyphs/glyph_list.h"
+#include "platform/profile/settings_path.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QStatusBar;
+class QVBoxLayout;
+
+namespace gliffo {
+
+class IApplication;
+class TViewer;
+class TPlacedQtWindow;
+
+// What the collection window asks of the glyph editor. The editor window implements it and
+// start-up attaches it (AttachEditor); until then the three editor commands stay disabled.
+class IEditorWindow : public IGlyphEditorLink {
+ public:
+  // "&Image": the cell drawn into the editor's glyph, the editor shown and brought to the front.
+  virtual void EditGlyph(const TImageList& images, int cellIndex) = 0;
+  // "BMP &Editor": the editor shown with its current content at the current glyph size.
+  virtual void ShowEditor() = 0;
+};
+
+class TGliffoF : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Creating the window is its creation handler: AppDir, GlyphSize 16, the placement.
+  explicit TGliffoF(IApplication& application, QWidget* parent = nullptr);
+  // Destroying it saves the placement.
+  ~TGliffoF() override;
+
+  TGlyphCollection& Collection() { return glyphs_; }
+  int GlyphSize() const { return glyphs_.GlyphSize(); }
+  const std::string& AppDir() const { return appDir_; }
+  const profile::TSettingsLocation& Settings() const { return settings_; }
+
+  // The editor window, created after this one; nullptr detaches it.
+  void AttachEditor(IEditorWindow* editor);
+  IEditorWindow* Editor() const { return editor_; }
+
+  // Where the folder browser goes: the 41-high panel holding the drive selector, and the
+  // 96-high place of the folder list under it. Both are empty until the browser is built into
+  // them; the file list needs no place, as nobody sees it.
+  QWidget* TopPanel() const { return TopPanel1; }
+  QWidget* FolderListPlace() const { return FolderListPlace1; }
+
+  // Menu commands. The menu runs each inside the application's guard; tests may call them
+  // through RunCommand to get the same treatment.
+  void OpenCollection1Click();
+  void SaveCollectionClick();
+  void CombineCollections1Click();
+  void ExportBitmap1Click();
+  void Close1Click();
+  void Image1Click();
+  void AddfromEditor1Click();
+  void SelectAll1Click();
+  void InvertSelection1Click();
+  void BMPEditor1Click();
+  void bmp16Click();
+  void bmp24Click();
+  void bmp32Click();
+  void Contents1Click();
+  void About1Click();
+
+  // Runs a handler inside the application's guard.
+  bool RunCommand(void (TGliffoF::*handler)());
+
+  // The window's parts, by their names.
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* File1 = nullptr;
+  QAction* OpenCollection1 = nullptr;
+  QAction* SaveCollection = nullptr;
+  QAction* CombineCollections1 = nullptr;
+  QAction* ExportBitmap1 = nullptr;
+  QAction* Close1 = nullptr;
+  QMenu* Edit1 = nullptr;
+  QAction* Image1 = nullptr;
+  QAction* AddfromEditor1 = nullptr;
+  QAction* SelectAll1 = nullptr;
+  QAction* InvertSelection1 = nullptr;
+  QMenu* Tools1 = nullptr;
+  QAction* BMPEditor1 = nullptr;
+  QAction* bmp16 = nullptr;
+  QAction* bmp24 = nullptr;
+  QAction* bmp32 = nullptr;
+  QMenu* Help1 = nullptr;
+  QAction* Contents1 = nullptr;
+  QAction* About1 = nullptr;
+  QWidget* TopPanel1 = nullptr;
+  QWidget* FolderListPlace1 = nullptr;
+  TViewer* viewer = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+
+  // The screen's pixels per design pixel (design values are at 120 pixels per inch).
+  double DesignScale() const { return scale_; }
+  int Scaled(int designValue) const;
+
+ signals:
+  // The user closed the window: the program ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormDestroy();
+  void BuildMenu();
+  void BuildClient();
+  QAction* AddCommand(QMenu* menu, const char* caption, void (TGliffoF::*handler)());
+  void MirrorModeMenu();
+  void UpdateEditorCommands();
+  void ModeCommand(int size);
+
+  IApplication& app_;
+  TGlyphCollection glyphs_;
+  IEditorWindow* editor_ = nullptr;
+  std::string appDir_;
+  profile::TSettingsLocation settings_;
+  double scale_ = 1.0;
+  QActionGroup* modeGroup_ = nullptr;
+  std::unique_ptr<TPlacedQtWindow> placed_;
+};
+
+}  // namespace gliffo

@@ -1,0 +1,48 @@
+#pragma once
+// Texts of the collection window and the application that the user sees, each kept once so
+// tests compare against the same constant the program uses.
+#include "glyphs/strings.h"
+
+namespace gliffo::texts {
+
+inline constexpr const char* ApplicationTitle = "Gliffo 2";
+inline constexpr const char* ConfirmCaption = "Confirm";
+inline constexpr const char* YesButton = "&Yes";
+inline constexpr const char* NoButton = "&No";
+
+inline constexpr const char* AboutPrefix = "Gliffo 2 by ";
+inline constexpr const char* AuthorCredit = "the Gliffo developers";
+
+inline constexpr const char* HelpFileName = "Gliffo.hlp";
+inline constexpr const char* HelpTopic = "Gliffo";
+inline constexpr const char* JumpIdMacro = "JumpID(\"\",\"%s\")";
+inline constexpr const char* HelpWindowCaption = "Gliffo 2 Help";
+inline constexpr const char* HelpFileMissing = "Cannot open the help file %s";
+inline constexpr const char* HelpTopicMissing = "The help topic %s does not exist";
+
+// Errors that escape everything else still get a message of their own.
+inline constexpr const char* OutOfMemory = "Out of memory";
+inline constexpr const char* UnknownError = "An unexpected error occurred";
+
+// The menu of the collection window.
+inline constexpr const char* MenuFile = "&File";
+inline constexpr const char* MenuOpenCollection = "&Open Collection...";
+inline constexpr const char* MenuSaveCollection = "&Save Collection As...";
+inline constexpr const char* MenuCombineCollections = "&Combine Collections...";
+inline constexpr const char* MenuExportBitmap = "&Export Bitmap...";
+inline constexpr const char* MenuClose = "Close";
+inline constexpr const char* MenuEdit = "&Edit";
+inline constexpr const char* MenuImage = "&Image";
+inline constexpr const char* MenuAddFromEditor = "Add from Editor";
+inline constexpr const char* MenuSelectAll = "Select &All";
+inline constexpr const char* MenuInvertSelection = "In&vert Selection";
+inline constexpr const char* MenuTools = "&Tools";
+inline constexpr const char* MenuBmpEditor = "BMP &Editor";
+inline constexpr const char* Menu16Mode = "16x16 mode";
+inline constexpr const char* Menu24Mode = "24x24 mode";
+inline constexpr const char* Menu32Mode = "32x32 mode";
+inline constexpr const char* MenuHelp = "&Help";
+inline constexpr const char* MenuContents = "&Contents";
+inline constexpr const char* MenuAbout = "&About";
+
+}  // namespace gliffo::texts

@@ -1,0 +1,273 @@
+#include "collection/viewer.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+
+#include "glyphs/glyph_list.h"
+
+namespace gliffo {
+
+namespace {
+constexpr int CellPadding = 6;   // free room beside a cell, each side
+constexpr int CaptionGap = 2;    // between the cell and its caption
+}  // namespace
+
+// --- Model -----------------------------------------------------------------------------------
+
+TViewerModel::TViewerModel(TGlyphCollection& collection, QObject* parent)
+    : QAbstractListModel(parent), collection_(collection) {
+  collection_.Items.AddListener(this);
+  collection_.ImageList1.AddListener(this);
+}
+
+TViewerModel::~TViewerModel() {
+  collection_.Items.RemoveListener(this);
+  collection_.ImageList1.RemoveListener(this);
+}
+
+int TViewerModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : collection_.Items.Count();
+}
+
+QVariant TViewerModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= collection_.Items.Count()) return {};
+  const TListItem& item = collection_.Items.Item(index.row());
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return QString::fromStdString(item.Caption());
+    case Qt::DecorationRole:
+      return CellImage(index.row());
+    default:
+      return {};
+  }
+}
+
+bool TViewerModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || index.row() >= collection_.Items.Count()) return false;
+  // Only what is shown changes: nothing reads captions back, and the next rebuild renumbers.
+  collection_.Items.Item(index.row()).SetCaption(value.toString().toStdString());
+  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  return true;
+}
+
+Qt::ItemFlags TViewerModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+}
+
+QImage TViewerModel::CellImage(int row) const {
+  if (row < 0 || row >= collection_.Items.Count()) return {};
+  const TImageList& images = collection_.ImageList1;
+  const std::uint32_t* pixels = images.CellPixels(collection_.Items.Item(row).ImageIndex());
+  if (pixels == nullptr) return {};
+  // The cells keep a zero fourth byte; the image format wants it opaque.
+  QImage image(images.Width(), images.Height(), QImage::Format_RGB32);
+  for (int y = 0; y < images.Height(); ++y) {
+    auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+    const std::uint32_t* source = pixels + static_cast<std::ptrdiff_t>(y) * images.Width();
+    for (int x = 0; x < images.Width(); ++x) line[x] = source[x] | 0xFF000000u;
+  }
+  return image;
+}
+
+QSize TViewerModel::CellSize() const { return {collection_.ImageList1.Width(), collection_.ImageList1.Height()}; }
+
+void TViewerModel::ItemsChanged() {
+  ++wholeRedraws_;
+  beginResetModel();
+  endResetModel();
+  emit SelectionReset();
+}
+
+void TViewerModel::ItemsRedraw(int first, int last) {
+  if (first > last) return;
+  ++itemRedraws_;
+  emit dataChanged(index(first), index(last));
+}
+
+void TViewerModel::ItemSelectionChanged(int row) {
+  if (row < 0 || row >= collection_.Items.Count()) return;
+  emit SelectedFlagChanged(row, collection_.Items.Item(row).Selected());
+}
+
+void TViewerModel::ImageListChanged(const TImageListChange& change) {
+  // Bulk changes come inside an update bracket, which repaints once when it closes. A cell
+  // replaced on its own repaints the one item that shows it.
+  if (change.Kind != TImageListChangeKind::Replaced || collection_.Items.UpdateCount() > 0) return;
+  int row = change.First;
+  if (row >= 0 && row < collection_.Items.Count() && collection_.Items.Item(row).ImageIndex() == change.First)
+    emit dataChanged(index(row), index(row), {Qt::DecorationRole});
+}
+
+// --- Delegate --------------------------------------------------------------------------------
+
+TViewerDelegate::TViewerDelegate(QListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+QSize TViewerDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  auto* model = qobject_cast<const TViewerModel*>(index.model());
+  QSize cell = model ? model->CellSize() : QSize(16, 16);
+  const QFontMetrics& metrics = option.fontMetrics;
+  int width = std::max(cell.width() + 2 * CellPadding, metrics.horizontalAdvance(QStringLiteral("00000")) + 4);
+  int height = CellPadding + cell.height() + CaptionGap + metrics.height() + CellPadding / 2;
+  return {width, height};
+}
+
+QRect TViewerDelegate::CaptionRect(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  auto* model = qobject_cast<const TViewerModel*>(index.model());
+  QSize cell = model ? model->CellSize() : QSize(16, 16);
+  int top = option.rect.top() + CellPadding + cell.height() + CaptionGap;
+  return {option.rect.left(), top, option.rect.width(), option.fontMetrics.height()};
+}
+
+void TViewerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  auto* model = qobject_cast<const TViewerModel*>(index.model());
+  if (model == nullptr) return;
+  bool selected = (option.state & QStyle::State_Selected) && view_->hasFocus();
+  const QPalette& palette = option.palette;
+
+  QImage cell = model->CellImage(index.row());
+  QSize size = model->CellSize();
+  QPoint cellAt(option.rect.left() + (option.rect.width() - size.width()) / 2, option.rect.top() + CellPadding);
+  if (!cell.isNull()) painter->drawImage(cellAt, cell);
+  if (selected) {
+    // The icon is tinted with the highlight, as icon views show a chosen picture.
+    QColor tint = palette.color(QPalette::Highlight);
+    tint.setAlpha(96);
+    painter->fillRect(QRect(cellAt, size), tint);
+  }
+
+  QRect captionRect = CaptionRect(option, index);
+  QString caption = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                                  captionRect.width() - 2);
+  int textWidth = option.fontMetrics.horizontalAdvance(caption) + 4;
+  QRect textBox(captionRect.center().x() - textWidth / 2, captionRect.top(), textWidth, captionRect.height());
+  if (selected) painter->fillRect(textBox, palette.color(QPalette::Highlight));
+  painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+  painter->setFont(option.font);
+  painter->drawText(textBox, Qt::AlignCenter, caption);
+  if ((option.state & QStyle::State_HasFocus) && view_->hasFocus()) {
+    QPen dotted(palette.color(QPalette::Text), 1, Qt::DotLine);
+    painter->setPen(dotted);
+    painter->drawRect(textBox.adjusted(0, 0, -1, -1));
+  }
+}
+
+void TViewerDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) const {
+  QRect caption = CaptionRect(option, index);
+  editor->setGeometry(caption.adjusted(0, -1, 0, 3));
+}
+
+// --- View ------------------------------------------------------------------------------------
+
+TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
+    : QListView(parent), collection_(collection), model_(new TViewerModel(collection, this)) {
+  setObjectName(QStringLiteral("viewer"));
+  setViewMode(QListView::IconMode);
+  setFlow(QListView::LeftToRight);
+  setWrapping(true);
+  setResizeMode(QListView::Adjust);
+  setMovement(QListView::Static);
+  setUniformItemSizes(true);
+  setLayoutMode(QListView::Batched);
+  setBatchSize(2000);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionRectVisible(true);
+  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  setItemDelegate(new TViewerDelegate(this));
+  setModel(model_);
+
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            GiveSelectionToItems(selected, deselected);
+          });
+  connect(model_, &TViewerModel::SelectionReset, this, [this] { TakeSelectionFromItems(); });
+  connect(model_, &TViewerModel::SelectedFlagChanged, this,
+          [this](int row, bool selected) { TakeOneSelection(row, selected); });
+}
+
+void TViewer::BeginSelectionBatch() { ++batch_; }
+
+void TViewer::EndSelectionBatch() {
+  if (batch_ > 0 && --batch_ == 0 && batchDirty_) {
+    batchDirty_ = false;
+    TakeSelectionFromItems();
+  }
+}
+
+void TViewer::TakeSelectionFromItems() {
+  if (batch_ > 0) {
+    batchDirty_ = true;
+    return;
+  }
+  // One selection made of runs of selected items, handed to the view in one call.
+  QItemSelection selection;
+  const TListItems& items = collection_.Items;
+  int count = items.Count();
+  for (int row = 0; row < count;) {
+    if (!items.Item(row).Selected()) {
+      ++row;
+      continue;
+    }
+    int last = row;
+    while (last + 1 < count && items.Item(last + 1).Selected()) ++last;
+    selection.select(model_->index(row), model_->index(last));
+    row = last + 1;
+  }
+  syncing_ = true;
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  syncing_ = false;
+  viewport()->update();
+}
+
+void TViewer::TakeOneSelection(int row, bool selected) {
+  if (syncing_) return;
+  if (batch_ > 0) {
+    batchDirty_ = true;
+    return;
+  }
+  syncing_ = true;
+  selectionModel()->select(model_->index(row), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  syncing_ = false;
+}
+
+void TViewer::GiveSelectionToItems(const QItemSelection& selected, const QItemSelection& deselected) {
+  if (syncing_) return;
+  syncing_ = true;
+  TListItems& items = collection_.Items;
+  for (const QItemSelectionRange& range : deselected)
+    for (int row = range.top(); row <= range.bottom() && row < items.Count(); ++row) items.Item(row).SetSelected(false);
+  for (const QItemSelectionRange& range : selected)
+    for (int row = range.top(); row <= range.bottom() && row < items.Count(); ++row) items.Item(row).SetSelected(true);
+  syncing_ = false;
+}
+
+void TViewer::mouseDoubleClickEvent(QMouseEvent* event) {
+  QListView::mouseDoubleClickEvent(event);
+  emit DoubleClicked();
+}
+
+void TViewer::focusInEvent(QFocusEvent* event) {
+  QListView::focusInEvent(event);
+  viewport()->update();  // the selection shows only with the focus
+}
+
+void TViewer::focusOutEvent(QFocusEvent* event) {
+  QListView::focusOutEvent(event);
+  viewport()->update();
+}
+
+void TViewer::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+A belongs to the menu's "Select All", which goes through the glyph list.
+  if (event->matches(QKeySequence::SelectAll)) {
+    event->ignore();
+    return;
+  }
+  QListView::keyPressEvent(event);
+}
+
+}  // namespace gliffo

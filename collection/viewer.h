@@ -1,0 +1,101 @@
+#pragma once
+// The glyph view `viewer`: a list view in icon mode over the image list and the view items of
+// the glyph collection. The model keeps nothing of its own: every row is an item, its picture
+// the cell the item names, its text the item's caption. Items all have the same size, so the
+// view lays out and scrolls tens of thousands of glyphs without asking for each one.
+#include <QAbstractListModel>
+#include <QListView>
+#include <QStyledItemDelegate>
+
+#include "glyphs/image_list.h"
+#include "glyphs/list_items.h"
+
+namespace gliffo {
+
+class TGlyphCollection;
+
+class TViewerModel : public QAbstractListModel, private IListItemsListener, private IImageListListener {
+  Q_OBJECT
+ public:
+  explicit TViewerModel(TGlyphCollection& collection, QObject* parent = nullptr);
+  ~TViewerModel() override;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // The cell an item shows, as an opaque image; a null image when the item names no cell.
+  QImage CellImage(int row) const;
+  QSize CellSize() const;
+
+  // How often the whole view was redrawn and single items were, so tests can see that a
+  // bracket repaints once and a replaced glyph repaints one item.
+  int WholeRedraws() const { return wholeRedraws_; }
+  int ItemRedraws() const { return itemRedraws_; }
+
+ signals:
+  // The items' selected flags changed in bulk (rebuild, select all): the view takes them all.
+  void SelectionReset();
+  // One item's selected flag changed from the model's side.
+  void SelectedFlagChanged(int row, bool selected);
+
+ private:
+  void ItemsChanged() override;
+  void ItemsRedraw(int first, int last) override;
+  void ItemSelectionChanged(int index) override;
+  void ImageListChanged(const TImageListChange& change) override;
+
+  TGlyphCollection& collection_;
+  int wholeRedraws_ = 0;
+  int itemRedraws_ = 0;
+};
+
+// Draws a cell at its own size with the caption centred under it; the selection shows only
+// while the view has the keyboard focus.
+class TViewerDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  explicit TViewerDelegate(QListView* view);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+ private:
+  QRect CaptionRect(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+  QListView* view_;
+};
+
+class TViewer : public QListView {
+  Q_OBJECT
+ public:
+  TViewer(TGlyphCollection& collection, QWidget* parent = nullptr);
+
+  TViewerModel& Model() { return *model_; }
+  // Selected flags changed in bulk; the view's selection follows once at the end.
+  void BeginSelectionBatch();
+  void EndSelectionBatch();
+
+ signals:
+  // A double-click anywhere in the view.
+  void DoubleClicked();
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void TakeSelectionFromItems();
+  void TakeOneSelection(int row, bool selected);
+  void GiveSelectionToItems(const QItemSelection& selected, const QItemSelection& deselected);
+
+  TGlyphCollection& collection_;
+  TViewerModel* model_;
+  bool syncing_ = false;
+  int batch_ = 0;
+  bool batchDirty_ = false;
+};
+
+}  // namespace gliffo

@@ -1,0 +1,43 @@
+#pragma once
+// A top-level Qt window as the settings file sees it: its outer rectangle, frame included.
+//
+// The frame is drawn by the window manager and is known only once the window is on screen, so
+// an outer size read from the settings is kept and turned into the inner size again when the
+// frame shows up; otherwise every run would grow the window by its frame.
+#include <QSize>
+
+#include "platform/profile/window_placement.h"
+
+class QWidget;
+
+namespace gliffo {
+
+class TPlacedQtWindow : public profile::IPlacedWindow {
+ public:
+  explicit TPlacedQtWindow(QWidget& window) : window_(window) {}
+
+  bool Maximized() const override;
+  void SetMaximized() override;
+  int Left() const override;
+  int Top() const override;
+  int Width() const override;
+  int Height() const override;
+  void SetLeft(int value) override;
+  void SetTop(int value) override;
+  void SetWidth(int value) override;
+  void SetHeight(int value) override;
+
+  // Called when the window is shown, moved or resized: applies a pending outer size once the
+  // frame around the window is known.
+  void FrameChanged();
+
+ private:
+  QSize FrameExtra() const;
+  void ApplyOuterSize();
+
+  QWidget& window_;
+  QSize outer_;           // the outer size asked for by the settings
+  bool pending_ = false;  // still to be fitted to a frame not known yet
+};
+
+}  // namespace gliffo
