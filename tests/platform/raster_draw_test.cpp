@@ -392,6 +392,55 @@ TEST(FloodFill, LimitsAndAWholeLargeSurfaceWithoutRecursion) {
   EXPECT_EQ(std::count(img.Pixels.begin(), img.Pixels.end(), 0x0000FFu), 256 * 256 - std::count(img.Pixels.begin(), img.Pixels.end(), 0u));
 }
 
+// A plain breadth-first fill over four neighbours, as the reference.
+std::vector<bool> ReferenceArea(const Image& img, int x0, int y0, std::uint32_t color, bool surface) {
+  const int w = img.View.Width, h = img.View.Height;
+  std::vector<bool> in(static_cast<std::size_t>(w * h), false);
+  auto member = [&](int x, int y) { return (img.At(x, y) == color) == surface; };
+  if (!member(x0, y0)) return in;
+  std::vector<std::pair<int, int>> queue{{x0, y0}};
+  in[static_cast<std::size_t>(y0 * w + x0)] = true;
+  for (std::size_t i = 0; i < queue.size(); ++i) {
+    const auto [x, y] = queue[i];
+    const int nx[4] = {x - 1, x + 1, x, x}, ny[4] = {y, y, y - 1, y + 1};
+    for (int k = 0; k < 4; ++k) {
+      if (nx[k] < 0 || ny[k] < 0 || nx[k] >= w || ny[k] >= h) continue;
+      const auto idx = static_cast<std::size_t>(ny[k] * w + nx[k]);
+      if (in[idx] || !member(nx[k], ny[k])) continue;
+      in[idx] = true;
+      queue.push_back({nx[k], ny[k]});
+    }
+  }
+  return in;
+}
+
+TEST(FloodFill, MatchesABreadthFirstReferenceOnRandomPictures) {
+  std::mt19937 rng(23);
+  const std::uint32_t colours[3] = {0x000000, 0xFFFFFF, 0x123456};  // stored values
+  for (int i = 0; i < 200; ++i) {
+    Image img(37, 29);
+    const int bias = static_cast<int>(rng() % 3);
+    for (auto& p : img.Pixels) p = colours[(rng() % 5 < 3) ? bias : rng() % 3];
+    const int x0 = static_cast<int>(rng() % 37), y0 = static_cast<int>(rng() % 29);
+    const bool surface = rng() % 2;
+    const std::uint32_t k = surface ? img.At(x0, y0) : colours[rng() % 3];
+    // The brush is sometimes the area's own colour, sometimes a hatch.
+    const BrushStyle style = rng() % 4 == 0 ? BrushStyle::Vertical : BrushStyle::Solid;
+    const std::uint32_t brushValue = rng() % 3 == 0 ? k : 0x00FF00;
+    const Brush brush = RealiseBrush({ValueToColor(img.View, brushValue), style});
+    const std::vector<bool> area = ReferenceArea(img, x0, y0, k, surface);
+    const Image before = img;
+    FloodFill(img.View, x0, y0, ValueToColor(img.View, k), surface ? FloodMode::Surface : FloodMode::Border, brush);
+    for (int y = 0; y < 29; ++y)
+      for (int x = 0; x < 37; ++x) {
+        const bool painted = area[static_cast<std::size_t>(y * 37 + x)] && (style == BrushStyle::Solid || x % 8 == 0);
+        ASSERT_EQ(img.At(x, y), painted ? brushValue : before.At(x, y))
+            << i << " at " << x << "," << y << " from " << x0 << "," << y0 << " k " << k << " surface " << surface
+            << " hatch " << (style != BrushStyle::Solid);
+      }
+  }
+}
+
 TEST(FloodFill, IndexedStoresMatchByColour) {
   const Rgb table[4] = {{0, 0, 0, 0}, {0xFF, 0xFF, 0xFF, 0}, {0, 0, 0xFF, 0}, {0xFF, 0xFF, 0xFF, 0}};
   std::vector<std::uint8_t> bits(4 * 2, 0);
