@@ -33,9 +33,16 @@ double NumberOf(FcPattern* p, const char* object, double fallback) {
   return fallback;
 }
 
-void EnsureInitialised() {
-  static const bool ready = FcInit() == FcTrue;
-  if (!ready) throw EOutOfResources(texts::OutOfSystemResources);
+struct ConfigDeleter {
+  void operator()(FcConfig* c) const { FcConfigDestroy(c); }
+};
+
+// Our own configuration rather than the library's process-wide one: it is released at exit
+// (so leak checkers stay quiet) and never disturbs a window toolkit that uses the global one.
+FcConfig* Config() {
+  static const std::unique_ptr<FcConfig, ConfigDeleter> config(FcInitLoadConfigAndFonts());
+  if (!config) throw EOutOfResources(texts::OutOfSystemResources);
+  return config.get();
 }
 
 }  // namespace
@@ -45,7 +52,7 @@ std::string PlatformFaceName(const std::string& name) {
 }
 
 FaceMatch MatchFace(const std::string& name, int weight, bool italic, Pitch pitch) {
-  EnsureInitialised();
+  FcConfig* config = Config();
   PatternPtr pattern(FcPatternCreate());
   if (!pattern) throw EOutOfResources(texts::OutOfSystemResources);
   const std::string face = PlatformFaceName(name);
@@ -57,11 +64,11 @@ FaceMatch MatchFace(const std::string& name, int weight, bool italic, Pitch pitc
   FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   // Outline faces can be drawn at any height; bitmap-only faces are a last resort.
   FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
 
   FcResult result = FcResultNoMatch;
-  PatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
+  PatternPtr match(FcFontMatch(config, pattern.get(), &result));
   FcChar8* file = nullptr;
   if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr) {
     throw EOutOfResources(texts::OutOfSystemResources);

@@ -57,6 +57,7 @@ FT_Library Library() {
 }
 
 int RoundToInt(double v) { return static_cast<int>(std::lround(v)); }
+int ToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 
 }  // namespace
 
@@ -396,9 +397,11 @@ int Font::Draw(const raster::Surface& surface, int x, int y, std::string_view te
                raster::ColorRef background) const {
   const int width = Extent(text).Width;
   if (surface.Empty()) return width;
-  const long long right = static_cast<long long>(x) + width;
-  const int clippedRight = static_cast<int>(std::clamp<long long>(right, INT_MIN, INT_MAX));
-  if (opaque) raster::FillSolid(surface, raster::Box{x, y, clippedRight, y + CellHeight()}, background);
+  // Text may start anywhere an int reaches; the boxes are clipped to the surface anyway.
+  auto band = [&](long long top, long long bottom) {
+    return raster::Box{x, ToInt(y + top), ToInt(static_cast<long long>(x) + width), ToInt(y + bottom)};
+  };
+  if (opaque) raster::FillSolid(surface, band(0, CellHeight()), background);
 
   const std::uint32_t value = raster::ColorToValue(surface, color);
   const long long baseline = static_cast<long long>(y) + ascent_;
@@ -425,13 +428,8 @@ int Font::Draw(const raster::Surface& surface, int x, int y, std::string_view te
       }
     }
   }
-  if (request_.Underline) {
-    raster::FillSolid(surface, raster::Box{x, y + underlineTop_, clippedRight, y + underlineTop_ + underlineThickness_},
-                      color);
-  }
-  if (request_.StrikeOut) {
-    raster::FillSolid(surface, raster::Box{x, y + strikeTop_, clippedRight, y + strikeTop_ + strikeThickness_}, color);
-  }
+  if (request_.Underline) raster::FillSolid(surface, band(underlineTop_, underlineTop_ + underlineThickness_), color);
+  if (request_.StrikeOut) raster::FillSolid(surface, band(strikeTop_, strikeTop_ + strikeThickness_), color);
   return width;
 }
 
