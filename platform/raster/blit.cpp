@@ -110,19 +110,35 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
     const int sx = srcBox.Left + Sample(x - dstBox.Left, sw, dw);
     columns[static_cast<std::size_t>(x - clip.Left)] = sx;
   }
+  const bool plainDst32 = dst.BitCount == 32 && (dst.RedMask | dst.GreenMask | dst.BlueMask) == 0;
+  // Source rows are read once into colours and reused while consecutive rows sample the same one.
+  std::vector<ColorRef> sourceRow(static_cast<std::size_t>(src.Width));
+  int cachedRow = -1;
   for (int y = clip.Top; y < clip.Bottom; ++y) {
     const int sy = srcBox.Top + Sample(y - dstBox.Top, sh, dh);
     const bool rowInside = sy >= 0 && sy < src.Height;
+    if (rowInside && sy != cachedRow) {
+      ReadRowColors(src, sy, sourceRow.data());
+      cachedRow = sy;
+    }
+    std::uint8_t* out = dst.Row(y);
     for (int x = clip.Left; x < clip.Right; ++x) {
       const int sx = columns[static_cast<std::size_t>(x - clip.Left)];
       // Source pixels outside the source image read as black.
-      const ColorRef color = (rowInside && sx >= 0 && sx < src.Width) ? ValueToColor(src, ReadValue(src, sx, sy)) : 0;
-      const std::uint32_t s = encoder.Encode(color);
+      const ColorRef color = (rowInside && sx >= 0 && sx < src.Width) ? sourceRow[static_cast<std::size_t>(sx)] : 0;
       if (rop == 0xCC) {
-        WriteValue(dst, x, y, s);
+        if (plainDst32) {
+          std::uint8_t* p = out + 4 * static_cast<std::ptrdiff_t>(x);
+          p[0] = static_cast<std::uint8_t>(color >> 16);
+          p[1] = static_cast<std::uint8_t>(color >> 8);
+          p[2] = static_cast<std::uint8_t>(color);
+          p[3] = 0;
+        } else {
+          WriteValue(dst, x, y, encoder.Encode(color));
+        }
       } else {
         const std::uint32_t d = ReadValue(dst, x, y);
-        WriteValue(dst, x, y, ApplyRop3(rop, pattern, s, d) & mask);
+        WriteValue(dst, x, y, ApplyRop3(rop, pattern, encoder.Encode(color), d) & mask);
       }
     }
   }
