@@ -18,7 +18,10 @@ constexpr int CaptionGap = 2;    // between the cell and its caption
 // --- Model -----------------------------------------------------------------------------------
 
 TViewerModel::TViewerModel(TGlyphCollection& collection, QObject* parent)
-    : QAbstractListModel(parent), collection_(collection) {
+    : QAbstractListModel(parent),
+      collection_(collection),
+      shownCount_(collection.Items.Count()),
+      shownCellSize_(CellSize()) {
   collection_.Items.AddListener(this);
   collection_.ImageList1.AddListener(this);
 }
@@ -29,7 +32,7 @@ TViewerModel::~TViewerModel() {
 }
 
 int TViewerModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : collection_.Items.Count();
+  return parent.isValid() ? 0 : shownCount_;
 }
 
 QVariant TViewerModel::data(const QModelIndex& index, int role) const {
@@ -61,6 +64,7 @@ Qt::ItemFlags TViewerModel::flags(const QModelIndex& index) const {
 
 QImage TViewerModel::CellImage(int row) const {
   if (row < 0 || row >= collection_.Items.Count()) return {};
+  ++imageRequests_;
   const TImageList& images = collection_.ImageList1;
   const std::uint32_t* pixels = images.CellPixels(collection_.Items.Item(row).ImageIndex());
   if (pixels == nullptr) return {};
@@ -78,8 +82,17 @@ QSize TViewerModel::CellSize() const { return {collection_.ImageList1.Width(), c
 
 void TViewerModel::ItemsChanged() {
   ++wholeRedraws_;
-  beginResetModel();
-  endResetModel();
+  // A new set of items or a new cell size needs a new layout; the same items with new flags or
+  // captions (select all, invert) only a repaint, which keeps the user's scroll position.
+  int count = collection_.Items.Count();
+  if (count != shownCount_ || CellSize() != shownCellSize_) {
+    beginResetModel();
+    shownCount_ = count;
+    shownCellSize_ = CellSize();
+    endResetModel();
+  } else if (count > 0) {
+    emit dataChanged(index(0), index(count - 1));
+  }
   emit SelectionReset();
 }
 
@@ -173,8 +186,6 @@ TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
   setResizeMode(QListView::Adjust);
   setMovement(QListView::Static);
   setUniformItemSizes(true);
-  setLayoutMode(QListView::Batched);
-  setBatchSize(2000);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionRectVisible(true);
   setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);

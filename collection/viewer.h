@@ -33,6 +33,9 @@ class TViewerModel : public QAbstractListModel, private IListItemsListener, priv
   // bracket repaints once and a replaced glyph repaints one item.
   int WholeRedraws() const { return wholeRedraws_; }
   int ItemRedraws() const { return itemRedraws_; }
+  // How many cell pictures the view asked for: painting must cost what is visible, not what
+  // the list holds.
+  int ImageRequests() const { return imageRequests_; }
 
  signals:
   // The items' selected flags changed in bulk (rebuild, select all): the view takes them all.
@@ -47,8 +50,11 @@ class TViewerModel : public QAbstractListModel, private IListItemsListener, priv
   void ImageListChanged(const TImageListChange& change) override;
 
   TGlyphCollection& collection_;
+  int shownCount_ = 0;  // the row count the view was last told about
+  QSize shownCellSize_;
   int wholeRedraws_ = 0;
   int itemRedraws_ = 0;
+  mutable int imageRequests_ = 0;
 };
 
 // Draws a cell at its own size with the caption centred under it; the selection shows only
