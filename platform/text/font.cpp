@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <list>
 #include <map>
 #include <mutex>
@@ -423,6 +424,14 @@ int Font::Draw(const raster::Surface& surface, int x, int y, std::string_view te
     for (int r = r0; r < r1; ++r) {
       const std::uint8_t* bits = glyph->Bits.data() + static_cast<std::size_t>(glyph->Pitch) * r;
       const int py = static_cast<int>(top + r);
+      if (surface.BitCount == 32) {
+        // The device store: whole 32-bit values, no packing to respect.
+        std::uint8_t* row = surface.Row(py) + 4 * (left + c0);
+        for (int c = c0; c < c1; ++c, row += 4) {
+          if (bits[c >> 3] & (0x80 >> (c & 7))) std::memcpy(row, &value, 4);
+        }
+        continue;
+      }
       for (int c = c0; c < c1; ++c) {
         if (bits[c >> 3] & (0x80 >> (c & 7))) raster::WriteValue(surface, static_cast<int>(left + c), py, value);
       }
