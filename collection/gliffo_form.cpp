@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "collection/application_intf.h"
+#include "collection/folder_browser.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
 #include "collection/window_placement_qt.h"
@@ -65,6 +66,9 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
 
   BuildMenu();
   BuildClient();
+  // The folder browser (collection/folder_browser.h) fills the top panel and the folder-list
+  // place and shows the current directory; its event handlers run inside the guard.
+  BuildFolderBrowser(*this, [this](const std::function<void()>& handler) { app_.Guard(handler); });
   setFixedSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
   move(DesignLeft, DesignTop);
 
