@@ -86,26 +86,6 @@ TEST(CanvasTextOut, ClearBrushLeavesEverythingButTheLettersAndIgnoresThePenMode)
   EXPECT_EQ(c.PenPos(), (TPoint{2 + c.TextWidth("Text"), 2}));
 }
 
-TEST(CanvasTextOut, UnderlinedTextHasAFullRowBelowTheBaseline) {
-  TBitmap b;
-  MakeImage(b, 60, 30, clWhite);
-  TCanvas& c = b.Canvas();
-  c.Font().SetName("Arial");
-  c.Font().SetHeight(-18);
-  c.Font().SetColor(clBlack);
-  c.Font().SetStyle({TFontStyle::fsUnderline});
-  c.Brush().SetStyle(TBrushStyle::bsClear);
-  c.TextOut(0, 0, "i i");
-  const int w = c.TextWidth("i i");
-  int fullRows = 0;
-  for (int y = 0; y < c.TextHeight("i"); ++y) {
-    bool full = true;
-    for (int x = 0; x < w; ++x) full = full && c.Pixel(x, y) == clBlack;
-    fullRows += full;
-  }
-  EXPECT_GE(fullRows, 1);
-}
-
 TEST(CanvasTextOut, DefaultIsDrawnInMsSansSerif) {
   TBitmap a, d;
   MakeImage(a, 50, 20, clWhite);
