@@ -6,7 +6,9 @@
 //     no window is shown, nothing paints.
 //   - FirstPaint: the same change in the collection window shown on the offscreen platform,
 //     up to the glyph view's first paint after it.
-// Each row carries "x_floor", its time per run over the floor's.
+// Other programs share the machine, so every run of a measured job is paired with a run of the
+// floor right before it, and each row carries "x_floor" (wall clock) and "x_floor_cpu" (this
+// thread's processor time): the job's total over the floor's total across the same runs.
 //
 //   folder_load_bench [--benchmark_...] (the folder: $GLIFFO_GLYPH_FOLDER, default the strip
 //   bench's data, made by bench/strips/run.sh)
@@ -14,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -54,12 +57,38 @@ std::string EmptyFolder() {
   return folder;
 }
 
-double floorSeconds = 0;
+struct Stopwatch {
+  Clock::time_point Wall;
+  double Cpu;
+  static double ThreadCpu() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+  }
+  Stopwatch() : Wall(Clock::now()), Cpu(ThreadCpu()) {}
+  double WallSeconds() const { return std::chrono::duration<double>(Clock::now() - Wall).count(); }
+  double CpuSeconds() const { return ThreadCpu() - Cpu; }
+};
 
-void SetRatio(benchmark::State& state, double seconds) {
-  if (state.iterations() == 0) return;
-  const double perRun = seconds / static_cast<double>(state.iterations());
-  if (floorSeconds > 0) state.counters["x_floor"] = perRun / floorSeconds;
+// Sums of a job's runs and of the floor runs paired with them.
+struct Totals {
+  double Wall = 0, Cpu = 0, FloorWall = 0, FloorCpu = 0;
+  void Report(benchmark::State& state) const {
+    if (FloorWall > 0) state.counters["x_floor"] = Wall / FloorWall;
+    if (FloorCpu > 0) state.counters["x_floor_cpu"] = Cpu / FloorCpu;
+  }
+};
+
+size_t ListSortRead(const std::string& folder);
+
+// Runs the floor outside the benchmark's own timing and adds it to the totals.
+void PairedFloor(benchmark::State& state, Totals& totals, const std::string& folder) {
+  state.PauseTiming();
+  Stopwatch watch;
+  benchmark::DoNotOptimize(ListSortRead(folder));
+  totals.FloorWall += watch.WallSeconds();
+  totals.FloorCpu += watch.CpuSeconds();
+  state.ResumeTiming();
 }
 
 // Same work as bench/strips_floor.cpp, in this process.
@@ -89,14 +118,7 @@ size_t ListSortRead(const std::string& folder) {
 
 void Floor(benchmark::State& state) {
   const std::string folder = GlyphFolder();
-  double seconds = 0;
-  for (auto _ : state) {
-    auto start = Clock::now();
-    benchmark::DoNotOptimize(ListSortRead(folder));
-    seconds += std::chrono::duration<double>(Clock::now() - start).count();
-  }
-  floorSeconds = seconds / static_cast<double>(state.iterations());
-  state.counters["x_floor"] = 1.0;
+  for (auto _ : state) benchmark::DoNotOptimize(ListSortRead(folder));
 }
 
 void FailOnError(const std::function<void()>& handler) { handler(); }
@@ -106,15 +128,19 @@ void LoadImages1Click(benchmark::State& state) {
   gliffo::TGlyphCollection glyphs;
   gliffo::TFolderBrowser browser(glyphs, FailOnError);
   browser.Start({});
-  double seconds = 0;
+  Totals totals;
   for (auto _ : state) {
+    state.PauseTiming();
     browser.RzDirectoryListBox1->ChangeDirectory(EmptyFolder());  // no files: nothing loads
-    auto start = Clock::now();
+    state.ResumeTiming();
+    PairedFloor(state, totals, folder);
+    Stopwatch watch;
     browser.RzDirectoryListBox1->ChangeDirectory(folder);
-    seconds += std::chrono::duration<double>(Clock::now() - start).count();
+    totals.Wall += watch.WallSeconds();
+    totals.Cpu += watch.CpuSeconds();
   }
   state.counters["glyphs"] = glyphs.ImageList1.Count();
-  SetRatio(state, seconds);
+  totals.Report(state);
 }
 
 // Dialogs are never asked for during the bench; any question is a fault.
@@ -152,18 +178,22 @@ void FirstPaint(benchmark::State& state) {
   PaintCounter paints;
   form.viewer->viewport()->installEventFilter(&paints);
   QApplication::processEvents();
-  double seconds = 0;
+  Totals totals;
   for (auto _ : state) {
+    state.PauseTiming();
     browser->RzDirectoryListBox1->ChangeDirectory(EmptyFolder());
     QApplication::processEvents();
+    state.ResumeTiming();
+    PairedFloor(state, totals, folder);
     const int before = paints.Paints;
-    auto start = Clock::now();
+    Stopwatch watch;
     browser->RzDirectoryListBox1->ChangeDirectory(folder);
     while (paints.Paints == before) QApplication::processEvents(QEventLoop::AllEvents, 5);
-    seconds += std::chrono::duration<double>(Clock::now() - start).count();
+    totals.Wall += watch.WallSeconds();
+    totals.Cpu += watch.CpuSeconds();
   }
   state.counters["glyphs"] = form.Collection().ImageList1.Count();
-  SetRatio(state, seconds);
+  totals.Report(state);
 }
 
 }  // namespace
