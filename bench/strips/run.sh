@@ -17,3 +17,7 @@ if [ ! -f "$data/.complete" ]; then
   touch "$data/.complete"
 fi
 python3 "$here/run.py" "$build" "$data" "${REPEATS:-5}"
+# The folder browser's load of the same glyphs, when the build has the windows (GLIFFO_GUI=ON).
+if [ -x "$build/bench/folder_load_bench" ]; then
+  GLIFFO_GLYPH_FOLDER="$data/glyphs" "$build/bench/folder_load_bench" 2>/dev/null
+fi
