@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/collection_files.h"
+#include "glyphs/folder_load.h"
+#include "glyphs/glyph_list.h"
+#include "platform/drives/folder_listing.h"
+#include "tests/glyphs/glyph_fixtures.h"
+
+namespace gliffo {
+namespace {
+
+using namespace testing;
+
+struct ToolResult {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+ToolResult Tool(const std::vector<std::string>& args, const fs::path& dir) {
+  const fs::path outFile = dir / "stdout.txt", errFile = dir / "stderr.txt";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::string tool = GLIFFO_TOOL_PATH;
+    std::vector<std::string> copy = args;
+    std::vector<char*> argv{tool.data()};
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (!std::freopen(outFile.c_str(), "w", stdout) || !std::freopen(errFile.c_str(), "w", stderr)) ::_exit(127);
+    ::execv(tool.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ToolResult r;
+  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream out(outFile), err(errFile);
+  r.Out.assign(std::istreambuf_iterator<char>(out), {});
+  r.Err.assign(std::istreambuf_iterator<char>(err), {});
+  return r;
+}
+
+class StripCommands : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directory(folder.Path() / "in"); }
+  std::string Image(const std::string& name, int width, int height, int seed,
+                    TPixelFormat format = TPixelFormat::pf24bit) {
+    TBitmap image;
+    Paint(image, format, width, height, [seed](int x, int y) { return TrueColor(x, y, seed); });
+    const std::string path = (folder.Path() / "in" / name).string();
+    image.SaveToFile(path);
+    return path;
+  }
+  TempFolder folder;
+};
+
+TEST_F(StripCommands, GatherWritesWhatTheFolderLoadAndSaveCollectionWrite) {
+  Image("b.bmp", 32, 16, 1, TPixelFormat::pf4bit);
+  Image("A.bmp", 16, 16, 2);
+  Image("c.BMP", 48, 16, 3);
+  Image("skip.bmp", 20, 16, 4);
+  Image(".hidden.bmp", 16, 16, 5);
+  const std::string in = (folder.Path() / "in").string(), out = folder / "out.gbc";
+  const ToolResult r = Tool({"gather", in, out, "--size", "16"}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("glyphs: 6"), std::string::npos) << r.Out;
+
+  TGlyphCollection glyphs;
+  LoadFolder(glyphs, in, drives::ListFolderFiles(in));
+  glyphs.SelectAll();
+  SaveCollection(glyphs, folder / "expected.gbc");
+  EXPECT_EQ(ReadBytes(out), ReadBytes(folder / "expected.gbc"));
+  TBitmap strip;
+  strip.LoadFromFile(out);
+  EXPECT_EQ(strip.Width(), 96);
+  EXPECT_EQ(strip.PixelFormat(), TPixelFormat::pf4bit);
+}
+
+TEST_F(StripCommands, GatherStopsAtAnUnreadableBmpAndWritesNothing) {
+  Image("a.bmp", 16, 16, 1);
+  WriteBytes(folder.Path() / "in" / "b.bmp", {'B', 'M', 7});
+  const std::string out = folder / "out.gbc";
+  const ToolResult r = Tool({"gather", (folder.Path() / "in").string(), out}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_FALSE(r.Err.empty());
+  EXPECT_FALSE(fs::exists(out));
+
+  const ToolResult none = Tool({"gather", (folder.Path() / "in").string(), out, "--size", "24"}, folder.Path());
+  EXPECT_EQ(none.Status, 1);
+  const ToolResult missing = Tool({"gather", (folder.Path() / "nope").string(), out}, folder.Path());
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_NE(missing.Err.find("File not found"), std::string::npos);
+  EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(StripCommands, CombineWritesWhatCombineCollectionsBuilds) {
+  const std::vector<std::string> inputs = {Image("s1.bmp", 32, 16, 1, TPixelFormat::pf4bit), Image("s2.bmp", 48, 16, 2),
+                                           Image("s3.bmp", 16, 24, 3)};
+  const std::string out = folder / "out.bmp";
+  WriteBytes(out, {1});
+  const ToolResult r = Tool({"combine", out, inputs[0], inputs[1], inputs[2]}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  TBitmap expected;
+  BuildCombinedStrip(inputs, expected);
+  EXPECT_EQ(ReadBytes(out), expected.SaveToBytes());
+
+  EXPECT_EQ(Tool({"combine", out, inputs[0]}, folder.Path()).Status, 2);
+  const ToolResult bad = Tool({"combine", folder / "new.bmp", inputs[0], folder / "missing.bmp"}, folder.Path());
+  EXPECT_EQ(bad.Status, 1);
+  EXPECT_FALSE(fs::exists(folder.Path() / "new.bmp"));
+}
+
+TEST_F(StripCommands, SplitExportsEachGlyphAndListCountsThem) {
+  const std::string strip = Image("icons.gbc", 56, 16, 6);
+  const ToolResult list = Tool({"list", strip}, folder.Path());
+  ASSERT_EQ(list.Status, 0) << list.Err;
+  EXPECT_NE(list.Out.find("glyphs: 3\n"), std::string::npos) << list.Out;
+  EXPECT_NE(list.Out.find("glyph-size: 16\n"), std::string::npos);
+  EXPECT_NE(list.Out.find("unused-columns: 8\n"), std::string::npos);
+  const ToolResult list8 = Tool({"list", strip, "--size", "8"}, folder.Path());
+  EXPECT_NE(list8.Out.find("glyphs: 7\n"), std::string::npos) << list8.Out;
+
+  const fs::path outDir = folder.Path() / "split";
+  const ToolResult r = Tool({"split", strip, outDir.string()}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  TGlyphCollection glyphs;
+  OpenCollection(glyphs, strip);
+  for (int i = 0; i < 3; ++i) {
+    TBitmap glyph;
+    MakeGlyphImage(glyphs, i, glyph);
+    EXPECT_EQ(ReadBytes(outDir / ("icons_00" + std::to_string(i) + ".bmp")), glyph.SaveToBytes()) << i;
+  }
+  EXPECT_FALSE(fs::exists(outDir / "icons_003.bmp"));
+  EXPECT_EQ(Tool({"split", strip, outDir.string(), "--size", "32"}, folder.Path()).Status, 1);
+}
+
+}  // namespace
+}  // namespace gliffo

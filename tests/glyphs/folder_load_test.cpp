@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/folder_load.h"
+#include "glyphs/glyph_list.h"
+#include "platform/errors.h"
+#include "tests/glyphs/glyph_fixtures.h"
+#include "tests/gui/scripted_dialogs.h"
+
+namespace gliffo {
+namespace {
+
+using namespace testing;
+
+class FolderLoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    glyphs.SetEditor(&editor);
+    glyphs.Items.AddListener(&counter);
+    Image("a.bmp", 48, 16, 1);
+    Image("B.bmp", 16, 16, 2);
+    Image("c.bmp", 32, 32, 3);
+    Image("d.bmp", 40, 16, 4);
+  }
+  void Image(const std::string& name, int width, int height, int seed) {
+    TBitmap image;
+    Paint(image, TPixelFormat::pf24bit, width, height, [seed](int x, int y) { return TrueColor(x, y, seed); });
+    image.SaveToFile(folder / name);
+  }
+  TFolderLoadResult Load(const std::vector<std::string>& names) {
+    return LoadFolder(glyphs, folder.Path().string(), names);
+  }
+  std::vector<std::string> Captions() const {
+    std::vector<std::string> captions;
+    for (int i = 0; i < glyphs.Items.Count(); ++i) captions.push_back(glyphs.Items.Item(i).Caption());
+    return captions;
+  }
+
+  TGlyphCollection glyphs;
+  TEditorStandIn editor;
+  TItemsCounter counter;
+  TScriptedDialogs dialogs;
+  TempFolder folder;
+  const std::vector<std::string> all = {"a.bmp", "B.bmp", "c.bmp", "d.bmp"};
+};
+
+TEST_F(FolderLoad, KeepsWholeGlyphsOfTheCurrentSizeInListOrder) {
+  const TFolderLoadResult result = Load(all);
+  EXPECT_EQ(result.FilesRead, 4);
+  EXPECT_EQ(result.FilesAccepted, 2);
+  ASSERT_EQ(glyphs.ImageList1.Count(), 4);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"0", "1", "2", "3"}));
+  EXPECT_EQ(CellPixel(glyphs.ImageList1, 2, 15, 15), TrueColor(47, 15, 1));
+  EXPECT_EQ(CellPixel(glyphs.ImageList1, 3, 15, 15), TrueColor(15, 15, 2));
+  EXPECT_EQ(MenuText(glyphs.ModeMenu), "C+ -- --");
+  EXPECT_EQ(counter.Changed, 1);  // one repaint for the whole load
+
+  glyphs.ClearGlyphList();
+  glyphs.Mode(32, dialogs);
+  Load(all);
+  ASSERT_EQ(glyphs.ImageList1.Count(), 1);
+  EXPECT_EQ(glyphs.ImageList1.Width(), 32);
+  EXPECT_EQ(CellPixel(glyphs.ImageList1, 0, 31, 31), TrueColor(31, 31, 3));
+  EXPECT_EQ(MenuText(glyphs.ModeMenu), "-- -- C+");
+}
+
+TEST_F(FolderLoad, AFolderWithoutFilesKeepsWhatIsShown) {
+  Load(all);
+  glyphs.Items.Item(3).SetSelected(true);
+  counter = TItemsCounter();
+  EXPECT_FALSE(Load({}).Ran);
+  EXPECT_EQ(glyphs.ImageList1.Count(), 4);
+  EXPECT_EQ(glyphs.Items.SelectedIndex(), 3);
+  EXPECT_EQ(counter.Changed, 0);
+}
+
+TEST_F(FolderLoad, AllFilesRefusedEmptiesTheListAndStillLocksTheMenu) {
+  Load(all);
+  glyphs.Items.Item(0).SetSelected(true);
+  EXPECT_TRUE(Load({"c.bmp", "d.bmp"}).Ran);
+  EXPECT_EQ(glyphs.ImageList1.Count(), 0);
+  EXPECT_EQ(glyphs.Items.Count(), 0);
+  EXPECT_EQ(glyphs.Items.SelCount(), 0);
+  EXPECT_EQ(MenuText(glyphs.ModeMenu), "C+ -- --");
+}
+
+// The load stops at an unreadable file; the view then shows, numbered, what was accepted
+// before it, and can be used and repainted as after any load.
+TEST_F(FolderLoad, AnUnreadableFileStopsTheLoadWithTheViewTruthful) {
+  WriteBytes(folder.Path() / "b2.bmp", {'B', 'M', 0, 0});
+  Load({"B.bmp"});
+  glyphs.Items.Item(0).SetSelected(true);
+  counter = TItemsCounter();
+  EXPECT_THROW(Load({"a.bmp", "b2.bmp", "B.bmp"}), EStreamError);
+  ASSERT_EQ(glyphs.ImageList1.Count(), 3);  // a.bmp only: B.bmp is never read
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(glyphs.Items.SelCount(), 0);
+  EXPECT_EQ(glyphs.Items.UpdateCount(), 0);
+  EXPECT_EQ(counter.Changed, 1);
+  EXPECT_EQ(MenuText(glyphs.ModeMenu), "C+ -- --");
+
+  EXPECT_THROW(Load({"missing.bmp"}), EFOpenError);
+  EXPECT_EQ(glyphs.ImageList1.Count(), 0);
+  EXPECT_EQ(glyphs.Items.Count(), 0);
+}
+
+TEST_F(FolderLoad, AFolderPathEndingInTheSeparatorStillWorks) {
+  EXPECT_EQ(FolderEntryPath("/", "a.bmp"), "//a.bmp");
+  EXPECT_EQ(FolderEntryPath("/x", "a.bmp"), "/x/a.bmp");
+  LoadFolder(glyphs, folder.Path().string() + "/", {"B.bmp"});
+  EXPECT_EQ(glyphs.ImageList1.Count(), 1);
+}
+
+}  // namespace
+}  // namespace gliffo
