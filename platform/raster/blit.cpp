@@ -57,6 +57,16 @@ void FillSolid(const Surface& dst, Box box, ColorRef color) {
     }
     return;
   }
+  if (dst.BitCount == 24) {
+    // Three bytes a pixel, as WriteValue stores them; wide strips are filled whole on resize.
+    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16)};
+    for (int y = b.Top; y < b.Bottom; ++y) {
+      std::uint8_t* row = dst.Row(y) + 3 * static_cast<std::ptrdiff_t>(b.Left);
+      for (int x = b.Left; x < b.Right; ++x, row += 3) std::memcpy(row, bytes, 3);
+    }
+    return;
+  }
   for (int y = b.Top; y < b.Bottom; ++y)
     for (int x = b.Left; x < b.Right; ++x) WriteValue(dst, x, y, value);
 }
