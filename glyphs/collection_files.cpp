@@ -2,15 +2,19 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <memory>
 
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/glyph_list.h"
+#include "glyphs/image_list.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
+#include "platform/raster/pixels.h"
 
 namespace gliffo {
 
@@ -33,6 +37,101 @@ void MakeSystemPaletteImage(TBitmap& image, int width, int height) {
   image.SetPixelFormat(TPixelFormat::pf4bit);
   image.SetWidth(width);
   image.SetHeight(height);
+}
+
+// Writes the cells side by side into a fresh strip, exactly as drawing each cell with the
+// canvas would (a source copy at scale 1, colours matched to the strip's table), but with one
+// colour encoder for the whole strip instead of one per glyph. Cell by cell, so each cell's
+// pixels are read while they are in the cache.
+void DrawCellsSideBySide(const TImageList& list, const std::vector<int>& cells, TBitmap& strip) {
+  const raster::Surface dst = strip.WritableSurface();
+  const int size = list.Width();
+  raster::ColorEncoder encoder(dst);
+  std::vector<raster::ColorRef> colors(static_cast<std::size_t>(size));
+  for (std::size_t k = 0; k < cells.size(); ++k) {
+    const long long left = static_cast<long long>(k) * size;
+    const bool aligned = (left * dst.BitCount) % 8 == 0;
+    raster::Surface view = dst;
+    if (aligned) {
+      view.Bits = dst.Bits + static_cast<std::ptrdiff_t>(left * dst.BitCount / 8);
+      view.Width = size;
+    }
+    const std::uint32_t* in = list.CellPixels(cells[k]);
+    for (int y = 0; y < size; ++y, in += size) {
+      for (int x = 0; x < size; ++x) {
+        const std::uint32_t p = in[x];  // 0x00RRGGBB
+        colors[static_cast<std::size_t>(x)] = ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+      }
+      if (aligned) {
+        raster::WriteRowColors(view, y, colors.data(), encoder);
+      } else {
+        for (int x = 0; x < size; ++x)
+          raster::WriteValue(dst, static_cast<int>(left) + x, y, encoder.Encode(colors[static_cast<std::size_t>(x)]));
+      }
+    }
+  }
+  strip.Changed();
+}
+
+// Draws a whole image onto the strip at (x, 0) as the canvas's source copy does, a row at a
+// time. Returns false when the strip's pixels at x do not start on a byte (the caller then
+// draws through the canvas).
+bool CopyRowsAt(TBitmap& strip, int x, const TBitmap& part) {
+  if (part.Empty() || strip.Empty() || x >= strip.Width()) return true;
+  const raster::Surface dst = strip.Image().Surface();
+  if ((static_cast<long long>(x) * dst.BitCount) % 8 != 0) return false;
+  const raster::Surface src = part.Image().Surface();
+  const raster::Surface whole = strip.WritableSurface();
+  raster::Surface view = whole;
+  view.Bits = whole.Bits + static_cast<std::ptrdiff_t>(x) * whole.BitCount / 8;
+  view.Width = std::min(src.Width, whole.Width - x);
+  raster::ColorEncoder encoder(view);
+  std::vector<raster::ColorRef> row(static_cast<std::size_t>(src.Width));
+  const int rows = std::min(src.Height, whole.Height);
+  // Plain 24-bit rows store every colour as it is (blue, green, red): no look-up needed, and
+  // from a 24-bit or indexed source no colour conversion either.
+  const bool plain24 = view.BitCount == 24 && view.RedMask == 0 && view.GreenMask == 0 && view.BlueMask == 0;
+  const bool sameRows = plain24 && src.BitCount == 24 && src.RedMask == 0 && src.GreenMask == 0 && src.BlueMask == 0;
+  std::uint8_t lookup[256][3] = {};
+  if (plain24 && src.Indexed())
+    for (int i = 0; i < std::min(src.TableSize, 256); ++i)
+      lookup[i][0] = src.Table[i].Blue, lookup[i][1] = src.Table[i].Green, lookup[i][2] = src.Table[i].Red;
+  for (int y = 0; y < rows; ++y) {
+    if (sameRows) {
+      std::memcpy(view.Row(y), src.Row(y), static_cast<std::size_t>(view.Width) * 3);
+      continue;
+    }
+    if (plain24 && src.Indexed()) {
+      const std::uint8_t* in = src.Row(y);
+      std::uint8_t* out = view.Row(y);
+      for (int i = 0; i < view.Width; ++i, out += 3) {
+        const int index = src.BitCount == 8   ? in[i]
+                          : src.BitCount == 4 ? ((i & 1) ? (in[i >> 1] & 0x0F) : (in[i >> 1] >> 4))
+                                              : (in[i >> 3] >> (7 - (i & 7))) & 1;
+        std::memcpy(out, lookup[index], 3);
+      }
+      continue;
+    }
+    raster::ReadRowColors(src, y, row.data());
+    if (plain24) {
+      std::uint8_t* out = view.Row(y);
+      for (int i = 0; i < view.Width; ++i, out += 3) {
+        const raster::ColorRef c = row[static_cast<std::size_t>(i)];
+        out[0] = static_cast<std::uint8_t>(c >> 16);
+        out[1] = static_cast<std::uint8_t>(c >> 8);
+        out[2] = static_cast<std::uint8_t>(c);
+      }
+    } else {
+      raster::WriteRowColors(view, y, row.data(), encoder);
+    }
+  }
+  strip.Changed();
+  return true;
+}
+
+void DrawPart(TBitmap& strip, int x, const TBitmap& part) {
+  TCanvas& canvas = strip.Canvas();
+  if (canvas.CopyMode() != cmSrcCopy || !CopyRowsAt(strip, x, part)) canvas.Draw(x, 0, &part);
 }
 
 }  // namespace
@@ -58,13 +157,21 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
   if (selected == 0) return false;
   const int size = collection.GlyphSize();
   MakeSystemPaletteImage(strip, CheckedProduct(selected, size), size);
-  TCanvas& canvas = strip.Canvas();
-  int placed = 0;
-  for (int i = items.SelectedIndex(); i >= 0 && i < items.Count() && placed < selected; ++i) {
+  std::vector<int> cells;
+  cells.reserve(static_cast<std::size_t>(selected));
+  bool allCells = collection.CellsMatchGlyphSize();
+  for (int i = items.SelectedIndex(); i >= 0 && i < items.Count() && static_cast<int>(cells.size()) < selected; ++i) {
     const TListItem& item = items.Item(i);
     if (!item.Selected()) continue;
-    collection.ImageList1.Draw(canvas, placed * size, 0, item.ImageIndex());
-    ++placed;
+    cells.push_back(item.ImageIndex());
+    allCells = allCells && collection.ImageList1.CellPixels(item.ImageIndex()) != nullptr;
+  }
+  if (allCells) {
+    DrawCellsSideBySide(collection.ImageList1, cells, strip);
+  } else {
+    TCanvas& canvas = strip.Canvas();
+    for (std::size_t k = 0; k < cells.size(); ++k)
+      collection.ImageList1.Draw(canvas, static_cast<int>(k) * size, 0, cells[k]);
   }
   return true;
 }
@@ -114,19 +221,20 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   }
   if (parts.empty()) return;
 
-  // Widening the strip once per file would copy it again for every file. Two widenings give
-  // the same pixels: the first happens before the canvas exists (new columns white, the colour
-  // table kept), the second after it does (new columns in the brush colour, and a 1-bit table
-  // reset to the canvas's colours), and every later widening of the one-by-one way only
-  // repeats the second.
+  // Widening the strip once per file would copy it again for every file. One widening gives
+  // the same pixels, with one exception: a widening after the canvas exists resets a 1-bit
+  // table to the canvas's colours. So a 1-bit strip is widened twice, before and after the
+  // first drawing, as the one-by-one way does; its later widenings only repeat the second.
+  const bool oneBit = !result.Image().DeviceDependent && result.Image().BitCount == 1;
   int x = result.Width();
-  result.SetWidth(x + parts[0]->Width());
-  result.Canvas().Draw(x, 0, parts[0].get());
+  result.SetWidth(oneBit ? x + parts[0]->Width() : static_cast<int>(totalWidth));
+  result.Canvas();  // the first drawing creates it
+  DrawPart(result, x, *parts[0]);
   x += parts[0]->Width();
   if (parts.size() > 1) {
     result.SetWidth(static_cast<int>(totalWidth));
     for (std::size_t i = 1; i < parts.size(); ++i) {
-      result.Canvas().Draw(x, 0, parts[i].get());
+      DrawPart(result, x, *parts[i]);
       x += parts[i]->Width();
     }
   }

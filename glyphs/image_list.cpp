@@ -31,23 +31,44 @@ bool PlainDeviceRows(const raster::Surface& s) {
 // device-dependent format. Each source row is read once, however many cells it feeds.
 void CopyIntoCells(const std::function<std::uint32_t*(int)>& cellAt, int cellCount, int width, int height,
                    const raster::Surface& src) {
+  const bool plain = PlainDeviceRows(src);
+  // Indexed rows: the table converted once, not once per row (glyph files are mostly 4-bit).
+  std::uint32_t lookup[256] = {};
+  if (src.Indexed())
+    for (int i = 0; i < std::min(src.TableSize, 256); ++i) lookup[i] = ToDevicePixel(raster::ToColorRef(src.Table[i]));
+  std::vector<std::uint32_t> converted;
+  if (!plain) converted.resize(static_cast<std::size_t>(cellCount) * static_cast<std::size_t>(width));
   std::vector<raster::ColorRef> colors;
-  if (!PlainDeviceRows(src)) colors.resize(static_cast<std::size_t>(src.Width));
+  if (!plain && !src.Indexed()) colors.resize(static_cast<std::size_t>(src.Width));
+  const int used = cellCount * width;
   for (int y = 0; y < height; ++y) {
-    const std::uint32_t* plainRow = nullptr;
-    if (PlainDeviceRows(src)) {
-      plainRow = reinterpret_cast<const std::uint32_t*>(src.Row(y));
+    const std::uint32_t* row = nullptr;
+    const std::uint8_t* bytes = src.Row(y);
+    if (plain) {
+      row = reinterpret_cast<const std::uint32_t*>(bytes);
+    } else if (src.Indexed()) {
+      std::uint32_t* out = converted.data();
+      if (src.BitCount == 8) {
+        for (int x = 0; x < used; ++x) out[x] = lookup[bytes[x]];
+      } else if (src.BitCount == 4) {
+        for (int x = 0; x < used; ++x) out[x] = lookup[(x & 1) ? (bytes[x >> 1] & 0x0F) : (bytes[x >> 1] >> 4)];
+      } else {
+        for (int x = 0; x < used; ++x) out[x] = lookup[(bytes[x >> 3] >> (7 - (x & 7))) & 1];
+      }
+      row = out;
     } else {
       raster::ReadRowColors(src, y, colors.data());
+      for (int x = 0; x < used; ++x) converted[static_cast<std::size_t>(x)] = ToDevicePixel(colors[static_cast<std::size_t>(x)]);
+      row = converted.data();
     }
     for (int k = 0; k < cellCount; ++k) {
       std::uint32_t* out = cellAt(k) + static_cast<std::ptrdiff_t>(y) * width;
-      const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(k) * width;
-      if (plainRow) {
-        // The fourth byte of a plain 32-bit row is not colour.
-        for (int x = 0; x < width; ++x) out[x] = plainRow[left + x] & 0x00FFFFFFu;
+      const std::uint32_t* in = row + static_cast<std::ptrdiff_t>(k) * width;
+      // The fourth byte of a plain 32-bit row is not colour.
+      if (plain) {
+        for (int x = 0; x < width; ++x) out[x] = in[x] & 0x00FFFFFFu;
       } else {
-        for (int x = 0; x < width; ++x) out[x] = ToDevicePixel(colors[static_cast<std::size_t>(left + x)]);
+        std::memcpy(out, in, static_cast<std::size_t>(width) * sizeof(std::uint32_t));
       }
     }
   }

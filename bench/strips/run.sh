@@ -16,7 +16,7 @@ if [ ! -f "$data/.complete" ]; then
   python3 "$here/make_data.py" "$data" 10000 1000
   touch "$data/.complete"
 fi
-python3 "$here/run.py" "$build" "$data" "${REPEATS:-5}"
+python3 "$here/run.py" "$build" "$data" "${REPEATS:-9}"
 # The folder browser's load of the same glyphs, when the build has the windows (GLIFFO_GUI=ON).
 if [ -x "$build/bench/folder_load_bench" ]; then
   GLIFFO_GLYPH_FOLDER="$data/glyphs" "$build/bench/folder_load_bench" 2>/dev/null

@@ -141,6 +141,22 @@ TEST_F(CollectionFiles, SavedColoursAreMatchedToTheSystemPalette) {
   EXPECT_EQ(PixelOf(strip, 15, 15), raster::MakeColorRef(192, 192, 192));
 }
 
+TEST_F(CollectionFiles, TheStripHoldsWhatDrawingEachGlyphWouldPaint) {
+  for (int size : {16, 15}) {  // an odd size puts every other glyph off a byte boundary
+    OpenCollection(glyphs, TrueColorFile("many.bmp", size * 40, size, 11));
+    glyphs.SelectAll();
+    glyphs.Items.Item(7).SetSelected(false);
+    TBitmap strip, drawn;
+    ASSERT_TRUE(MakeSelectionStrip(glyphs, strip));
+    drawn.SetPixelFormat(TPixelFormat::pf4bit);
+    drawn.SetWidth(39 * size);
+    drawn.SetHeight(size);
+    for (int i = 0, k = 0; i < 40; ++i)
+      if (i != 7) glyphs.ImageList1.Draw(drawn.Canvas(), size * k++, 0, i);
+    EXPECT_EQ(BytesOf(strip), BytesOf(drawn)) << size;
+  }
+}
+
 TEST_F(CollectionFiles, NothingSelectedSavesNothingAndShowsNothing) {
   OpenCollection(glyphs, StripFile("two.gbc", 2, 16));
   EXPECT_FALSE(SaveCollection(glyphs, folder / "out.gbc"));
@@ -260,11 +276,13 @@ TEST_F(CollectionFiles, CombineWritesTheSameBytesAsWideningOneByOne) {
   const std::string four = StripFile("four.bmp", 2, 16, 7, TPixelFormat::pf4bit);
   const std::string deep = TrueColorFile("deep.bmp", 48, 16, 8);
   const std::string tall = TrueColorFile("tall.bmp", 20, 30, 9);
+  const std::string odd = TrueColorFile("odd.bmp", 13, 16, 10);  // later strips start off a byte
   const std::string mono1 = folder / "mono.bmp", twins1 = folder / "twins.bmp";
 
   const std::vector<std::vector<std::string>> cases = {
       {deep, four}, {deep, four, mono1, twins1, tall}, {four, deep, tall, mono1}, {mono1, deep, four},
-      {mono1, deep, four, twins1, deep}, {twins1, deep, twins1, four}, {tall, deep, deep, deep}};
+      {mono1, deep, four, twins1, deep}, {twins1, deep, twins1, four}, {tall, deep, deep, deep},
+      {four, odd, deep, odd, twins1}, {mono1, odd, deep, four}, {twins1, odd, odd, tall}};
   for (const auto& names : cases) {
     TBitmap combined;
     BuildCombinedStrip(names, combined);
