@@ -160,42 +160,56 @@ std::uint32_t ColorToValue(const Surface& s, ColorRef color) {
   return Reduce(RedOf(color), m.Red) | Reduce(GreenOf(color), m.Green) | Reduce(BlueOf(color), m.Blue);
 }
 
-PaletteGrid::PaletteGrid(const Rgb* table, int count) : table_(table, table + count) {
-  cells_.resize(CellCount);
-  single_.resize(CellCount);
-  for (int cell = 0; cell < CellCount; ++cell) {
-    const int lo[3] = {(cell >> 10) << 3, ((cell >> 5) & 31) << 3, (cell & 31) << 3};
-    long long nearestFar = std::numeric_limits<long long>::max();
-    std::vector<long long> near(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-      const int e[3] = {table[i].Red, table[i].Green, table[i].Blue};
-      long long dNear = 0, dFar = 0;
-      for (int c = 0; c < 3; ++c) {
-        const int a = lo[c], b = lo[c] + 7;
-        const int n = e[c] < a ? a - e[c] : (e[c] > b ? e[c] - b : 0);
-        const int f = std::max(std::abs(e[c] - a), std::abs(e[c] - b));
-        dNear += static_cast<long long>(n) * n;
-        dFar += static_cast<long long>(f) * f;
-      }
-      near[static_cast<std::size_t>(i)] = dNear;
-      nearestFar = std::min(nearestFar, dFar);
+PaletteGrid::PaletteGrid(const Rgb* table, int count)
+    : table_(table, table + count), cells_(CellCount, NotComputed), single_(CellCount, NoSingleEntry) {}
+
+// Cells are worked out on first use: glyphs touch only a few of them, so a strip of a handful
+// of colours never pays for the whole cube.
+std::uint32_t PaletteGrid::Compute(std::size_t cell) const {
+  const int count = static_cast<int>(table_.size());
+  const int lo[3] = {static_cast<int>(cell >> 10) << 3, static_cast<int>((cell >> 5) & 31) << 3,
+                     static_cast<int>(cell & 31) << 3};
+  // Every colour of the cell lies within nearestFar of some entry, so only entries that come at
+  // least that close to the cell can be nearest for any of its colours.
+  long long nearestFar = std::numeric_limits<long long>::max();
+  near_.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const int e[3] = {table_[static_cast<std::size_t>(i)].Red, table_[static_cast<std::size_t>(i)].Green,
+                      table_[static_cast<std::size_t>(i)].Blue};
+    long long dNear = 0, dFar = 0;
+    for (int c = 0; c < 3; ++c) {
+      const int a = lo[c], b = lo[c] + 7;
+      const int n = e[c] < a ? a - e[c] : (e[c] > b ? e[c] - b : 0);
+      const int f = std::max(std::abs(e[c] - a), std::abs(e[c] - b));
+      dNear += static_cast<long long>(n) * n;
+      dFar += static_cast<long long>(f) * f;
     }
-    const auto start = static_cast<std::uint32_t>(candidates_.size());
-    int n = 0;
-    for (int i = 0; i < count; ++i)
-      if (near[static_cast<std::size_t>(i)] <= nearestFar) {
-        candidates_.push_back(static_cast<std::uint8_t>(i));
-        ++n;
-      }
-    // Cells with very many candidates fall back to the full search.
-    if (n > 255) n = 0;
-    // One word per cell: the candidate count in the low byte, the first candidate's position
-    // (or, for a single candidate, the entry itself) above it.
-    const std::uint32_t where = n == 1 ? candidates_[start] : start;
-    if (n == 1) candidates_.pop_back();
-    cells_[static_cast<std::size_t>(cell)] = (where << 8) | static_cast<std::uint32_t>(n);
-    single_[static_cast<std::size_t>(cell)] = n == 1 ? static_cast<std::uint8_t>(where) : NoSingleEntry;
+    near_[static_cast<std::size_t>(i)] = dNear;
+    nearestFar = std::min(nearestFar, dFar);
   }
+  const auto start = static_cast<std::uint32_t>(candidates_.size());
+  int n = 0;
+  for (int i = 0; i < count; ++i)
+    if (near_[static_cast<std::size_t>(i)] <= nearestFar) {
+      candidates_.push_back(static_cast<std::uint8_t>(i));
+      ++n;
+    }
+  std::uint32_t word;
+  if (n == 1) {
+    // One word per cell: the candidate count in the low byte, above it the first candidate's
+    // position, or for a single candidate the entry itself.
+    const std::uint32_t entry = candidates_.back();
+    candidates_.pop_back();
+    word = (entry << 8) | 1u;
+    if (entry != NoSingleEntry) single_[cell] = static_cast<std::uint8_t>(entry);
+  } else if (n > 254) {
+    candidates_.resize(start);
+    word = 0;  // very many candidates: the full search
+  } else {
+    word = (start << 8) | static_cast<std::uint32_t>(n);
+  }
+  cells_[cell] = word;
+  return word;
 }
 
 int PaletteGrid::Nearest(ColorRef color) const {
@@ -204,7 +218,8 @@ int PaletteGrid::Nearest(ColorRef color) const {
   // Most cells have one candidate: a byte table small enough to stay in the first-level cache.
   const std::uint8_t single = single_[cell];
   if (single != NoSingleEntry) return single;
-  const std::uint32_t word = cells_[cell];
+  std::uint32_t word = cells_[cell];
+  if (word == NotComputed) word = Compute(cell);
   const int n = static_cast<int>(word & 0xFF);
   if (n == 1) return static_cast<int>(word >> 8);
   if (n == 0) return NearestIndex(table_.data(), static_cast<int>(table_.size()), color);

@@ -87,12 +87,16 @@ class PaletteGrid {
   bool Matches(const Rgb* table, int count) const;
 
  private:
-  std::vector<Rgb> table_;
   static constexpr int CellCount = 32 * 32 * 32;
+  std::uint32_t Compute(std::size_t cell) const;
+
   static constexpr std::uint8_t NoSingleEntry = 0xFF;  // entry 255 is found through cells_
-  std::vector<std::uint32_t> cells_;
-  std::vector<std::uint8_t> single_;
-  std::vector<std::uint8_t> candidates_;
+  static constexpr std::uint32_t NotComputed = 0xFFFFFFFFu;
+  std::vector<Rgb> table_;
+  mutable std::vector<std::uint32_t> cells_;
+  mutable std::vector<std::uint8_t> single_;
+  mutable std::vector<std::uint8_t> candidates_;
+  mutable std::vector<long long> near_;
 };
 
 // The grid for a table, built once and kept while the same table comes back.
