@@ -315,6 +315,26 @@ TEST(BmpRle8, MalformedRunsStayInsideTheStore) {
   EXPECT_EQ(Row(*image, 1), std::vector<raster::ColorRef>(2, Fill));
 }
 
+TEST(BmpRle8, PixelsAfterAShortRunInAWideRowAreLeftUnwritten) {
+  // Wide rows take the block-writing path; what a block writes past a run must not survive.
+  for (const raster::Rgb entry0 : {Entry(9, 9, 9), Entry(0, 0, 0)}) {
+    BmpBuilder b = Rle8(40, 3, {3, 1, 0, 0, 5, 2, 0, 2, 2, 0, 1, 3, 20, 1, 0, 2, 0, 1, 2, 3, 0, 1});
+    b.Table[0] = entry0;
+    const raster::ColorRef fill = raster::ToColorRef(entry0);
+    const auto image = bmp::Decode(b.Build());
+    std::vector<raster::ColorRef> bottom(40, fill), middle(40, fill), top(40, fill);
+    for (int x = 0; x < 3; ++x) bottom[static_cast<std::size_t>(x)] = Red;
+    for (int x = 0; x < 5; ++x) middle[static_cast<std::size_t>(x)] = Green;
+    middle[7] = Blue;
+    for (int x = 8; x < 28; ++x) middle[static_cast<std::size_t>(x)] = Red;
+    top[28] = Blue;  // a delta keeps the column
+    top[29] = Blue;
+    EXPECT_EQ(Row(*image, 2), bottom);
+    EXPECT_EQ(Row(*image, 1), middle);
+    EXPECT_EQ(Row(*image, 0), top);
+  }
+}
+
 TEST(BmpRle4, NibblesAlternateAndOddAbsoluteRunsArePadded) {
   BmpBuilder b = Rle8(5, 2, {});
   b.BitCount = 4;
