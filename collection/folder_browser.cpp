@@ -97,8 +97,12 @@ void TFileListBox::ReadFileNames() {
   names_.clear();
   ++readCount_;
   BusyCursor busy;
-  names_ = drives::ListFolderFiles(directory_, mask_, [&busy](size_t entries) {
-    if (entries > QuietEntries) busy.Show();
+  bool counted = false;
+  names_ = drives::ListFolderFiles(directory_, mask_, [&](size_t entries) {
+    if (entries <= QuietEntries || counted) return;
+    busy.Show();
+    counted = true;
+    ++busyReadCount_;
   });
 }
 

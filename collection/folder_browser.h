@@ -48,8 +48,10 @@ class TFileListBox : public QWidget {
   // How many entries a listing may reach before the busy cursor shows.
   static constexpr size_t QuietEntries = 100;
 
-  // Counts listings, so tests can tell a re-read from a kept list.
+  // Counts listings, and those long enough to show the busy cursor, so tests can tell a
+  // re-read from a kept list.
   int ReadCount() const { return readCount_; }
+  int BusyReadCount() const { return busyReadCount_; }
 
  private:
   void ReadFileNames();
@@ -58,6 +60,7 @@ class TFileListBox : public QWidget {
   std::string directory_;
   std::vector<std::string> names_;
   int readCount_ = 0;
+  int busyReadCount_ = 0;
 };
 
 class TDriveComboBox;

@@ -185,6 +185,38 @@ TEST_F(FolderBrowserTest, ChoosingAVolumeMovesToItsRoot) {
   EXPECT_EQ(drives.currentIndex(), 0);
 }
 
+TEST_F(FolderBrowserTest, AnUnreadableFileStopsTheLoadWithItsError) {
+  fs::create_directories(dir_ / "icons" / "broken");
+  WriteStrip(Path("icons/broken/a.bmp"), 16, 3);
+  std::ofstream(Path("icons/broken/b.bmp")) << "BM not really";
+  WriteStrip(Path("icons/broken/c.bmp"), 16, 2);
+  DoubleClick("icons");
+  DoubleClick("broken");
+  ASSERT_EQ(dialogs_->Calls.size(), 1u);
+  EXPECT_EQ(dialogs_->Calls[0].Kind, "error");
+  EXPECT_EQ(Folders().Directory(), root_ + "/icons/broken");
+  // The glyphs read before the bad file are shown, numbered; nothing after it was read.
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"0", "1", "2"}));
+}
+
+TEST_F(FolderBrowserTest, OnlyLongListingsShowTheBusyCursor) {
+  fs::create_directories(dir_ / "hundred");
+  fs::create_directories(dir_ / "more");
+  for (int i = 0; i < 101; ++i) {
+    const std::string name = "g" + std::to_string(i) + ".bmp";
+    if (i < 100) std::ofstream(Path("hundred/" + name)) << "x";
+    std::ofstream(Path("more/" + name)) << "x";
+  }
+  TFileListBox& files = *browser_->filelist;
+  files.SetDirectory(root_ + "/hundred");
+  EXPECT_EQ(files.Names().size(), 100u);
+  EXPECT_EQ(files.BusyReadCount(), 0);
+  files.SetDirectory(root_ + "/more");
+  EXPECT_EQ(files.Names().size(), 101u);
+  EXPECT_EQ(files.BusyReadCount(), 1);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // gone once the list is complete
+}
+
 TEST_F(FolderBrowserTest, SitsInTheTopOfTheWindow) {
   TDriveComboBox& drives = *browser_->RzDriveComboBox1;
   EXPECT_EQ(drives.parentWidget(), window_->TopPanel());
