@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform/drives/collation.h"
+#include <algorithm>
+
+#include "platform/drives/folder_listing.h"
 
 namespace gliffo::drives {
 
@@ -82,14 +84,12 @@ std::vector<std::string> ReadSubfolders(const std::string& folder) {
   }
   ::closedir(dir);
 
-  SortNamesIgnoreCase(names);  // stable: of equal names the first found leads
-  std::vector<std::string> unique;
-  unique.reserve(names.size());
-  for (auto& name : names) {
-    if (!unique.empty() && CompareNamesIgnoreCase(unique.back(), name) == 0) continue;
-    unique.push_back(std::move(name));
-  }
-  return unique;
+  // Names that differ only in letter case are different folders here, and both must stay
+  // reachable; the file list's order puts them in byte order, so the list does not depend on
+  // the order the system returned them in.
+  SortFileNames(names);
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
 }
 
 std::vector<FolderLine> ReadFolderLines(const std::string& currentFolder) {

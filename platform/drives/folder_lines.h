@@ -29,9 +29,10 @@ inline constexpr int FolderLineTextOffset = 20;
 std::vector<FolderLine> BuildFolderLines(std::string_view currentFolder, const std::vector<std::string>& subfolders);
 
 // The names of the folders directly inside folder that the list shows: not hidden (a leading
-// dot), not "." or "..", symbolic links to folders included; sorted by CompareNamesIgnoreCase,
-// and of names that compare equal only the first found. A folder that cannot be listed has no
-// subfolders to show.
+// dot), not "." or "..", symbolic links to folders included; sorted like the file list
+// (SortFileNames: CompareNamesIgnoreCase, names equal but for case in byte order). Names that
+// differ only in case are both listed, since Linux keeps them apart. A folder that cannot be
+// listed has no subfolders to show.
 std::vector<std::string> ReadSubfolders(const std::string& folder);
 
 // BuildFolderLines over what is on disk.

@@ -217,6 +217,22 @@ TEST_F(FolderBrowserTest, OnlyLongListingsShowTheBusyCursor) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // gone once the list is complete
 }
 
+TEST_F(FolderBrowserTest, FoldersDifferingOnlyInCaseAreDifferentFolders) {
+  fs::create_directories(dir_ / "icons" / "Set");
+  fs::create_directories(dir_ / "icons" / "set");
+  WriteStrip(Path("icons/Set/a.bmp"), 16, 3);
+  WriteStrip(Path("icons/set/b.bmp"), 16, 1);
+  TFileListBox& files = *browser_->filelist;
+  files.SetDirectory(root_ + "/icons/Set");
+  files.SetDirectory(root_ + "/icons/set");
+  EXPECT_EQ(files.Names(), std::vector<std::string>{"b.bmp"});
+
+  DoubleClick("icons");
+  EXPECT_NE(Row("Set"), Row("set"));
+  DoubleClick("set");
+  ExpectLoadedAndLocked(1, 16);
+}
+
 TEST_F(FolderBrowserTest, SitsInTheTopOfTheWindow) {
   TDriveComboBox& drives = *browser_->RzDriveComboBox1;
   EXPECT_EQ(drives.parentWidget(), window_->TopPanel());
