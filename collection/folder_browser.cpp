@@ -42,7 +42,7 @@ class BusyCursor {
 // Paints a folder-list line at its own indent: the role's picture, then the name 20 pixels on.
 class FolderLineDelegate : public QStyledItemDelegate {
  public:
-  FolderLineDelegate(const TDirectoryListBox* list) : QStyledItemDelegate(const_cast<TDirectoryListBox*>(list)), list_(list) {}
+  explicit FolderLineDelegate(TDirectoryListBox* list) : QStyledItemDelegate(list), list_(list) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     const auto& lines = list_->Lines();
