@@ -126,6 +126,20 @@ bool ReadFlagFile(const std::string& path, bool& flag) {
   return true;
 }
 
+// The block device behind a mount. The table's own numbers are anonymous for some file systems
+// (btrfs, and FUSE ones such as ntfs-3g), so a source naming a device node counts first.
+bool BlockDevice(const MountEntry& mount, unsigned& major, unsigned& minor) {
+  struct stat info {};
+  if (mount.Source.rfind("/dev/", 0) == 0 && ::stat(mount.Source.c_str(), &info) == 0 && S_ISBLK(info.st_mode)) {
+    major = ::major(info.st_rdev);
+    minor = ::minor(info.st_rdev);
+    return true;
+  }
+  major = mount.Major;
+  minor = mount.Minor;
+  return major != 0;  // major 0: no block device behind it
+}
+
 class SystemProbe : public VolumeProbe {
  public:
   bool IsFolder(const std::string& path) const override {
@@ -133,8 +147,9 @@ class SystemProbe : public VolumeProbe {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
 
-  bool IsRemovableDevice(unsigned major, unsigned minor) const override {
-    if (major == 0) return false;  // no block device behind it
+  bool IsRemovableDevice(const MountEntry& mount) const override {
+    unsigned major = 0, minor = 0;
+    if (!BlockDevice(mount, major, minor)) return false;
     std::string device = "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
     bool removable = false;
     if (ReadFlagFile(device + "/removable", removable)) return removable;
@@ -143,8 +158,9 @@ class SystemProbe : public VolumeProbe {
     return false;
   }
 
-  std::string VolumeLabel(unsigned major, unsigned minor) const override {
-    if (major == 0) return {};
+  std::string VolumeLabel(const MountEntry& mount) const override {
+    unsigned major = 0, minor = 0;
+    if (!BlockDevice(mount, major, minor)) return {};
     const std::string folder = "/dev/disk/by-label";
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return {};
@@ -210,7 +226,7 @@ bool ClassifyMount(const MountEntry& mount, const VolumeProbe& probe, DriveKind&
     kind = DriveKind::CdRom;
   } else if (Contains(kRamDiskFileSystems, type)) {
     kind = DriveKind::RamDisk;
-  } else if (!isRoot && (MountedUnderMediaFolder(mount.MountPoint) || probe.IsRemovableDevice(mount.Major, mount.Minor))) {
+  } else if (!isRoot && (MountedUnderMediaFolder(mount.MountPoint) || probe.IsRemovableDevice(mount))) {
     kind = DriveKind::Removable;
   } else {
     kind = DriveKind::Fixed;
@@ -252,7 +268,7 @@ std::vector<Volume> BuildVolumeList(const std::vector<MountEntry>& mounts, const
     } else if (kind == DriveKind::Network && !mount->Source.empty() && mount->Source != "none") {
       volume.Text = mount->MountPoint + ": " + LowerAscii(mount->Source);
     } else {
-      volume.Text = mount->MountPoint + ": " + LabelText(probe.VolumeLabel(mount->Major, mount->Minor));
+      volume.Text = mount->MountPoint + ": " + LabelText(probe.VolumeLabel(*mount));
     }
     haveRoot = haveRoot || volume.MountPoint == "/";
     volumes.push_back(std::move(volume));

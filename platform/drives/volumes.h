@@ -36,10 +36,10 @@ class VolumeProbe {
  public:
   virtual ~VolumeProbe() = default;
   virtual bool IsFolder(const std::string& path) const = 0;
-  // The block device (or, for a partition, the disk it belongs to) says it is removable.
-  virtual bool IsRemovableDevice(unsigned major, unsigned minor) const = 0;
+  // The mount's block device (or, for a partition, the disk it belongs to) says it is removable.
+  virtual bool IsRemovableDevice(const MountEntry& mount) const = 0;
   // The file system's label as stored on the device; empty when it has none.
-  virtual std::string VolumeLabel(unsigned major, unsigned minor) const = 0;
+  virtual std::string VolumeLabel(const MountEntry& mount) const = 0;
 };
 
 const VolumeProbe& SystemVolumeProbe();

@@ -41,9 +41,9 @@ class FakeProbe : public VolumeProbe {
       {{8, 2}, "HOME"}, {{8, 33}, "BACKUP DISK"}, {{11, 0}, "MY_DVD"}, {{8, 17}, "STICK"}, {{8, 50}, "data2"}};
 
   bool IsFolder(const std::string& path) const override { return NotFolders.count(path) == 0; }
-  bool IsRemovableDevice(unsigned major, unsigned minor) const override { return Removable.count({major, minor}) > 0; }
-  std::string VolumeLabel(unsigned major, unsigned minor) const override {
-    auto found = Labels.find({major, minor});
+  bool IsRemovableDevice(const MountEntry& mount) const override { return Removable.count({mount.Major, mount.Minor}) > 0; }
+  std::string VolumeLabel(const MountEntry& mount) const override {
+    auto found = Labels.find({mount.Major, mount.Minor});
     return found == Labels.end() ? std::string() : found->second;
   }
 };
