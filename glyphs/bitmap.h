@@ -27,6 +27,14 @@ inline constexpr std::uint32_t BI_BITFIELDS = 3;
 // Depth of the device-dependent format: 32 bits, blue-green-red with the fourth byte 0.
 inline constexpr int DeviceBitCount = 32;
 
+// The largest store we allocate. Glyph work never comes near it; a hostile header asking for
+// more is refused with EOutOfResources instead of exhausting memory.
+inline constexpr std::int64_t MaxStoreBytes = std::int64_t{1} << 30;
+
+// Gives a store its zeroed pixel memory; EOutOfResources when the size is negative, beyond
+// MaxStoreBytes or cannot be had.
+void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes);
+
 // A pixel store. Device-dependent stores are 32 bits per pixel, top row first, stride
 // width × 4. Device-independent stores follow the file layout: rows of DibStride bytes, bottom
 // row first for a positive Height, top row first for a negative one.

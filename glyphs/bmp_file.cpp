@@ -1,7 +1,6 @@
 #include "glyphs/bmp_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,10 +21,6 @@ namespace gliffo::bmp {
 namespace {
 
 constexpr std::size_t FileHeaderSize = 14;
-
-// The same cap TBitmap puts on a store it creates: a hostile header asking for more is refused
-// with EOutOfResources instead of exhausting memory.
-constexpr std::int64_t MaxStoreBytes = std::int64_t{1} << 30;
 
 // The longest run of headers, masks and colour table a file can have before its pixels:
 // file header, the longest info header, a mask block, 256 four-byte entries.
@@ -114,29 +109,15 @@ std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
 
 bool IsRle(const BmpHeader& h) { return h.Compression == BI_RLE8 || h.Compression == BI_RLE4; }
 
-// Large stores ask for huge pages where the system offers them on request: a 4096 × 4096 store
-// otherwise costs 16,384 page faults, more than decoding it does.
-void AllocateZeroed(std::vector<std::uint8_t>& bits, std::size_t bytes) {
-  constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
-  bits.reserve(bytes);
-  if (bytes >= 16 * HugePage) {
-    const auto start = reinterpret_cast<std::uintptr_t>(bits.data());
-    const std::uintptr_t begin = (start + HugePage - 1) & ~(HugePage - 1);
-    const std::uintptr_t end = (start + bytes) & ~(HugePage - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-  }
-  bits.assign(bytes, 0);
-}
-
 std::shared_ptr<TBitmapImage> NewStore(std::int64_t bytes) {
-  if (bytes < 0 || bytes > MaxStoreBytes) OutOfResources();
+  std::shared_ptr<TBitmapImage> image;
   try {
-    auto image = std::make_shared<TBitmapImage>();
-    AllocateZeroed(image->Bits, static_cast<std::size_t>(bytes));
-    return image;
+    image = std::make_shared<TBitmapImage>();
   } catch (const std::bad_alloc&) {
     OutOfResources();
   }
+  AllocateStoreBits(image->Bits, bytes);
+  return image;
 }
 
 // A device-independent store described by the header exactly as read, pixels all zero.
@@ -485,10 +466,11 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes) {
   return DecodePixels(header, bytes.subspan(header.PixelOffset, header.PixelBytes));
 }
 
-std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
-  if (!s.HasPixels()) return {};
-  if (s.DeviceDependent) return EncodeDeviceDependent(s);
+namespace {
 
+// Everything before the pixel bits of a device-independent store: file header, info header,
+// masks and colour table. sizeImage receives the number of pixel bytes that follow.
+std::vector<std::uint8_t> EncodeHead(const TBitmapImage& s, std::size_t& sizeImage) {
   const std::uint16_t bitCount = s.BitCount;
   const bool core = WritableAsCore(s, bitCount);
   const bool masks = !core && bitCount > 8 && s.Compression == BI_BITFIELDS;
@@ -498,9 +480,9 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
   const std::size_t entrySize = core ? 3 : 4;
   const std::size_t offBits = FileHeaderSize + headerSize + (masks ? 12 : 0) + entries * entrySize;
   const std::size_t stride = static_cast<std::size_t>(s.Stride());
-  const std::size_t sizeImage = stride * static_cast<std::size_t>(s.AbsHeight());
+  sizeImage = stride * static_cast<std::size_t>(s.AbsHeight());
 
-  std::vector<std::uint8_t> out(offBits + sizeImage, 0);
+  std::vector<std::uint8_t> out(offBits, 0);
   out[0] = 'B';
   out[1] = 'M';
   Put32(out, 2, static_cast<std::uint32_t>(offBits + sizeImage));
@@ -540,6 +522,18 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
     out[at + 1] = s.ColorTable[i].Green;
     out[at + 2] = s.ColorTable[i].Red;
   }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
+  if (!s.HasPixels()) return {};
+  if (s.DeviceDependent) return EncodeDeviceDependent(s);
+  std::size_t sizeImage = 0;
+  std::vector<std::uint8_t> out = EncodeHead(s, sizeImage);
+  const std::size_t offBits = out.size();
+  out.resize(offBits + sizeImage, 0);
   std::memcpy(out.data() + offBits, s.Bits.data(), std::min(sizeImage, s.Bits.size()));
   return out;
 }
@@ -566,6 +560,9 @@ class FileDescriptor {
  private:
   int fd_;
 };
+
+// Files up to this size are read whole into one reused buffer.
+constexpr std::size_t SmallFileBytes = 64 * 1024;
 
 int OpenForReading(const std::string& fileName, struct stat& info) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
@@ -638,6 +635,26 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
 }
 
 std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName) {
+  // Glyph files are small: read them whole with as few calls as a plain read loop makes
+  // (no size query) and decode from memory. Larger files take the one-pass path below.
+  {
+    const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (raw < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+    FileDescriptor small(raw);
+    static thread_local std::vector<std::uint8_t> buffer(SmallFileBytes);
+    std::size_t have = 0;
+    for (;;) {
+      const ssize_t got = ::pread(small.Get(), buffer.data() + have, buffer.size() - have, static_cast<off_t>(have));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        if (errno == EISDIR) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+        ReadFailed();
+      }
+      if (got == 0) return Decode(std::span<const std::uint8_t>(buffer.data(), have));
+      have += static_cast<std::size_t>(got);
+      if (have == buffer.size()) break;
+    }
+  }
   struct stat info {};
   FileDescriptor fd(OpenForReading(fileName, info));
   if (!S_ISREG(info.st_mode)) {
@@ -668,6 +685,26 @@ std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName) {
 }
 
 void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes) {
+  const std::span<const std::uint8_t> parts[1] = {bytes};
+  WriteWholeFile(fileName, std::span<const std::span<const std::uint8_t>>(parts));
+}
+
+void SaveFile(const TBitmapImage& image, const std::string& fileName) {
+  if (image.HasPixels() && !image.DeviceDependent) {
+    // The store's bits are already the file's pixel bytes: write them from where they are.
+    std::size_t sizeImage = 0;
+    const std::vector<std::uint8_t> head = EncodeHead(image, sizeImage);
+    if (image.Bits.size() >= sizeImage) {
+      const std::span<const std::uint8_t> parts[2] = {head, std::span<const std::uint8_t>(image.Bits.data(), sizeImage)};
+      WriteWholeFile(fileName, std::span<const std::span<const std::uint8_t>>(parts));
+      return;
+    }
+  }
+  const std::vector<std::uint8_t> bytes = Encode(image);
+  WriteWholeFile(fileName, bytes);
+}
+
+void WriteWholeFile(const std::string& fileName, std::span<const std::span<const std::uint8_t>> parts) {
   // Replace what a symbolic link points at, not the link.
   std::string target = fileName;
   if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
@@ -693,7 +730,7 @@ void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> b
       mode = 0666 & ~mask;
     }
     ::fchmod(fd.Get(), mode);
-    WriteAllOrThrow(fd.Get(), bytes.data(), bytes.size());
+    for (const auto& part : parts) WriteAllOrThrow(fd.Get(), part.data(), part.size());
     if (::fsync(fd.Get()) != 0) throw EWriteError(texts::StreamWriteError);
     if (::close(fd.Release()) != 0) throw EWriteError(texts::StreamWriteError);
     // The data is on disk before the rename, so after a crash the name holds either the old

@@ -63,6 +63,11 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
 // when complete, so a failed save never destroys the previous file. EFCreateError "Cannot
 // create file %s" when it cannot be created, EWriteError "Stream write error" when a write fails.
 void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes);
+// The same for bytes in several pieces, written one after the other.
+void WriteWholeFile(const std::string& fileName, std::span<const std::span<const std::uint8_t>> parts);
+
+// Saves a store as the bytes Encode gives, without first copying its pixels into one buffer.
+void SaveFile(const TBitmapImage& image, const std::string& fileName);
 
 // Loads a file: the same result as Decode(ReadWholeFile(fileName)), but the headers are read
 // first and uncompressed pixel bytes go straight into the store, so the file is read once.

@@ -93,7 +93,10 @@ class TImageList {
   int allocBy_ = 4;
   int count_ = 0;
   int cellsPerChunk_ = 1;
-  std::vector<std::unique_ptr<std::uint32_t[]>> chunks_;
+  struct ChunkFree {
+    void operator()(std::uint32_t* p) const;
+  };
+  std::vector<std::unique_ptr<std::uint32_t[], ChunkFree>> chunks_;
   std::vector<IImageListListener*> listeners_;
 };
 

@@ -212,12 +212,8 @@ std::uint32_t PaletteGrid::Compute(std::size_t cell) const {
   return word;
 }
 
-int PaletteGrid::Nearest(ColorRef color) const {
+int PaletteGrid::NearestInCell(ColorRef color, std::size_t cell) const {
   const int r = RedOf(color), g = GreenOf(color), b = BlueOf(color);
-  const std::size_t cell = static_cast<std::size_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-  // Most cells have one candidate: a byte table small enough to stay in the first-level cache.
-  const std::uint8_t single = single_[cell];
-  if (single != NoSingleEntry) return single;
   std::uint32_t word = cells_[cell];
   if (word == NotComputed) word = Compute(cell);
   const int n = static_cast<int>(word & 0xFF);
@@ -255,19 +251,12 @@ std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count) {
 
 ColorEncoder::ColorEncoder(const Surface& s) : surface_(&s) {}
 
-std::uint32_t ColorEncoder::Encode(ColorRef color) {
-  if (!surface_->Indexed()) return ColorToValue(*surface_, color);
-  if (grid_) return static_cast<std::uint32_t>(grid_->Nearest(color));
-  // Direct-mapped cache keyed by a mix of the colour's bytes.
-  const std::uint32_t h = (color ^ (color >> 9) ^ (color >> 17)) & 0xFF;
-  Slot& slot = cache_[h];
-  if (slot.Color != color) {
-    slot.Color = color;
-    slot.Value = ColorToValue(*surface_, color);
-    // Many distinct colours: the grid pays for itself.
-    if (++misses_ == 512 && surface_->Table && surface_->TableSize > 0)
-      grid_ = GridFor(surface_->Table, surface_->TableSize);
-  }
+std::uint32_t ColorEncoder::Miss(ColorRef color, Slot& slot) {
+  slot.Color = color;
+  slot.Value = ColorToValue(*surface_, color);
+  // Many distinct colours in an indexed store: the grid pays for itself.
+  if (surface_->Indexed() && ++misses_ == 512 && surface_->Table && surface_->TableSize > 0)
+    grid_ = GridFor(surface_->Table, surface_->TableSize);
   return slot.Value;
 }
 

@@ -83,12 +83,18 @@ ColorRef ValueToColor(const Surface& s, std::uint32_t value);
 class PaletteGrid {
  public:
   PaletteGrid(const Rgb* table, int count);
-  int Nearest(ColorRef color) const;
+  int Nearest(ColorRef color) const {
+    const std::size_t cell = static_cast<std::size_t>(((RedOf(color) >> 3) << 10) | ((GreenOf(color) >> 3) << 5) | (BlueOf(color) >> 3));
+    // Most cells have one candidate: a byte table small enough to stay in the first-level cache.
+    const std::uint8_t single = single_[cell];
+    return single != NoSingleEntry ? single : NearestInCell(color, cell);
+  }
   bool Matches(const Rgb* table, int count) const;
 
  private:
   static constexpr int CellCount = 32 * 32 * 32;
   std::uint32_t Compute(std::size_t cell) const;
+  int NearestInCell(ColorRef color, std::size_t cell) const;
 
   static constexpr std::uint8_t NoSingleEntry = 0xFF;  // entry 255 is found through cells_
   static constexpr std::uint32_t NotComputed = 0xFFFFFFFFu;
@@ -107,14 +113,21 @@ std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count);
 class ColorEncoder {
  public:
   explicit ColorEncoder(const Surface& s);
-  std::uint32_t Encode(ColorRef color);
+  std::uint32_t Encode(ColorRef color) {
+    if (grid_) return static_cast<std::uint32_t>(grid_->Nearest(color));
+    // Direct-mapped cache keyed by a mix of the colour's bytes.
+    Slot& slot = cache_[(color ^ (color >> 9) ^ (color >> 17)) & 0xFF];
+    return slot.Color == color ? slot.Value : Miss(color, slot);
+  }
 
  private:
-  const Surface* surface_;
   struct Slot {
     ColorRef Color = InvalidColor;
     std::uint32_t Value = 0;
   };
+  std::uint32_t Miss(ColorRef color, Slot& slot);
+
+  const Surface* surface_;
   Slot cache_[256];
   int misses_ = 0;
   std::shared_ptr<const PaletteGrid> grid_;
