@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: the collection window with a strip of sample glyphs open, on a
+# Makes docs/screenshot-strip.png: the collection window with a strip of sample glyphs open, on a
 # virtual X display. Needs xvfb, xdotool and ImageMagick, and a built ./build/app/gliffo
 # (or the program given as the first argument).
 set -euo pipefail
@@ -98,5 +98,5 @@ DRIVE
 chmod +x "$work/drive.sh"
 xvfb-run -a -s "-screen 0 640x600x24 -dpi 96" "$work/drive.sh"
 read -r x y w h < "$work/geometry"
-convert "$work/full.png" -crop "${w}x${h}+${x}+${y}" +repage docs/screenshot.png
-echo "docs/screenshot.png: ${w}x${h}"
+convert "$work/full.png" -crop "${w}x${h}+${x}+${y}" +repage docs/screenshot-strip.png
+echo "docs/screenshot-strip.png: ${w}x${h}"
