@@ -101,7 +101,7 @@ int Split(const std::vector<std::string>& arguments) {
   for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     index.insert(0, static_cast<std::size_t>(digits) - index.size(), '0');
-    const std::string fileName = outDir + "/" + base + "_" + index + ".bmp";
+    const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + ".bmp";
     TBitmap glyph;
     MakeGlyphImage(collection, i, glyph);
     glyph.SaveToFile(fileName);
