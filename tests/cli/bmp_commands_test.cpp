@@ -1,18 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "glyphs/bitmap.h"
+#include "tests/cli/run_tool.h"
 #include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
 #include "tests/glyphs/bmp_bytes.h"
+#include "tests/temp_folder.h"
 
 namespace gliffo {
 namespace {
@@ -21,44 +19,11 @@ namespace fs = std::filesystem;
 using testing::BmpBuilder;
 using testing::Entry;
 
-struct Result {
-  int Status = -1;
-  std::string Out, Err;
-};
-
-// Runs gliffo-tool with the arguments, no shell in between.
-Result RunTool(const std::vector<std::string>& args, const fs::path& dir) {
-  const fs::path outFile = dir / "stdout.txt", errFile = dir / "stderr.txt";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    std::string tool = GLIFFO_TOOL_PATH;
-    argv.push_back(tool.data());
-    std::vector<std::string> copy = args;
-    for (std::string& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (!std::freopen(outFile.c_str(), "w", stdout) || !std::freopen(errFile.c_str(), "w", stderr)) ::_exit(127);
-    ::execv(tool.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Result r;
-  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream out(outFile), err(errFile);
-  r.Out.assign(std::istreambuf_iterator<char>(out), {});
-  r.Err.assign(std::istreambuf_iterator<char>(err), {});
-  return r;
-}
+using Result = testing::ToolResult;
+using testing::RunTool;
 
 class BmpCommands : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/gliffo-cli-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
     std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
@@ -66,7 +31,8 @@ class BmpCommands : public ::testing::Test {
   }
   Result Run(const std::vector<std::string>& args) const { return RunTool(args, dir_); }
 
-  fs::path dir_;
+  testing::TempFolder folder_;
+  const fs::path dir_ = folder_.Path();
 };
 
 // A 2 × 2 top-down 8-bit file: red, green / blue, index 7 (beyond its 3-entry table).

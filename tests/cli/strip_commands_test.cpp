@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "glyphs/bitmap.h"
+#include "tests/cli/run_tool.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
@@ -21,33 +18,9 @@ namespace {
 
 using namespace testing;
 
-struct ToolResult {
-  int Status = -1;
-  std::string Out, Err;
-};
+using testing::ToolResult;
 
-ToolResult Tool(const std::vector<std::string>& args, const fs::path& dir) {
-  const fs::path outFile = dir / "stdout.txt", errFile = dir / "stderr.txt";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::string tool = GLIFFO_TOOL_PATH;
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv{tool.data()};
-    for (std::string& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (!std::freopen(outFile.c_str(), "w", stdout) || !std::freopen(errFile.c_str(), "w", stderr)) ::_exit(127);
-    ::execv(tool.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ToolResult r;
-  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream out(outFile), err(errFile);
-  r.Out.assign(std::istreambuf_iterator<char>(out), {});
-  r.Err.assign(std::istreambuf_iterator<char>(err), {});
-  return r;
-}
+ToolResult Tool(const std::vector<std::string>& args, const fs::path& dir) { return RunTool(args, dir); }
 
 class StripCommands : public ::testing::Test {
  protected:

@@ -13,6 +13,7 @@
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "tests/glyphs/bmp_bytes.h"
+#include "tests/temp_folder.h"
 
 namespace gliffo {
 namespace {
@@ -23,12 +24,6 @@ using testing::Entry;
 
 class BmpFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/gliffo-bmp-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
@@ -42,7 +37,8 @@ class BmpFiles : public ::testing::Test {
     return names;
   }
 
-  fs::path dir_;
+  testing::TempFolder folder_;
+  const fs::path dir_ = folder_.Path();
 };
 
 TEST_F(BmpFiles, OpenFailuresNameTheFile) {

@@ -15,6 +15,7 @@
 #include "glyphs/colors.h"
 #include "glyphs/glyph_list.h"
 #include "platform/raster/pixels.h"
+#include "tests/temp_folder.h"
 
 namespace gliffo::testing {
 
@@ -59,23 +60,6 @@ inline void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& by
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/gliffo-glyphs-XXXXXX";
-    if (::mkdtemp(pattern)) path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
 
 // Stands in for the editor window: records what the glyph list does to it.
 class TEditorStandIn : public IGlyphEditorLink {

@@ -9,6 +9,7 @@
 #include "platform/drives/folder_listing.h"
 #include "platform/errors.h"
 #include "platform/strings.h"
+#include "tests/temp_folder.h"
 
 namespace gliffo::drives {
 namespace {
@@ -17,19 +18,10 @@ namespace fs = std::filesystem;
 
 class FolderListing : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/gliffo-list-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(dir_, ec);
-  }
   void Touch(const std::string& name) { std::ofstream(dir_ / name) << "x"; }
 
-  fs::path dir_;
+  testing::TempFolder folder_;
+  const fs::path dir_ = folder_.Path();
 };
 
 TEST_F(FolderListing, ListsPlainVisibleBmpFilesInAnyCase) {
