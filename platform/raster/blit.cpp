@@ -122,12 +122,14 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
   }
   const bool plainDst32 = dst.BitCount == 32 && (dst.RedMask | dst.GreenMask | dst.BlueMask) == 0;
   // Source rows are read once into colours and reused while consecutive rows sample the same one.
-  std::vector<ColorRef> sourceRow(static_cast<std::size_t>(src.Width));
+  const bool reducing = 2 * static_cast<long long>(clip.Right - clip.Left) < src.Width;
+  std::vector<ColorRef> sourceRow(reducing ? 0 : static_cast<std::size_t>(src.Width));
   int cachedRow = -1;
   for (int y = clip.Top; y < clip.Bottom; ++y) {
     const int sy = srcBox.Top + Sample(y - dstBox.Top, sh, dh);
     const bool rowInside = sy >= 0 && sy < src.Height;
-    if (rowInside && sy != cachedRow) {
+    // A reduction samples few pixels of each source row: read those alone.
+    if (rowInside && sy != cachedRow && !reducing) {
       ReadRowColors(src, sy, sourceRow.data());
       cachedRow = sy;
     }
@@ -135,7 +137,9 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
     for (int x = clip.Left; x < clip.Right; ++x) {
       const int sx = columns[static_cast<std::size_t>(x - clip.Left)];
       // Source pixels outside the source image read as black.
-      const ColorRef color = (rowInside && sx >= 0 && sx < src.Width) ? sourceRow[static_cast<std::size_t>(sx)] : 0;
+      ColorRef color = 0;
+      if (rowInside && sx >= 0 && sx < src.Width)
+        color = reducing ? ValueToColor(src, ReadValue(src, sx, sy)) : sourceRow[static_cast<std::size_t>(sx)];
       if (rop == 0xCC) {
         if (plainDst32) {
           std::uint8_t* p = out + 4 * static_cast<std::ptrdiff_t>(x);
