@@ -28,6 +28,14 @@ int Sample(long long d, long long srcLength, long long dstLength) {
   return static_cast<int>(((2 * d + 1) * srcLength) / (2 * dstLength));
 }
 
+// Direct-colour pixels of the same packing, so copying bytes copies colours exactly as
+// converting them would. Indexed stores are left out: colour matching maps a colour that a
+// table holds twice to its first entry, which a byte copy would not.
+bool SameByteLayout(const Surface& a, const Surface& b) {
+  return a.BitCount == b.BitCount && a.BitCount >= 16 && a.RedMask == b.RedMask && a.GreenMask == b.GreenMask &&
+         a.BlueMask == b.BlueMask;
+}
+
 }  // namespace
 
 void FillSolid(const Surface& dst, Box box, ColorRef color) {
@@ -110,6 +118,34 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
   if (clip.Left >= clip.Right || clip.Top >= clip.Bottom) return;
 
   const auto rop = static_cast<std::uint8_t>((copyMode >> 16) & 0xFF);
+  if (rop == 0xCC && dw == sw && dh == sh && SameByteLayout(dst, src)) {
+    // A plain copy at its own size between stores of one layout: the bytes themselves.
+    const std::size_t bytesPerPixel = static_cast<std::size_t>(dst.BitCount / 8);
+    const bool plain32 = dst.BitCount == 32 && (dst.RedMask | dst.GreenMask | dst.BlueMask) == 0;
+    for (int y = clip.Top; y < clip.Bottom; ++y) {
+      const long long sy = srcBox.Top + (static_cast<long long>(y) - dstBox.Top);
+      if (sy < 0 || sy >= src.Height) {
+        FillSolid(dst, Box{clip.Left, y, clip.Right, y + 1}, 0);  // outside the source: black
+        continue;
+      }
+      for (int x = clip.Left; x < clip.Right;) {
+        const long long sx = srcBox.Left + (static_cast<long long>(x) - dstBox.Left);
+        if (sx < 0 || sx >= src.Width) {
+          FillSolid(dst, Box{x, y, x + 1, y + 1}, 0);
+          ++x;
+          continue;
+        }
+        const int run = static_cast<int>(std::min<long long>(clip.Right - x, src.Width - sx));
+        std::uint8_t* to = dst.Row(y) + static_cast<std::size_t>(x) * bytesPerPixel;
+        std::memcpy(to, src.Row(static_cast<int>(sy)) + static_cast<std::size_t>(sx) * bytesPerPixel,
+                    static_cast<std::size_t>(run) * bytesPerPixel);
+        if (plain32)  // the fourth byte is no part of the colour: it stays 0, as converting leaves it
+          for (int i = 0; i < run; ++i) to[4 * i + 3] = 0;
+        x += run;
+      }
+    }
+    return;
+  }
   const std::uint32_t mask = ValueMask(dst);
   ColorEncoder encoder(dst);
   const std::uint32_t pattern = ColorToValue(dst, patternColor);

@@ -127,3 +127,37 @@ TEST(ColorMatching, TheGridFindsExactlyWhatTheFullSearchFinds) {
 
 }  // namespace
 }  // namespace gliffo::raster
+
+namespace gliffo::raster {
+namespace {
+
+TEST(StretchCopy, SameSizeCopiesGiveWhatConvertingGives) {
+  // 16-bit 5-6-5, 24-bit, and 32-bit with a non-zero fourth byte: a copy at its own size keeps
+  // every colour, and the fourth byte comes out 0 as a conversion leaves it.
+  for (int bits : {16, 24, 32}) {
+    std::vector<std::uint8_t> a, b;
+    Surface src = Make(a, 5, 3, bits, false);
+    if (bits == 16) {
+      src.RedMask = 0xF800;
+      src.GreenMask = 0x07E0;
+      src.BlueMask = 0x001F;
+    }
+    for (auto& byte : a) byte = static_cast<std::uint8_t>(&byte - a.data()) * 37u;
+    Surface direct = Make(b, 7, 3, bits, false);
+    direct.RedMask = src.RedMask;
+    direct.GreenMask = src.GreenMask;
+    direct.BlueMask = src.BlueMask;
+    StretchCopy(direct, Box{1, 0, 6, 3}, src, Box{0, 0, 5, 3}, 0x00CC0020, 0);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 1; x < 6; ++x) {
+        ASSERT_EQ(GetPixel(direct, x, y), GetPixel(src, x - 1, y)) << bits << " bits at " << x << "," << y;
+        if (bits == 32) {
+          ASSERT_EQ(ReadValue(direct, x, y) >> 24, 0u);
+        }
+      }
+    EXPECT_EQ(GetPixel(direct, 0, 0), 0u);  // untouched outside the target box
+  }
+}
+
+}  // namespace
+}  // namespace gliffo::raster
