@@ -249,13 +249,20 @@ void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs
   OpenCollection(collection, names->front());
 }
 
-void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
-  if (collection.Items.SelCount() == 0) return;
+namespace {
+// The save dialog of the collection window: its one filter list, the given entry chosen.
+TSaveFileRequest SaveRequest(int filterIndex, const char* defaultExtension) {
   TSaveFileRequest request;
   request.Filter = texts::SaveFilter;
-  request.FilterIndex = 1;
-  request.DefaultExtension = texts::CollectionExtension;
-  const auto name = dialogs.SaveFile(request);
+  request.FilterIndex = filterIndex;
+  request.DefaultExtension = defaultExtension;
+  return request;
+}
+}  // namespace
+
+void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
+  if (collection.Items.SelCount() == 0) return;
+  const auto name = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
   if (!name) return;
   SaveCollection(collection, *name);
 }
@@ -270,11 +277,7 @@ void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dia
     dialogs.ShowMessage(texts::SelectOnlyOneBitmap);
     return;
   }
-  TSaveFileRequest request;
-  request.Filter = texts::SaveFilter;
-  request.FilterIndex = 2;
-  request.DefaultExtension = texts::BitmapExtension;
-  const auto name = dialogs.SaveFile(request);
+  const auto name = dialogs.SaveFile(SaveRequest(2, texts::BitmapExtension));
   if (!name) return;
   ExportBitmap(collection, *name, dialogs);
 }
@@ -291,11 +294,7 @@ void CombineCollectionsCommand(IDialogService& dialogs) {
   }
   TBitmap combined;
   BuildCombinedStrip(*names, combined);
-  TSaveFileRequest save;
-  save.Filter = texts::SaveFilter;
-  save.FilterIndex = 1;
-  save.DefaultExtension = texts::CollectionExtension;
-  const auto output = dialogs.SaveFile(save);
+  const auto output = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
   if (!output) return;
   SaveWithConfirmation(combined, *output, dialogs);
 }
