@@ -73,66 +73,7 @@ void DrawCellsSideBySide(const TImageList& list, const std::vector<int>& cells, 
   strip.Changed();
 }
 
-// Draws a whole image onto the strip at (x, 0) as the canvas's source copy does, a row at a
-// time. Returns false when the strip's pixels at x do not start on a byte (the caller then
-// draws through the canvas).
-bool CopyRowsAt(TBitmap& strip, int x, const TBitmap& part) {
-  if (part.Empty() || strip.Empty() || x >= strip.Width()) return true;
-  const raster::Surface dst = strip.Image().Surface();
-  if ((static_cast<long long>(x) * dst.BitCount) % 8 != 0) return false;
-  const raster::Surface src = part.Image().Surface();
-  const raster::Surface whole = strip.WritableSurface();
-  raster::Surface view = whole;
-  view.Bits = whole.Bits + static_cast<std::ptrdiff_t>(x) * whole.BitCount / 8;
-  view.Width = std::min(src.Width, whole.Width - x);
-  raster::ColorEncoder encoder(view);
-  std::vector<raster::ColorRef> row(static_cast<std::size_t>(src.Width));
-  const int rows = std::min(src.Height, whole.Height);
-  // Plain 24-bit rows store every colour as it is (blue, green, red): no look-up needed, and
-  // from a 24-bit or indexed source no colour conversion either.
-  const bool plain24 = view.BitCount == 24 && view.RedMask == 0 && view.GreenMask == 0 && view.BlueMask == 0;
-  const bool sameRows = plain24 && src.BitCount == 24 && src.RedMask == 0 && src.GreenMask == 0 && src.BlueMask == 0;
-  std::uint8_t lookup[256][3] = {};
-  if (plain24 && src.Indexed())
-    for (int i = 0; i < std::min(src.TableSize, 256); ++i)
-      lookup[i][0] = src.Table[i].Blue, lookup[i][1] = src.Table[i].Green, lookup[i][2] = src.Table[i].Red;
-  for (int y = 0; y < rows; ++y) {
-    if (sameRows) {
-      std::memcpy(view.Row(y), src.Row(y), static_cast<std::size_t>(view.Width) * 3);
-      continue;
-    }
-    if (plain24 && src.Indexed()) {
-      const std::uint8_t* in = src.Row(y);
-      std::uint8_t* out = view.Row(y);
-      for (int i = 0; i < view.Width; ++i, out += 3) {
-        const int index = src.BitCount == 8   ? in[i]
-                          : src.BitCount == 4 ? ((i & 1) ? (in[i >> 1] & 0x0F) : (in[i >> 1] >> 4))
-                                              : (in[i >> 3] >> (7 - (i & 7))) & 1;
-        std::memcpy(out, lookup[index], 3);
-      }
-      continue;
-    }
-    raster::ReadRowColors(src, y, row.data());
-    if (plain24) {
-      std::uint8_t* out = view.Row(y);
-      for (int i = 0; i < view.Width; ++i, out += 3) {
-        const raster::ColorRef c = row[static_cast<std::size_t>(i)];
-        out[0] = static_cast<std::uint8_t>(c >> 16);
-        out[1] = static_cast<std::uint8_t>(c >> 8);
-        out[2] = static_cast<std::uint8_t>(c);
-      }
-    } else {
-      raster::WriteRowColors(view, y, row.data(), encoder);
-    }
-  }
-  strip.Changed();
-  return true;
-}
-
-void DrawPart(TBitmap& strip, int x, const TBitmap& part) {
-  TCanvas& canvas = strip.Canvas();
-  if (canvas.CopyMode() != cmSrcCopy || !CopyRowsAt(strip, x, part)) canvas.Draw(x, 0, &part);
-}
+void DrawPart(TBitmap& strip, int x, const TBitmap& part) { strip.Canvas().Draw(x, 0, &part); }
 
 }  // namespace
 

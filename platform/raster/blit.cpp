@@ -157,6 +157,7 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
     columns[static_cast<std::size_t>(x - clip.Left)] = sx;
   }
   const bool plainDst32 = dst.BitCount == 32 && (dst.RedMask | dst.GreenMask | dst.BlueMask) == 0;
+  const bool plainDst24 = dst.BitCount == 24;
   // Source rows are read once into colours and reused while consecutive rows sample the same one.
   const bool reducing = 2 * static_cast<long long>(clip.Right - clip.Left) < src.Width;
   std::vector<ColorRef> sourceRow(reducing ? 0 : static_cast<std::size_t>(src.Width));
@@ -177,7 +178,12 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
       if (rowInside && sx >= 0 && sx < src.Width)
         color = reducing ? ValueToColor(src, ReadValue(src, sx, sy)) : sourceRow[static_cast<std::size_t>(sx)];
       if (rop == 0xCC) {
-        if (plainDst32) {
+        if (plainDst24) {
+          std::uint8_t* p = out + 3 * static_cast<std::ptrdiff_t>(x);
+          p[0] = static_cast<std::uint8_t>(color >> 16);
+          p[1] = static_cast<std::uint8_t>(color >> 8);
+          p[2] = static_cast<std::uint8_t>(color);
+        } else if (plainDst32) {
           std::uint8_t* p = out + 4 * static_cast<std::ptrdiff_t>(x);
           p[0] = static_cast<std::uint8_t>(color >> 16);
           p[1] = static_cast<std::uint8_t>(color >> 8);
