@@ -2,7 +2,8 @@
 // full with a plain loop and, when asked, write an output file of a given size. Nothing is
 // decoded; a job that does its real work cannot be faster than this.
 //
-// strips_floor DIR [OUT BYTES]
+// strips_floor DIR [OUT BYTES [sync]]   (sync: flush the output to disk before closing it, as a
+// save that must survive a crash does)
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -15,8 +16,8 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 4) {
-    std::fprintf(stderr, "usage: strips_floor DIR [OUT BYTES]\n");
+  if (argc < 2 || argc == 3 || argc > 5) {
+    std::fprintf(stderr, "usage: strips_floor DIR [OUT BYTES [sync]]\n");
     return 2;
   }
   const std::string folder = argv[1];
@@ -47,10 +48,12 @@ int main(int argc, char** argv) {
     while ((got = read(fd, buffer.data(), buffer.size())) > 0) total += static_cast<unsigned long long>(got);
     close(fd);
   }
-  if (argc == 4) {
+  if (argc >= 4) {
+    const bool sync = argc == 5 && std::string(argv[4]) == "sync";
     const std::vector<char> out(std::strtoull(argv[3], nullptr, 10), 'x');
     const int fd = open(argv[2], O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0 || write(fd, out.data(), out.size()) != static_cast<ssize_t>(out.size()) || close(fd) != 0) {
+    if (fd < 0 || write(fd, out.data(), out.size()) != static_cast<ssize_t>(out.size()) || (sync && fsync(fd) != 0) ||
+        close(fd) != 0) {
       std::perror(argv[2]);
       return 1;
     }
