@@ -8,7 +8,7 @@
 #include "platform/errors.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
-#include "tests/gui/scripted_dialogs.h"
+#include "tests/scripted_dialogs.h"
 
 namespace gliffo {
 namespace {

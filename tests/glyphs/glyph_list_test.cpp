@@ -6,7 +6,7 @@
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "tests/glyphs/glyph_fixtures.h"
-#include "tests/gui/scripted_dialogs.h"
+#include "tests/scripted_dialogs.h"
 
 namespace gliffo {
 namespace {

@@ -10,7 +10,7 @@
 #include "app/qt_application.h"
 #include "collection/strings.h"
 #include "platform/errors.h"
-#include "scripted_dialogs.h"
+#include "tests/scripted_dialogs.h"
 
 namespace gliffo::testing {
 namespace {

@@ -13,7 +13,7 @@
 #include "app/application.h"
 #include "collection/gliffo_form.h"
 #include "glyphs/bitmap.h"
-#include "scripted_dialogs.h"
+#include "tests/scripted_dialogs.h"
 
 namespace gliffo::testing {
 
