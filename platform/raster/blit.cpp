@@ -43,13 +43,6 @@ void FillSolid(const Surface& dst, Box box, ColorRef color) {
   const Box b = Clipped(Normalised(box), dst);
   if (b.Left >= b.Right || b.Top >= b.Bottom) return;
   const std::uint32_t value = ColorToValue(dst, color);
-  if (dst.BitCount == 32) {
-    for (int y = b.Top; y < b.Bottom; ++y) {
-      auto* row = reinterpret_cast<std::uint8_t*>(dst.Row(y)) + 4 * b.Left;
-      for (int x = b.Left; x < b.Right; ++x, row += 4) std::memcpy(row, &value, 4);
-    }
-    return;
-  }
   if (dst.Indexed() && b.Left == 0 && b.Right == dst.Width) {
     // Whole rows: the pixel bytes of each row are set at once; the row padding stays zero.
     const int perByte = 8 / dst.BitCount;
@@ -65,14 +58,15 @@ void FillSolid(const Surface& dst, Box box, ColorRef color) {
     }
     return;
   }
-  if (dst.BitCount == 24) {
-    // Three bytes a pixel, as WriteValue stores them; wide strips are filled whole on resize.
-    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16)};
-    for (int y = b.Top; y < b.Bottom; ++y) {
-      std::uint8_t* row = dst.Row(y) + 3 * static_cast<std::ptrdiff_t>(b.Left);
-      for (int x = b.Left; x < b.Right; ++x, row += 3) std::memcpy(row, bytes, 3);
-    }
+  if (dst.BitCount >= 8) {
+    // Whole-byte pixels: the first row of the box pixel by pixel, then the other rows copy it.
+    const std::size_t bytesPerPixel = static_cast<std::size_t>(dst.BitCount / 8);
+    const std::size_t span = static_cast<std::size_t>(b.Right - b.Left) * bytesPerPixel;
+    std::uint8_t* first = dst.Row(b.Top) + static_cast<std::size_t>(b.Left) * bytesPerPixel;
+    for (std::size_t at = 0; at < span; at += bytesPerPixel)
+      for (std::size_t k = 0; k < bytesPerPixel; ++k) first[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+    for (int y = b.Top + 1; y < b.Bottom; ++y)
+      std::memcpy(dst.Row(y) + static_cast<std::size_t>(b.Left) * bytesPerPixel, first, span);
     return;
   }
   for (int y = b.Top; y < b.Bottom; ++y)
