@@ -423,9 +423,13 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize)
   const std::size_t tableStart = in.Position();
   const std::size_t tableEnd = tableStart + entries * entrySize;
   // A file whose pixel offset lands inside the table we expected has a shorter table (files
-  // with a partial palette are common); the offset says where it ends.
-  if (offBits > tableStart && offBits < tableEnd && offBits < fileSize)
-    entries = static_cast<std::uint32_t>((offBits - tableStart) / entrySize);
+  // with a partial palette are common); the offset says where it ends. An offset inside the
+  // first entry says nothing of the kind: no table at all could not be saved again (a table
+  // of 0 entries is written as the full one), so the table keeps its expected size.
+  if (offBits > tableStart && offBits < tableEnd && offBits < fileSize) {
+    const auto shorter = static_cast<std::uint32_t>((offBits - tableStart) / entrySize);
+    if (shorter > 0) entries = shorter;
+  }
   const std::uint8_t* t = in.Take(entries * entrySize);
   h.ColorTable.resize(entries);
   for (std::uint32_t i = 0; i < entries; ++i) {

@@ -218,6 +218,22 @@ TEST(BmpUncompressed, PixelOffsetIsHonouredOnlyWhereItCanBeRight) {
   image = bmp::Decode(partial.Build());
   EXPECT_EQ(At(*image, 0, 0), MakeColorRef(70, 80, 90));
   EXPECT_EQ(At(*image, 1, 0), MakeColorRef(40, 50, 60));
+
+  // An offset inside the first entry leaves the table whole, so the image saves and reloads
+  // with the same colours (found by the fuzzer: a 0-entry table came back as a full one).
+  BmpBuilder inFirst;
+  inFirst.Width = 9;
+  inFirst.Height = 3;
+  inFirst.BitCount = 1;
+  inFirst.Table = {Entry(1, 2, 3), Entry(4, 5, 6)};
+  inFirst.Pixels = {0x80, 0x00, 0, 0, 0x00, 0x80, 0, 0, 0xFF, 0x80, 0, 0};
+  inFirst.OffBits = 14 + 40 + 3;
+  image = bmp::Decode(inFirst.Build());
+  EXPECT_EQ(image->ColorTable.size(), 2u);
+  const auto again = bmp::Decode(bmp::Encode(*image));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 9; ++x) ASSERT_EQ(At(*again, x, y), At(*image, x, y)) << x << "," << y;
+  EXPECT_EQ(At(*image, 0, 2), MakeColorRef(4, 5, 6));
 }
 
 TEST(BmpUncompressed, CoreHeaderReadsThreeByteEntriesAndRemembersItsOrigin) {
