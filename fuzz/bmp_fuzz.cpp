@@ -16,7 +16,9 @@ constexpr std::int64_t MaxFuzzStoreBytes = 256 << 10;
 bool WorthDecoding(std::span<const std::uint8_t> bytes) {
   const gliffo::bmp::BmpHeader h = gliffo::bmp::ParseHeader(bytes);
   const std::int64_t stride = gliffo::raster::DibStride(h.Width, h.Compression == 1 || h.Compression == 2 ? 32 : h.BitCount);
-  return stride >= 0 && stride * h.AbsHeight() <= MaxFuzzStoreBytes;
+  const std::int64_t height = h.AbsHeight();
+  // Divided, not multiplied: a hostile width times height overflows 64 bits.
+  return stride >= 0 && height > 0 && stride <= MaxFuzzStoreBytes / height;
 }
 
 void Check(bool condition) {
