@@ -6,19 +6,14 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
+#include "tests/glyphs/canvas_fixtures.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 
 namespace gliffo {
 namespace {
 
-void MakeImage(TBitmap& b, int w, int h, TColor fill, TPixelFormat format = TPixelFormat::pfDevice) {
-  b.SetPixelFormat(format);
-  b.SetWidth(w);
-  b.SetHeight(h);
-  b.Canvas().Brush().SetColor(fill);
-  b.Canvas().FillRect(Rect(0, 0, w, h));
-}
+using testing::MakeImage;
 
 std::vector<TColor> Pixels(TBitmap& b) {
   std::vector<TColor> out;

@@ -4,18 +4,13 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
+#include "tests/glyphs/canvas_fixtures.h"
 #include "platform/text/font.h"
 
 namespace gliffo {
 namespace {
 
-void MakeImage(TBitmap& b, int w, int h, TColor fill, TPixelFormat format = TPixelFormat::pfDevice) {
-  b.SetPixelFormat(format);
-  b.SetWidth(w);
-  b.SetHeight(h);
-  b.Canvas().Brush().SetColor(fill);
-  b.Canvas().FillRect(Rect(0, 0, w, h));
-}
+using testing::MakeImage;
 
 TEST(CanvasFont, SizeBecomesTheEmInPixelsAtTheFontsResolution) {
   TBitmap b;
