@@ -1,5 +1,6 @@
 #include "glyphs/glyph_list.h"
 
+#include <algorithm>
 #include <string>
 
 #include "glyphs/bitmap.h"
@@ -62,7 +63,8 @@ void TGlyphCollection::SetGlyphSize(int value) {
 void TGlyphCollection::SizeEditor(int size) {
   if (!editor_) return;
   editor_->SetGlyphImageSize(size);
-  editor_->SetSurfacePenWidth(256 / size);
+  // A glyph larger than the surface still gets a cell of one pixel, never none.
+  editor_->SetSurfacePenWidth(std::max(1, 256 / size));
 }
 
 void TGlyphCollection::RebuildNumberedItems() {

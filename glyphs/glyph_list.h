@@ -69,8 +69,8 @@ class TGlyphCollection {
   // Sets the value alone (as the window's creation and opening a collection do); values below
   // 1 raise EInvalidOperation "Invalid image size".
   void SetGlyphSize(int value);
-  // The editor's size of one glyph pixel: 256 div GlyphSize.
-  int CellScale() const { return 256 / glyphSize_; }
+  // The editor's size of one glyph pixel: 256 div GlyphSize, at least 1.
+  int CellScale() const { return glyphSize_ > 256 ? 1 : 256 / glyphSize_; }
 
   // The editor, or nullptr before it exists (then the operations leave it out).
   void SetEditor(IGlyphEditorLink* editor) { editor_ = editor; }

@@ -23,6 +23,11 @@ class TScriptedDialogs : public IDialogService {
   std::deque<TDialogAnswer> ConfirmAnswers;
   std::deque<std::optional<std::vector<std::string>>> OpenAnswers;
   std::deque<std::optional<std::string>> SaveAnswers;
+  std::deque<std::optional<TFontChoice>> FontAnswers;
+  std::deque<std::optional<std::string>> InputAnswers;
+  // What the font dialog started from and the input box offered, last time each was shown.
+  TFontChoice LastInitialFont;
+  std::string LastInputCaption, LastInputDefault;
   std::vector<TDialogCall> Calls;
 
   void ShowMessage(const std::string& text) override { Calls.push_back({"message", text, {}, {}}); }
@@ -42,13 +47,17 @@ class TScriptedDialogs : public IDialogService {
     Calls.push_back({"save", "", {}, request});
     return Take(SaveAnswers, std::optional<std::string>());
   }
-  std::optional<TFontChoice> ChooseFont(const TFontChoice&) override {
+  std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) override {
     Calls.push_back({"font", "", {}, {}});
-    return std::nullopt;
+    LastInitialFont = initial;
+    return Take(FontAnswers, std::optional<TFontChoice>());
   }
-  std::optional<std::string> InputBox(const std::string&, const std::string& prompt, const std::string&) override {
+  std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
+                                      const std::string& defaultValue) override {
     Calls.push_back({"input", prompt, {}, {}});
-    return std::nullopt;
+    LastInputCaption = caption;
+    LastInputDefault = defaultValue;
+    return Take(InputAnswers, std::optional<std::string>());
   }
 
   // "kind:text" of every call, for compact expectations.

@@ -1,0 +1,198 @@
+#pragma once
+// The glyph editor as plain C++: the 256 × 256 drawing surface pic, the real-size glyph Editor,
+// the preview button's glyph, the editor state, the palette and the radio groups of the Pen and
+// Symbol menus, and every handler of the editor window. The window (editor/gliff_edit_form.h)
+// and gliffo-tool edit drive this same object; neither adds any drawing of its own.
+#include <array>
+#include <functional>
+#include <string>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/canvas.h"
+#include "glyphs/colors.h"
+#include "glyphs/dialogs.h"
+#include "glyphs/glyph_list.h"
+#include "glyphs/types.h"
+
+namespace gliffo {
+
+class TImageList;
+
+// The surface is this many pixels square, whatever the glyph size or the screen.
+inline constexpr int SurfaceSize = 256;
+
+// The Symbol menu's items, in menu order, and the Pen menu's.
+enum class TSymbolItem { Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1 };
+enum class TPenItem { N11, N21, N31 };
+
+// What the editor tells the window showing it. Every change of what a person sees is reported
+// here, so the window repaints exactly that and keeps no state of its own.
+class IEditorView {
+ public:
+  virtual ~IEditorView() = default;
+  // Surface pixels inside the area (half-open, may reach beyond the surface) changed.
+  virtual void SurfaceChanged(const TRect& area) = 0;
+  // The Editor image or its control's size changed.
+  virtual void GlyphChanged() = 0;
+  virtual void PreviewChanged() = 0;
+  // A check mark of the Pen or Symbol menu moved.
+  virtual void MenusChanged() = 0;
+  // The palette's foreground or background index changed.
+  virtual void PaletteChanged() = 0;
+  // Show the window and bring it to the front; hide it.
+  virtual void ShowWindow() = 0;
+  virtual void HideWindow() = 0;
+};
+
+// The 16 palette colours in the grid's order (silver at 7, gray at 8): entries 0-7 and 12-19 of
+// the platform's 20-entry default palette.
+const std::array<TColor, 16>& PaletteColors();
+inline constexpr int PaletteColumns = 8;
+inline constexpr int PaletteRows = 2;
+// The palette cell under (x, y) of a grid width × height pixels, -1 outside it.
+int PaletteCellAt(int x, int y, int width, int height);
+// The mark a cell carries: "FG", "BG", "FB" (both) or "".
+std::string PaletteMark(int index, int foreground, int background);
+
+class TGlyphEditor : public IGlyphEditorLink {
+ public:
+  // The collection window's glyph list: its GlyphSize, its image list and its selection.
+  explicit TGlyphEditor(TGlyphCollection& collection);
+  ~TGlyphEditor() override;
+  TGlyphEditor(const TGlyphEditor&) = delete;
+  TGlyphEditor& operator=(const TGlyphEditor&) = delete;
+
+  void SetView(IEditorView* view) { view_ = view; }
+
+  // The window's creation handler; restorePlacement is its fourth step (the window's part).
+  void FormCreate(const std::function<void()>& restorePlacement = {});
+  // The destruction handler: the undo snapshot goes, then savePlacement runs.
+  void FormDestroy(const std::function<void()>& savePlacement = {});
+
+  // --- Images ---------------------------------------------------------------------------------
+  // The drawing surface, 256 × 256 in the device-dependent format, made on first use.
+  TBitmap& pic();
+  // The glyph at real size: what is saved, added to and written back into the collection.
+  TBitmap& Editor() { return editor_; }
+  const TBitmap& Editor() const { return editor_; }
+  // The size of the control showing Editor (the image is drawn at its top-left, clipped).
+  int EditorControlWidth() const { return editorControlWidth_; }
+  int EditorControlHeight() const { return editorControlHeight_; }
+  // The preview button's glyph.
+  const TBitmap& PreviewGlyph() const { return preview_; }
+
+  int GlyphSize() const { return collection_.GlyphSize(); }
+  // Surface pixels per glyph pixel: 256 div GlyphSize, at least 1 (a glyph larger than the
+  // surface gets one-pixel cells rather than none).
+  int CellScale() const;
+
+  // --- State ----------------------------------------------------------------------------------
+  const std::string& ToolName() const { return toolName_; }
+  bool Drawing() const { return drawing_; }
+  TPoint StartPoint() const { return startPoint_; }
+  TPoint LastPoint() const { return lastPoint_; }
+  const std::string& CaptionText() const { return captionText_; }
+  const TBitmap& UndoBitmap() const { return undo_; }
+  TSymbolItem SymbolItem() const { return symbolItem_; }
+  TPenItem PenItem() const { return penItem_; }
+  // The font dialog's own font: where "Text Font..." starts.
+  const TFont& FontDialogFont() const { return fontDialogFont_; }
+
+  // --- Palette --------------------------------------------------------------------------------
+  int ForegroundIndex() const { return foreground_; }
+  int BackgroundIndex() const { return background_; }
+  TColor ForegroundColor() const { return PaletteColors()[static_cast<std::size_t>(foreground_)]; }
+  TColor BackgroundColor() const { return PaletteColors()[static_cast<std::size_t>(background_)]; }
+  // A press on a cell with the left button, and with the right or middle one. Each change of
+  // an index raises ColorGrid1Change once; an index out of 0..15 changes nothing.
+  void SetForegroundIndex(int index);
+  void SetBackgroundIndex(int index);
+  void ColorGrid1Change();
+
+  // --- Brush, Pen and Symbol menus ------------------------------------------------------------
+  void Clear2Click();
+  void Solid1Click();
+  void N11Click();
+  void N21Click();
+  void N31Click();
+  void Free1Click();
+  void Block1Click();
+  void Line1Click();
+  void Ellipse1Click();
+  void Rectangle1Click();
+  void RoundRectangle1Click();
+  void Flood1Click();
+  void Text1Click();
+  // The item of a menu position, as the window's radio groups list them.
+  void SelectSymbol(TSymbolItem item);
+  void SelectPen(TPenItem item);
+  void testbtnClick();
+
+  // --- The surface's mouse events (any button; buttons and modifiers are not looked at) -------
+  void picMouseDown(int x, int y);
+  void picMouseMove(int x, int y);
+  void picMouseUp(int x, int y);
+
+  // --- File and Edit menus --------------------------------------------------------------------
+  void Open1Click(IDialogService& dialogs);
+  void SaveAs1Click(IDialogService& dialogs);
+  void UpdateCollectionItem1Click();
+  void Undo1Click();
+  void Clear1Click();
+  void Fill1Click();
+  void Text2Click(IDialogService& dialogs);
+  void TextCaption1Click(IDialogService& dialogs);
+  // What the dialogs of Open and Save As hand over, without a dialog.
+  void OpenGlyphFile(const std::string& fileName);
+  void SaveGlyphFile(const std::string& fileName);
+
+  // --- What the collection window asks -------------------------------------------------------
+  // "&Image" once a glyph is selected: the cell into Editor, the window shown, the surface.
+  void EditGlyph(const TImageList& images, int cellIndex);
+  // "BMP &Editor".
+  void ShowEditor();
+  void SetGlyphImageSize(int size) override;
+  void SetSurfacePenWidth(int width) override;
+  const TBitmap& GlyphBitmap() override { return editor_; }
+
+ private:
+  friend class TEditorTools;
+
+  void SetTool(const char* name, TSymbolItem item);
+  void SetPenCells(int cells, TPenItem item);
+  void SetEditorControlSize(int width, int height);
+  // The whole surface stretched onto the glyph's 0, 0, GlyphSize, GlyphSize.
+  void ReduceSurface();
+  // The glyph stretched over the whole surface.
+  void EnlargeGlyph();
+  void CopyToPreview();
+  void SurfaceChanged(const TRect& area);
+  void SurfaceChanged() { SurfaceChanged(Rect(0, 0, SurfaceSize, SurfaceSize)); }
+
+  TGlyphCollection& collection_;
+  IEditorView* view_ = nullptr;
+  TBitmap surface_;
+  bool surfaceMade_ = false;
+  TBitmap editor_;
+  int editorControlWidth_ = 0;
+  int editorControlHeight_ = 0;
+  TBitmap preview_;
+  TBitmap undo_;
+
+  std::string toolName_ = "freehand";
+  bool drawing_ = false;
+  TPoint startPoint_;
+  TPoint lastPoint_;
+  std::string captionText_ = "B";
+  TSymbolItem symbolItem_ = TSymbolItem::Free1;
+  TPenItem penItem_ = TPenItem::N11;
+  TFont fontDialogFont_;
+  int foreground_ = 0;
+  int background_ = 15;
+};
+
+// The font a font dialog answer describes, and back; colours and styles included.
+TFontChoice FontChoiceOf(const TFont& font);
+void AssignFontChoice(TFont& font, const TFontChoice& choice);
+
+}  // namespace gliffo

@@ -1,0 +1,60 @@
+#pragma once
+// Texts of the editor window that the user sees, each kept once so tests compare against the
+// same constant the program uses.
+namespace gliffo::texts {
+
+inline constexpr const char* EditorCaption = "BMP Editor";
+
+// Tool identifiers, as ToolName holds them.
+inline constexpr const char* ToolFreehand = "freehand";
+inline constexpr const char* ToolLine = "line";
+inline constexpr const char* ToolRectangle = "rectangle";
+inline constexpr const char* ToolRoundRect = "roundrect";
+inline constexpr const char* ToolEllipse = "ellipse";
+inline constexpr const char* ToolBlock = "block";
+inline constexpr const char* ToolFloodFill = "floodfill";
+inline constexpr const char* ToolText = "text";
+
+inline constexpr const char* DefaultCaptionText = "B";
+inline constexpr const char* DefaultFontName = "arial";
+inline constexpr int DefaultFontSize = 144;
+
+inline constexpr const char* GlyphFileFilter = "BMP Files|*.bmp";
+inline constexpr const char* GlyphFileExtension = "bmp";
+inline constexpr const char* CaptionBoxCaption = "Gliffo Text";
+inline constexpr const char* CaptionBoxPrompt = "Enter Caption";
+
+// The palette cell marks.
+inline constexpr const char* MarkForeground = "FG";
+inline constexpr const char* MarkBackground = "BG";
+inline constexpr const char* MarkBoth = "FB";
+
+// The editor's menus.
+inline constexpr const char* MenuEditorFile = "&File";
+inline constexpr const char* MenuOpen = "&Open...";
+inline constexpr const char* MenuSaveAs = "Save &As...";
+inline constexpr const char* MenuUpdateCollectionItem = "&Update Collection Item";
+inline constexpr const char* MenuEditorEdit = "&Edit";
+inline constexpr const char* MenuUndo = "Undo";
+inline constexpr const char* MenuClear = "&Clear";
+inline constexpr const char* MenuFill = "&Fill";
+inline constexpr const char* MenuTextFont = "Text Font...";
+inline constexpr const char* MenuTextCaption = "Text Caption...";
+inline constexpr const char* MenuBrush = "&Brush";
+inline constexpr const char* MenuBrushClear = "&Clear";
+inline constexpr const char* MenuBrushSolid = "&Solid";
+inline constexpr const char* MenuPen = "&Pen";
+inline constexpr const char* MenuPen1 = "&1";
+inline constexpr const char* MenuPen2 = "&2";
+inline constexpr const char* MenuPen3 = "&3";
+inline constexpr const char* MenuSymbol = "&Symbol";
+inline constexpr const char* MenuFreehand = "&Freehand";
+inline constexpr const char* MenuBlock = "&Block";
+inline constexpr const char* MenuLine = "&Line";
+inline constexpr const char* MenuEllipse = "&Ellipse";
+inline constexpr const char* MenuRectangle = "&Rectangle";
+inline constexpr const char* MenuRoundRectangle = "Round Rectangle";
+inline constexpr const char* MenuFloodFill = "FloodFill";
+inline constexpr const char* MenuText = "Text";
+
+}  // namespace gliffo::texts
