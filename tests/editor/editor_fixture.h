@@ -42,6 +42,9 @@ class EditorTest : public ::testing::Test {
   }
   TColor At(int x, int y) { return editor.pic().Canvas().Pixel(x, y); }
   TColor GlyphAt(int x, int y) { return editor.Editor().Canvas().Pixel(x, y); }
+  TColor PreviewAt(int x, int y) {
+    return static_cast<TColor>(raster::GetPixel(editor.PreviewGlyph().Image().Surface(), x, y));
+  }
   // Pixels of the surface inside the rectangle that are not `color`.
   int CountOther(const TRect& r, TColor color) {
     int n = 0;
