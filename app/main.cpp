@@ -1,4 +1,7 @@
 // Gliffo: an editor for sets of toolbar button glyphs.
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
 #include <memory>
 
 #include "app/application.h"
@@ -6,10 +9,16 @@
 #include "app/qt_dialogs.h"
 #include "collection/gliffo_form.h"
 #include "collection/strings.h"
+#include "editor/qt/gliff_edit_form.h"
+#include "glyphs/canvas.h"
 
 int main(int argc, char** argv) {
   using namespace gliffo;
   TQtApplication qtApplication(argc, argv);
+
+  // Fonts take the screen's logical resolution, which the platform reports once, here.
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    SetScreenPixelsPerInch(static_cast<int>(std::lround(screen->logicalDotsPerInchY())));
 
   // 1. The application and its title.
   TApplication application(std::make_unique<TQtDialogService>(texts::ApplicationTitle));
@@ -21,14 +30,18 @@ int main(int argc, char** argv) {
   auto GliffoF = std::make_unique<TGliffoF>(application);
   QObject::connect(GliffoF.get(), &TGliffoF::Closed, &qtApplication, &QApplication::quit);
 
-  // 3. The editor window is created here, hidden, after the collection window (its creation
-  //    reads GlyphSize, which is 16 by now), and attached with GliffoF->AttachEditor(...).
+  // 3. The editor window, hidden, after the collection window: its creation reads GlyphSize,
+  //    which is 16 by now. Attaching it enables the collection window's editor commands.
+  auto GliffEditF = std::make_unique<TGliffEditF>(application, *GliffoF);
+  GliffoF->AttachEditor(GliffEditF.get());
 
   // 4. The event loop, until the collection window closes.
   GliffoF->show();
   int status = qtApplication.exec();
 
-  // Destroying the windows saves their placements; the editor goes first once it exists.
+  // Destroying the windows saves their placements; the editor goes first.
+  GliffoF->AttachEditor(nullptr);
+  GliffEditF.reset();
   GliffoF.reset();
   qtApplication.SetApplication(nullptr);
   return status;

@@ -12,6 +12,7 @@
 
 #include "app/application.h"
 #include "collection/gliffo_form.h"
+#include "editor/qt/gliff_edit_form.h"
 #include "glyphs/bitmap.h"
 #include "tests/scripted_dialogs.h"
 
@@ -47,7 +48,7 @@ class GuiTest : public ::testing::Test {
     exe_ = (dir_ / "gliffo").string();
   }
   void TearDown() override {
-    window_.reset();
+    Stop();
     app_.reset();
     fs::remove_all(dir_);
   }
@@ -59,8 +60,20 @@ class GuiTest : public ::testing::Test {
     app_ = std::make_unique<TApplication>(std::move(dialogs), exe_);
     window_ = std::make_unique<TGliffoF>(*app_);
   }
-  // Destroys the window, as the program does at exit.
-  void Stop() { window_.reset(); }
+  // The same, and the editor window after it, attached, as the program starts them.
+  void StartWithEditor() {
+    Start();
+    editor_ = std::make_unique<TGliffEditF>(*app_, *window_);
+    window_->AttachEditor(editor_.get());
+  }
+  // Destroys the windows, as the program does at exit: the editor first.
+  void Stop() {
+    if (editor_ && window_) {
+      window_->AttachEditor(nullptr);
+    }
+    editor_.reset();
+    window_.reset();
+  }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::string IniPath() const { return exe_ + ".ini"; }
@@ -71,6 +84,7 @@ class GuiTest : public ::testing::Test {
   TScriptedDialogs* dialogs_ = nullptr;
   std::unique_ptr<TApplication> app_;
   std::unique_ptr<TGliffoF> window_;
+  std::unique_ptr<TGliffEditF> editor_;
 };
 
 }  // namespace gliffo::testing

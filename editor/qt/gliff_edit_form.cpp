@@ -1,0 +1,249 @@
+#include "editor/qt/gliff_edit_form.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <cmath>
+
+#include "collection/application_intf.h"
+#include "collection/window_placement_qt.h"
+#include "editor/qt/color_grid.h"
+#include "editor/qt/image_control.h"
+#include "editor/qt/preview_button.h"
+#include "editor/strings.h"
+#include "platform/profile/settings_path.h"
+#include "platform/profile/window_placement.h"
+
+namespace gliffo {
+
+namespace {
+
+// Design values of the window, in pixels at 120 pixels per inch. The two images keep their
+// pixel sizes whatever the screen; the margins around them scale.
+constexpr int DesignDpi = 120;
+constexpr int DesignClientWidth = 310;
+constexpr int DesignClientHeight = 343;
+constexpr int DesignLeft = 405;
+constexpr int DesignTop = 139;
+constexpr int DesignFontHeight = 13;
+constexpr int DesignMargin = 8;
+constexpr int DesignGridWidth = 200;
+constexpr int DesignGridHeight = 40;
+constexpr int DesignEditorLeft = 216;
+constexpr int DesignButtonLeft = 264;
+constexpr int DesignButtonWidth = 23;
+constexpr int DesignButtonHeight = 22;
+constexpr int DesignSurfaceTop = 64;
+
+}  // namespace
+
+TGliffEditF::TGliffEditF(IApplication& application, TGliffoF& collectionWindow)
+    : QMainWindow(nullptr),
+      app_(application),
+      collectionWindow_(collectionWindow),
+      model_(collectionWindow.Collection()),
+      placed_(std::make_unique<TPlacedQtWindow>(*this)) {
+  setObjectName(QStringLiteral("GliffEditF"));
+  setWindowTitle(QString::fromUtf8(texts::EditorCaption));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  // Closing this window only hides it; it never ends the program.
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr && screen->logicalDotsPerInchY() > 0) scale_ = screen->logicalDotsPerInchY() / DesignDpi;
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(Scaled(DesignFontHeight));
+  setFont(font);
+
+  BuildMenu();
+  BuildClient();
+  move(DesignLeft, DesignTop);
+  model_.SetView(this);
+  app_.Guard([this] { FormCreate(); });
+  MenusChanged();
+}
+
+TGliffEditF::~TGliffEditF() {
+  app_.Guard([this] { FormDestroy(); });
+  model_.SetView(nullptr);
+}
+
+int TGliffEditF::Scaled(int designValue) const { return static_cast<int>(std::lround(designValue * scale_)); }
+
+void TGliffEditF::FormCreate() {
+  model_.FormCreate([this] {
+    profile::LoadWindowPlacement(*placed_, profile::EditorWindowSection, collectionWindow_.Settings().ReadPath);
+  });
+}
+
+void TGliffEditF::FormDestroy() {
+  model_.FormDestroy([this] {
+    const std::string& file = collectionWindow_.Settings().WritePath;
+    profile::MakeParentFolders(file);
+    profile::SaveWindowPlacement(*placed_, profile::EditorWindowSection, file);
+  });
+}
+
+bool TGliffEditF::RunCommand(const std::function<void()>& handler) {
+  const bool ok = app_.Guard(handler);
+  // A radio item may show the check mark the click gave it; the model's is the true one.
+  MenusChanged();
+  return ok;
+}
+
+QAction* TGliffEditF::AddCommand(QMenu* menu, const char* caption, std::function<void()> handler) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] { RunCommand(handler); });
+  return action;
+}
+
+void TGliffEditF::BuildMenu() {
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  MainMenu1->setNativeMenuBar(false);
+  TGlyphEditor& m = model_;
+  IDialogService& dialogs = app_.Dialogs();
+
+  File1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuEditorFile));
+  Open1 = AddCommand(File1, texts::MenuOpen, [&m, &dialogs] { m.Open1Click(dialogs); });
+  SaveAs1 = AddCommand(File1, texts::MenuSaveAs, [&m, &dialogs] { m.SaveAs1Click(dialogs); });
+  File1->addSeparator();
+  UpdateCollectionItem1 = AddCommand(File1, texts::MenuUpdateCollectionItem, [&m] { m.UpdateCollectionItem1Click(); });
+
+  Edit1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuEditorEdit));
+  Undo1 = AddCommand(Edit1, texts::MenuUndo, [&m] { m.Undo1Click(); });
+  Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  Clear1 = AddCommand(Edit1, texts::MenuClear, [&m] { m.Clear1Click(); });
+  Fill1 = AddCommand(Edit1, texts::MenuFill, [&m] { m.Fill1Click(); });
+  Edit1->addSeparator();
+  Text2 = AddCommand(Edit1, texts::MenuTextFont, [&m, &dialogs] { m.Text2Click(dialogs); });
+  TextCaption1 = AddCommand(Edit1, texts::MenuTextCaption, [&m, &dialogs] { m.TextCaption1Click(dialogs); });
+
+  Brush1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuBrush));
+  Clear2 = AddCommand(Brush1, texts::MenuBrushClear, [&m] { m.Clear2Click(); });
+  Solid1 = AddCommand(Brush1, texts::MenuBrushSolid, [&m] { m.Solid1Click(); });
+
+  auto radioGroup = [this](std::initializer_list<QAction*> items) {
+    auto* group = new QActionGroup(this);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (QAction* item : items) {
+      item->setCheckable(true);
+      group->addAction(item);
+    }
+  };
+  Pen1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuPen));
+  N11 = AddCommand(Pen1, texts::MenuPen1, [&m] { m.N11Click(); });
+  N21 = AddCommand(Pen1, texts::MenuPen2, [&m] { m.N21Click(); });
+  N31 = AddCommand(Pen1, texts::MenuPen3, [&m] { m.N31Click(); });
+  radioGroup({N11, N21, N31});
+
+  Symbol1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuSymbol));
+  Free1 = AddCommand(Symbol1, texts::MenuFreehand, [&m] { m.Free1Click(); });
+  Block1 = AddCommand(Symbol1, texts::MenuBlock, [&m] { m.Block1Click(); });
+  Line1 = AddCommand(Symbol1, texts::MenuLine, [&m] { m.Line1Click(); });
+  Ellipse1 = AddCommand(Symbol1, texts::MenuEllipse, [&m] { m.Ellipse1Click(); });
+  Rectangle1 = AddCommand(Symbol1, texts::MenuRectangle, [&m] { m.Rectangle1Click(); });
+  RoundRectangle1 = AddCommand(Symbol1, texts::MenuRoundRectangle, [&m] { m.RoundRectangle1Click(); });
+  Flood1 = AddCommand(Symbol1, texts::MenuFloodFill, [&m] { m.Flood1Click(); });
+  Text1 = AddCommand(Symbol1, texts::MenuText, [&m] { m.Text1Click(); });
+  radioGroup({Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1});
+
+  const std::pair<QObject*, const char*> names[] = {
+      {File1, "File1"}, {Open1, "Open1"}, {SaveAs1, "SaveAs1"}, {UpdateCollectionItem1, "UpdateCollectionItem1"},
+      {Edit1, "Edit1"}, {Undo1, "Undo1"}, {Clear1, "Clear1"}, {Fill1, "Fill1"}, {Text2, "Text2"},
+      {TextCaption1, "TextCaption1"}, {Brush1, "Brush1"}, {Clear2, "Clear2"}, {Solid1, "Solid1"}, {Pen1, "Pen1"},
+      {N11, "N11"}, {N21, "N21"}, {N31, "N31"}, {Symbol1, "Symbol1"}, {Free1, "Free1"}, {Block1, "Block1"},
+      {Line1, "Line1"}, {Ellipse1, "Ellipse1"}, {Rectangle1, "Rectangle1"}, {RoundRectangle1, "RoundRectangle1"},
+      {Flood1, "Flood1"}, {Text1, "Text1"}};
+  for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
+}
+
+void TGliffEditF::BuildClient() {
+  auto* client = new QWidget(this);
+  auto guard = [this](const std::function<void()>& handler) { app_.Guard(handler); };
+
+  ColorGrid1 = new TColorGrid(model_, guard, client);
+  ColorGrid1->setObjectName(QStringLiteral("ColorGrid1"));
+  ColorGrid1->setGeometry(Scaled(DesignMargin), Scaled(DesignMargin), Scaled(DesignGridWidth), Scaled(DesignGridHeight));
+
+  Editor = new TImageControl([this]() -> const TBitmap& { return model_.Editor(); }, client);
+  Editor->setObjectName(QStringLiteral("Editor"));
+  Editor->move(Scaled(DesignEditorLeft), Scaled(DesignMargin));
+
+  testbtn = new TPreviewButton(client);
+  testbtn->setObjectName(QStringLiteral("testbtn"));
+  testbtn->setGeometry(Scaled(DesignButtonLeft), Scaled(DesignMargin), Scaled(DesignButtonWidth), Scaled(DesignButtonHeight));
+  connect(testbtn, &QAbstractButton::clicked, this, [this] { RunCommand([this] { model_.testbtnClick(); }); });
+
+  pic = new TSurfaceView([this]() -> const TBitmap& { return model_.pic(); }, client);
+  pic->setObjectName(QStringLiteral("pic"));
+  pic->move(Scaled(DesignMargin), Scaled(DesignSurfaceTop));
+  pic->SetImageSize(SurfaceSize, SurfaceSize);
+  pic->OnMouseDown = [this](int x, int y) { app_.Guard([&] { model_.picMouseDown(x, y); }); };
+  pic->OnMouseMove = [this](int x, int y) { app_.Guard([&] { model_.picMouseMove(x, y); }); };
+  pic->OnMouseUp = [this](int x, int y) { app_.Guard([&] { model_.picMouseUp(x, y); }); };
+  setCentralWidget(client);
+
+  // The design's margins right of and below the surface, scaled; the surface keeps its pixels.
+  const int width = std::max(Scaled(DesignClientWidth), pic->x() + pic->width() + Scaled(DesignClientWidth - DesignMargin - SurfaceSize));
+  const int height = std::max(Scaled(DesignClientHeight), pic->y() + pic->height() + Scaled(DesignClientHeight - DesignSurfaceTop - SurfaceSize));
+  setFixedSize(width, height + MainMenu1->sizeHint().height());
+}
+
+// --- What the collection window asks ---------------------------------------------------------
+
+void TGliffEditF::EditGlyph(const TImageList& images, int cellIndex) { model_.EditGlyph(images, cellIndex); }
+void TGliffEditF::ShowEditor() { model_.ShowEditor(); }
+void TGliffEditF::SetGlyphImageSize(int size) { model_.SetGlyphImageSize(size); }
+void TGliffEditF::SetSurfacePenWidth(int width) { model_.SetSurfacePenWidth(width); }
+
+// --- What the model reports ------------------------------------------------------------------
+
+void TGliffEditF::SurfaceChanged(const TRect& area) { pic->ImageChanged(area); }
+
+void TGliffEditF::GlyphChanged() {
+  Editor->SetImageSize(model_.EditorControlWidth(), model_.EditorControlHeight());
+  Editor->ImageChanged();
+}
+
+void TGliffEditF::PreviewChanged() { testbtn->SetGlyph(model_.PreviewGlyph()); }
+
+void TGliffEditF::MenusChanged() {
+  QAction* const pens[] = {N11, N21, N31};
+  QAction* const symbols[] = {Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1};
+  pens[static_cast<int>(model_.PenItem())]->setChecked(true);
+  symbols[static_cast<int>(model_.SymbolItem())]->setChecked(true);
+}
+
+void TGliffEditF::PaletteChanged() {
+  ++paletteChanges_;
+  ColorGrid1->update();
+}
+
+void TGliffEditF::ShowWindow() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void TGliffEditF::HideWindow() { hide(); }
+
+bool TGliffEditF::event(QEvent* event) {
+  const bool result = QMainWindow::event(event);
+  switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+      placed_->FrameChanged();
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+}  // namespace gliffo

@@ -1,0 +1,113 @@
+#pragma once
+// The editor window GliffEditF: the palette grid, the real-size glyph and the preview button
+// along the top, the magnified surface below, and the File, Edit, Brush, Pen and Symbol menus.
+// Everything it shows is held by the editor model (editor/glyph_editor.h); the window turns
+// events into the model's handlers, inside the application's guard, and repaints what the
+// model reports changed.
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "collection/gliffo_form.h"
+#include "editor/glyph_editor.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+
+namespace gliffo {
+
+class IApplication;
+class TColorGrid;
+class TImageControl;
+class TPlacedQtWindow;
+class TPreviewButton;
+class TSurfaceView;
+
+class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorView {
+  Q_OBJECT
+ public:
+  // Creating the window is its creation handler; it stays hidden until the collection window
+  // shows it. It reads GlyphSize from, and writes glyphs back to, the collection window.
+  TGliffEditF(IApplication& application, TGliffoF& collectionWindow);
+  // Destroying it is its destruction handler: the placement is saved.
+  ~TGliffEditF() override;
+
+  TGlyphEditor& Model() { return model_; }
+
+  // What the collection window asks.
+  void EditGlyph(const TImageList& images, int cellIndex) override;
+  void ShowEditor() override;
+  void SetGlyphImageSize(int size) override;
+  void SetSurfacePenWidth(int width) override;
+  const TBitmap& GlyphBitmap() override { return model_.Editor(); }
+
+  // Runs a handler inside the application's guard, then mirrors the menus' check marks.
+  bool RunCommand(const std::function<void()>& handler);
+
+  // The window's parts, by their names.
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* File1 = nullptr;
+  QAction* Open1 = nullptr;
+  QAction* SaveAs1 = nullptr;
+  QAction* UpdateCollectionItem1 = nullptr;
+  QMenu* Edit1 = nullptr;
+  QAction* Undo1 = nullptr;
+  QAction* Clear1 = nullptr;
+  QAction* Fill1 = nullptr;
+  QAction* Text2 = nullptr;
+  QAction* TextCaption1 = nullptr;
+  QMenu* Brush1 = nullptr;
+  QAction* Clear2 = nullptr;
+  QAction* Solid1 = nullptr;
+  QMenu* Pen1 = nullptr;
+  QAction* N11 = nullptr;
+  QAction* N21 = nullptr;
+  QAction* N31 = nullptr;
+  QMenu* Symbol1 = nullptr;
+  QAction* Free1 = nullptr;
+  QAction* Block1 = nullptr;
+  QAction* Line1 = nullptr;
+  QAction* Ellipse1 = nullptr;
+  QAction* Rectangle1 = nullptr;
+  QAction* RoundRectangle1 = nullptr;
+  QAction* Flood1 = nullptr;
+  QAction* Text1 = nullptr;
+  TColorGrid* ColorGrid1 = nullptr;
+  TImageControl* Editor = nullptr;
+  TPreviewButton* testbtn = nullptr;
+  TSurfaceView* pic = nullptr;
+
+  // The screen's pixels per design pixel (design values are at 120 pixels per inch).
+  double DesignScale() const { return scale_; }
+  // How often the palette's choice changed, so tests can see one change event per change.
+  int PaletteChanges() const { return paletteChanges_; }
+  int Scaled(int designValue) const;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void SurfaceChanged(const TRect& area) override;
+  void GlyphChanged() override;
+  void PreviewChanged() override;
+  void MenusChanged() override;
+  void PaletteChanged() override;
+  void ShowWindow() override;
+  void HideWindow() override;
+
+  void BuildMenu();
+  void BuildClient();
+  QAction* AddCommand(QMenu* menu, const char* caption, std::function<void()> handler);
+  void FormCreate();
+  void FormDestroy();
+
+  IApplication& app_;
+  TGliffoF& collectionWindow_;
+  TGlyphEditor model_;
+  double scale_ = 1.0;
+  int paletteChanges_ = 0;
+  std::unique_ptr<TPlacedQtWindow> placed_;
+};
+
+}  // namespace gliffo

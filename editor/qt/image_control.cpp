@@ -1,0 +1,109 @@
+#include "editor/qt/image_control.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+
+namespace gliffo {
+
+QImage PaintableImage(const TBitmap& bitmap) {
+  const TBitmapImage& store = bitmap.Image();
+  const raster::Surface s = store.Surface();
+  if (s.Empty()) return QImage();
+  if (store.DeviceDependent)
+    return QImage(s.Bits, s.Width, s.Height, static_cast<qsizetype>(s.Stride), QImage::Format_RGB32);
+  QImage image(s.Width, s.Height, QImage::Format_RGB32);
+  std::vector<raster::ColorRef> row(static_cast<std::size_t>(s.Width));
+  for (int y = 0; y < s.Height; ++y) {
+    raster::ReadRowColors(s, y, row.data());
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < s.Width; ++x) {
+      const raster::ColorRef c = row[static_cast<std::size_t>(x)];
+      out[x] = qRgb(raster::RedOf(c), raster::GreenOf(c), raster::BlueOf(c));
+    }
+  }
+  return image;
+}
+
+int ImageMagnification(const QWidget& widget) {
+  return std::max(1, static_cast<int>(std::floor(widget.devicePixelRatioF() + 0.01)));
+}
+
+TImageControl::TImageControl(std::function<const TBitmap&()> image, QWidget* parent)
+    : QWidget(parent), image_(std::move(image)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImageControl::SetImageSize(int width, int height) {
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  FitSize();
+  update();
+}
+
+QSize TImageControl::sizeHint() const { return size(); }
+
+void TImageControl::FitSize() {
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  setFixedSize(static_cast<int>(std::ceil(width_ * perPixel - 0.01)), static_cast<int>(std::ceil(height_ * perPixel - 0.01)));
+}
+
+void TImageControl::ImageChanged(const TRect& area) {
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  const int left = static_cast<int>(std::floor(area.Left * perPixel)) - 1;
+  const int top = static_cast<int>(std::floor(area.Top * perPixel)) - 1;
+  const int right = static_cast<int>(std::ceil(area.Right * perPixel)) + 1;
+  const int bottom = static_cast<int>(std::ceil(area.Bottom * perPixel)) + 1;
+  const QRect r = QRect(left, top, right - left, bottom - top).intersected(rect());
+  if (!r.isEmpty()) update(r);
+}
+
+void TImageControl::ImageChanged() { update(); }
+
+TPoint TImageControl::ImagePoint(const QPointF& position) const {
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  return TPoint{static_cast<int>(std::floor(position.x() / perPixel)), static_cast<int>(std::floor(position.y() / perPixel))};
+}
+
+void TImageControl::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QRect area = event->rect();
+  // What the image does not cover (a control larger than its image) is the window's face.
+  painter.fillRect(area, palette().window());
+  QImage image = PaintableImage(image_());
+  if (image.isNull()) return;
+  const double ratio = devicePixelRatioF() / ImageMagnification(*this);
+  image.setDevicePixelRatio(ratio);
+  const QRectF visible = QRectF(area).intersected(QRectF(0, 0, width_ / ratio, height_ / ratio));
+  if (visible.isEmpty()) return;
+  const QRectF source(visible.x() * ratio, visible.y() * ratio, visible.width() * ratio, visible.height() * ratio);
+  painter.drawImage(visible, image, source);
+}
+
+TSurfaceView::TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent)
+    : TImageControl(std::move(image), parent) {
+  setCursor(Qt::CrossCursor);
+}
+
+void TSurfaceView::mousePressEvent(QMouseEvent* event) {
+  const TPoint p = ImagePoint(event->position());
+  if (OnMouseDown) OnMouseDown(p.X, p.Y);
+}
+
+void TSurfaceView::mouseMoveEvent(QMouseEvent* event) {
+  const TPoint p = ImagePoint(event->position());
+  if (OnMouseMove) OnMouseMove(p.X, p.Y);
+}
+
+void TSurfaceView::mouseReleaseEvent(QMouseEvent* event) {
+  const TPoint p = ImagePoint(event->position());
+  if (OnMouseUp) OnMouseUp(p.X, p.Y);
+}
+
+}  // namespace gliffo

@@ -1,0 +1,61 @@
+#pragma once
+// Image controls: a raster image shown at its top-left, one image pixel to a whole number of
+// screen pixels (never resampled between them), clipped to the control. The surface pic and the
+// real-size glyph Editor are both of this kind; the surface also turns the mouse into surface
+// pixel coordinates.
+#include <QWidget>
+#include <functional>
+
+#include "glyphs/types.h"
+
+namespace gliffo {
+
+class TBitmap;
+
+// The image as Qt paints it: the store itself when it is device-dependent (valid until the
+// store changes), else a converted copy.
+QImage PaintableImage(const TBitmap& bitmap);
+
+// Screen pixels per image pixel on this widget's screen: the whole part of its pixel ratio,
+// at least 1.
+int ImageMagnification(const QWidget& widget);
+
+class TImageControl : public QWidget {
+  Q_OBJECT
+ public:
+  TImageControl(std::function<const TBitmap&()> image, QWidget* parent);
+  // The control's size in image pixels.
+  void SetImageSize(int width, int height);
+  int ImageWidth() const { return width_; }
+  int ImageHeight() const { return height_; }
+  // Repaints the part of the control over these image pixels.
+  void ImageChanged(const TRect& area);
+  void ImageChanged();
+  // The image pixel under a point of the control, as whole pixels (outside points too).
+  TPoint ImagePoint(const QPointF& position) const;
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void FitSize();
+  std::function<const TBitmap&()> image_;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+// The drawing surface: any mouse button draws; the handlers get surface pixel coordinates.
+class TSurfaceView : public TImageControl {
+  Q_OBJECT
+ public:
+  TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent);
+  std::function<void(int x, int y)> OnMouseDown, OnMouseMove, OnMouseUp;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+}  // namespace gliffo

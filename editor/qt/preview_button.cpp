@@ -1,0 +1,47 @@
+#include "editor/qt/preview_button.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+
+#include "editor/qt/image_control.h"
+#include "glyphs/bitmap.h"
+
+namespace gliffo {
+
+QImage GlyphWithTransparentColor(const TBitmap& glyph) {
+  QImage image = PaintableImage(glyph).convertToFormat(QImage::Format_ARGB32);
+  if (image.isNull()) return image;
+  const QRgb transparent = image.pixel(0, image.height() - 1);
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (row[x] == transparent) row[x] = 0;
+  }
+  return image;
+}
+
+TPreviewButton::TPreviewButton(QWidget* parent) : QAbstractButton(parent) { setFocusPolicy(Qt::NoFocus); }
+
+void TPreviewButton::SetGlyph(const TBitmap& glyph) {
+  glyph_ = GlyphWithTransparentColor(glyph);
+  update();
+}
+
+void TPreviewButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QStyleOptionButton option;
+  option.initFrom(this);
+  option.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
+  style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, this);
+  if (glyph_.isNull()) return;
+  // One glyph pixel to a whole number of screen pixels, in the middle of the face; a pressed
+  // button moves its glyph one pixel down and right.
+  QImage glyph = glyph_;
+  glyph.setDevicePixelRatio(devicePixelRatioF() / ImageMagnification(*this));
+  const QSizeF size = glyph.deviceIndependentSize();
+  const int shift = isDown() ? 1 : 0;
+  const QPointF at(std::floor((width() - size.width()) / 2) + shift, std::floor((height() - size.height()) / 2) + shift);
+  painter.drawImage(at, glyph);
+}
+
+}  // namespace gliffo

@@ -1,0 +1,254 @@
+// The editor window offscreen: its frame, menus, palette grid, preview and surface, driven by
+// synthetic mouse events and menu triggers as a person would drive them.
+#include <QActionGroup>
+#include <QMenuBar>
+#include <QTest>
+
+#include "editor/qt/color_grid.h"
+#include "editor/qt/image_control.h"
+#include "editor/qt/preview_button.h"
+#include "gui_fixture.h"
+#include "platform/profile/profile.h"
+
+namespace gliffo::testing {
+namespace {
+
+std::vector<std::string> Captions(QMenu* menu) {
+  std::vector<std::string> captions;
+  for (QAction* action : menu->actions()) captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+  return captions;
+}
+
+std::vector<std::string> Checked(QMenu* menu) {
+  std::vector<std::string> checked;
+  for (QAction* action : menu->actions())
+    if (action->isChecked()) checked.push_back(action->text().toStdString());
+  return checked;
+}
+
+QRgb Rgb(TColor color) {
+  const raster::ColorRef c = ColorToRGB(color);
+  return qRgb(raster::RedOf(c), raster::GreenOf(c), raster::BlueOf(c));
+}
+
+class EditorWindowTest : public GuiTest {
+ protected:
+  TGlyphEditor& Model() { return editor_->Model(); }
+  // A click of the mouse on the surface at surface pixel (x, y), screen scale 1.
+  void ClickSurface(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mousePress(editor_->pic, button, {}, QPoint(x, y));
+    QTest::mouseRelease(editor_->pic, button, {}, QPoint(x, y));
+  }
+  void DragSurface(QPoint from, QPoint to) {
+    QTest::mousePress(editor_->pic, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), editor_->pic->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor_->pic, &move);
+    QTest::mouseRelease(editor_->pic, Qt::LeftButton, {}, to);
+  }
+  QPoint Cell(int index) { return editor_->ColorGrid1->CellRect(index).center(); }
+  QImage Grab(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+};
+
+TEST_F(EditorWindowTest, FrameMenusAndCheckMarks) {
+  StartWithEditor();
+  EXPECT_EQ(editor_->windowTitle(), "BMP Editor");
+  EXPECT_FALSE(editor_->isVisible()) << "created hidden";
+  EXPECT_EQ(editor_->minimumSize(), editor_->maximumSize());
+  EXPECT_TRUE(editor_->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(editor_->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(editor_->font().family(), "MS Sans Serif");
+
+  std::vector<std::string> bar;
+  for (QAction* action : editor_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol"}));
+  EXPECT_EQ(Captions(editor_->File1), (std::vector<std::string>{"&Open...", "Save &As...", "-", "&Update Collection Item"}));
+  EXPECT_EQ(Captions(editor_->Edit1),
+            (std::vector<std::string>{"Undo", "&Clear", "&Fill", "-", "Text Font...", "Text Caption..."}));
+  EXPECT_EQ(Captions(editor_->Brush1), (std::vector<std::string>{"&Clear", "&Solid"}));
+  EXPECT_EQ(Captions(editor_->Pen1), (std::vector<std::string>{"&1", "&2", "&3"}));
+  EXPECT_EQ(Captions(editor_->Symbol1), (std::vector<std::string>{"&Freehand", "&Block", "&Line", "&Ellipse", "&Rectangle",
+                                                                  "Round Rectangle", "FloodFill", "Text"}));
+  EXPECT_EQ(editor_->Undo1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+  int withShortcut = 0;
+  for (QMenu* menu : {editor_->File1, editor_->Edit1, editor_->Brush1, editor_->Pen1, editor_->Symbol1})
+    for (QAction* action : menu->actions()) withShortcut += action->shortcut().isEmpty() ? 0 : 1;
+  EXPECT_EQ(withShortcut, 1);
+
+  // One check mark per radio group, and none in the Brush menu.
+  EXPECT_EQ(Checked(editor_->Pen1), std::vector<std::string>{"&1"});
+  EXPECT_EQ(Checked(editor_->Symbol1), std::vector<std::string>{"&Freehand"});
+  EXPECT_TRUE(Checked(editor_->Brush1).empty());
+  editor_->N31->trigger();
+  editor_->Ellipse1->trigger();
+  EXPECT_EQ(Checked(editor_->Pen1), std::vector<std::string>{"&3"});
+  EXPECT_EQ(Checked(editor_->Symbol1), std::vector<std::string>{"&Ellipse"});
+  EXPECT_EQ(Model().ToolName(), "ellipse");
+  EXPECT_EQ(Model().pic().Canvas().Pen().Width(), 48);
+  editor_->Ellipse1->trigger();  // the checked item again stays checked
+  EXPECT_EQ(Checked(editor_->Symbol1), std::vector<std::string>{"&Ellipse"});
+
+  // The mode command sets the pen to one cell without moving the check mark.
+  window_->bmp32->trigger();
+  EXPECT_EQ(Model().pic().Canvas().Pen().Width(), 8);
+  EXPECT_EQ(Checked(editor_->Pen1), std::vector<std::string>{"&3"});
+  EXPECT_EQ(editor_->Editor->ImageWidth(), 32);
+
+  // The collection window's editor commands are open now.
+  EXPECT_TRUE(window_->Image1->isEnabled() && window_->AddfromEditor1->isEnabled() && window_->BMPEditor1->isEnabled());
+}
+
+TEST_F(EditorWindowTest, SurfaceAndGlyphAtOnePixelPerPixelAndTheParts) {
+  StartWithEditor();
+  ASSERT_EQ(editor_->devicePixelRatioF(), 1.0);
+  EXPECT_EQ(editor_->pic->size(), QSize(256, 256));
+  EXPECT_EQ(editor_->pic->cursor().shape(), Qt::CrossCursor);
+  EXPECT_EQ(editor_->Editor->size(), QSize(16, 16));
+  EXPECT_EQ(editor_->ColorGrid1->size(), QSize(editor_->Scaled(200), editor_->Scaled(40)));
+  EXPECT_EQ(editor_->testbtn->size(), QSize(editor_->Scaled(23), editor_->Scaled(22)));
+  // The surface fits inside the client area, with the design's margins around it.
+  window_->BMPEditor1->trigger();
+  const QWidget* client = editor_->centralWidget();
+  EXPECT_GE(client->width(), editor_->pic->geometry().right() + 1 + editor_->Scaled(46) - 1);
+  EXPECT_GE(client->height(), editor_->pic->geometry().bottom() + 1);
+
+  // What the surface shows is the surface, pixel for pixel.
+  Model().SetBackgroundIndex(9);
+  Model().Fill1Click();
+  Model().SetForegroundIndex(12);
+  Model().Line1Click();
+  DragSurface({10, 10}, {200, 240});
+  const QImage shown = Grab(editor_->pic);
+  for (QPoint p : {QPoint(0, 0), QPoint(10, 10), QPoint(105, 125), QPoint(200, 240), QPoint(255, 255)})
+    EXPECT_EQ(shown.pixel(p) & 0xFFFFFF, Rgb(Model().pic().Canvas().Pixel(p.x(), p.y())) & 0xFFFFFF) << p.x() << "," << p.y();
+  const QImage glyph = Grab(editor_->Editor);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(glyph.pixel(x, y) & 0xFFFFFF, Rgb(Model().Editor().Canvas().Pixel(x, y)) & 0xFFFFFF);
+}
+
+TEST_F(EditorWindowTest, MouseEventsReachTheToolsInSurfacePixels) {
+  StartWithEditor();
+  Model().SetBackgroundIndex(9);
+  editor_->Block1->trigger();
+  ClickSurface(37, 250, Qt::RightButton);  // any button draws
+  EXPECT_EQ(Model().pic().Canvas().Pixel(32, 240), clRed);
+  EXPECT_EQ(Model().pic().Canvas().Pixel(47, 255), clRed);
+  EXPECT_EQ(Model().pic().Canvas().Pixel(48, 255), clWhite);
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(2, 15), clRed);
+  EXPECT_EQ(editor_->testbtn->Glyph().pixel(2, 15), qRgb(255, 0, 0));
+  EXPECT_EQ(qAlpha(editor_->testbtn->Glyph().pixel(0, 15)), 0) << "the bottom-left colour is transparent";
+
+  // A drag that leaves the surface keeps its coordinates; the canvas clips.
+  editor_->Free1->trigger();
+  DragSurface({100, 100}, {400, 100});
+  EXPECT_EQ(Model().pic().Canvas().Pixel(255, 100), clBlack);
+  EXPECT_FALSE(Model().Drawing());
+}
+
+TEST_F(EditorWindowTest, PaletteGridButtonsDragsMarksAndOneChangeEach) {
+  StartWithEditor();
+  TColorGrid* grid = editor_->ColorGrid1;
+  QTest::mouseClick(grid, Qt::LeftButton, {}, Cell(9));
+  EXPECT_EQ(Model().ForegroundIndex(), 9);
+  EXPECT_EQ(Model().pic().Canvas().Pen().Color(), clRed);
+  EXPECT_EQ(editor_->PaletteChanges(), 1);
+  QTest::mouseClick(grid, Qt::RightButton, {}, Cell(12));
+  EXPECT_EQ(Model().BackgroundIndex(), 12);
+  EXPECT_EQ(Model().pic().Canvas().Brush().Color(), clBlue);
+  QTest::mouseClick(grid, Qt::MiddleButton, {}, Cell(7));
+  EXPECT_EQ(Model().BackgroundIndex(), 7);
+  EXPECT_EQ(Model().pic().Canvas().Brush().Color(), clSilver);
+  EXPECT_EQ(editor_->PaletteChanges(), 3);
+  QTest::mouseClick(grid, Qt::LeftButton, {}, Cell(9));  // the same cell: no change
+  EXPECT_EQ(editor_->PaletteChanges(), 3);
+
+  // Dragging with the left button held moves the foreground along, one change per new cell.
+  QTest::mousePress(grid, Qt::LeftButton, {}, Cell(0));
+  for (int cell : {1, 1, 2, 10}) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(Cell(cell)), grid->mapToGlobal(QPointF(Cell(cell))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid, &move);
+  }
+  QTest::mouseRelease(grid, Qt::LeftButton, {}, Cell(10));
+  EXPECT_EQ(Model().ForegroundIndex(), 10);
+  EXPECT_EQ(Model().BackgroundIndex(), 7);
+  EXPECT_EQ(editor_->PaletteChanges(), 3 + 4);
+
+  // The marks: light ink on the dark foreground cell, dark ink on the light background cell,
+  // no ink on an unmarked cell.
+  QTest::mouseClick(grid, Qt::LeftButton, {}, Cell(4));  // navy
+  const QImage shown = Grab(grid);
+  // Ink: pixels far lighter (light = true) or darker than the cell's own colour; text is smoothed.
+  auto countInk = [&](const QImage& image, int index, bool light) {
+    const QRect r = grid->CellRect(index).adjusted(2, 2, -2, -2);
+    const int own = qGray(Rgb(PaletteColors()[static_cast<std::size_t>(index)]));
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) {
+        const int g = qGray(image.pixel(x, y));
+        n += light ? g > own + 80 : g < own - 80;
+      }
+    return n;
+  };
+  EXPECT_GT(countInk(shown, 4, true), 5) << "FG on navy";
+  EXPECT_GT(countInk(shown, 7, false), 5) << "BG on silver";
+  EXPECT_EQ(countInk(shown, 1, true) + countInk(shown, 1, false), 0);
+  QTest::mouseClick(grid, Qt::RightButton, {}, Cell(4));
+  const QImage both = Grab(grid);
+  EXPECT_EQ(countInk(both, 7, false), 0) << "silver is no longer marked";
+  EXPECT_GT(countInk(both, 4, true), 5);
+  EXPECT_EQ(PaletteMark(4, Model().ForegroundIndex(), Model().BackgroundIndex()), "FB");
+}
+
+TEST_F(EditorWindowTest, PreviewShowsTheFaceThroughTheBottomLeftColour) {
+  StartWithEditor();
+  Model().SetBackgroundIndex(12);
+  Model().Fill1Click();  // all blue
+  Model().SetBackgroundIndex(9);
+  editor_->Block1->trigger();
+  ClickSurface(120, 120);  // one red glyph pixel at (7, 7)
+  const QImage glyph = editor_->testbtn->Glyph();
+  ASSERT_EQ(glyph.size(), QSize(16, 16));
+  EXPECT_EQ(qAlpha(glyph.pixel(0, 15)), 0);
+  EXPECT_EQ(qAlpha(glyph.pixel(3, 3)), 0);
+  EXPECT_EQ(glyph.pixel(7, 7), qRgb(255, 0, 0));
+
+  const QImage face = Grab(editor_->testbtn);
+  const QPoint origin((face.width() - 16) / 2, (face.height() - 16) / 2);
+  EXPECT_EQ(face.pixel(origin + QPoint(7, 7)) & 0xFFFFFF, 0xFF0000u);
+  const QRgb around = face.pixel(origin + QPoint(3, 3)) & 0xFFFFFF;
+  EXPECT_NE(around, 0x0000FFu) << "the face, not the glyph's blue";
+
+  // At other sizes the button click leaves the preview as it was.
+  window_->bmp24->trigger();
+  QTest::mouseClick(editor_->testbtn, Qt::LeftButton);
+  EXPECT_EQ(editor_->testbtn->Glyph().size(), QSize(16, 16));
+}
+
+TEST_F(EditorWindowTest, FirstRunWritesBothSectionsAndClosingOnlyHides) {
+  StartWithEditor();
+  EXPECT_EQ(editor_->pos(), QPoint(405, 139));
+  window_->BMPEditor1->trigger();
+  EXPECT_TRUE(editor_->isVisible());
+  editor_->close();
+  EXPECT_FALSE(editor_->isVisible());
+  ASSERT_NE(editor_, nullptr);
+  Stop();
+  for (const char* section : {"Window", "EWindow"}) {
+    for (const char* key : {"Left", "Top", "Width", "Height"})
+      EXPECT_NE(profile::GetPrivateProfileString(section, key, "<none>", IniPath()), "<none>") << section << key;
+    EXPECT_EQ(profile::GetPrivateProfileString(section, "State", "<none>", IniPath()), "<none>");
+  }
+  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Left", "", IniPath()), "405");
+  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Top", "", IniPath()), "139");
+  EXPECT_TRUE(dialogs_->Calls.empty());
+
+  // The next run puts it back where it was left.
+  profile::WritePrivateProfileString("EWindow", "Left", "20", IniPath());
+  profile::WritePrivateProfileString("EWindow", "Top", "0x1E", IniPath());
+  StartWithEditor();
+  EXPECT_EQ(editor_->pos(), QPoint(20, 30));
+}
+
+}  // namespace
+}  // namespace gliffo::testing
