@@ -144,8 +144,10 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
   ColorEncoder encoder(dst);
   const std::uint32_t pattern = ColorToValue(dst, patternColor);
 
-  // Source column of every destination column, computed once.
-  std::vector<int> columns(static_cast<std::size_t>(clip.Right - clip.Left));
+  // Source column of every destination column, computed once. The buffers are kept between
+  // calls: the editor reduces its surface on every mouse move and should not touch the heap.
+  static thread_local std::vector<int> columns;
+  columns.resize(static_cast<std::size_t>(clip.Right - clip.Left));
   for (int x = clip.Left; x < clip.Right; ++x) {
     const int sx = srcBox.Left + Sample(x - dstBox.Left, sw, dw);
     columns[static_cast<std::size_t>(x - clip.Left)] = sx;
@@ -154,7 +156,8 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
   const bool plainDst24 = dst.BitCount == 24;
   // Source rows are read once into colours and reused while consecutive rows sample the same one.
   const bool reducing = 2 * static_cast<long long>(clip.Right - clip.Left) < src.Width;
-  std::vector<ColorRef> sourceRow(reducing ? 0 : static_cast<std::size_t>(src.Width));
+  static thread_local std::vector<ColorRef> sourceRow;
+  sourceRow.resize(reducing ? 0 : static_cast<std::size_t>(src.Width));
   int cachedRow = -1;
   for (int y = clip.Top; y < clip.Bottom; ++y) {
     const int sy = srcBox.Top + Sample(y - dstBox.Top, sh, dh);
