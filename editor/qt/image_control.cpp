@@ -74,6 +74,8 @@ TPoint TImageControl::ImagePoint(const QPointF& position) const {
 void TImageControl::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect area = event->rect();
+  ++paints_;
+  lastPainted_ = area;
   // What the image does not cover (a control larger than its image) is the window's face.
   painter.fillRect(area, palette().window());
   QImage image = PaintableImage(image_());

@@ -34,6 +34,10 @@ class TImageControl : public QWidget {
   // The image pixel under a point of the control, as whole pixels (outside points too).
   TPoint ImagePoint(const QPointF& position) const;
   QSize sizeHint() const override;
+  // How often the control painted and the area of its last paint, so tests and the benchmark
+  // can see that a step repaints what it changed and no more.
+  int Paints() const { return paints_; }
+  QRect LastPaintedArea() const { return lastPainted_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -43,6 +47,8 @@ class TImageControl : public QWidget {
   std::function<const TBitmap&()> image_;
   int width_ = 0;
   int height_ = 0;
+  int paints_ = 0;
+  QRect lastPainted_;
 };
 
 // The drawing surface: any mouse button draws; the handlers get surface pixel coordinates.

@@ -128,9 +128,16 @@ TEST_F(EditorWindowTest, SurfaceAndGlyphAtOnePixelPerPixelAndTheParts) {
 
 TEST_F(EditorWindowTest, MouseEventsReachTheToolsInSurfacePixels) {
   StartWithEditor();
+  window_->BMPEditor1->trigger();
+  QCoreApplication::processEvents();
   Model().SetBackgroundIndex(9);
   editor_->Block1->trigger();
+  const int paints = editor_->pic->Paints();
   ClickSurface(37, 250, Qt::RightButton);  // any button draws
+  QCoreApplication::processEvents();
+  EXPECT_EQ(editor_->pic->Paints(), paints + 1);
+  EXPECT_TRUE(editor_->pic->LastPaintedArea().contains(QRect(32, 240, 16, 16)));
+  EXPECT_LE(editor_->pic->LastPaintedArea().width(), 20) << "only the block's cell is repainted";
   EXPECT_EQ(Model().pic().Canvas().Pixel(32, 240), clRed);
   EXPECT_EQ(Model().pic().Canvas().Pixel(47, 255), clRed);
   EXPECT_EQ(Model().pic().Canvas().Pixel(48, 255), clWhite);
