@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "app/file_filter.h"
+#include "app/font_dialog.h"
 #include "collection/strings.h"
 
 namespace gliffo {
@@ -92,23 +92,9 @@ std::optional<std::string> TQtDialogService::SaveFile(const TSaveFileRequest& re
 }
 
 std::optional<TFontChoice> TQtDialogService::ChooseFont(const TFontChoice& initial) {
-  QFont start(Q(initial.Name));
-  if (initial.Size > 0) start.setPointSize(initial.Size);
-  start.setBold(initial.Bold);
-  start.setItalic(initial.Italic);
-  start.setUnderline(initial.Underline);
-  start.setStrikeOut(initial.StrikeOut);
-  bool ok = false;
-  QFont font = QFontDialog::getFont(&ok, start, DialogParent());
-  if (!ok) return std::nullopt;
-  TFontChoice choice = initial;  // the colour is not part of this dialog and stays
-  choice.Name = font.family().toStdString();
-  choice.Size = font.pointSize() > 0 ? font.pointSize() : initial.Size;
-  choice.Bold = font.bold();
-  choice.Italic = font.italic();
-  choice.Underline = font.underline();
-  choice.StrikeOut = font.strikeOut();
-  return choice;
+  TFontDialog dialog(initial, DialogParent());
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Choice();
 }
 
 std::optional<std::string> TQtDialogService::InputBox(const std::string& caption, const std::string& prompt,

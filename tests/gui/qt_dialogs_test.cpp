@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QFontDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -14,7 +16,9 @@
 #include <fstream>
 #include <functional>
 
+#include "app/font_dialog.h"
 #include "app/qt_dialogs.h"
+#include "glyphs/colors.h"
 
 namespace gliffo::testing {
 namespace {
@@ -163,6 +167,54 @@ TEST(QtInputBoxTest, ReturnsTheTextOrNothing) {
   EXPECT_EQ(prompt, "Enter Caption");
   WhenShown<QInputDialog>([](QInputDialog* box) { box->reject(); });
   EXPECT_EQ(dialogs.InputBox("Gliffo Text", "Enter Caption", "B"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace gliffo::testing
+
+namespace gliffo::testing {
+namespace {
+
+// The font dialog offers the text colour beside face, size and style, and starts from the font
+// it is given.
+TEST(QtFontDialogTest, StartsFromTheFontAndReturnsFaceStyleAndColour) {
+  TQtDialogService dialogs("Gliffo 2");
+  TFontChoice initial;
+  initial.Name = "DejaVu Sans";
+  initial.Size = 36;
+  initial.Bold = true;
+  initial.Color = clWindowText;
+  QString startedAs;
+  int startedSize = 0;
+  WhenShown<TFontDialog>([&](TFontDialog* dialog) {
+    startedAs = dialog->Chooser()->currentFont().family();
+    startedSize = dialog->Chooser()->currentFont().pointSize();
+    EXPECT_EQ(dialog->Colors()->currentText(), "Automatic");
+    QFont underlined = dialog->Chooser()->currentFont();
+    underlined.setUnderline(true);
+    dialog->Chooser()->setCurrentFont(underlined);
+    dialog->Colors()->setCurrentIndex(dialog->Colors()->findText("Red"));
+    dialog->accept();
+  });
+  std::optional<TFontChoice> chosen = dialogs.ChooseFont(initial);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(startedAs, "DejaVu Sans");
+  EXPECT_EQ(startedSize, 36);
+  EXPECT_EQ(chosen->Name, "DejaVu Sans");
+  EXPECT_EQ(chosen->Size, 36);
+  EXPECT_TRUE(chosen->Bold);
+  EXPECT_FALSE(chosen->Italic);
+  EXPECT_TRUE(chosen->Underline);
+  EXPECT_EQ(chosen->Color, clRed);
+
+  // A standard colour is selected as itself; cancelling gives nothing.
+  initial.Color = clNavy;
+  WhenShown<TFontDialog>([&](TFontDialog* dialog) {
+    EXPECT_EQ(dialog->Colors()->currentText(), "Navy");
+    EXPECT_EQ(dialog->Colors()->findText("Automatic"), -1);
+    dialog->reject();
+  });
+  EXPECT_FALSE(dialogs.ChooseFont(initial).has_value());
 }
 
 }  // namespace
