@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "editor/transforms.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
 #include "glyphs/colors.h"
@@ -145,6 +146,11 @@ class TGlyphEditor : public IGlyphEditorLink {
   // What the dialogs of Open and Save As hand over, without a dialog.
   void OpenGlyphFile(const std::string& fileName);
   void SaveGlyphFile(const std::string& fileName);
+
+  // --- Transform menu ------------------------------------------------------------------------
+  // The glyph mirrored, turned or shifted by one pixel, enlarged back over the whole surface,
+  // and the preview refreshed; Undo takes back exactly this step.
+  void TransformGlyph(TTransform transform);
 
   // --- What the collection window asks -------------------------------------------------------
   // "&Image" once a glyph is selected: the cell into Editor, the window shown, the surface.

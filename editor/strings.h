@@ -57,4 +57,15 @@ inline constexpr const char* MenuRoundRectangle = "Round Rectangle";
 inline constexpr const char* MenuFloodFill = "FloodFill";
 inline constexpr const char* MenuText = "Text";
 
+// Beyond the classic menus.
+inline constexpr const char* MenuTransform = "&Transform";
+inline constexpr const char* MenuFlipHorizontal = "Flip &Horizontal";
+inline constexpr const char* MenuFlipVertical = "Flip &Vertical";
+inline constexpr const char* MenuRotateRight = "Rotate &Right";
+inline constexpr const char* MenuRotateLeft = "Rotate &Left";
+inline constexpr const char* MenuShiftLeft = "Shift Left";
+inline constexpr const char* MenuShiftRight = "Shift Right";
+inline constexpr const char* MenuShiftUp = "Shift Up";
+inline constexpr const char* MenuShiftDown = "Shift Down";
+
 }  // namespace gliffo::texts

@@ -152,13 +152,34 @@ void TGliffEditF::BuildMenu() {
   Text1 = AddCommand(Symbol1, texts::MenuText, [&m] { m.Text1Click(); });
   radioGroup({Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1});
 
+  // Beyond the classic menus: whole-pixel moves of the glyph, each one step for Undo.
+  Transform1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuTransform));
+  auto transform = [this, &m](const char* caption, TTransform t) {
+    return AddCommand(Transform1, caption, [&m, t] { m.TransformGlyph(t); });
+  };
+  FlipHorizontal1 = transform(texts::MenuFlipHorizontal, TTransform::FlipHorizontal);
+  FlipVertical1 = transform(texts::MenuFlipVertical, TTransform::FlipVertical);
+  RotateRight1 = transform(texts::MenuRotateRight, TTransform::RotateRight);
+  RotateLeft1 = transform(texts::MenuRotateLeft, TTransform::RotateLeft);
+  Transform1->addSeparator();
+  ShiftLeft1 = transform(texts::MenuShiftLeft, TTransform::ShiftLeft);
+  ShiftRight1 = transform(texts::MenuShiftRight, TTransform::ShiftRight);
+  ShiftUp1 = transform(texts::MenuShiftUp, TTransform::ShiftUp);
+  ShiftDown1 = transform(texts::MenuShiftDown, TTransform::ShiftDown);
+  ShiftLeft1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
+  ShiftRight1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right));
+  ShiftUp1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
+  ShiftDown1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+
   const std::pair<QObject*, const char*> names[] = {
       {File1, "File1"}, {Open1, "Open1"}, {SaveAs1, "SaveAs1"}, {UpdateCollectionItem1, "UpdateCollectionItem1"},
       {Edit1, "Edit1"}, {Undo1, "Undo1"}, {Clear1, "Clear1"}, {Fill1, "Fill1"}, {Text2, "Text2"},
       {TextCaption1, "TextCaption1"}, {Brush1, "Brush1"}, {Clear2, "Clear2"}, {Solid1, "Solid1"}, {Pen1, "Pen1"},
       {N11, "N11"}, {N21, "N21"}, {N31, "N31"}, {Symbol1, "Symbol1"}, {Free1, "Free1"}, {Block1, "Block1"},
       {Line1, "Line1"}, {Ellipse1, "Ellipse1"}, {Rectangle1, "Rectangle1"}, {RoundRectangle1, "RoundRectangle1"},
-      {Flood1, "Flood1"}, {Text1, "Text1"}};
+      {Flood1, "Flood1"}, {Text1, "Text1"}, {Transform1, "Transform1"}, {FlipHorizontal1, "FlipHorizontal1"},
+      {FlipVertical1, "FlipVertical1"}, {RotateRight1, "RotateRight1"}, {RotateLeft1, "RotateLeft1"},
+      {ShiftLeft1, "ShiftLeft1"}, {ShiftRight1, "ShiftRight1"}, {ShiftUp1, "ShiftUp1"}, {ShiftDown1, "ShiftDown1"}};
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
 

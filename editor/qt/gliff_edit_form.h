@@ -73,6 +73,15 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   QAction* RoundRectangle1 = nullptr;
   QAction* Flood1 = nullptr;
   QAction* Text1 = nullptr;
+  QMenu* Transform1 = nullptr;
+  QAction* FlipHorizontal1 = nullptr;
+  QAction* FlipVertical1 = nullptr;
+  QAction* RotateRight1 = nullptr;
+  QAction* RotateLeft1 = nullptr;
+  QAction* ShiftLeft1 = nullptr;
+  QAction* ShiftRight1 = nullptr;
+  QAction* ShiftUp1 = nullptr;
+  QAction* ShiftDown1 = nullptr;
   TColorGrid* ColorGrid1 = nullptr;
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;

