@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "glyphs/bitmap.h"
+#include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/glyph_list.h"
@@ -124,6 +125,14 @@ bool SaveCollection(const TGlyphCollection& collection, const std::string& fileN
   return true;
 }
 
+bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName) {
+  TBitmap strip, looks;
+  if (!MakeSelectionStrip(collection, strip)) return false;
+  MakeDisabledStrip(strip, collection.GlyphSize(), looks);
+  looks.SaveToFile(fileName);
+  return true;
+}
+
 void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& image) {
   const int size = collection.GlyphSize();
   MakeSystemPaletteImage(image, size, size);
@@ -206,6 +215,13 @@ void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& d
   const auto name = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
   if (!name) return;
   SaveCollection(collection, *name);
+}
+
+void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
+  if (collection.Items.SelCount() == 0) return;
+  const auto name = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  if (!name) return;
+  SaveDisabledStrip(collection, *name);
 }
 
 void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dialogs) {

@@ -31,6 +31,11 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip);
 // Returns false and writes nothing when nothing is selected.
 bool SaveCollection(const TGlyphCollection& collection, const std::string& fileName);
 
+// The disabled looks of the selected glyphs (glyphs/button_looks.h), as a strip beside the
+// one SaveCollection writes, so a program can ship its disabled image list with the normal one.
+// Returns false and writes nothing when nothing is selected.
+bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName);
+
 // Cell cellIndex drawn into a new 4-bit system-palette image of GlyphSize × GlyphSize.
 void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& image);
 // Writes the selected item's glyph (MakeGlyphImage). When the file exists the user is asked
@@ -54,6 +59,8 @@ void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs
 // Only with a selection: save dialog (filter index 1, default extension "gbc"); on OK,
 // SaveCollection. With nothing selected it shows nothing.
 void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& dialogs);
+// The same for SaveDisabledStrip, asking for the file as SaveCollectionCommand does.
+void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs);
 // "No bitmap selected!" / "Select only one bitmap!", else save dialog (filter index 2,
 // default extension "bmp"); on OK, ExportBitmap.
 void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dialogs);

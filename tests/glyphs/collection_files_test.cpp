@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "glyphs/bitmap.h"
+#include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/glyph_list.h"
@@ -174,6 +175,27 @@ TEST_F(CollectionFiles, NothingSelectedSavesNothingAndShowsNothing) {
   TBitmap saved;
   saved.LoadFromFile(folder / "out.gbc");
   EXPECT_EQ(saved.Width(), 16);
+}
+
+TEST_F(CollectionFiles, TheDisabledStripOfTheSelectionIsAskedForLikeTheStrip) {
+  OpenCollection(glyphs, StripFile("three.gbc", 3, 24, 5));
+  SaveDisabledStripCommand(glyphs, dialogs);
+  EXPECT_TRUE(dialogs.Calls.empty()) << "nothing selected: nothing asked";
+
+  glyphs.Items.Item(2).SetSelected(true);
+  glyphs.Items.Item(0).SetSelected(true);
+  dialogs.SaveAnswers = {folder / "off.gbc"};
+  SaveDisabledStripCommand(glyphs, dialogs);
+  ASSERT_EQ(dialogs.Calls.size(), 1u);
+  EXPECT_EQ(dialogs.Calls[0].Save.FilterIndex, 1);
+  EXPECT_EQ(dialogs.Calls[0].Save.DefaultExtension, "gbc");
+  TBitmap saved, strip, expected;
+  saved.LoadFromFile(folder / "off.gbc");
+  ASSERT_TRUE(MakeSelectionStrip(glyphs, strip));
+  MakeDisabledStrip(strip, 24, expected);
+  EXPECT_EQ(saved.SaveToBytes(), expected.SaveToBytes()) << "glyphs 0 and 2 in item order, disabled";
+  EXPECT_EQ(saved.Width(), 48);
+  EXPECT_EQ(saved.PixelFormat(), TPixelFormat::pf4bit);
 }
 
 TEST_F(CollectionFiles, ExportNeedsExactlyOneSelectedGlyph) {
