@@ -68,4 +68,10 @@ inline constexpr const char* MenuShiftRight = "Shift Right";
 inline constexpr const char* MenuShiftUp = "Shift Up";
 inline constexpr const char* MenuShiftDown = "Shift Down";
 
+inline constexpr const char* MenuView = "&View";
+inline constexpr const char* MenuPixelGrid = "Pixel &Grid";
+inline constexpr const char* MenuButtonStates = "Button &States";
+// The settings entry, in the editor window's section, that remembers the pixel grid.
+inline constexpr const char* PixelGridKey = "PixelGrid";
+
 }  // namespace gliffo::texts

@@ -9,12 +9,17 @@
 
 #include "collection/application_intf.h"
 #include "collection/window_placement_qt.h"
+#include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
 #include "editor/qt/image_control.h"
 #include "editor/qt/preview_button.h"
 #include "editor/strings.h"
+#include "glyphs/collection_files.h"
+#include "platform/errors.h"
+#include "platform/profile/profile.h"
 #include "platform/profile/settings_path.h"
 #include "platform/profile/window_placement.h"
+#include "platform/strings.h"
 
 namespace gliffo {
 
@@ -78,6 +83,10 @@ void TGliffEditF::FormCreate() {
   model_.FormCreate([this] {
     profile::LoadWindowPlacement(*placed_, profile::EditorWindowSection, collectionWindow_.Settings().ReadPath);
   });
+  // The pixel grid is the one view setting kept between runs, beside the placement.
+  const std::string grid = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::PixelGridKey, "0",
+                                                            collectionWindow_.Settings().ReadPath);
+  ShowGrid(grid != "0" && !grid.empty());
 }
 
 void TGliffEditF::FormDestroy() {
@@ -85,7 +94,31 @@ void TGliffEditF::FormDestroy() {
     const std::string& file = collectionWindow_.Settings().WritePath;
     profile::MakeParentFolders(file);
     profile::SaveWindowPlacement(*placed_, profile::EditorWindowSection, file);
+    if (!profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::PixelGridKey),
+                                            std::string(pic->GridShown() ? "1" : "0"), file))
+      throw EIniFileException(FormatMessage(texts::UnableToWriteTo, file));
   });
+}
+
+void TGliffEditF::ShowGrid(bool shown) {
+  PixelGrid1->setChecked(shown);
+  pic->SetGrid(shown, model_.CellScale(), model_.GlyphSize());
+}
+
+void TGliffEditF::ShowButtonStates() {
+  if (!buttonStates_) {
+    buttonStates_ = new TButtonStatesWindow([this]() -> const TBitmap& { return model_.Editor(); },
+                                            [this] {
+                                              RunCommand([this] {
+                                                SaveDisabledStripCommand(collectionWindow_.Collection(), app_.Dialogs());
+                                              });
+                                            },
+                                            this);
+    buttonStates_->move(pos() + QPoint(frameGeometry().width() + 8, 0));
+  }
+  buttonStates_->Faces()->GlyphChanged();
+  buttonStates_->show();
+  buttonStates_->raise();
 }
 
 bool TGliffEditF::RunCommand(const std::function<void()>& handler) {
@@ -171,6 +204,14 @@ void TGliffEditF::BuildMenu() {
   ShiftUp1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
   ShiftDown1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
 
+  View1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuView));
+  PixelGrid1 = View1->addAction(QString::fromUtf8(texts::MenuPixelGrid));
+  PixelGrid1->setCheckable(true);
+  PixelGrid1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  connect(PixelGrid1, &QAction::toggled, this, [this](bool on) { ShowGrid(on); });
+  ButtonStates1 = View1->addAction(QString::fromUtf8(texts::MenuButtonStates));
+  connect(ButtonStates1, &QAction::triggered, this, [this] { RunCommand([this] { ShowButtonStates(); }); });
+
   const std::pair<QObject*, const char*> names[] = {
       {File1, "File1"}, {Open1, "Open1"}, {SaveAs1, "SaveAs1"}, {UpdateCollectionItem1, "UpdateCollectionItem1"},
       {Edit1, "Edit1"}, {Undo1, "Undo1"}, {Clear1, "Clear1"}, {Fill1, "Fill1"}, {Text2, "Text2"},
@@ -179,7 +220,8 @@ void TGliffEditF::BuildMenu() {
       {Line1, "Line1"}, {Ellipse1, "Ellipse1"}, {Rectangle1, "Rectangle1"}, {RoundRectangle1, "RoundRectangle1"},
       {Flood1, "Flood1"}, {Text1, "Text1"}, {Transform1, "Transform1"}, {FlipHorizontal1, "FlipHorizontal1"},
       {FlipVertical1, "FlipVertical1"}, {RotateRight1, "RotateRight1"}, {RotateLeft1, "RotateLeft1"},
-      {ShiftLeft1, "ShiftLeft1"}, {ShiftRight1, "ShiftRight1"}, {ShiftUp1, "ShiftUp1"}, {ShiftDown1, "ShiftDown1"}};
+      {ShiftLeft1, "ShiftLeft1"}, {ShiftRight1, "ShiftRight1"}, {ShiftUp1, "ShiftUp1"}, {ShiftDown1, "ShiftDown1"},
+      {View1, "View1"}, {PixelGrid1, "PixelGrid1"}, {ButtonStates1, "ButtonStates1"}};
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
 
@@ -229,6 +271,8 @@ void TGliffEditF::SurfaceChanged(const TRect& area) { pic->ImageChanged(area); }
 void TGliffEditF::GlyphChanged() {
   Editor->SetImageSize(model_.EditorControlWidth(), model_.EditorControlHeight());
   Editor->ImageChanged();
+  pic->SetGrid(pic->GridShown(), model_.CellScale(), model_.GlyphSize());
+  if (buttonStates_ && buttonStates_->isVisible()) buttonStates_->Faces()->GlyphChanged();
 }
 
 void TGliffEditF::PreviewChanged() { testbtn->SetGlyph(model_.PreviewGlyph()); }

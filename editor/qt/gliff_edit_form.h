@@ -18,6 +18,7 @@ class QMenu;
 namespace gliffo {
 
 class IApplication;
+class TButtonStatesWindow;
 class TColorGrid;
 class TImageControl;
 class TPlacedQtWindow;
@@ -82,10 +83,15 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   QAction* ShiftRight1 = nullptr;
   QAction* ShiftUp1 = nullptr;
   QAction* ShiftDown1 = nullptr;
+  QMenu* View1 = nullptr;
+  QAction* PixelGrid1 = nullptr;
+  QAction* ButtonStates1 = nullptr;
   TColorGrid* ColorGrid1 = nullptr;
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;
   TSurfaceView* pic = nullptr;
+  // The button-states tool window, made when first asked for.
+  TButtonStatesWindow* ButtonStates() const { return buttonStates_; }
 
   // The screen's pixels per design pixel (design values are at 120 pixels per inch).
   double DesignScale() const { return scale_; }
@@ -110,12 +116,15 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   QAction* AddCommand(QMenu* menu, const char* caption, std::function<void()> handler);
   void FormCreate();
   void FormDestroy();
+  void ShowGrid(bool shown);
+  void ShowButtonStates();
 
   IApplication& app_;
   TGliffoF& collectionWindow_;
   TGlyphEditor model_;
   double scale_ = 1.0;
   int paletteChanges_ = 0;
+  TButtonStatesWindow* buttonStates_ = nullptr;
   std::unique_ptr<TPlacedQtWindow> placed_;
 };
 

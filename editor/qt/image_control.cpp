@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -91,6 +92,35 @@ void TImageControl::paintEvent(QPaintEvent* event) {
 TSurfaceView::TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent)
     : TImageControl(std::move(image), parent) {
   setCursor(Qt::CrossCursor);
+}
+
+void TSurfaceView::SetGrid(bool shown, int cell, int glyphSize) {
+  if (shown == gridShown_ && cell == gridCell_ && glyphSize == gridCells_) return;
+  gridShown_ = shown;
+  gridCell_ = std::max(cell, 1);
+  gridCells_ = std::max(glyphSize, 1);
+  update();
+}
+
+void TSurfaceView::paintEvent(QPaintEvent* event) {
+  TImageControl::paintEvent(event);
+  if (!gridShown_) return;
+  QPainter painter(this);
+  painter.setClipRect(event->rect());
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  // White under a black checkerboard: every other pixel of a line is black, the rest white,
+  // so the grid shows on any colour.
+  const QBrush checks(Qt::black, Qt::Dense4Pattern);
+  const double length = ImageWidth() * perPixel;
+  for (int k = 1; k <= gridCells_; ++k) {
+    const long long at = static_cast<long long>(k) * gridCell_;
+    if (at >= ImageWidth()) break;
+    const QRectF column(at * perPixel, 0, perPixel, length), row(0, at * perPixel, length, perPixel);
+    for (const QRectF& line : {column, row}) {
+      painter.fillRect(line, Qt::white);
+      painter.fillRect(line, checks);
+    }
+  }
 }
 
 void TSurfaceView::mousePressEvent(QMouseEvent* event) {

@@ -57,11 +57,22 @@ class TSurfaceView : public TImageControl {
  public:
   TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent);
   std::function<void(int x, int y)> OnMouseDown, OnMouseMove, OnMouseUp;
+  // The pixel grid: a line along the first surface column and row of every cell after the
+  // first, as far as glyphSize cells of `cell` pixels reach. Painted over the surface, never
+  // into it.
+  void SetGrid(bool shown, int cell, int glyphSize);
+  bool GridShown() const { return gridShown_; }
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool gridShown_ = false;
+  int gridCell_ = 16;
+  int gridCells_ = 16;
 };
 
 }  // namespace gliffo

@@ -36,12 +36,11 @@ void TPreviewButton::paintEvent(QPaintEvent*) {
   if (glyph_.isNull()) return;
   // One glyph pixel to a whole number of screen pixels, in the middle of the face; a pressed
   // button moves its glyph one pixel down and right.
-  QImage glyph = glyph_;
-  glyph.setDevicePixelRatio(devicePixelRatioF() / ImageMagnification(*this));
-  const QSizeF size = glyph.deviceIndependentSize();
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  const QSizeF size(glyph_.width() * perPixel, glyph_.height() * perPixel);
   const int shift = isDown() ? 1 : 0;
   const QPointF at(std::floor((width() - size.width()) / 2) + shift, std::floor((height() - size.height()) / 2) + shift);
-  painter.drawImage(at, glyph);
+  painter.drawImage(QRectF(at, size), glyph_);
 }
 
 }  // namespace gliffo
