@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "glyphs/bitmap.h"
+#include "glyphs/button_looks.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
@@ -110,6 +111,20 @@ int Split(const std::vector<std::string>& arguments) {
   return 0;
 }
 
+int Disable(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const std::string sizeText = TakeOption(args, "--size", "");
+  RejectOptions(args);
+  if (args.size() != 2) throw UsageError("needs a strip and an output file");
+  TBitmap strip, looks;
+  strip.LoadFromFile(args[0]);
+  const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
+  MakeDisabledStrip(strip, size, looks);
+  looks.SaveToFile(args[1]);
+  std::cout << "glyphs: " << looks.Width() / size << "\n";
+  return 0;
+}
+
 int List(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
@@ -148,6 +163,14 @@ const CommandRegistrar splitCommand({"split", "split STRIP OUTDIR [--size N]",
                                      "(icons.gbc gives OUTDIR/icons_000.bmp, icons_001.bmp, ...). N defaults to\n"
                                      "the strip's height; OUTDIR is created when missing.",
                                      Split});
+const CommandRegistrar disableCommand({"disable", "disable IN.bmp OUT.bmp [--size N]",
+                                       "write the disabled looks of a strip's glyphs as a strip beside it",
+                                       "Each glyph's pixels that are not its bottom-left pixel's colour become one\n"
+                                       "shape, drawn in white one pixel down and right and in gray where it stands;\n"
+                                       "the rest keeps the transparent colour (silver when that is white or gray).\n"
+                                       "OUT is a 4-bit strip with the 16 system colours. N defaults to the strip's\n"
+                                       "height; a strip of another height is refused.",
+                                       Disable});
 const CommandRegistrar listCommand({"list", "list STRIP [--size N]", "glyph count and size of a strip",
                                     "Prints key: value lines. N defaults to the strip's height.", List});
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot-editor.png: the collection window with a strip open and, beside it, the
-# editor painting one of its glyphs, on a virtual X display. Needs xvfb, xdotool and ImageMagick,
+# editor painting one of its glyphs; then docs/screenshot-views.png: the editor with its pixel
+# grid and the button-states window beside it. On a virtual X display. Needs xvfb, xdotool and ImageMagick,
 # and a built ./build/app/gliffo (or the program given as the first argument).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,6 +63,20 @@ sleep 0.5
 import -window root "$work/full.png"
 eval "\$(xdotool getwindowgeometry --shell "\$win")"
 echo "\$X \$Y \$WIDTH \$HEIGHT \$ex \$ey \$(xdotool getwindowgeometry --shell "\$ed" | sed -n 's/^WIDTH=//p') \$(xdotool getwindowgeometry --shell "\$ed" | sed -n 's/^HEIGHT=//p')" > "$work/geometry"
+# View > Pixel Grid, View > Button States.
+xdotool key --window "\$ed" ctrl+g
+sleep 0.3
+xdotool key --window "\$ed" alt+v
+sleep 0.4
+xdotool key s
+bs=\$(find_window '^Button States\$')
+sleep 0.5
+xdotool windowmove "\$win" 1000 0
+xdotool windowmove "\$bs" 100 139
+sleep 0.5
+import -window root "$work/views.png"
+eval "\$(xdotool getwindowgeometry --shell "\$bs")"
+echo "\$X \$Y \$WIDTH \$HEIGHT" > "$work/states"
 kill \$pid
 wait \$pid || true
 DRIVE
@@ -73,3 +88,9 @@ right=$(( x + w > ex + ew ? x + w : ex + ew )); bottom=$(( y + h > ey + eh ? y +
 convert "$work/full.png" -crop "$((right - left + 16))x$((bottom - top + 16))+$((left - 8))+$((top - 8))" +repage \
   docs/screenshot-editor.png
 echo "docs/screenshot-editor.png: $((right - left + 16))x$((bottom - top + 16))"
+read -r bx by bw bh < "$work/states"
+left=$(( bx < ex ? bx : ex )); top=$(( by < ey ? by : ey ))
+right=$(( bx + bw > ex + ew ? bx + bw : ex + ew )); bottom=$(( by + bh > ey + eh ? by + bh : ey + eh ))
+convert "$work/views.png" -crop "$((right - left + 16))x$((bottom - top + 16))+$((left - 8))+$((top - 8))" +repage \
+  docs/screenshot-views.png
+echo "docs/screenshot-views.png: $((right - left + 16))x$((bottom - top + 16))"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
+#include "glyphs/button_looks.h"
 #include "tests/cli/run_tool.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
@@ -114,6 +115,32 @@ TEST_F(StripCommands, SplitExportsEachGlyphAndListCountsThem) {
   }
   EXPECT_FALSE(fs::exists(outDir / "icons_003.bmp"));
   EXPECT_EQ(Tool({"split", strip, outDir.string(), "--size", "32"}, folder.Path()).Status, 1);
+}
+
+}  // namespace
+}  // namespace gliffo
+
+namespace gliffo {
+namespace {
+
+TEST_F(StripCommands, DisableWritesTheDisabledLooksOfEveryGlyph) {
+  const std::string in = Image("icons.bmp", 24 * 3, 24, 6), out = folder / "icons-off.bmp";
+  const ToolResult r = Tool({"disable", in, out}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("glyphs: 3"), std::string::npos) << r.Out;
+  TBitmap strip, expected, written;
+  strip.LoadFromFile(in);
+  MakeDisabledStrip(strip, 24, expected);
+  written.LoadFromFile(out);
+  EXPECT_EQ(written.SaveToBytes(), expected.SaveToBytes());
+  EXPECT_EQ(written.PixelFormat(), TPixelFormat::pf4bit);
+
+  // A size that is not the strip's height is refused with the program's message; no file.
+  const ToolResult wrong = Tool({"disable", in, folder / "no.bmp", "--size", "16"}, folder.Path());
+  EXPECT_EQ(wrong.Status, 1);
+  EXPECT_NE(wrong.Err.find("Invalid image size"), std::string::npos) << wrong.Err;
+  EXPECT_FALSE(fs::exists(folder.Path() / "no.bmp"));
+  EXPECT_EQ(Tool({"disable", in}, folder.Path()).Status, 2);
 }
 
 }  // namespace
