@@ -276,16 +276,8 @@ void TGliffoF::closeEvent(QCloseEvent* event) {
 }
 
 bool TGliffoF::event(QEvent* event) {
-  bool result = QMainWindow::event(event);
-  switch (event->type()) {
-    case QEvent::Show:
-    case QEvent::Move:
-    case QEvent::Resize:
-      placed_->FrameChanged();
-      break;
-    default:
-      break;
-  }
+  const bool result = QMainWindow::event(event);
+  placed_->WindowEvent(*event);
   return result;
 }
 

@@ -1,5 +1,6 @@
 #include "collection/window_placement_qt.h"
 
+#include <QEvent>
 #include <QWidget>
 #include <algorithm>
 
@@ -46,6 +47,18 @@ void TPlacedQtWindow::ApplyOuterSize() {
 
 void TPlacedQtWindow::FrameChanged() {
   if (pending_ && !FrameExtra().isNull()) ApplyOuterSize();
+}
+
+void TPlacedQtWindow::WindowEvent(const QEvent& event) {
+  switch (event.type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+      FrameChanged();
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace gliffo

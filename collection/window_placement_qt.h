@@ -8,6 +8,7 @@
 
 #include "platform/profile/window_placement.h"
 
+class QEvent;
 class QWidget;
 
 namespace gliffo {
@@ -30,6 +31,8 @@ class TPlacedQtWindow : public profile::IPlacedWindow {
   // Called when the window is shown, moved or resized: applies a pending outer size once the
   // frame around the window is known.
   void FrameChanged();
+  // The same, for the window's own events: showing, moving and resizing count.
+  void WindowEvent(const QEvent& event);
 
  private:
   QSize FrameExtra() const;

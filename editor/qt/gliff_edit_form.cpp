@@ -299,15 +299,7 @@ void TGliffEditF::HideWindow() { hide(); }
 
 bool TGliffEditF::event(QEvent* event) {
   const bool result = QMainWindow::event(event);
-  switch (event->type()) {
-    case QEvent::Show:
-    case QEvent::Move:
-    case QEvent::Resize:
-      placed_->FrameChanged();
-      break;
-    default:
-      break;
-  }
+  placed_->WindowEvent(*event);
   return result;
 }
 
