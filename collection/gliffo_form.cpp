@@ -2,14 +2,13 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "collection/application_intf.h"
+#include "collection/design_frame.h"
 #include "collection/folder_browser.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
@@ -24,7 +23,6 @@ namespace gliffo {
 namespace {
 
 // Design values of the window, in pixels at 120 pixels per inch.
-constexpr int DesignDpi = 120;
 constexpr int DesignClientWidth = 212;
 constexpr int DesignClientHeight = 448;
 constexpr int DesignLeft = 184;
@@ -32,7 +30,6 @@ constexpr int DesignTop = 115;
 constexpr int DesignTopPanelHeight = 41;
 constexpr int DesignFolderListHeight = 96;
 constexpr int DesignStatusBarHeight = 19;
-constexpr int DesignFontHeight = 13;
 constexpr std::size_t HelpMacroLimit = 255;
 
 // Keeps the view's selection still while the glyph list flips many flags, then lets it follow
@@ -54,15 +51,9 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
     : QMainWindow(parent), app_(application), placed_(std::make_unique<TPlacedQtWindow>(*this)) {
   setObjectName(QStringLiteral("GliffoF"));
   setWindowTitle(QString::fromStdString(app_.Title()));
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen != nullptr && screen->logicalDotsPerInchY() > 0) scale_ = screen->logicalDotsPerInchY() / DesignDpi;
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(Scaled(DesignFontHeight));
-  setFont(font);
+  scale_ = ScreenDesignScale();
+  SetDesignFrame(*this, scale_);
 
   BuildMenu();
   BuildClient();
@@ -86,7 +77,7 @@ TGliffoF::~TGliffoF() {
   viewer = nullptr;
 }
 
-int TGliffoF::Scaled(int designValue) const { return static_cast<int>(std::lround(designValue * scale_)); }
+int TGliffoF::Scaled(int designValue) const { return ScaledBy(scale_, designValue); }
 
 void TGliffoF::FormCreate() {
   std::string exeName = app_.ExeName();

@@ -2,12 +2,11 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QMenuBar>
-#include <QScreen>
 #include <cmath>
 
 #include "collection/application_intf.h"
+#include "collection/design_frame.h"
 #include "collection/window_placement_qt.h"
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
@@ -27,12 +26,10 @@ namespace {
 
 // Design values of the window, in pixels at 120 pixels per inch. The two images keep their
 // pixel sizes whatever the screen; the margins around them scale.
-constexpr int DesignDpi = 120;
 constexpr int DesignClientWidth = 310;
 constexpr int DesignClientHeight = 343;
 constexpr int DesignLeft = 405;
 constexpr int DesignTop = 139;
-constexpr int DesignFontHeight = 13;
 constexpr int DesignMargin = 8;
 constexpr int DesignGridWidth = 200;
 constexpr int DesignGridHeight = 40;
@@ -52,17 +49,11 @@ TGliffEditF::TGliffEditF(IApplication& application, TGliffoF& collectionWindow)
       placed_(std::make_unique<TPlacedQtWindow>(*this)) {
   setObjectName(QStringLiteral("GliffEditF"));
   setWindowTitle(QString::fromUtf8(texts::EditorCaption));
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   // Closing this window only hides it; it never ends the program.
   setAttribute(Qt::WA_QuitOnClose, false);
 
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen != nullptr && screen->logicalDotsPerInchY() > 0) scale_ = screen->logicalDotsPerInchY() / DesignDpi;
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(Scaled(DesignFontHeight));
-  setFont(font);
+  scale_ = ScreenDesignScale();
+  SetDesignFrame(*this, scale_);
 
   BuildMenu();
   BuildClient();
@@ -77,7 +68,7 @@ TGliffEditF::~TGliffEditF() {
   model_.SetView(nullptr);
 }
 
-int TGliffEditF::Scaled(int designValue) const { return static_cast<int>(std::lround(designValue * scale_)); }
+int TGliffEditF::Scaled(int designValue) const { return ScaledBy(scale_, designValue); }
 
 void TGliffEditF::FormCreate() {
   model_.FormCreate([this] {
