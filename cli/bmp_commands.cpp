@@ -59,13 +59,14 @@ TPixelFormat FormatOf(const bmp::BmpHeader& h) {
 
 int Info(const std::vector<std::string>& args) {
   ExpectArguments(args, 1);
-  const std::vector<std::uint8_t> bytes = bmp::ReadWholeFile(args[0]);
   bmp::BmpHeader h;
   TPixelFormat format = TPixelFormat::pfDevice;  // an empty file loads as an empty image
-  if (!bytes.empty()) {
+  AboutFile(args[0], [&] {
+    const std::vector<std::uint8_t> bytes = bmp::ReadWholeFile(args[0]);
+    if (bytes.empty()) return;
     h = bmp::ParseHeader(bytes);
     format = FormatOf(h);
-  }
+  });
   std::cout << "header size: " << h.HeaderSize << "\n"
             << "width: " << h.Width << "\n"
             << "height: " << h.Height << "\n"
@@ -81,7 +82,7 @@ int Decode(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
   TBitmap image;
   image.LoadFromFile(args[0]);
-  if (image.Empty()) throw EInvalidGraphic(ImageIsEmpty);
+  if (image.Empty()) ThrowAboutFile(args[0], EInvalidGraphic(ImageIsEmpty));
   const raster::Surface s = image.Image().Surface();
   std::vector<std::uint8_t> ppm;
   const std::string head = "P6\n" + std::to_string(s.Width) + " " + std::to_string(s.Height) + "\n255\n";
@@ -95,7 +96,7 @@ int Decode(const std::vector<std::string>& args) {
       ppm.push_back(static_cast<std::uint8_t>(raster::BlueOf(c)));
     }
   }
-  bmp::WriteWholeFile(args[1], ppm);
+  AboutFile(args[1], [&] { bmp::WriteWholeFile(args[1], ppm); });
   return 0;
 }
 
@@ -121,25 +122,25 @@ int To4Bit(const std::vector<std::string>& args) {
 }
 
 const CommandRegistrar infoCommand(Command{
-    "info", "info FILE.bmp", "Print what the headers of a BMP file say, one 'key: value' line each.",
+    "info", "info FILE.bmp", "print what the headers of a BMP file say, one 'key: value' line each",
     "Keys: header size, width, height (signed as stored: negative means top row first), bits per\n"
     "pixel, compression, colour-table entries, pixel format (the format the file loads as; run-length\n"
     "files load device-dependent), top-down. Only the headers are read.",
     Info});
 
 const CommandRegistrar decodeCommand(Command{
-    "decode", "decode IN.bmp OUT.ppm", "Write the picture of a BMP file as a binary PPM (P6, maxval 255).",
+    "decode", "decode IN.bmp OUT.ppm", "write the picture of a BMP file as a binary PPM (P6, maxval 255)",
     "Colours are those the image shows: indexed pixels through the colour table (an index beyond the\n"
     "table shows black), channels narrower than 8 bits expanded as round(v * 255 / max).",
     Decode});
 
 const CommandRegistrar copyCommand(Command{
-    "copy", "copy IN.bmp OUT.bmp", "Load a BMP file and save it again, as Gliffo's Save As does.",
+    "copy", "copy IN.bmp OUT.bmp", "load a BMP file and save it again, as Gliffo's Save As does",
     "Uncompressed files keep their format; run-length files are written at 32 bits per pixel.", Copy});
 
 const CommandRegistrar to4BitCommand(Command{
     "to4bit", "to4bit IN.bmp OUT.bmp",
-    "Draw a BMP file into a new 4-bit image with the 16-colour system palette and save it.",
+    "redraw a BMP file as a 4-bit image with the 16-colour system palette",
     "Every colour becomes the nearest of the 16 system colours, as in a saved glyph strip.", To4Bit});
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/commands.h"
+#include "glyphs/strings.h"
 #include "platform/errors.h"
 
 namespace gliffo::cli {
@@ -15,7 +16,8 @@ std::vector<Command>& Table() {
 }
 
 void PrintOverview(std::ostream& out) {
-  out << "usage: gliffo-tool COMMAND [ARGS]\n\n"
+  out << "usage: gliffo-tool COMMAND [ARGS]\n"
+         "       gliffo-tool --help | --version\n\n"
          "Headless jobs on BMP files and glyph strips, byte for byte what Gliffo writes.\n\n"
          "Commands:\n";
   for (const Command& c : Table()) out << "  " << c.Usage << "\n      " << c.Summary << "\n";
@@ -60,6 +62,10 @@ int main(int argc, char** argv) {
     PrintOverview(std::cout);
     return 0;
   }
+  if (args[0] == "--version") {
+    std::cout << "gliffo-tool " << GLIFFO_VERSION << "\n";
+    return 0;
+  }
   for (const Command& command : Commands()) {
     if (command.Name != args[0]) continue;
     std::vector<std::string> rest(args.begin() + 1, args.end());
@@ -77,13 +83,14 @@ int main(int argc, char** argv) {
                 << "\n";
       return 2;
     } catch (const gliffo::Exception& e) {
-      std::cerr << e.what() << "\n";
+      // "gliffo-tool: FILE: message", the message as the program words it.
+      std::cerr << "gliffo-tool: " << (e.FileName().empty() ? "" : e.FileName() + ": ") << e.what() << "\n";
       return 1;
     } catch (const std::bad_alloc&) {
-      std::cerr << "Out of system resources\n";
+      std::cerr << "gliffo-tool: " << gliffo::texts::OutOfSystemResources << "\n";
       return 1;
     } catch (const std::exception& e) {
-      std::cerr << e.what() << "\n";
+      std::cerr << "gliffo-tool: " << e.what() << "\n";
       return 1;
     }
   }

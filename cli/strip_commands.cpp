@@ -46,14 +46,14 @@ int Gather(const std::vector<std::string>& arguments) {
   const std::string& folder = args[0];
   const std::string& output = args[1];
 
-  const std::vector<std::string> names = drives::ListFolderFiles(folder);
+  const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder); });
   TGlyphCollection collection;
   collection.SetGlyphSize(size);
   const TFolderLoadResult loaded = LoadFolder(collection, folder, names);
   std::cout << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted
             << "\nglyphs: " << collection.ImageList1.Count() << "\n";
   if (collection.ImageList1.Count() == 0) {
-    std::cerr << "no " << size << "x" << size << " glyphs in " << folder << "; nothing written\n";
+    std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
   collection.SelectAll();
@@ -87,13 +87,13 @@ int Split(const std::vector<std::string>& arguments) {
   TBitmap strip;
   strip.LoadFromFile(args[0]);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
-  if (size <= 0) throw EInvalidOperation(texts::InvalidImageSize);
+  if (size <= 0) ThrowAboutFile(args[0], EInvalidOperation(texts::InvalidImageSize));
   TGlyphCollection collection;
   LoadStrip(collection, strip, size);
 
   const std::string& outDir = args[1];
   if (::mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
-    throw EFCreateError(FormatMessage(texts::CannotCreateFile, outDir));
+    ThrowAboutFile(outDir, EFCreateError(FormatMessage(texts::CannotCreateFile, outDir)));
   const int count = collection.ImageList1.Count();
   int digits = 1;
   for (int n = count - 1; n >= 10; n /= 10) ++digits;
@@ -153,7 +153,7 @@ const CommandRegistrar gatherCommand({"gather", "gather DIR OUT.gbc [--size N]",
                                       "An unreadable BMP stops the job with its message (status 1).",
                                       Gather});
 const CommandRegistrar combineCommand({"combine", "combine OUT.bmp IN1 IN2 [IN...]",
-                                       "join strip files side by side (Combine Collections)",
+                                       "join strip files side by side, as Combine Collections does",
                                        "The result keeps the pixel format and height of IN1. OUT is replaced\n"
                                        "if it exists; it is written only when every input could be read.",
                                        Combine});
@@ -171,7 +171,7 @@ const CommandRegistrar disableCommand({"disable", "disable IN.bmp OUT.bmp [--siz
                                        "OUT is a 4-bit strip with the 16 system colours. N defaults to the strip's\n"
                                        "height; a strip of another height is refused.",
                                        Disable});
-const CommandRegistrar listCommand({"list", "list STRIP [--size N]", "glyph count and size of a strip",
+const CommandRegistrar listCommand({"list", "list STRIP [--size N]", "print the glyph count and glyph size of a strip",
                                     "Prints key: value lines. N defaults to the strip's height.", List});
 
 }  // namespace

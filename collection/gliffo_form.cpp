@@ -250,7 +250,7 @@ void TGliffoF::bmp24Click() { ModeCommand(24); }
 void TGliffoF::bmp32Click() { ModeCommand(32); }
 
 void TGliffoF::Contents1Click() {
-  app_.SetHelpFile(appDir_ + texts::HelpFileName);
+  app_.SetHelpFile(profile::ProgramDataFile(appDir_, GLIFFO_INSTALLED_DATA_FOLDER, texts::HelpFileName));
   if (!app_.HelpEngine().ShowContents(app_.HelpFile())) return;
   std::string macro = FormatMessage(texts::JumpIdMacro, texts::HelpTopic);
   if (macro.size() > HelpMacroLimit) macro.resize(HelpMacroLimit);

@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${GLIFFO_FUZZ_BUILD:-$root/build-fuzz}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DGLIFFO_FUZZ=ON -DGLIFFO_GUI=OFF -DGLIFFO_TESTS=OFF >/dev/null
+  -DGLIFFO_FUZZ=ON -DGLIFFO_GUI=OFF -DGLIFFO_TESTS=OFF -DGLIFFO_WERROR=ON >/dev/null
 cmake --build "$build" -j2 --target bmp_fuzz bmp_fuzz_seeds
 
 corpus="$build/fuzz-corpus"

@@ -281,10 +281,12 @@ void TBitmap::LoadFromBytes(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return bmp::Encode(*image_); }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
-  ReplaceImage(bmp::LoadFile(fileName));
+  ReplaceImage(AboutFile(fileName, [&] { return bmp::LoadFile(fileName); }));
 }
 
-void TBitmap::SaveToFile(const std::string& fileName) { bmp::SaveFile(*image_, fileName); }
+void TBitmap::SaveToFile(const std::string& fileName) {
+  AboutFile(fileName, [&] { bmp::SaveFile(*image_, fileName); });
+}
 
 void TBitmap::Draw(TCanvas& canvas, int x, int y) const {
   if (Empty()) return;

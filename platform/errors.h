@@ -11,7 +11,34 @@ class Exception : public std::runtime_error {
  public:
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
   std::string Message() const { return what(); }
+
+  // The file the error is about, when a file operation raised it ("" otherwise). The message
+  // stays as it is; a command-line tool puts the name in front of it.
+  const std::string& FileName() const { return fileName_; }
+  void SetFileName(const std::string& fileName) { fileName_ = fileName; }
+
+ private:
+  std::string fileName_;
 };
+
+// Runs a step on one file; an error of the program's classes that leaves it is marked as
+// being about that file, unless a step inside already named one.
+template <class Step>
+decltype(auto) AboutFile(const std::string& fileName, Step&& step) {
+  try {
+    return step();
+  } catch (Exception& e) {
+    if (e.FileName().empty()) e.SetFileName(fileName);
+    throw;
+  }
+}
+
+// Raises an error as being about a file.
+template <class Error>
+[[noreturn]] void ThrowAboutFile(const std::string& fileName, Error error) {
+  error.SetFileName(fileName);
+  throw error;
+}
 
 #define GLIFFO_ERROR_CLASS(Name, Base)                                 \
   class Name : public Base {                                           \

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 namespace gliffo::profile {
 
@@ -66,6 +67,15 @@ TSettingsLocation SettingsLocationFor(const std::string& executablePath,
 
   std::string user = userFolder + BaseName(beside);
   return {Exists(user) || !Exists(beside) ? user : beside, user};
+}
+
+std::string ProgramDataFile(const std::string& appDir, const std::string& installedFolder, const std::string& name) {
+  const std::string beside = appDir + name;
+  if (Exists(beside) || installedFolder.empty()) return beside;
+  // bin/../share/gliffo/ reads as share/gliffo/ in a message or a window title.
+  const std::filesystem::path installed =
+      (std::filesystem::path(appDir.empty() ? "./" : appDir) / installedFolder / name).lexically_normal();
+  return Exists(installed.string()) ? installed.string() : beside;
 }
 
 bool MakeParentFolders(const std::string& fileName) {

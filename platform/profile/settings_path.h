@@ -28,6 +28,12 @@ TSettingsLocation SettingsLocationFor(const std::string& executablePath);
 TSettingsLocation SettingsLocationFor(const std::string& executablePath,
                                       const std::function<bool(const std::string&)>& canWrite);
 
+// A file the program ships (its help guide): beside the program first, as in a build tree or an
+// unpacked copy, else in the installed data folder, given relative to the program's folder
+// (for example "../share/gliffo"). When neither has it, the path beside the program, so a
+// message about the missing file names the first place looked.
+std::string ProgramDataFile(const std::string& appDir, const std::string& installedFolder, const std::string& name);
+
 // Makes the folders leading to a file; false when one cannot be made.
 bool MakeParentFolders(const std::string& fileName);
 

@@ -99,14 +99,23 @@ TEST_F(BmpCommands, CopyAndTo4BitWriteWhatTheEditorWould) {
 TEST_F(BmpCommands, ErrorsExitOneWithTheMessageAndWrongUsageExitsTwo) {
   Result r = Run({"decode", PathOf("missing.bmp"), PathOf("o.ppm")});
   EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "Cannot open file " + PathOf("missing.bmp") + "\n");
+  // The file first, then the program's own message.
+  EXPECT_EQ(r.Err, "gliffo-tool: " + PathOf("missing.bmp") + ": Cannot open file " + PathOf("missing.bmp") + "\n");
   EXPECT_FALSE(fs::exists(PathOf("o.ppm")));
   BmpBuilder bad = Small();
   bad.Planes = 3;
   Write("bad.bmp", bad.Build());
   r = Run({"copy", PathOf("bad.bmp"), PathOf("o.bmp")});
   EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "Bitmap image is not valid\n");
+  EXPECT_EQ(r.Err, "gliffo-tool: " + PathOf("bad.bmp") + ": Bitmap image is not valid\n");
+  r = Run({"info", PathOf("bad.bmp")});
+  EXPECT_EQ(r.Err, "gliffo-tool: " + PathOf("bad.bmp") + ": Bitmap image is not valid\n");
+  Write("s.bmp", Small().Build());
+  r = Run({"decode", PathOf("s.bmp"), PathOf("no/such/folder/o.ppm")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err.rfind("gliffo-tool: " + PathOf("no/such/folder/o.ppm") + ": ", 0), 0u) << r.Err;
+  r = Run({"to4bit", PathOf("s.bmp"), PathOf("no/such/folder/o.bmp")});
+  EXPECT_EQ(r.Err.rfind("gliffo-tool: " + PathOf("no/such/folder/o.bmp") + ": ", 0), 0u) << r.Err;
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"info"}, {"decode", "a.bmp"}, {"copy", "a", "b", "c"}, {"to4bit", "--bogus", "a", "b"}}) {

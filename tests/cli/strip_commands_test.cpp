@@ -63,16 +63,19 @@ TEST_F(StripCommands, GatherStopsAtAnUnreadableBmpAndWritesNothing) {
   Image("a.bmp", 16, 16, 1);
   WriteBytes(folder.Path() / "in" / "b.bmp", {'B', 'M', 7});
   const std::string out = folder / "out.gbc";
-  const ToolResult r = Tool({"gather", (folder.Path() / "in").string(), out}, folder.Path());
+  const std::string in = (folder.Path() / "in").string();
+  const ToolResult r = Tool({"gather", in, out}, folder.Path());
   EXPECT_EQ(r.Status, 1);
-  EXPECT_FALSE(r.Err.empty());
+  EXPECT_EQ(r.Err, "gliffo-tool: " + in + "/b.bmp: Stream read error\n");  // the file that stopped the job
   EXPECT_FALSE(fs::exists(out));
 
-  const ToolResult none = Tool({"gather", (folder.Path() / "in").string(), out, "--size", "24"}, folder.Path());
+  fs::remove(folder.Path() / "in" / "b.bmp");
+  const ToolResult none = Tool({"gather", in, out, "--size", "24"}, folder.Path());
   EXPECT_EQ(none.Status, 1);
+  EXPECT_EQ(none.Err, "gliffo-tool: " + in + ": no 24x24 glyphs; nothing written\n");
   const ToolResult missing = Tool({"gather", (folder.Path() / "nope").string(), out}, folder.Path());
   EXPECT_EQ(missing.Status, 1);
-  EXPECT_NE(missing.Err.find("File not found"), std::string::npos);
+  EXPECT_EQ(missing.Err, "gliffo-tool: " + (folder.Path() / "nope").string() + ": File not found\n");
   EXPECT_FALSE(fs::exists(out));
 }
 
@@ -90,6 +93,7 @@ TEST_F(StripCommands, CombineWritesWhatCombineCollectionsBuilds) {
   EXPECT_EQ(Tool({"combine", out, inputs[0]}, folder.Path()).Status, 2);
   const ToolResult bad = Tool({"combine", folder / "new.bmp", inputs[0], folder / "missing.bmp"}, folder.Path());
   EXPECT_EQ(bad.Status, 1);
+  EXPECT_EQ(bad.Err.rfind("gliffo-tool: " + (folder / "missing.bmp") + ": ", 0), 0u) << bad.Err;
   EXPECT_FALSE(fs::exists(folder.Path() / "new.bmp"));
 }
 

@@ -485,6 +485,21 @@ TEST_F(CollectionWindowTest, AboutAndContents) {
   app_->HelpWindow()->close();
 }
 
+// Installed, the program sits in bin/ and its guide in share/gliffo/.
+TEST_F(CollectionWindowTest, ContentsFindsTheInstalledGuide) {
+  fs::create_directories(dir_ / "bin");
+  fs::create_directories(dir_ / "share" / "gliffo");
+  fs::copy_file(GLIFFO_HELP_SOURCE, dir_ / "share" / "gliffo" / "Gliffo.hlp");
+  exe_ = (dir_ / "bin" / "gliffo").string();
+  Start();
+  window_->Contents1->trigger();
+  EXPECT_EQ(app_->HelpFile(), (dir_ / "share" / "gliffo" / "Gliffo.hlp").string());
+  EXPECT_TRUE(dialogs_->Calls.empty()) << dialogs_->Log().front();
+  ASSERT_NE(app_->HelpWindow(), nullptr);
+  EXPECT_EQ(app_->HelpWindow()->CurrentTopic(), "Gliffo");
+  app_->HelpWindow()->close();
+}
+
 // The guide covers every command of the collection window.
 TEST(HelpFileTest, NamesEveryCommand) {
   QFile file(GLIFFO_HELP_SOURCE);

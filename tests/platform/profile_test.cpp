@@ -207,4 +207,21 @@ TEST_F(ProfileTest, SettingsFileBesideTheProgramOrInTheUserFolder) {
   else unsetenv("XDG_CONFIG_HOME");
 }
 
+// The help guide of a build tree lies beside the program; an installed one in share/gliffo.
+TEST_F(ProfileTest, ProgramDataFileBesideTheProgramFirstThenInstalled) {
+  fs::create_directories(dir_ / "bin");
+  const std::string bin = (dir_ / "bin").string() + "/";
+  const std::string beside = bin + "Gliffo.hlp";
+  const std::string installed = (dir_ / "share" / "gliffo" / "Gliffo.hlp").string();
+  EXPECT_EQ(ProgramDataFile(bin, "../share/gliffo", "Gliffo.hlp"), beside);  // neither: the first place looked
+
+  fs::create_directories(dir_ / "share" / "gliffo");
+  std::ofstream(installed) << "guide";
+  EXPECT_EQ(ProgramDataFile(bin, "../share/gliffo", "Gliffo.hlp"), installed);
+  EXPECT_EQ(ProgramDataFile(bin, "", "Gliffo.hlp"), beside);
+
+  std::ofstream(beside) << "guide";
+  EXPECT_EQ(ProgramDataFile(bin, "../share/gliffo", "Gliffo.hlp"), beside);
+}
+
 }  // namespace

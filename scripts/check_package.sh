@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs a gliffo .deb as a user would (apt-get install ./gliffo_*.deb, which brings in what it
+# depends on), checks the installed program from its installed paths, then removes it again.
+# Needs root, desktop-file-validate (desktop-file-utils) and appstreamcli (appstream).
+# Usage: scripts/check_package.sh build-rel/gliffo_2.0_amd64.deb
+set -euo pipefail
+deb=$(realpath "$1")
+export DEBIAN_FRONTEND=noninteractive
+
+# A package of the same version left by an earlier run would make apt keep the old files.
+if dpkg-query -W -f='${Status}' gliffo 2>/dev/null | grep -q 'install ok installed'; then
+  apt-get remove -y -q gliffo
+fi
+apt-get install -y -q "$deb"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"  # nothing of the build tree beside us
+
+for f in /usr/bin/gliffo /usr/bin/gliffo-tool /usr/share/gliffo/Gliffo.hlp /usr/share/man/man1/gliffo-tool.1 \
+         /usr/share/applications/gliffo.desktop; do
+  [ -f "$f" ] || { echo "missing: $f"; exit 1; }
+done
+for size in 16 24 32 48 256; do
+  [ -f "/usr/share/icons/hicolor/${size}x${size}/apps/gliffo.png" ] || { echo "missing: ${size}x${size} icon"; exit 1; }
+done
+desktop-file-validate /usr/share/applications/gliffo.desktop
+metainfo=$(dpkg -L gliffo | grep '^/usr/share/metainfo/.*\.metainfo\.xml$')
+[ -n "$metainfo" ] || { echo "missing: AppStream metainfo"; exit 1; }
+appstreamcli validate --no-net $metainfo
+
+/usr/bin/gliffo-tool --help >/dev/null
+/usr/bin/gliffo-tool --version
+
+# A folder with one 16 x 16 glyph (24-bit, all one colour) and one file of another size.
+python3 - <<'PY'
+import os, struct
+def bmp(path, w, h, rgb):
+    row = bytes(rgb[::-1]) * w
+    row += b"\0" * (-len(row) % 4)
+    pixels = row * h
+    head = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(head + info + pixels)
+os.makedirs("icons")
+bmp("icons/a.bmp", 16, 16, (255, 0, 0))
+bmp("icons/b.bmp", 20, 16, (0, 0, 255))
+PY
+/usr/bin/gliffo-tool gather icons all.gbc --size 16
+/usr/bin/gliffo-tool list all.gbc | grep -qx 'glyphs: 1'
+
+# The program has no arguments and no test switch: it counts as started when, after a few
+# seconds on the offscreen platform, it is still running its event loop with the window shown.
+status=0
+HOME="$work" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/gliffo || status=$?
+if [ "$status" -ne 124 ]; then
+  echo "gliffo ended with status $status before its first paint"
+  exit 1
+fi
+
+apt-get remove -y -q gliffo
+[ ! -e /usr/bin/gliffo ] && [ ! -e /usr/bin/gliffo-tool ] || { echo "gliffo left files behind"; exit 1; }
+echo "package checked: $(basename "$deb")"
