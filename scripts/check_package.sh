@@ -58,6 +58,8 @@ if [ "$status" -ne 124 ]; then
   echo "gliffo ended with status $status before its first paint"
   exit 1
 fi
+# An installed program keeps its settings in the user's folder, root's too.
+[ ! -e /usr/bin/gliffo.ini ] || { echo "gliffo wrote its settings into /usr/bin"; exit 1; }
 
 apt-get remove -y -q gliffo
 [ ! -e /usr/bin/gliffo ] && [ ! -e /usr/bin/gliffo-tool ] || { echo "gliffo left files behind"; exit 1; }

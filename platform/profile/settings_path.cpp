@@ -62,8 +62,11 @@ TSettingsLocation SettingsLocationFor(const std::string& executablePath,
   std::string beside = ChangeFileExt(executablePath, ".ini");
   std::string folder = DirectoryOf(beside);
   bool besideWritable = canWrite(folder.empty() ? "." : folder) && (!Exists(beside) || canWrite(beside));
+  // An installed program (bin/ beside share/gliffo/) keeps every user's file in their own
+  // folder, root's too: a file written into /usr/bin would outlive the package.
+  const bool installed = folder.ends_with("/bin/") && Exists(folder + "../share/gliffo");
   std::string userFolder = UserConfigFolder();
-  if (besideWritable || userFolder.empty()) return {beside, beside};
+  if ((besideWritable && !installed) || userFolder.empty()) return {beside, beside};
 
   std::string user = userFolder + BaseName(beside);
   return {Exists(user) || !Exists(beside) ? user : beside, user};

@@ -20,8 +20,9 @@ struct TSettingsLocation {
   std::string WritePath;  // the file they are written to
 };
 
-// The file beside the executable when its folder (and the file, if present) can be written.
-// Otherwise the user's file; reading falls back to a file left beside the executable (for
+// The file beside the executable when its folder (and the file, if present) can be written and
+// the program is not an installed one (in a bin/ folder beside share/gliffo/). Otherwise the
+// user's file; reading falls back to a file left beside the executable (for
 // example one put there by an administrator) as long as the user has none of their own.
 TSettingsLocation SettingsLocationFor(const std::string& executablePath);
 // The same with the test for writability handed in (the system's answer is "yes" for root).

@@ -203,6 +203,10 @@ TEST_F(ProfileTest, SettingsFileBesideTheProgramOrInTheUserFolder) {
   // A file beside the program that the user may not change sends the writes away as well.
   auto fileLocked = [&](const std::string& path) { return path != exe + ".ini"; };
   EXPECT_EQ(SettingsLocationFor(exe, fileLocked).WritePath, user);
+  // An installed program writes the user's file even where it could write beside itself.
+  fs::create_directories(dir_ / "share" / "gliffo");
+  EXPECT_EQ(SettingsLocationFor(exe).WritePath, user);
+  EXPECT_EQ(SettingsLocationFor(exe).ReadPath, user);
   if (oldXdg) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   else unsetenv("XDG_CONFIG_HOME");
 }
