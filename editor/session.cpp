@@ -260,8 +260,9 @@ bool ParseSessionLine(const std::string& text, int lineNumber, TSessionCommand& 
   } else if (name == "size") {
     command.Op = TSessionOp::Size;
     line.NeedCount(1, "16, 24 or 32");
+    if (line.Word(1) != "16" && line.Word(1) != "24" && line.Word(1) != "32")
+      line.Fail("the size must be 16, 24 or 32, not " + Quoted(line.Word(1)));
     command.A = line.Number(1, 16, 32, "the size");
-    if (command.A != 24 && command.A % 16 != 0) line.Fail("the size must be 16, 24 or 32, not " + Quoted(line.Word(1)));
   } else {
     line.Fail("unknown command " + Quoted(name));
   }
