@@ -1,0 +1,81 @@
+// Editing sessions: a script of editor events replayed on the editor model, the glyph (and the
+// surface) saved at the end. Script errors are reported here with the script's line, so they
+// read the same whatever main() does with other errors.
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "editor/session.h"
+#include "glyphs/bitmap.h"
+
+namespace gliffo::cli {
+
+namespace {
+
+int ReportLine(const std::string& script, const TSessionError& error, int status) {
+  std::cerr << "gliffo-tool: " << script << ":" << error.Line() << ": " << error.what() << "\n";
+  return status;
+}
+
+int Edit(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const std::string sizeText = TakeOption(args, "--size", "");
+  const int size = sizeText.empty() ? 16 : ParsePositive(sizeText, "--size");
+  // The surface is 256 pixels; a glyph beyond that only gets slower, and a huge one would ask
+  // for memory no icon needs.
+  if (size > 1024) throw UsageError("--size must be at most 1024");
+  const std::string surfaceFile = TakeOption(args, "--surface", "");
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
+  if (args.size() != 2) throw UsageError("needs a script and an output file");
+  const std::string& script = args[0];
+  const std::string& output = args[1];
+
+  std::vector<TSessionCommand> commands;
+  try {
+    if (script == "-") {
+      commands = ParseSession(std::cin);
+    } else {
+      std::ifstream in(script, std::ios::binary);
+      if (!in) {
+        std::cerr << "gliffo-tool: " << script << ": cannot open the script: " << std::strerror(errno) << "\n";
+        return 1;
+      }
+      commands = ParseSession(in);
+      if (in.bad()) {
+        std::cerr << "gliffo-tool: " << script << ": cannot read the script\n";
+        return 1;
+      }
+    }
+  } catch (const TSessionError& e) {
+    return ReportLine(script, e, 2);
+  }
+
+  TEditSession session(size);
+  try {
+    session.Run(commands);
+  } catch (const TSessionError& e) {
+    return ReportLine(script, e, 1);
+  }
+  // The surface first: should the glyph's save fail after it, the surface alone is left, and a
+  // failing save of either keeps the previous file.
+  if (!surfaceFile.empty()) {
+    TBitmap surface;
+    surface.Assign(&session.Editor().pic());
+    surface.SetPixelFormat(TPixelFormat::pf32bit);
+    surface.SaveToFile(surfaceFile);
+  }
+  session.Editor().SaveGlyphFile(output);
+  return 0;
+}
+
+}  // namespace
+
+const CommandRegistrar editCommand({"edit", "edit SCRIPT OUT.bmp [--size N] [--surface SURFACE.bmp]",
+                                    "replay an editing session on a glyph and save it", SessionCommandHelp(), Edit});
+
+}  // namespace gliffo::cli
