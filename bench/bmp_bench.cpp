@@ -19,10 +19,10 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
@@ -284,28 +284,6 @@ void BM_WriteStrip(benchmark::State& state, bool sync) {
   for (auto _ : state) PlainWrite(path, bytes, sync);
 }
 
-// Collects each benchmark's time per iteration (the median when repeated) for the ratio table
-// printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      const std::string name = r.run_name.str();
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
-        Times[name] = r.GetAdjustedRealTime();
-        medians_.insert(name);
-      } else if (r.run_type == Run::RT_Iteration && r.iterations > 0 && !medians_.count(name)) {
-        Times[name] = r.GetAdjustedRealTime();
-      }
-    }
-  }
-  std::map<std::string, double> Times;
-
- private:
-  std::set<std::string> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -325,7 +303,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   TheFiles();
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   auto ratio = [&](const std::string& what, const std::string& floor) {

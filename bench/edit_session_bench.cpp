@@ -13,12 +13,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "editor/glyph_editor.h"
 #include "editor/session.h"
 #include "glyphs/glyph_list.h"
@@ -142,26 +141,6 @@ void BM_Parse(benchmark::State& state) {
   }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      const std::string name = r.run_name.str();
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
-        Times[name] = r.GetAdjustedRealTime();
-        medians_.insert(name);
-      } else if (r.run_type == Run::RT_Iteration && r.iterations > 0 && !medians_.count(name)) {
-        Times[name] = r.GetAdjustedRealTime();
-      }
-    }
-  }
-  std::map<std::string, double> Times;
-
- private:
-  std::set<std::string> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,7 +149,7 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("Parse/100strokes", BM_Parse)->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto session = reporter.Times.find("Session/100strokes"), direct = reporter.Times.find("Direct/100strokes");
   if (session != reporter.Times.end() && direct != reporter.Times.end() && direct->second > 0 && session->second > 0) {
