@@ -1,5 +1,7 @@
 // gliffo-tool commands on single BMP files: info, decode, copy, to4bit.
+#include <algorithm>
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
 #include "glyphs/strings.h"
+#include "platform/raster/pixels.h"
 #include "platform/errors.h"
 
 namespace gliffo::cli {
@@ -78,25 +81,47 @@ int Info(const std::vector<std::string>& args) {
   return 0;
 }
 
+// Bands of about this many bytes are read at a time, so a picture is never held whole.
+constexpr std::size_t BandBytes = std::size_t{1} << 20;
+
 int Decode(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
-  TBitmap image;
-  image.LoadFromFile(args[0]);
-  if (image.Empty()) ThrowAboutFile(args[0], EInvalidGraphic(ImageIsEmpty));
-  const raster::Surface s = image.Image().Surface();
-  std::vector<std::uint8_t> ppm;
-  const std::string head = "P6\n" + std::to_string(s.Width) + " " + std::to_string(s.Height) + "\n255\n";
-  ppm.reserve(head.size() + static_cast<std::size_t>(s.Width) * static_cast<std::size_t>(s.Height) * 3);
-  ppm.insert(ppm.end(), head.begin(), head.end());
-  for (int y = 0; y < s.Height; ++y) {
-    for (int x = 0; x < s.Width; ++x) {
-      const raster::ColorRef c = raster::ValueToColor(s, raster::ReadValue(s, x, y));
-      ppm.push_back(static_cast<std::uint8_t>(raster::RedOf(c)));
-      ppm.push_back(static_cast<std::uint8_t>(raster::GreenOf(c)));
-      ppm.push_back(static_cast<std::uint8_t>(raster::BlueOf(c)));
-    }
-  }
-  AboutFile(args[1], [&] { bmp::WriteWholeFile(args[1], ppm); });
+  bmp::TBmpRowReader reader;
+  AboutFile(args[0], [&] { reader.Open(args[0]); });
+  if (reader.Empty()) ThrowAboutFile(args[0], EInvalidGraphic(ImageIsEmpty));
+  AboutFile(args[1], [&] {
+    bmp::TSafeFileWriter file(args[1]);
+    std::string head = "P6\n";
+    head += std::to_string(reader.Width());
+    head += ' ';
+    head += std::to_string(reader.Height());
+    head += "\n255\n";
+    file.Write(std::span(reinterpret_cast<const std::uint8_t*>(head.data()), head.size()));
+    const std::size_t rowBytes = static_cast<std::size_t>(reader.Width()) * 3;
+    std::vector<std::uint8_t> out;
+    std::vector<raster::ColorRef> colors(static_cast<std::size_t>(reader.Width()));
+    AboutFile(args[0], [&] {
+      reader.ForEachBand(BandBytes, [&](const raster::Surface& band, int) {
+        out.resize(rowBytes * static_cast<std::size_t>(band.Height));
+        std::uint8_t* p = out.data();
+        for (int y = 0; y < band.Height; ++y) {
+          raster::ReadRowColors(band, y, colors.data());
+          for (const raster::ColorRef c : colors) {
+            p[0] = static_cast<std::uint8_t>(raster::RedOf(c));
+            p[1] = static_cast<std::uint8_t>(raster::GreenOf(c));
+            p[2] = static_cast<std::uint8_t>(raster::BlueOf(c));
+            p += 3;
+          }
+          // A band decoded whole (run-length files) is written a megabyte at a time.
+          if (static_cast<std::size_t>(p - out.data()) >= BandBytes || y + 1 == band.Height) {
+            file.Write(std::span(out.data(), static_cast<std::size_t>(p - out.data())));
+            p = out.data();
+          }
+        }
+      });
+    });
+    file.Commit();
+  });
   return 0;
 }
 
@@ -110,13 +135,28 @@ int Copy(const std::vector<std::string>& args) {
 
 int To4Bit(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
-  TBitmap source;
-  source.LoadFromFile(args[0]);
+  // The source a band at a time, each colour matched straight into the 4-bit image: the same
+  // pixels as drawing the loaded image onto it, without holding the source whole.
+  bmp::TBmpRowReader reader;
+  AboutFile(args[0], [&] { reader.Open(args[0]); });
   TBitmap target;
   target.SetPixelFormat(TPixelFormat::pf4bit);
-  target.SetWidth(source.Width());
-  target.SetHeight(source.Height());
-  if (!target.Empty()) source.Draw(target.Canvas(), 0, 0);
+  target.SetWidth(reader.Width());
+  target.SetHeight(reader.Height());
+  if (!target.Empty()) {
+    const raster::Surface dst = target.WritableSurface();
+    raster::RowEncoder encoder(dst);
+    std::vector<raster::ColorRef> colors(static_cast<std::size_t>(reader.Width()));
+    AboutFile(args[0], [&] {
+      reader.ForEachBand(BandBytes, [&](const raster::Surface& band, int firstRow) {
+        for (int y = 0; y < band.Height; ++y) {
+          raster::ReadRowColors(band, y, colors.data());
+          encoder.WriteRow(firstRow + y, colors.data());
+        }
+      });
+    });
+    target.Changed();
+  }
   target.SaveToFile(args[1]);
   return 0;
 }

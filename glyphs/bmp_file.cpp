@@ -709,42 +709,189 @@ void SaveFile(const TBitmapImage& image, const std::string& fileName) {
 }
 
 void WriteWholeFile(const std::string& fileName, std::span<const std::span<const std::uint8_t>> parts) {
+  TSafeFileWriter file(fileName);
+  for (const auto& part : parts) file.Write(part);
+  file.Commit();
+}
+
+TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : fileName_(fileName) {
   // Replace what a symbolic link points at, not the link.
-  std::string target = fileName;
+  target_ = fileName;
   if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
     struct stat linkInfo {};
-    if (::lstat(fileName.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) target = resolved;
+    if (::lstat(fileName.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) target_ = resolved;
     std::free(resolved);
   }
   struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  const bool replacing = ::stat(target_.c_str(), &old) == 0;
   if (replacing && S_ISDIR(old.st_mode)) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
 
-  std::string temp = target + ".XXXXXX";
-  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.Get() < 0) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
-  try {
-    // A new file gets the usual permissions; a replaced one keeps its own.
-    mode_t mode = 0;
-    if (replacing) {
-      mode = old.st_mode & 07777;
-    } else {
-      const mode_t mask = ::umask(0);
-      ::umask(mask);
-      mode = 0666 & ~mask;
-    }
-    ::fchmod(fd.Get(), mode);
-    for (const auto& part : parts) WriteAllOrThrow(fd.Get(), part.data(), part.size());
-    if (::fsync(fd.Get()) != 0) throw EWriteError(texts::StreamWriteError);
-    if (::close(fd.Release()) != 0) throw EWriteError(texts::StreamWriteError);
-    // The data is on disk before the rename, so after a crash the name holds either the old
-    // file or the whole new one.
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-      throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
+  temp_ = target_ + ".XXXXXX";
+  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+  if (fd_ < 0) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
+  // A new file gets the usual permissions; a replaced one keeps its own.
+  mode_t mode = 0;
+  if (replacing) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
   }
+  ::fchmod(fd_, mode);
+}
+
+TSafeFileWriter::~TSafeFileWriter() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_) ::unlink(temp_.c_str());
+}
+
+void TSafeFileWriter::Write(std::span<const std::uint8_t> bytes) {
+  if (fd_ < 0) throw EWriteError(texts::StreamWriteError);
+  WriteAllOrThrow(fd_, bytes.data(), bytes.size());
+}
+
+void TSafeFileWriter::Commit() {
+  if (fd_ < 0) throw EWriteError(texts::StreamWriteError);
+  if (::fsync(fd_) != 0) throw EWriteError(texts::StreamWriteError);
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) throw EWriteError(texts::StreamWriteError);
+  // The data is on disk before the rename, so after a crash the name holds either the old
+  // file or the whole new one.
+  if (::rename(temp_.c_str(), target_.c_str()) != 0)
+    throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName_));
+  committed_ = true;
+}
+
+TBmpRowReader::TBmpRowReader() = default;
+TBmpRowReader::~TBmpRowReader() { Close(); }
+
+void TBmpRowReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  whole_.reset();
+  inMemory_ = false;
+  width_ = height_ = 0;
+}
+
+void TBmpRowReader::Open(const std::string& fileName) {
+  Close();
+  // As LoadFile: a small file is read whole with a plain read loop, a larger one by its
+  // headers first.
+  const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (raw < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+  fd_ = raw;
+  small_.resize(SmallFileBytes);
+  std::size_t have = 0;
+  bool whole = false;
+  for (;;) {
+    const ssize_t got = ::pread(fd_, small_.data() + have, small_.size() - have, static_cast<off_t>(have));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EISDIR) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+      ReadFailed();
+    }
+    if (got == 0) {
+      whole = true;
+      break;
+    }
+    have += static_cast<std::size_t>(got);
+    if (have == small_.size()) break;
+  }
+  if (whole) {
+    if (have == 0) return;  // an empty file makes an empty image
+    const std::span<const std::uint8_t> bytes(small_.data(), have);
+    header_ = ParseHeader(bytes);
+    if (IsRle(header_)) {
+      whole_ = DecodeRle(header_, bytes.subspan(header_.PixelOffset, header_.PixelBytes));
+    } else {
+      inMemory_ = true;
+    }
+  } else {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+    if (!S_ISREG(info.st_mode)) {
+      whole_ = Decode(ReadAll(fd_, 0));
+      if (!whole_) return;
+    } else {
+      std::vector<std::uint8_t> head(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), MaxHeaderBytes));
+      const std::size_t got = ReadAt(fd_, head.data(), head.size(), 0);
+      if (got == 0) return;
+      head.resize(got);
+      header_ = ParseHeader(head, got < MaxHeaderBytes ? got : static_cast<std::size_t>(info.st_size));
+      if (IsRle(header_)) {
+        std::vector<std::uint8_t> data;
+        try {
+          data.resize(header_.PixelBytes);
+        } catch (const std::bad_alloc&) {
+          OutOfResources();
+        }
+        data.resize(ReadAt(fd_, data.data(), data.size(), header_.PixelOffset));
+        whole_ = DecodeRle(header_, data);
+      }
+    }
+  }
+  if (whole_) {
+    width_ = whole_->Width;
+    height_ = whole_->AbsHeight();
+    return;
+  }
+  // The limit a store of these pixels would meet.
+  const std::int64_t stride = raster::DibStride(header_.Width, header_.BitCount);
+  if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) OutOfResources();
+  width_ = header_.Width;
+  height_ = header_.AbsHeight();
+}
+
+raster::Surface TBmpRowReader::Band(int firstRow, std::size_t bandBytes) {
+  if (whole_) return whole_->Surface();
+  const auto stride = static_cast<std::size_t>(raster::DibStride(width_, header_.BitCount));
+  const int rows = static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(height_ - firstRow)));
+  // Rows [firstRow, firstRow + rows) counted from the top; a bottom-up file stores them the
+  // other way round, from its last row.
+  const bool bottomUp = header_.Height > 0;
+  const std::size_t firstStored = static_cast<std::size_t>(bottomUp ? height_ - firstRow - rows : firstRow);
+  const std::size_t offset = firstStored * stride;
+  const std::size_t bytes = static_cast<std::size_t>(rows) * stride;
+  // Pixel bytes the file lacks read as zero, as in a store.
+  const std::size_t present = offset < header_.PixelBytes ? std::min(bytes, header_.PixelBytes - offset) : 0;
+  std::uint8_t* bits = nullptr;
+  if (inMemory_ && present == bytes) {
+    bits = small_.data() + header_.PixelOffset + offset;
+  } else {
+    try {
+      band_.resize(bytes);
+    } catch (const std::bad_alloc&) {
+      OutOfResources();
+    }
+    std::size_t got = 0;
+    if (inMemory_) {
+      std::memcpy(band_.data(), small_.data() + header_.PixelOffset + offset, present);
+      got = present;
+    } else if (present > 0) {
+      got = ReadAt(fd_, band_.data(), present, header_.PixelOffset + offset);
+    }
+    std::memset(band_.data() + got, 0, bytes - got);
+    bits = band_.data();
+  }
+  raster::Surface s;
+  s.Bits = bits;
+  s.Width = width_;
+  s.Height = rows;
+  s.Stride = static_cast<std::ptrdiff_t>(stride);
+  s.BottomUp = bottomUp;
+  s.BitCount = header_.BitCount;
+  if (header_.BitCount > 8 && header_.Compression == BI_BITFIELDS) {
+    s.RedMask = header_.RedMask;
+    s.GreenMask = header_.GreenMask;
+    s.BlueMask = header_.BlueMask;
+  }
+  if (header_.BitCount <= 8) {
+    s.Table = header_.ColorTable.data();
+    s.TableSize = static_cast<int>(header_.ColorTable.size());
+  }
+  return s;
 }
 
 }  // namespace gliffo::bmp

@@ -66,6 +66,25 @@ void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> b
 // The same for bytes in several pieces, written one after the other.
 void WriteWholeFile(const std::string& fileName, std::span<const std::span<const std::uint8_t>> parts);
 
+// A file written piece by piece as WriteWholeFile writes it: into a temporary file beside the
+// target, renamed over it by Commit once every byte is on disk. Left without Commit (a failed
+// write, an exception), it removes the temporary and the target stays as it was. Raises the
+// errors WriteWholeFile raises.
+class TSafeFileWriter {
+ public:
+  explicit TSafeFileWriter(const std::string& fileName);
+  ~TSafeFileWriter();
+  TSafeFileWriter(const TSafeFileWriter&) = delete;
+  TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
+  void Write(std::span<const std::uint8_t> bytes);
+  void Commit();
+
+ private:
+  std::string fileName_, target_, temp_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
 // Saves a store as the bytes Encode gives, without first copying its pixels into one buffer.
 void SaveFile(const TBitmapImage& image, const std::string& fileName);
 
@@ -73,5 +92,48 @@ void SaveFile(const TBitmapImage& image, const std::string& fileName);
 // first and uncompressed pixel bytes go straight into the store, so the file is read once.
 // nullptr for an empty file.
 std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName);
+
+// A file's rows a band at a time, top row first, exactly as LoadFile decodes them, without
+// holding the whole picture: uncompressed pixels are read band by band from the file (a small
+// file is read once and its rows are used where they lie); run-length files, which cannot be
+// cut, are decoded whole and given as one band. One reader can open file after file and
+// reuses its buffers.
+class TBmpRowReader {
+ public:
+  TBmpRowReader();
+  ~TBmpRowReader();
+  TBmpRowReader(const TBmpRowReader&) = delete;
+  TBmpRowReader& operator=(const TBmpRowReader&) = delete;
+
+  // Reads the headers, raising what LoadFile raises for the same file (a store too large to
+  // hold raises EOutOfResources even though it is never allocated).
+  void Open(const std::string& fileName);
+  // An empty file: an image without pixels.
+  bool Empty() const { return width_ == 0; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }  // absolute
+  // Gives every row once, in bands of about bandBytes (at least one row): onBand(band, y)
+  // receives a surface whose row 0 is row y of the picture. The surface is valid during the call.
+  template <typename OnBand>
+  void ForEachBand(std::size_t bandBytes, OnBand&& onBand) {
+    for (int y = 0; y < height_;) {
+      const raster::Surface band = Band(y, bandBytes);
+      onBand(band, y);
+      y += band.Height;
+    }
+  }
+
+ private:
+  raster::Surface Band(int firstRow, std::size_t bandBytes);
+  void Close();
+
+  int fd_ = -1;
+  int width_ = 0, height_ = 0;
+  BmpHeader header_;
+  std::shared_ptr<TBitmapImage> whole_;  // run-length and other files decoded at once
+  std::vector<std::uint8_t> small_;      // a small file's bytes
+  bool inMemory_ = false;                // the pixels are in small_
+  std::vector<std::uint8_t> band_;
+};
 
 }  // namespace gliffo::bmp

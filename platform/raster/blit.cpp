@@ -36,6 +36,26 @@ bool SameByteLayout(const Surface& a, const Surface& b) {
          a.BlueMask == b.BlueMask;
 }
 
+// A source copy at its own size that stays inside the source, onto whole bytes of the
+// destination: whole rows of colours, read once and encoded together. Returns false, having
+// drawn nothing, for the copies the pixel-by-pixel way must make.
+bool CopyRows(const Surface& dst, Box dstBox, Box clip, const Surface& src, Box srcBox, ColorEncoder& encoder) {
+  const long long sx0 = srcBox.Left + (static_cast<long long>(clip.Left) - dstBox.Left);
+  const long long sy0 = srcBox.Top + (static_cast<long long>(clip.Top) - dstBox.Top);
+  const int width = clip.Right - clip.Left;
+  if (sx0 < 0 || sy0 < 0 || sx0 + width > src.Width || sy0 + (clip.Bottom - clip.Top) > src.Height) return false;
+  if ((static_cast<long long>(clip.Left) * dst.BitCount) % 8 != 0) return false;
+  Surface view = dst;
+  view.Bits = dst.Bits + static_cast<std::ptrdiff_t>(static_cast<long long>(clip.Left) * dst.BitCount / 8);
+  view.Width = width;
+  if ((sx0 * src.BitCount) % 8 != 0) return false;
+  Surface from = src;
+  from.Bits = src.Bits + static_cast<std::ptrdiff_t>(sx0 * src.BitCount / 8);
+  from.Width = width;
+  for (int y = clip.Top; y < clip.Bottom; ++y) CopyRowColors(from, static_cast<int>(sy0 + (y - clip.Top)), view, y, encoder);
+  return true;
+}
+
 }  // namespace
 
 void FillSolid(const Surface& dst, Box box, ColorRef color) {
@@ -140,8 +160,9 @@ void StretchCopy(const Surface& dst, Box dstBox, const Surface& src, Box srcBox,
     }
     return;
   }
-  const std::uint32_t mask = ValueMask(dst);
   ColorEncoder encoder(dst);
+  if (rop == 0xCC && dw == sw && dh == sh && CopyRows(dst, dstBox, clip, src, srcBox, encoder)) return;
+  const std::uint32_t mask = ValueMask(dst);
   const std::uint32_t pattern = ColorToValue(dst, patternColor);
 
   // Source column of every destination column, computed once. The buffers are kept between

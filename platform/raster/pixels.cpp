@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace gliffo::raster {
@@ -252,19 +253,29 @@ std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count) {
 ColorEncoder::ColorEncoder(const Surface& s) : surface_(&s) {}
 
 std::uint32_t ColorEncoder::Miss(ColorRef color, Slot& slot) {
+  const std::uint32_t value = grid_ ? static_cast<std::uint32_t>(grid_->Nearest(color)) : ColorToValue(*surface_, color);
   slot.Color = color;
-  slot.Value = ColorToValue(*surface_, color);
+  slot.Value = value;
+  if (!surface_->Indexed() || !surface_->Table || surface_->TableSize <= 0) return value;
   // Many distinct colours in an indexed store: the grid pays for itself.
-  if (surface_->Indexed() && ++misses_ == 512 && surface_->Table && surface_->TableSize > 0)
-    grid_ = GridFor(surface_->Table, surface_->TableSize);
-  return slot.Value;
+  if (++misses_ == 512) grid_ = GridFor(surface_->Table, surface_->TableSize);
+  return value;
 }
 
 void ReadRowColors(const Surface& s, int y, ColorRef* out) {
   const std::uint8_t* row = s.Row(y);
   if (PlainRgb(s)) {
+    // Blue, green, red in memory: one four-byte load, byte-swapped, holds the colour in its
+    // upper three bytes. The last pixel of a 24-bit row is read bytewise, as the load would
+    // pass the end of the row.
     const int step = s.BitCount / 8;
-    for (int x = 0; x < s.Width; ++x, row += step)
+    int x = 0;
+    for (const int whole = step == 4 ? s.Width : s.Width - 1; x < whole; ++x, row += step) {
+      std::uint32_t v;
+      std::memcpy(&v, row, 4);
+      out[x] = __builtin_bswap32(v) >> 8;
+    }
+    for (; x < s.Width; ++x, row += step)
       out[x] = static_cast<ColorRef>(row[2]) | (static_cast<ColorRef>(row[1]) << 8) | (static_cast<ColorRef>(row[0]) << 16);
     return;
   }
@@ -303,7 +314,70 @@ void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncode
     if (x < s.Width) WriteValue(s, x, y, encoder.Encode(colors[x]));
     return;
   }
+  if (s.BitCount == 24 && PlainRgb(s)) {
+    for (int x = 0; x < s.Width; ++x, row += 3) {
+      const ColorRef c = colors[x];
+      row[0] = static_cast<std::uint8_t>(c >> 16);
+      row[1] = static_cast<std::uint8_t>(c >> 8);
+      row[2] = static_cast<std::uint8_t>(c);
+    }
+    return;
+  }
+  if (s.BitCount == 8) {
+    for (int x = 0; x < s.Width; ++x) row[x] = static_cast<std::uint8_t>(encoder.Encode(colors[x]));
+    return;
+  }
   for (int x = 0; x < s.Width; ++x) WriteValue(s, x, y, encoder.Encode(colors[x]));
+}
+
+void RowEncoder::WriteRow(int y, const ColorRef* colors) {
+  if (!dst_.Indexed()) {
+    WriteRowColors(dst_, y, colors, encoder_);
+    return;
+  }
+  const auto width = static_cast<std::size_t>(dst_.Width);
+  if (aboveColors_.size() != width) {
+    aboveColors_.assign(width, InvalidColor);
+    aboveValues_.assign(width, 0);
+  }
+  ColorRef* above = aboveColors_.data();
+  std::uint8_t* values = aboveValues_.data();
+  for (std::size_t x = 0; x < width; ++x) {
+    if (colors[x] == above[x]) continue;
+    above[x] = colors[x];
+    values[x] = static_cast<std::uint8_t>(encoder_.Encode(colors[x]));
+  }
+  std::uint8_t* row = dst_.Row(y);
+  switch (dst_.BitCount) {
+    case 8:
+      std::memcpy(row, values, width);
+      break;
+    case 4: {
+      std::size_t x = 0;
+      for (; x + 1 < width; x += 2) row[x >> 1] = static_cast<std::uint8_t>((values[x] << 4) | (values[x + 1] & 0x0F));
+      if (x < width) WriteValue(dst_, static_cast<int>(x), y, values[x]);
+      break;
+    }
+    default:
+      for (std::size_t x = 0; x < width; ++x) WriteValue(dst_, static_cast<int>(x), y, values[x]);
+  }
+}
+
+void CopyRowColors(const Surface& src, int srcY, const Surface& dst, int dstY, ColorEncoder& encoder) {
+  // Pieces of a multiple of eight pixels start on whole bytes of any layout.
+  constexpr int Piece = 1024;
+  ColorRef colors[Piece];
+  const int width = std::min(src.Width, dst.Width);
+  for (int x = 0; x < width; x += Piece) {
+    Surface from = src, to = dst;
+    from.Bits = src.Row(srcY) + static_cast<std::ptrdiff_t>(x) * src.BitCount / 8;
+    to.Bits = dst.Row(dstY) + static_cast<std::ptrdiff_t>(x) * dst.BitCount / 8;
+    from.Width = to.Width = std::min(Piece, width - x);
+    from.Height = to.Height = 1;
+    from.BottomUp = to.BottomUp = false;
+    ReadRowColors(from, 0, colors);
+    WriteRowColors(to, 0, colors, encoder);
+  }
 }
 
 ColorRef GetPixel(const Surface& s, int x, int y) {

@@ -109,15 +109,18 @@ class PaletteGrid {
 std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count);
 
 // Encodes colours for one surface, caching nearest-entry look-ups so runs of equal colours
-// cost one search; after many distinct colours it switches to the table's grid.
+// cost one search; after many distinct colours the searches go through the table's grid.
 class ColorEncoder {
  public:
   explicit ColorEncoder(const Surface& s);
   std::uint32_t Encode(ColorRef color) {
-    if (grid_) return static_cast<std::uint32_t>(grid_->Nearest(color));
+    // Glyph rows are mostly runs of one colour.
+    if (color == lastColor_) return lastValue_;
     // Direct-mapped cache keyed by a mix of the colour's bytes.
     Slot& slot = cache_[(color ^ (color >> 9) ^ (color >> 17)) & 0xFF];
-    return slot.Color == color ? slot.Value : Miss(color, slot);
+    lastColor_ = color;
+    lastValue_ = slot.Color == color ? slot.Value : Miss(color, slot);
+    return lastValue_;
   }
 
  private:
@@ -128,6 +131,8 @@ class ColorEncoder {
   std::uint32_t Miss(ColorRef color, Slot& slot);
 
   const Surface* surface_;
+  ColorRef lastColor_ = InvalidColor;
+  std::uint32_t lastValue_ = 0;
   Slot cache_[256];
   int misses_ = 0;
   std::shared_ptr<const PaletteGrid> grid_;
@@ -136,6 +141,28 @@ class ColorEncoder {
 // Whole rows at once: the colours of row y, and a row of colours written into row y.
 void ReadRowColors(const Surface& s, int y, ColorRef* out);
 void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncoder& encoder);
+
+// Writes rows of colours into an indexed surface, one after the other: a pixel of the same
+// colour as the pixel above it in the previous row written takes that pixel's value without a
+// search, since the rows of glyphs and icons mostly repeat the row above. Other surfaces are
+// written as WriteRowColors writes them.
+class RowEncoder {
+ public:
+  explicit RowEncoder(const Surface& dst) : dst_(dst), encoder_(dst_) {}
+  RowEncoder(const RowEncoder&) = delete;
+  RowEncoder& operator=(const RowEncoder&) = delete;
+  void WriteRow(int y, const ColorRef* colors);
+
+ private:
+  Surface dst_;
+  ColorEncoder encoder_;
+  std::vector<ColorRef> aboveColors_;
+  std::vector<std::uint8_t> aboveValues_;
+};
+
+// Row srcY of src, as colours, into row dstY of dst (the narrower width of the two), in pieces
+// small enough to stay in the cache however wide the rows are.
+void CopyRowColors(const Surface& src, int srcY, const Surface& dst, int dstY, ColorEncoder& encoder);
 
 // Value that stores the colour (nearest table entry for indexed rows, channels reduced to the
 // mask depth otherwise). For many pixels use ColorEncoder.
