@@ -47,17 +47,16 @@ int Gather(const std::vector<std::string>& arguments) {
   const std::string& output = args[1];
 
   const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder); });
-  TGlyphCollection collection;
-  collection.SetGlyphSize(size);
-  const TFolderLoadResult loaded = LoadFolder(collection, folder, names);
-  std::cout << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted
-            << "\nglyphs: " << collection.ImageList1.Count() << "\n";
-  if (collection.ImageList1.Count() == 0) {
+  // The strip the window's folder load and Save Collection give, made without the glyph list.
+  TBitmap strip;
+  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, strip);
+  std::cout << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
+            << "\n";
+  if (loaded.GlyphsAdded == 0) {
     std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
-  collection.SelectAll();
-  SaveCollection(collection, output);
+  strip.SaveToFile(output);
   return 0;
 }
 

@@ -33,13 +33,6 @@ int CheckedProduct(int a, int b) {
   return static_cast<int>(product);
 }
 
-// A new 4-bit system-palette image, white, sized before its canvas is first used.
-void MakeSystemPaletteImage(TBitmap& image, int width, int height) {
-  image.SetPixelFormat(TPixelFormat::pf4bit);
-  image.SetWidth(width);
-  image.SetHeight(height);
-}
-
 // Writes the cells side by side into a fresh strip, exactly as drawing each cell with the
 // canvas would (a source copy at scale 1, colours matched to the strip's table), but with one
 // colour encoder for the whole strip instead of one per glyph. Cell by cell, so each cell's
@@ -77,6 +70,12 @@ void DrawCellsSideBySide(const TImageList& list, const std::vector<int>& cells, 
 void DrawPart(TBitmap& strip, int x, const TBitmap& part) { strip.Canvas().Draw(x, 0, &part); }
 
 }  // namespace
+
+void MakeSystemPaletteImage(TBitmap& image, int width, int height) {
+  image.SetPixelFormat(TPixelFormat::pf4bit);
+  image.SetWidth(width);
+  image.SetHeight(height);
+}
 
 void OpenCollection(TGlyphCollection& collection, const std::string& fileName) {
   // Read and judge the strip before anything changes, so a bad file costs the user nothing.

@@ -36,6 +36,10 @@ bool SaveCollection(const TGlyphCollection& collection, const std::string& fileN
 // Returns false and writes nothing when nothing is selected.
 bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName);
 
+// A new 4-bit image with the 16 system colours, white, sized before its canvas is first used:
+// the form of every saved strip and exported glyph.
+void MakeSystemPaletteImage(TBitmap& image, int width, int height);
+
 // Cell cellIndex drawn into a new 4-bit system-palette image of GlyphSize × GlyphSize.
 void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& image);
 // Writes the selected item's glyph (MakeGlyphImage). When the file exists the user is asked

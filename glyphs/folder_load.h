@@ -7,6 +7,7 @@
 
 namespace gliffo {
 
+class TBitmap;
 class TGlyphCollection;
 
 struct TFolderLoadResult {
@@ -32,5 +33,13 @@ std::string FolderEntryPath(const std::string& folder, const std::string& name);
 // the failing file.
 TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& folder,
                              const std::vector<std::string>& names);
+
+// What LoadFolder of the same names into a list of glyphs of the given size, followed by
+// selecting every glyph and Save Collection, writes: the 4-bit strip of all the glyphs the
+// files hold, in order. It is made without the glyph list, each file's pixels matched to the
+// strip's colours as they are read. A file that cannot be read raises the same error and the
+// strip stays as it was; a folder without glyphs leaves it empty.
+TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
+                                    TBitmap& strip);
 
 }  // namespace gliffo

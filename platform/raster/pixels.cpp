@@ -257,8 +257,10 @@ std::uint32_t ColorEncoder::Miss(ColorRef color, Slot& slot) {
   slot.Color = color;
   slot.Value = value;
   if (!surface_->Indexed() || !surface_->Table || surface_->TableSize <= 0) return value;
-  // Many distinct colours in an indexed store: the grid pays for itself.
-  if (++misses_ == 512) grid_ = GridFor(surface_->Table, surface_->TableSize);
+  // Many distinct colours in an indexed store: the grid pays for itself. A table of sixteen
+  // entries or fewer is searched in less time than a grid cell takes to work out, so it waits
+  // for more colours, enough that cells come back.
+  if (++misses_ == (surface_->TableSize > 16 ? 512 : 8192)) grid_ = GridFor(surface_->Table, surface_->TableSize);
   return value;
 }
 
