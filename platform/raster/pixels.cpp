@@ -282,13 +282,22 @@ void ReadRowColors(const Surface& s, int y, ColorRef* out) {
     return;
   }
   if (s.Indexed()) {
-    ColorRef lookup[256] = {};
-    const int n = std::min(s.TableSize, 256);
+    // Only the entries a value of this depth can name; those beyond the table show black.
+    ColorRef lookup[256];
+    const int entries = 1 << s.BitCount;
+    const int n = std::min(s.TableSize, entries);
     for (int i = 0; i < n; ++i) lookup[i] = ToColorRef(s.Table[i]);
+    for (int i = std::max(n, 0); i < entries; ++i) lookup[i] = 0;
     if (s.BitCount == 8) {
       for (int x = 0; x < s.Width; ++x) out[x] = lookup[row[x]];
     } else if (s.BitCount == 4) {
-      for (int x = 0; x < s.Width; ++x) out[x] = lookup[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)];
+      int x = 0;
+      for (; x + 1 < s.Width; x += 2) {
+        const std::uint8_t b = row[x >> 1];
+        out[x] = lookup[b >> 4];
+        out[x + 1] = lookup[b & 0x0F];
+      }
+      if (x < s.Width) out[x] = lookup[row[x >> 1] >> 4];
     } else {
       for (int x = 0; x < s.Width; ++x) out[x] = lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
     }
