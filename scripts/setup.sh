@@ -21,5 +21,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIFFO_GUI=ON -DGLIFFO_TESTS=ON -DGLIFFO_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIFFO_GUI=ON -DGLIFFO_TESTS=ON -DGLIFFO_WERROR=ON -DGLIFFO_STATIC_RUNTIME=ON
 cmake --build build -j"$(nproc)"
