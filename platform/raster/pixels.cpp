@@ -253,15 +253,50 @@ std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count) {
 ColorEncoder::ColorEncoder(const Surface& s) : surface_(&s) {}
 
 std::uint32_t ColorEncoder::Miss(ColorRef color, Slot& slot) {
-  const std::uint32_t value = grid_ ? static_cast<std::uint32_t>(grid_->Nearest(color)) : ColorToValue(*surface_, color);
+  std::uint32_t value;
+  if (small_) value = static_cast<std::uint32_t>(small_->Nearest(color));
+  else if (grid_) value = static_cast<std::uint32_t>(grid_->Nearest(color));
+  else value = ColorToValue(*surface_, color);
   slot.Color = color;
   slot.Value = value;
   if (!surface_->Indexed() || !surface_->Table || surface_->TableSize <= 0) return value;
-  // Many distinct colours in an indexed store: the grid pays for itself. A table of sixteen
-  // entries or fewer is searched in less time than a grid cell takes to work out, so it waits
-  // for more colours, enough that cells come back.
-  if (++misses_ == (surface_->TableSize > 16 ? 512 : 8192)) grid_ = GridFor(surface_->Table, surface_->TableSize);
+  // Many distinct colours in an indexed store: a faster search pays for itself, for a small
+  // table the one over all entries at once, for a larger one the grid.
+  if (++misses_ == 64 && surface_->TableSize <= SmallTableSearch::MaxEntries)
+    small_ = SmallSearchFor(surface_->Table, surface_->TableSize);
+  else if (misses_ == 512 && !small_)
+    grid_ = GridFor(surface_->Table, surface_->TableSize);
   return value;
+}
+
+SmallTableSearch::SmallTableSearch(const Rgb* table, int count) : table_(table, table + count) {
+  for (int v = 0; v < 256; ++v) {
+    for (int i = 0; i < MaxEntries; ++i) {
+      if (i < count) {
+        const int dr = table[i].Red - v, dg = table[i].Green - v, db = table[i].Blue - v;
+        red_[v][i] = (static_cast<std::uint32_t>(dr * dr) << 4) | static_cast<std::uint32_t>(i);
+        green_[v][i] = static_cast<std::uint32_t>(dg * dg) << 4;
+        blue_[v][i] = static_cast<std::uint32_t>(db * db) << 4;
+      } else {
+        // Three of these still sum below overflow, and above any real key (3 * 255² << 4 | 15).
+        red_[v][i] = green_[v][i] = blue_[v][i] = 0x10000000u;
+      }
+    }
+  }
+}
+
+bool SmallTableSearch::Matches(const Rgb* table, int count) const {
+  return static_cast<int>(table_.size()) == count && std::equal(table, table + count, table_.begin());
+}
+
+std::shared_ptr<const SmallTableSearch> SmallSearchFor(const Rgb* table, int count) {
+  static std::vector<std::shared_ptr<const SmallTableSearch>> recent;
+  for (const auto& search : recent)
+    if (search->Matches(table, count)) return search;
+  auto search = std::make_shared<const SmallTableSearch>(table, count);
+  if (recent.size() >= 4) recent.erase(recent.begin());
+  recent.push_back(search);
+  return search;
 }
 
 void ReadRowColors(const Surface& s, int y, ColorRef* out) {
@@ -341,19 +376,24 @@ void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncode
   for (int x = 0; x < s.Width; ++x) WriteValue(s, x, y, encoder.Encode(colors[x]));
 }
 
-void RowEncoder::WriteRow(int y, const ColorRef* colors) {
+void RowEncoder::WriteRow(int y, int x0, int count, const ColorRef* colors) {
   if (!dst_.Indexed()) {
-    WriteRowColors(dst_, y, colors, encoder_);
+    Surface part = dst_;
+    part.Bits = dst_.Row(y) + static_cast<std::ptrdiff_t>(x0) * dst_.BitCount / 8;
+    part.Width = count;
+    part.Height = 1;
+    part.BottomUp = false;
+    WriteRowColors(part, 0, colors, encoder_);
     return;
   }
-  const auto width = static_cast<std::size_t>(dst_.Width);
-  if (aboveColors_.size() != width) {
-    aboveColors_.assign(width, InvalidColor);
-    aboveValues_.assign(width, 0);
+  if (aboveColors_.size() != static_cast<std::size_t>(dst_.Width)) {
+    aboveColors_.assign(static_cast<std::size_t>(dst_.Width), InvalidColor);
+    aboveValues_.assign(static_cast<std::size_t>(dst_.Width), 0);
   }
-  ColorRef* above = aboveColors_.data();
-  std::uint8_t* values = aboveValues_.data();
-  for (std::size_t x = 0; x < width; ++x) {
+  const auto n = static_cast<std::size_t>(count);
+  ColorRef* above = aboveColors_.data() + x0;
+  std::uint8_t* values = aboveValues_.data() + x0;
+  for (std::size_t x = 0; x < n; ++x) {
     if (colors[x] == above[x]) continue;
     above[x] = colors[x];
     values[x] = static_cast<std::uint8_t>(encoder_.Encode(colors[x]));
@@ -361,16 +401,17 @@ void RowEncoder::WriteRow(int y, const ColorRef* colors) {
   std::uint8_t* row = dst_.Row(y);
   switch (dst_.BitCount) {
     case 8:
-      std::memcpy(row, values, width);
+      std::memcpy(row + x0, values, n);
       break;
     case 4: {
+      std::uint8_t* out = row + x0 / 2;
       std::size_t x = 0;
-      for (; x + 1 < width; x += 2) row[x >> 1] = static_cast<std::uint8_t>((values[x] << 4) | (values[x + 1] & 0x0F));
-      if (x < width) WriteValue(dst_, static_cast<int>(x), y, values[x]);
+      for (; x + 1 < n; x += 2) out[x >> 1] = static_cast<std::uint8_t>((values[x] << 4) | (values[x + 1] & 0x0F));
+      if (x < n) WriteValue(dst_, x0 + static_cast<int>(x), y, values[x]);
       break;
     }
     default:
-      for (std::size_t x = 0; x < width; ++x) WriteValue(dst_, static_cast<int>(x), y, values[x]);
+      for (std::size_t x = 0; x < n; ++x) WriteValue(dst_, x0 + static_cast<int>(x), y, values[x]);
   }
 }
 

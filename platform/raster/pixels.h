@@ -108,6 +108,37 @@ class PaletteGrid {
 // The grid for a table, built once and kept while the same table comes back.
 std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count);
 
+// Nearest-entry search of a table of at most 16 entries, exact as NearestIndex: per channel
+// value and entry, the squared difference shifted past a 4-bit entry number, so one sum per
+// entry orders by distance and then by index, and the least of 16 sums is the answer.
+class SmallTableSearch {
+ public:
+  static constexpr int MaxEntries = 16;
+  SmallTableSearch(const Rgb* table, int count);
+  int Nearest(ColorRef color) const {
+    const std::uint32_t* r = red_[RedOf(color)];
+    const std::uint32_t* g = green_[GreenOf(color)];
+    const std::uint32_t* b = blue_[BlueOf(color)];
+    std::uint32_t best = 0xFFFFFFFFu;
+    for (int i = 0; i < MaxEntries; ++i) {
+      const std::uint32_t key = r[i] + g[i] + b[i];
+      best = key < best ? key : best;
+    }
+    return static_cast<int>(best & 0x0F);
+  }
+  bool Matches(const Rgb* table, int count) const;
+
+ private:
+  std::vector<Rgb> table_;
+  // Entries past the table hold keys no real entry's key can reach.
+  alignas(64) std::uint32_t red_[256][MaxEntries];
+  alignas(64) std::uint32_t green_[256][MaxEntries];
+  alignas(64) std::uint32_t blue_[256][MaxEntries];
+};
+
+// The search for a small table, built once and kept while the same table comes back.
+std::shared_ptr<const SmallTableSearch> SmallSearchFor(const Rgb* table, int count);
+
 // Encodes colours for one surface, caching nearest-entry look-ups so runs of equal colours
 // cost one search; after many distinct colours the searches go through the table's grid.
 class ColorEncoder {
@@ -136,6 +167,7 @@ class ColorEncoder {
   Slot cache_[256];
   int misses_ = 0;
   std::shared_ptr<const PaletteGrid> grid_;
+  std::shared_ptr<const SmallTableSearch> small_;
 };
 
 // Whole rows at once: the colours of row y, and a row of colours written into row y.
@@ -151,7 +183,9 @@ class RowEncoder {
   explicit RowEncoder(const Surface& dst) : dst_(dst), encoder_(dst_) {}
   RowEncoder(const RowEncoder&) = delete;
   RowEncoder& operator=(const RowEncoder&) = delete;
-  void WriteRow(int y, const ColorRef* colors);
+  void WriteRow(int y, const ColorRef* colors) { WriteRow(y, 0, dst_.Width, colors); }
+  // Pixels [x, x + count) of row y only, x a multiple of 8.
+  void WriteRow(int y, int x, int count, const ColorRef* colors);
 
  private:
   Surface dst_;
