@@ -9,10 +9,12 @@ make_data.py OUTDIR [GLYPHS] [STRIPS] [--check GLIFFO_TOOL]
   OUTDIR/wide24.bmp   one 24-bit strip of 10,000 glyphs, 160,000 x 16, in colours of its own.
   OUTDIR/big/         4096 x 4096 pictures: rgb24, pal8 (256 colours), pal4, rle8, rle4 .bmp; flat
                       areas with noisy patches, so the run-length files hold both kinds of runs.
+  OUTDIR/big/pictures.sha256  each big picture's pixels, top row first, as a P6 file holds them.
   OUTDIR/palette16.ppm  the 16 system colours, for ImageMagick's -remap.
 --check decodes every big picture with gliffo-tool, ImageMagick and Pillow and stops unless
 gliffo-tool and one other give the picture that was written.
 """
+import hashlib
 import os
 import random
 import struct
@@ -259,6 +261,8 @@ def main():
     files, expected = big_pictures(rng, 4096)
     for name, data in files.items():
         write(os.path.join(out, "big", name + ".bmp"), data)
+    write(os.path.join(out, "big", "pictures.sha256"),
+          "".join(f"{hashlib.sha256(p).hexdigest()} {n}\n" for n, p in expected.items()).encode())
     if tool:
         check_big(out, tool, 4096, expected)
 
