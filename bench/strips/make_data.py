@@ -209,7 +209,8 @@ def check_big(out, tool, size, expected):
     if os.access("/usr/bin/convert", os.X_OK):
         # At the depth of the file otherwise: 4-bit pictures would come out with maxval 15.
         decoders["ImageMagick"] = lambda src, dst: ["/usr/bin/convert", src, "-depth", "8", "PPM:" + dst]
-    if subprocess.run(["/usr/bin/python3", "-c", "import PIL"], capture_output=True).returncode == 0:
+    if os.access("/usr/bin/python3", os.X_OK) and subprocess.run(["/usr/bin/python3", "-c", "import PIL"],
+                                                                 capture_output=True).returncode == 0:
         decoders["Pillow"] = lambda src, dst: ["/usr/bin/python3", os.path.join(here, "pillow_peer.py"), "decode", src, dst]
     if len(decoders) < 2:
         sys.exit("make_data.py: needs ImageMagick or Pillow beside gliffo-tool to check the pictures")

@@ -68,12 +68,13 @@ def main():
     os.makedirs(out, exist_ok=True)
     magick = magick_env(os.path.join(out, "magick"))
     have = {"ImageMagick": os.access(convert, os.X_OK), "stb_image": os.access(stb, os.X_OK),
-            "Pillow": subprocess.run(pillow[:1] + ["-c", "import PIL"], capture_output=True).returncode == 0}
+            "Pillow": os.access(pillow[0], os.X_OK)
+            and subprocess.run(pillow[:1] + ["-c", "import PIL"], capture_output=True).returncode == 0}
 
     glyphs = os.path.join(data, "glyphs")
     strip_files = sorted(os.path.join(data, "strips", n) for n in os.listdir(os.path.join(data, "strips")))
     wide = os.path.join(data, "wide24.bmp")
-    jobs = []  # (short name, label, inputs as the floor reads them, {contestant: (command, cwd)})
+    jobs = []  # (short name, label, inputs as the floor reads them, {contestant: output}, {contestant: (command, cwd)})
 
     def job(short, label, floor_inputs, output_ext, tool_args, im=None, im_cwd=None, pil=None, stb_args=None):
         outputs = {c: os.path.join(out, f"{len(jobs)}-{c.replace(' ', '_')}.{output_ext}") for c in CONTESTANTS}
