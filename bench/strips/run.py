@@ -1,123 +1,246 @@
 #!/usr/bin/env python3
-"""Times the strip jobs against their floor and against ImageMagick, in one run.
+"""Times the strip jobs of gliffo-tool against their two floors and against ImageMagick, Pillow
+and stb_image, on the same data, and prints one table of medians.
 
-run.py BUILD_DIR DATA_DIR [REPEATS]
-Every job is a separate process, timed the same way (wall clock, best of REPEATS runs taken in
-turn after one warm-up run each), so the figures compare like with like.
+run.py BUILD_DIR DATA_DIR      (env ROUNDS: interleaved rounds, default 5)
+Every run is its own process, timed by the wall clock. After one warm-up run of every command,
+each round runs every contestant of every job once in turn, so a busy moment of the machine hits
+all of them alike; the figure is the median of a contestant's rounds. The ratios are to the
+durable floor: gliffo-tool saves safely (a temporary file flushed to disk and renamed), and no
+save of that kind can beat it.
 """
+import hashlib
 import os
-import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import time
 
+from make_data import magick_env, read_ppm
+
+CONTESTANTS = ["plain floor", "durable floor", "gliffo-tool", "ImageMagick", "Pillow", "stb_image"]
+PEERS = CONTESTANTS[3:]
+# Runs of seconds, which run in every other round only, still interleaved with the rest.
+SLOW = {("gather 10,000", "ImageMagick")}
+
 
 def run(command, cwd=None, env=None):
+    """(seconds, None) or (None, the reason it failed)."""
+    # What the run before left to write back would otherwise go to disk during this run's fsync.
+    os.sync()
+    start = time.perf_counter()
     result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, cwd=cwd, env=env)
+    seconds = time.perf_counter() - start
     if result.returncode != 0:
-        sys.exit(f"{os.path.basename(command[0])} failed ({result.returncode}): {result.stderr.decode()[:500]}")
+        lines = result.stderr.decode(errors="replace").strip().splitlines()
+        return None, f"exit {result.returncode}: {lines[-1][:200] if lines else 'no message'}"
+    return seconds, None
 
 
-def timed(command, repeats, cwd=None, warm_up=True, env=None):
-    if warm_up:
-        run(command, cwd, env)
-    samples = []
-    for _ in range(repeats):
-        start = time.perf_counter()
-        run(command, cwd, env)
-        samples.append(time.perf_counter() - start)
-    return statistics.median(samples)
+def bmp_size(path):
+    with open(path, "rb") as f:
+        head = f.read(30)
+    if len(head) < 30 or head[:2] != b"BM":
+        raise ValueError("not a BMP file")
+    width, height = struct.unpack_from("<ii", head, 18)
+    return width, abs(height), struct.unpack_from("<H", head, 28)[0]
+
+
+def pixels_of(tool, path, scratch):
+    """A BMP file's picture as gliffo-tool decodes it, so outputs of any format compare alike."""
+    if subprocess.run([tool, "decode", path, scratch], capture_output=True).returncode != 0:
+        return None
+    return read_ppm(scratch)
 
 
 def main():
     build, data = sys.argv[1], sys.argv[2]
-    repeats = int(sys.argv[3]) if len(sys.argv) > 3 else 5
+    rounds = int(os.environ.get("ROUNDS", "5"))
+    here = os.path.dirname(os.path.abspath(__file__))
     tool = os.path.join(build, "cli", "gliffo-tool")
     floor = os.path.join(build, "bench", "strips_floor")
-    glyphs = os.path.join(data, "glyphs")
-    strips = os.path.join(data, "strips")
+    stb = os.path.join(build, "bench", "stb_peer")
+    # The Debian package's program: a wrapper earlier on PATH would add its own start-up to every run.
+    convert = "/usr/bin/convert"
+    pillow = ["/usr/bin/python3", os.path.join(here, "pillow_peer.py")]
     out = os.path.join(data, "out")
     os.makedirs(out, exist_ok=True)
+    magick = magick_env(os.path.join(out, "magick"))
+    have = {"ImageMagick": os.access(convert, os.X_OK), "stb_image": os.access(stb, os.X_OK),
+            "Pillow": os.access(pillow[0], os.X_OK)
+            and subprocess.run(pillow[:1] + ["-c", "import PIL"], capture_output=True).returncode == 0}
 
-    gathered = os.path.join(out, "gathered.gbc")
-    combined = os.path.join(out, "combined.bmp")
-    run([tool, "gather", glyphs, gathered, "--size", "16"])
-    strip_files = sorted(os.path.join(strips, n) for n in os.listdir(strips) if n.lower().endswith(".bmp"))
-    run([tool, "combine", combined] + strip_files)
-    gathered_bytes = os.path.getsize(gathered)
-    combined_bytes = os.path.getsize(combined)
+    glyphs = os.path.join(data, "glyphs")
+    strip_files = sorted(os.path.join(data, "strips", n) for n in os.listdir(os.path.join(data, "strips")))
+    wide = os.path.join(data, "wide24.bmp")
+    jobs = []  # (short name, label, inputs as the floor reads them, {contestant: output}, {contestant: (command, cwd)})
 
-    rows = []
-    jobs = {
-        "floor_g": [floor, glyphs],
-        "floor_gw": [floor, glyphs, os.path.join(out, "floor_g.bin"), str(gathered_bytes)],
-        "floor_gws": [floor, glyphs, os.path.join(out, "floor_g.bin"), str(gathered_bytes), "sync"],
-        "gather": [tool, "gather", glyphs, gathered, "--size", "16"],
-        "floor_s": [floor, strips],
-        "floor_sw": [floor, strips, os.path.join(out, "floor_s.bin"), str(combined_bytes)],
-        "floor_sws": [floor, strips, os.path.join(out, "floor_s.bin"), str(combined_bytes), "sync"],
-        "combine": [tool, "combine", combined] + strip_files,
-    }
-    # Round robin, so a busy moment of the machine hits every job alike; the best run of each
-    # is the figure least disturbed by other work.
-    best = {}
-    for command in jobs.values():
-        run(command)
-    for _ in range(repeats):
-        for name, command in jobs.items():
-            start = time.perf_counter()
-            run(command)
-            best[name] = min(best.get(name, 1e9), time.perf_counter() - start)
-    t_floor_g, t_floor_gw, t_gather = best["floor_g"], best["floor_gw"], best["gather"]
-    t_floor_s, t_floor_sw, t_combine = best["floor_s"], best["floor_sw"], best["combine"]
+    def job(short, label, floor_inputs, output_ext, tool_args, im=None, im_cwd=None, pil=None, stb_args=None):
+        outputs = {c: os.path.join(out, f"{len(jobs)}-{c.replace(' ', '_')}.{output_ext}") for c in CONTESTANTS}
+        commands = {"gliffo-tool": ([tool] + tool_args(outputs["gliffo-tool"]), None)}
+        if im and have["ImageMagick"]:
+            commands["ImageMagick"] = ([convert] + im(outputs["ImageMagick"]), im_cwd)
+        if pil and have["Pillow"]:
+            commands["Pillow"] = (pillow + pil(outputs["Pillow"]), None)
+        if stb_args and have["stb_image"]:
+            commands["stb_image"] = ([stb] + stb_args(outputs["stb_image"]), None)
+        jobs.append((short, label, floor_inputs, outputs, commands))
 
-    convert = shutil.which("convert")
-    t_im_g = t_im_c = None
-    if convert:
+    for count, folder in ((10000, glyphs), (1000, os.path.join(data, "glyphs1000"))):
         # Names relative to the folder keep the 10,000-name command line short.
-        glyph_files = sorted((n for n in os.listdir(glyphs) if n.lower().endswith(".bmp")), key=str.lower)
-        # The distribution's policy caps images at 16K pixels wide; the gathered strip is 160K.
-        policy = os.path.join(out, "magick")
-        os.makedirs(policy, exist_ok=True)
-        with open(os.path.join(policy, "policy.xml"), "w") as f:
-            f.write('<policymap>\n'
-                    '  <policy domain="resource" name="width" value="1MP"/>\n'
-                    '  <policy domain="resource" name="height" value="1MP"/>\n'
-                    '  <policy domain="resource" name="area" value="1GP"/>\n'
-                    '  <policy domain="resource" name="memory" value="2GiB"/>\n'
-                    '</policymap>\n')
-        env = dict(os.environ, MAGICK_CONFIGURE_PATH=policy)
-        # ImageMagick is slow enough that the file cache is warm from the runs above; one run each.
-        t_im_g = timed([convert] + glyph_files + ["+append", "BMP3:" + os.path.join(out, "im_g.bmp")], 1,
-                       cwd=glyphs, warm_up=False, env=env)
-        t_im_c = timed([convert] + strip_files + ["+append", "BMP3:" + os.path.join(out, "im_c.bmp")], 1,
-                       warm_up=False, env=env)
+        names = sorted((n for n in os.listdir(folder) if n.lower().endswith(".bmp")), key=str.lower)
+        job(f"gather {count:,}", f"gather {count:,} 16×16 files", [folder], "bmp",
+            lambda o, d=folder: ["gather", d, o, "--size", "16"],
+            im=lambda o, n=names: n + ["+append", "BMP3:" + o], im_cwd=folder,
+            pil=lambda o, d=folder: ["gather", d, o, "16"], stb_args=lambda o, d=folder: ["gather", d, o, "16"])
+    job("combine", "combine 1,000 160×16 strips", strip_files, "bmp", lambda o: ["combine", o] + strip_files,
+        im=lambda o: strip_files + ["+append", "BMP3:" + o],
+        pil=lambda o: ["combine", o] + strip_files, stb_args=lambda o: ["combine", o] + strip_files)
+    job("to4bit", "to4bit 160,000×16 24-bit strip", [wide], "bmp", lambda o: ["to4bit", wide, o],
+        im=lambda o: [wide, "-dither", "None", "-remap", os.path.join(data, "palette16.ppm"), "-type", "Palette",
+                      "BMP3:" + o],
+        pil=lambda o: ["to4bit", wide, o], stb_args=lambda o: ["to4bit", wide, o])
+    for name, label in (("rgb24", "24-bit"), ("pal8", "8-bit"), ("pal4", "4-bit"), ("rle8", "RLE8"),
+                        ("rle4", "RLE4")):
+        src = os.path.join(data, "big", name + ".bmp")
+        job(f"decode {label}", f"decode 4096×4096 {label}", [src], "ppm", lambda o, s=src: ["decode", s, o],
+            im=lambda o, s=src: [s, "-depth", "8", "PPM:" + o],  # else 4-bit files come out at maxval 15
+            pil=lambda o, s=src: ["decode", s, o], stb_args=lambda o, s=src: ["decode", s, o])
 
-    def row(label, t, ref):
-        rows.append(f"{label:<38} {t * 1000:9.1f} ms  {t / ref:6.2f}x floor")
+    failed, notes, wrong, slow = {}, [], {}, {}
+    for index, (short, label, inputs, outputs, commands) in enumerate(jobs):
+        # gliffo-tool's output sets the size the floors write, so they write no byte less.
+        seconds, reason = run(commands["gliffo-tool"][0])
+        if reason:
+            sys.exit(f"gliffo-tool fails on {label}: {reason}")
+        size = os.path.getsize(outputs["gliffo-tool"])
+        for contestant, extra in (("plain floor", []), ("durable floor", ["--durable"])):
+            commands[contestant] = ([floor, "--out", outputs[contestant], str(size)] + extra + inputs, None)
+        for contestant, (command, cwd) in commands.items():
+            if contestant == "gliffo-tool":
+                continue
+            seconds, reason = run(command, cwd, magick)
+            if reason:
+                failed[(index, contestant)] = reason
+            elif (short, contestant) in SLOW:
+                slow[(index, contestant)] = seconds
 
-    print(f"data: {len(os.listdir(glyphs))} glyph files, {len(strip_files)} strips; best of {repeats} runs\n")
-    row("floor: list+sort+read glyphs", t_floor_g, t_floor_g)
-    row("floor: ... + write the strip", t_floor_gw, t_floor_gw)
-    row("floor: ... + write and flush to disk", best["floor_gws"], t_floor_gw)
-    row("gliffo-tool gather", t_gather, t_floor_gw)
-    if t_im_g:
-        row("ImageMagick convert +append (glyphs)", t_im_g, t_floor_gw)
-    row("floor: list+sort+read strips", t_floor_s, t_floor_s)
-    row("floor: ... + write the strip", t_floor_sw, t_floor_sw)
-    row("floor: ... + write and flush to disk", best["floor_sws"], t_floor_sw)
-    row("gliffo-tool combine", t_combine, t_floor_sw)
-    if t_im_c:
-        row("ImageMagick convert +append (strips)", t_im_c, t_floor_sw)
-    print("\n".join(rows))
-    print(f"\ngather: {t_gather / t_floor_gw:.2f}x floor (goal 1.5x); combine: {t_combine / t_floor_sw:.2f}x floor (goal 1.5x)")
-    # gliffo-tool saves safely: a temporary file flushed to disk, then renamed over the target.
-    print(f"against the floor that also flushes its output: gather {t_gather / best['floor_gws']:.2f}x, "
-          f"combine {t_combine / best['floor_sws']:.2f}x")
-    if t_im_g:
-        print(f"ImageMagick / gliffo-tool: gather {t_im_g / t_gather:.1f}x slower, combine {t_im_c / t_combine:.1f}x slower")
+    # Outputs are checked once, so no contestant is faster by doing less.
+    with open(os.path.join(data, "big", "pictures.sha256")) as f:
+        pictures = {name: digest for digest, name in (line.split() for line in f)}
+    scratch, reference = os.path.join(out, "check.ppm"), os.path.join(out, "reference.ppm")
+    for index, (short, label, inputs, outputs, commands) in enumerate(jobs):
+        peers = [c for c in PEERS if c in commands and (index, c) not in failed]
+        if short.startswith("decode"):
+            def right(path, picture=pictures[os.path.basename(inputs[0])[:-4]]):
+                width, height, pixels = read_ppm(path)
+                return (width, height) == (4096, 4096) and hashlib.sha256(pixels).hexdigest() == picture
+            if not right(outputs["gliffo-tool"]):
+                sys.exit(f"gliffo-tool decodes {inputs[0]} to another picture than the one written")
+            for peer in peers:
+                if not right(outputs[peer]):
+                    wrong[(index, peer)] = "decodes to another picture than the one written"
+            continue
+        width, height, bits = bmp_size(outputs["gliffo-tool"])
+        want = {"gather 10,000": 160000, "gather 1,000": 16000, "combine": 160000, "to4bit": 160000}[short]
+        if (width, height) != (want, 16) or (short == "to4bit" and bits != 4):
+            sys.exit(f"gliffo-tool's {label} output is {width}×{height} at {bits} bits, not {want}×16")
+        picture = pixels_of(tool, outputs["gliffo-tool"], reference) if short == "to4bit" else None
+        for peer in peers:
+            size = bmp_size(outputs[peer])[:2]
+            if size != (width, height):
+                wrong[(index, peer)] = f"writes {size[0]}×{size[1]}, not {width}×{height}"
+            elif picture:
+                theirs = pixels_of(tool, outputs[peer], scratch)
+                if theirs is None or theirs[:2] != picture[:2]:
+                    wrong[(index, peer)] = "writes a file gliffo-tool cannot read back at its size"
+                    continue
+                differ = sum(theirs[2][i:i + 3] != picture[2][i:i + 3] for i in range(0, len(picture[2]), 3))
+                if differ:
+                    notes.append(f"{peer} on {short}: {differ / (width * height):.2%} of the pixels take another "
+                                 f"of the 16 colours than gliffo-tool's nearest (squared RGB distance), "
+                                 f"at {bmp_size(outputs[peer])[2]} bits")
 
+    times = {}
+    for r in range(rounds):
+        for index, (short, label, inputs, outputs, commands) in enumerate(jobs):
+            for contestant in CONTESTANTS:
+                key = (index, contestant)
+                if contestant not in commands or key in failed or (key in slow and r % 2):
+                    continue
+                command, cwd = commands[contestant]
+                seconds, reason = run(command, cwd, magick)
+                if reason:
+                    failed[key] = f"round {r + 1}: {reason}"
+                else:
+                    times.setdefault(key, []).append(seconds)
+    median = {key: statistics.median(samples) for key, samples in times.items() if key not in failed}
+
+    def cell(index, contestant, short):
+        key = (index, contestant)
+        if contestant not in jobs[index][4]:
+            return "—"
+        if key in failed:
+            return "n/a" if contestant == "stb_image" and "RLE" in short else "fail"
+        ms = median[key] * 1000
+        text = f"{ms:.0f}" if ms >= 100 else f"{ms:.3g}"
+        return f"{text} ms ({median[key] / median[(index, 'durable floor')]:.2f})" + (" †" if key in wrong else "")
+
+    print(f"\nstrip jobs, wall clock, median of {rounds} interleaved rounds after a warm-up run; "
+          f"(ratio to the durable floor)\n")
+    print("| job | " + " | ".join(CONTESTANTS) + " |")
+    print("|---" * (len(CONTESTANTS) + 1) + "|")
+    for index, (short, label, *_rest) in enumerate(jobs):
+        print(f"| {label} | " + " | ".join(cell(index, c, short) for c in CONTESTANTS) + " |")
+
+    print()
+    summary = {}
+    for index, (short, label, inputs, outputs, commands) in enumerate(jobs):
+        ours = median[(index, "gliffo-tool")]
+        ratio = ours / median[(index, "durable floor")]
+        valid = [(median[(index, p)], p) for p in PEERS if (index, p) in median and (index, p) not in wrong]
+        line = f"{short}: gliffo-tool {ratio:.2f}x durable floor"
+        if valid:
+            best, peer = min(valid)
+            line += f"; {peer} {best / ours:.1f}x gliffo-tool's time"
+        print(line)
+        stb_time = median.get((index, "stb_image")) if (index, "stb_image") not in wrong else None
+        summary[short] = (ratio, stb_time / ours if stb_time else None)
+
+    print("\nnotes:")
+    if not have["ImageMagick"] or not have["Pillow"] or not have["stb_image"]:
+        print("- not installed: " + ", ".join(p for p in PEERS if not have[p]) + " (shown —)")
+    for (index, contestant), seconds in sorted(slow.items()):
+        print(f"- {contestant} on {jobs[index][0]}: {len(times.get((index, contestant), []))} of {rounds} rounds, "
+              f"every other one (its warm-up run took {seconds:.1f} s)")
+    for (index, contestant), reason in sorted(failed.items()):
+        print(f"- {contestant} on {jobs[index][0]}: {cell(index, contestant, jobs[index][0])}: {reason}")
+    for (index, contestant), reason in sorted(wrong.items()):
+        print(f"- † {contestant} on {jobs[index][0]}: {reason}; left out of the peer comparisons")
+    for note in notes:
+        print(f"- {note}")
+    print("- peers write their output in place without flushing it to disk, as the plain floor does; "
+          "Pillow and stb_image write strips at 24 bits, Pillow its 4-bit job at 8 bits")
+
+    print("\ngoals:")
+
+    def goal(short, limit, beat_stb):
+        ratio, stb_rel = summary[short]
+        met = ratio <= limit
+        text = f"{short} ≤ {limit}x durable floor ({ratio:.2f}x)"
+        if beat_stb:
+            met = met and stb_rel is not None and stb_rel > 1
+            text += " and faster than stb_image (" + (f"stb_image {stb_rel:.2f}x its time)" if stb_rel else "no figure)")
+        print(f"- {text}: {'met' if met else 'not met'}")
+
+    for short in ("gather 10,000", "gather 1,000", "combine"):
+        goal(short, 1.3, True)
+    goal("to4bit", 2, False)
+    for depth in ("24-bit", "8-bit", "4-bit"):
+        goal(f"decode {depth}", 1.5, True)
+    for depth in ("RLE8", "RLE4"):
+        goal(f"decode {depth}", 2.5, False)
 
 if __name__ == "__main__":
     main()
