@@ -29,7 +29,7 @@ if [ -n "$missing" ]; then
 fi
 
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLIFFO_GUI=OFF -DGLIFFO_TESTS=OFF -DGLIFFO_BENCH=ON
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLIFFO_GUI=OFF -DGLIFFO_TESTS=OFF -DGLIFFO_BENCH=ON -DGLIFFO_STATIC_RUNTIME=ON
 fi
 cmake --build "$build" --target gliffo-tool strips_floor -j2
 # Built here rather than by CMake: the header comes with the peer's package, which the project's
