@@ -145,23 +145,10 @@ int To4Bit(const std::vector<std::string>& args) {
   target.SetHeight(reader.Height());
   if (!target.Empty()) {
     const raster::Surface dst = target.WritableSurface();
-    raster::RowEncoder encoder(dst);
-    // Rows in pieces that stay in the cache between being read and being matched.
-    constexpr int Piece = 4096;
-    raster::ColorRef colors[Piece];
+    raster::ColorEncoder encoder(dst);
     AboutFile(args[0], [&] {
       reader.ForEachBand(BandBytes, [&](const raster::Surface& band, int firstRow) {
-        for (int y = 0; y < band.Height; ++y) {
-          for (int x = 0; x < band.Width; x += Piece) {
-            raster::Surface piece = band;
-            piece.Bits = band.Row(y) + static_cast<std::ptrdiff_t>(x) * band.BitCount / 8;
-            piece.Width = std::min(Piece, band.Width - x);
-            piece.Height = 1;
-            piece.BottomUp = false;
-            raster::ReadRowColors(piece, 0, colors);
-            encoder.WriteRow(firstRow + y, x, piece.Width, colors);
-          }
-        }
+        for (int y = 0; y < band.Height; ++y) raster::CopyRowColors(band, y, dst, firstRow + y, encoder);
       });
     });
     target.Changed();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace gliffo::raster {
 
@@ -266,6 +267,8 @@ std::uint32_t ColorEncoder::Miss(ColorRef color, Slot& slot) {
     small_ = SmallSearchFor(surface_->Table, surface_->TableSize);
   else if (misses_ == 512 && !small_)
     grid_ = GridFor(surface_->Table, surface_->TableSize);
+  else if (misses_ == 2048)
+    wide_.reset(new (std::nothrow) Slot[std::size_t{1} << WideBits]);  // without it, the small cache goes on
   return value;
 }
 
@@ -374,45 +377,6 @@ void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncode
     return;
   }
   for (int x = 0; x < s.Width; ++x) WriteValue(s, x, y, encoder.Encode(colors[x]));
-}
-
-void RowEncoder::WriteRow(int y, int x0, int count, const ColorRef* colors) {
-  if (!dst_.Indexed()) {
-    Surface part = dst_;
-    part.Bits = dst_.Row(y) + static_cast<std::ptrdiff_t>(x0) * dst_.BitCount / 8;
-    part.Width = count;
-    part.Height = 1;
-    part.BottomUp = false;
-    WriteRowColors(part, 0, colors, encoder_);
-    return;
-  }
-  if (aboveColors_.size() != static_cast<std::size_t>(dst_.Width)) {
-    aboveColors_.assign(static_cast<std::size_t>(dst_.Width), InvalidColor);
-    aboveValues_.assign(static_cast<std::size_t>(dst_.Width), 0);
-  }
-  const auto n = static_cast<std::size_t>(count);
-  ColorRef* above = aboveColors_.data() + x0;
-  std::uint8_t* values = aboveValues_.data() + x0;
-  for (std::size_t x = 0; x < n; ++x) {
-    if (colors[x] == above[x]) continue;
-    above[x] = colors[x];
-    values[x] = static_cast<std::uint8_t>(encoder_.Encode(colors[x]));
-  }
-  std::uint8_t* row = dst_.Row(y);
-  switch (dst_.BitCount) {
-    case 8:
-      std::memcpy(row + x0, values, n);
-      break;
-    case 4: {
-      std::uint8_t* out = row + x0 / 2;
-      std::size_t x = 0;
-      for (; x + 1 < n; x += 2) out[x >> 1] = static_cast<std::uint8_t>((values[x] << 4) | (values[x + 1] & 0x0F));
-      if (x < n) WriteValue(dst_, x0 + static_cast<int>(x), y, values[x]);
-      break;
-    }
-    default:
-      for (std::size_t x = 0; x < n; ++x) WriteValue(dst_, x0 + static_cast<int>(x), y, values[x]);
-  }
 }
 
 void CopyRowColors(const Surface& src, int srcY, const Surface& dst, int dstY, ColorEncoder& encoder) {

@@ -145,13 +145,9 @@ class ColorEncoder {
  public:
   explicit ColorEncoder(const Surface& s);
   std::uint32_t Encode(ColorRef color) {
-    // Glyph rows are mostly runs of one colour.
-    if (color == lastColor_) return lastValue_;
     // Direct-mapped cache keyed by a mix of the colour's bytes.
-    Slot& slot = cache_[(color ^ (color >> 9) ^ (color >> 17)) & 0xFF];
-    lastColor_ = color;
-    lastValue_ = slot.Color == color ? slot.Value : Miss(color, slot);
-    return lastValue_;
+    Slot& slot = wide_ ? wide_[(color * 0x9E3779B1u) >> (32 - WideBits)] : cache_[(color ^ (color >> 9) ^ (color >> 17)) & 0xFF];
+    return slot.Color == color ? slot.Value : Miss(color, slot);
   }
 
  private:
@@ -160,39 +156,21 @@ class ColorEncoder {
     std::uint32_t Value = 0;
   };
   std::uint32_t Miss(ColorRef color, Slot& slot);
+  static constexpr int WideBits = 14;
 
   const Surface* surface_;
-  ColorRef lastColor_ = InvalidColor;
-  std::uint32_t lastValue_ = 0;
   Slot cache_[256];
   int misses_ = 0;
   std::shared_ptr<const PaletteGrid> grid_;
   std::shared_ptr<const SmallTableSearch> small_;
+  // Once the colours outnumber the small cache: 2^WideBits slots, for pictures whose many
+  // colours come back (glyphs repeated along a strip).
+  std::unique_ptr<Slot[]> wide_;
 };
 
 // Whole rows at once: the colours of row y, and a row of colours written into row y.
 void ReadRowColors(const Surface& s, int y, ColorRef* out);
 void WriteRowColors(const Surface& s, int y, const ColorRef* colors, ColorEncoder& encoder);
-
-// Writes rows of colours into an indexed surface, one after the other: a pixel of the same
-// colour as the pixel above it in the previous row written takes that pixel's value without a
-// search, since the rows of glyphs and icons mostly repeat the row above. Other surfaces are
-// written as WriteRowColors writes them.
-class RowEncoder {
- public:
-  explicit RowEncoder(const Surface& dst) : dst_(dst), encoder_(dst_) {}
-  RowEncoder(const RowEncoder&) = delete;
-  RowEncoder& operator=(const RowEncoder&) = delete;
-  void WriteRow(int y, const ColorRef* colors) { WriteRow(y, 0, dst_.Width, colors); }
-  // Pixels [x, x + count) of row y only, x a multiple of 8.
-  void WriteRow(int y, int x, int count, const ColorRef* colors);
-
- private:
-  Surface dst_;
-  ColorEncoder encoder_;
-  std::vector<ColorRef> aboveColors_;
-  std::vector<std::uint8_t> aboveValues_;
-};
 
 // Row srcY of src, as colours, into row dstY of dst (the narrower width of the two), in pieces
 // small enough to stay in the cache however wide the rows are.
