@@ -85,4 +85,40 @@ struct BmpBuilder {
 
 inline raster::Rgb Entry(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return raster::Rgb{b, g, r, 0}; }
 
+inline std::vector<std::uint8_t> Noise(std::size_t count, std::uint32_t seed) {
+  std::vector<std::uint8_t> bytes(count);
+  for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  return bytes;
+}
+
+// An uncompressed file of the size and depth: a full table and every pixel byte noise.
+inline BmpBuilder Plain(int width, int height, int bitCount, std::uint32_t seed) {
+  BmpBuilder b;
+  b.Width = width;
+  b.Height = height;
+  b.BitCount = static_cast<std::uint16_t>(bitCount);
+  const std::vector<std::uint8_t> table = Noise(bitCount <= 8 ? 3u << bitCount : 0, seed + 1);
+  for (std::size_t i = 0; i < table.size(); i += 3) b.Table.push_back(Entry(table[i], table[i + 1], table[i + 2]));
+  b.Pixels = Noise(static_cast<std::size_t>(raster::DibStride(width, bitCount) * (height < 0 ? -height : height)), seed);
+  return b;
+}
+
+// A run-length file of encoded runs of one to three pixels: about a byte a pixel.
+inline BmpBuilder RunLength(int width, int height, bool fourBit) {
+  BmpBuilder b = Plain(width, height, fourBit ? 4 : 8, 5);
+  b.Compression = fourBit ? BI_RLE4 : BI_RLE8;
+  b.Pixels.clear();
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0, n = 1; x < width; x += n, n = 1 + (x * 5 + y) % 3)
+      b.Pixels.insert(b.Pixels.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(x * 7 + y)});
+    b.Pixels.insert(b.Pixels.end(), {0, 0});
+  }
+  return b;
+}
+
+inline std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
 }  // namespace gliffo::testing

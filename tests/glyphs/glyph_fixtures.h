@@ -9,11 +9,13 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "glyphs/bitmap.h"
 #include "glyphs/colors.h"
 #include "glyphs/glyph_list.h"
+#include "platform/errors.h"
 #include "platform/raster/pixels.h"
 #include "tests/temp_folder.h"
 
@@ -60,6 +62,15 @@ inline void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& by
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The class and message of the error a step raises, to compare two ways of doing one thing.
+inline std::string FailureOf(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const Exception& e) {
+    return std::string(typeid(e).name()) + ": " + e.Message();
+  }
+  return "no error";
+}
 
 // Stands in for the editor window: records what the glyph list does to it.
 class TEditorStandIn : public IGlyphEditorLink {
