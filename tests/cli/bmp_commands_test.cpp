@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "tests/cli/run_tool.h"
 #include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
+#include "platform/raster/pixels.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/temp_folder.h"
 
@@ -127,6 +129,42 @@ TEST_F(BmpCommands, ErrorsExitOneWithTheMessageAndWrongUsageExitsTwo) {
     r = Run({command, "--help"});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out.rfind(std::string("usage: gliffo-tool ") + command, 0), 0u) << command;
+  }
+}
+
+// Pictures of more than the megabyte decode and to4bit read at a time: a 24-bit file bottom row
+// first, read in two bands, and a run-length one, decoded whole and written out in pieces. They
+// must give the loaded image's colours, and its drawing onto a 4-bit image.
+TEST_F(BmpCommands, DecodeAndTo4BitOfPicturesLargerThanABandMatchTheLoadedImage) {
+  BmpBuilder deep = testing::Plain(700, 520, 24, 1), rle = testing::Plain(700, 520, 8, 2);
+  for (std::size_t row = 1; row < 520; row += 2)  // rows repeating the one below, as glyph rows do
+    std::copy_n(deep.Pixels.begin() + static_cast<std::ptrdiff_t>((row - 1) * 2100), 2100,
+                deep.Pixels.begin() + static_cast<std::ptrdiff_t>(row * 2100));
+  rle.Compression = BI_RLE8;
+  rle.Pixels.clear();
+  for (int y = 0; y < 520; ++y) {
+    for (int k = 0; k < 7; ++k) rle.Pixels.insert(rle.Pixels.end(), {100, static_cast<std::uint8_t>(y + k * 30)});
+    rle.Pixels.insert(rle.Pixels.end(), {0, 0});
+  }
+  for (const auto& [name, builder] : {std::pair{"deep.bmp", &deep}, std::pair{"rle.bmp", &rle}}) {
+    Write(name, builder->Build());
+    ASSERT_EQ(Run({"decode", PathOf(name), PathOf("o.ppm")}).Status, 0) << name;
+    ASSERT_EQ(Run({"to4bit", PathOf(name), PathOf("o.bmp")}).Status, 0) << name;
+    TBitmap source, target;
+    source.LoadFromFile(PathOf(name));
+    const std::string head = "P6\n700 520\n255\n";
+    std::vector<std::uint8_t> ppm(head.begin(), head.end());
+    for (int y = 0; y < 520; ++y)
+      for (int x = 0; x < 700; ++x) {
+        const raster::ColorRef c = raster::GetPixel(source.Image().Surface(), x, y);
+        ppm.insert(ppm.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c >> 16)});
+      }
+    EXPECT_EQ(bmp::ReadWholeFile(PathOf("o.ppm")), ppm) << name;
+    target.SetPixelFormat(TPixelFormat::pf4bit);
+    target.SetWidth(source.Width());
+    target.SetHeight(source.Height());
+    source.Draw(target.Canvas(), 0, 0);
+    EXPECT_EQ(bmp::ReadWholeFile(PathOf("o.bmp")), target.SaveToBytes()) << name;
   }
 }
 
