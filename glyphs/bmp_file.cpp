@@ -639,53 +639,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
 }
 
 std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName) {
-  // Glyph files are small: read them whole with as few calls as a plain read loop makes
-  // (no size query) and decode from memory. Larger files take the one-pass path below.
-  {
-    const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (raw < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-    FileDescriptor small(raw);
-    static thread_local std::vector<std::uint8_t> buffer(SmallFileBytes);
-    std::size_t have = 0;
-    for (;;) {
-      const ssize_t got = ::pread(small.Get(), buffer.data() + have, buffer.size() - have, static_cast<off_t>(have));
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        if (errno == EISDIR) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-        ReadFailed();
-      }
-      if (got == 0) return Decode(std::span<const std::uint8_t>(buffer.data(), have));
-      have += static_cast<std::size_t>(got);
-      if (have == buffer.size()) break;
-    }
-  }
-  struct stat info {};
-  FileDescriptor fd(OpenForReading(fileName, info));
-  if (!S_ISREG(info.st_mode)) {
-    const std::vector<std::uint8_t> bytes = ReadAll(fd.Get(), 0);
-    return Decode(bytes);
-  }
-  // Headers first, then the pixel bytes straight into the store: one pass over the file.
-  std::vector<std::uint8_t> head(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), MaxHeaderBytes));
-  const std::size_t got = ReadAt(fd.Get(), head.data(), head.size(), 0);
-  if (got == 0) return nullptr;  // an empty file makes an empty image
-  head.resize(got);
-  const std::size_t fileSize = got < MaxHeaderBytes ? got : static_cast<std::size_t>(info.st_size);
-  const BmpHeader header = ParseHeader(head, fileSize);
-  if (IsRle(header)) {
-    std::vector<std::uint8_t> data;
-    try {
-      data.resize(header.PixelBytes);
-    } catch (const std::bad_alloc&) {
-      OutOfResources();
-    }
-    data.resize(ReadAt(fd.Get(), data.data(), data.size(), header.PixelOffset));
-    return DecodeRle(header, data);
-  }
-  auto image = NewDibStore(header);
-  const std::size_t wanted = std::min(header.PixelBytes, image->Bits.size());
-  ReadAt(fd.Get(), image->Bits.data(), wanted, header.PixelOffset);  // a short file leaves zeros
-  return image;
+  // One reader per thread, so a folder of glyph files reuses its buffer.
+  static thread_local TBmpRowReader reader;
+  reader.Open(fileName);
+  return reader.TakeImage();
 }
 
 void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes) {
@@ -777,6 +734,15 @@ void TBmpRowReader::Close() {
 
 void TBmpRowReader::Open(const std::string& fileName) {
   Close();
+  try {
+    OpenFile(fileName);
+  } catch (...) {
+    Close();  // a refused file leaves nothing open
+    throw;
+  }
+}
+
+void TBmpRowReader::OpenFile(const std::string& fileName) {
   // As LoadFile: a small file is read whole with a plain read loop, a larger one by its
   // headers first.
   const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
@@ -842,6 +808,24 @@ void TBmpRowReader::Open(const std::string& fileName) {
   if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) OutOfResources();
   width_ = header_.Width;
   height_ = header_.AbsHeight();
+}
+
+std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
+  std::shared_ptr<TBitmapImage> image = whole_;
+  try {
+    if (!image && width_ > 0) {
+      image = NewDibStore(header_);
+      // A short file leaves zeros.
+      const std::size_t wanted = std::min(header_.PixelBytes, image->Bits.size());
+      if (inMemory_) std::memcpy(image->Bits.data(), small_.data() + header_.PixelOffset, wanted);
+      else ReadAt(fd_, image->Bits.data(), wanted, header_.PixelOffset);
+    }
+  } catch (...) {
+    Close();
+    throw;
+  }
+  Close();
+  return image;
 }
 
 raster::Surface TBmpRowReader::Band(int firstRow, std::size_t bandBytes) {

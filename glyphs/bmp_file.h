@@ -89,8 +89,8 @@ class TSafeFileWriter {
 void SaveFile(const TBitmapImage& image, const std::string& fileName);
 
 // Loads a file: the same result as Decode(ReadWholeFile(fileName)), but the headers are read
-// first and uncompressed pixel bytes go straight into the store, so the file is read once.
-// nullptr for an empty file.
+// first and uncompressed pixel bytes go straight into the store, so the file is read once
+// (TBmpRowReader's TakeImage). nullptr for an empty file.
 std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName);
 
 // A file's rows a band at a time, top row first, exactly as LoadFile decodes them, without
@@ -112,6 +112,9 @@ class TBmpRowReader {
   bool Empty() const { return width_ == 0; }
   int Width() const { return width_; }
   int Height() const { return height_; }  // absolute
+  // The whole picture in a store, exactly as LoadFile returns it (nullptr for an empty
+  // file), which closes the reader.
+  std::shared_ptr<TBitmapImage> TakeImage();
   // Gives every row once, in bands of about bandBytes (at least one row): onBand(band, y)
   // receives a surface whose row 0 is row y of the picture. The surface is valid during the call.
   template <typename OnBand>
@@ -125,6 +128,7 @@ class TBmpRowReader {
 
  private:
   raster::Surface Band(int firstRow, std::size_t bandBytes);
+  void OpenFile(const std::string& fileName);
   void Close();
 
   int fd_ = -1;

@@ -240,16 +240,24 @@ bool PaletteGrid::Matches(const Rgb* table, int count) const {
   return static_cast<int>(table_.size()) == count && std::equal(table, table + count, table_.begin());
 }
 
-std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count) {
-  // The program works on one user-interface thread; the last few grids are kept.
-  static std::vector<std::shared_ptr<const PaletteGrid>> recent;
-  for (const auto& grid : recent)
-    if (grid->Matches(table, count)) return grid;
-  auto grid = std::make_shared<const PaletteGrid>(table, count);
+namespace {
+
+// The last few searches built, kept while their tables come back. The program works on one
+// user-interface thread.
+template <typename Search>
+std::shared_ptr<const Search> RecentSearchFor(const Rgb* table, int count) {
+  static std::vector<std::shared_ptr<const Search>> recent;
+  for (const auto& search : recent)
+    if (search->Matches(table, count)) return search;
+  auto search = std::make_shared<const Search>(table, count);
   if (recent.size() >= 4) recent.erase(recent.begin());
-  recent.push_back(grid);
-  return grid;
+  recent.push_back(search);
+  return search;
 }
+
+}  // namespace
+
+std::shared_ptr<const PaletteGrid> GridFor(const Rgb* table, int count) { return RecentSearchFor<PaletteGrid>(table, count); }
 
 ColorEncoder::ColorEncoder(const Surface& s) : surface_(&s) {}
 
@@ -293,13 +301,7 @@ bool SmallTableSearch::Matches(const Rgb* table, int count) const {
 }
 
 std::shared_ptr<const SmallTableSearch> SmallSearchFor(const Rgb* table, int count) {
-  static std::vector<std::shared_ptr<const SmallTableSearch>> recent;
-  for (const auto& search : recent)
-    if (search->Matches(table, count)) return search;
-  auto search = std::make_shared<const SmallTableSearch>(table, count);
-  if (recent.size() >= 4) recent.erase(recent.begin());
-  recent.push_back(search);
-  return search;
+  return RecentSearchFor<SmallTableSearch>(table, count);
 }
 
 void ReadRowColors(const Surface& s, int y, ColorRef* out) {
