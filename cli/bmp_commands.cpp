@@ -1,5 +1,7 @@
 // gliffo-tool commands on single BMP files: info, decode, copy, to4bit.
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <iostream>
 #include <span>
 #include <string>
@@ -101,21 +103,30 @@ int Decode(const std::vector<std::string>& args) {
     std::vector<std::uint8_t> out;
     std::vector<raster::ColorRef> colors(static_cast<std::size_t>(reader.Width()));
     AboutFile(args[0], [&] {
+      // About a megabyte of rows at a time, also from a band decoded whole (run-length files).
+      const std::size_t rowsPerWrite = std::max<std::size_t>(1, BandBytes / rowBytes);
+      // One byte to spare: each pixel is stored as four bytes, the fourth overwritten next.
+      out.resize(rowBytes * rowsPerWrite + 1);
       reader.ForEachBand(BandBytes, [&](const raster::Surface& band, int) {
-        out.resize(rowBytes * static_cast<std::size_t>(band.Height));
         std::uint8_t* p = out.data();
+        std::size_t rows = 0;
         for (int y = 0; y < band.Height; ++y) {
           raster::ReadRowColors(band, y, colors.data());
+          // A colour 0x00BBGGRR is, byte by byte, red, green, blue and a zero.
           for (const raster::ColorRef c : colors) {
-            p[0] = static_cast<std::uint8_t>(raster::RedOf(c));
-            p[1] = static_cast<std::uint8_t>(raster::GreenOf(c));
-            p[2] = static_cast<std::uint8_t>(raster::BlueOf(c));
+            if constexpr (std::endian::native == std::endian::little) {
+              std::memcpy(p, &c, 4);
+            } else {
+              p[0] = static_cast<std::uint8_t>(raster::RedOf(c));
+              p[1] = static_cast<std::uint8_t>(raster::GreenOf(c));
+              p[2] = static_cast<std::uint8_t>(raster::BlueOf(c));
+            }
             p += 3;
           }
-          // A band decoded whole (run-length files) is written a megabyte at a time.
-          if (static_cast<std::size_t>(p - out.data()) >= BandBytes || y + 1 == band.Height) {
+          if (++rows == rowsPerWrite || y + 1 == band.Height) {
             file.Write(std::span(out.data(), static_cast<std::size_t>(p - out.data())));
             p = out.data();
+            rows = 0;
           }
         }
       });
