@@ -52,6 +52,28 @@ bool CopyRows(const Surface& dst, Box dstBox, Box clip, const Surface& src, Box 
   Surface from = src;
   from.Bits = src.Bits + static_cast<std::ptrdiff_t>(sx0 * src.BitCount / 8);
   from.Width = width;
+  const bool plainDst = (dst.BitCount == 24 || dst.BitCount == 32) && (dst.RedMask | dst.GreenMask | dst.BlueMask) == 0;
+  if (src.Indexed() && src.BitCount != 1 && plainDst) {
+    // Indexed pixels onto stored colours (a 4-bit strip joined to a 24-bit one): the table
+    // converted once for all rows, each pixel one look-up.
+    std::uint32_t stored[256];
+    const int entries = 1 << src.BitCount;
+    for (int i = 0; i < entries; ++i)
+      stored[i] = i < src.TableSize ? ColorToValue(dst, ToColorRef(src.Table[i])) : 0;
+    const int step = dst.BitCount / 8;
+    for (int y = clip.Top; y < clip.Bottom; ++y) {
+      const std::uint8_t* in = from.Row(static_cast<int>(sy0 + (y - clip.Top)));
+      std::uint8_t* out = view.Row(y);
+      for (int x = 0; x < width; ++x, out += step) {
+        const std::uint32_t v = stored[src.BitCount == 8 ? in[x] : ((x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4))];
+        out[0] = static_cast<std::uint8_t>(v);
+        out[1] = static_cast<std::uint8_t>(v >> 8);
+        out[2] = static_cast<std::uint8_t>(v >> 16);
+        if (step == 4) out[3] = 0;
+      }
+    }
+    return true;
+  }
   for (int y = clip.Top; y < clip.Bottom; ++y) CopyRowColors(from, static_cast<int>(sy0 + (y - clip.Top)), view, y, encoder);
   return true;
 }
