@@ -60,17 +60,27 @@ bool CopyRows(const Surface& dst, Box dstBox, Box clip, const Surface& src, Box 
     const int entries = 1 << src.BitCount;
     for (int i = 0; i < entries; ++i)
       stored[i] = i < src.TableSize ? ColorToValue(dst, ToColorRef(src.Table[i])) : 0;
+    const auto put = [](std::uint8_t* out, std::uint32_t v) {
+      out[0] = static_cast<std::uint8_t>(v);
+      out[1] = static_cast<std::uint8_t>(v >> 8);
+      out[2] = static_cast<std::uint8_t>(v >> 16);
+    };
     const int step = dst.BitCount / 8;
     for (int y = clip.Top; y < clip.Bottom; ++y) {
       const std::uint8_t* in = from.Row(static_cast<int>(sy0 + (y - clip.Top)));
       std::uint8_t* out = view.Row(y);
-      for (int x = 0; x < width; ++x, out += step) {
-        const std::uint32_t v = stored[src.BitCount == 8 ? in[x] : ((x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4))];
-        out[0] = static_cast<std::uint8_t>(v);
-        out[1] = static_cast<std::uint8_t>(v >> 8);
-        out[2] = static_cast<std::uint8_t>(v >> 16);
-        if (step == 4) out[3] = 0;
+      if (src.BitCount == 8) {
+        for (int x = 0; x < width; ++x, out += step) put(out, stored[in[x]]);
+      } else {
+        int x = 0;
+        for (; x + 1 < width; x += 2, out += 2 * step) {
+          put(out, stored[in[x >> 1] >> 4]);
+          put(out + step, stored[in[x >> 1] & 0x0F]);
+        }
+        if (x < width) put(out, stored[in[x >> 1] >> 4]);
       }
+      if (step == 4)  // the fourth byte is no part of the colour
+        for (int x = 0; x < width; ++x) view.Row(y)[4 * x + 3] = 0;
     }
     return true;
   }
