@@ -386,6 +386,27 @@ void CopyRowColors(const Surface& src, int srcY, const Surface& dst, int dstY, C
   constexpr int Piece = 1024;
   ColorRef colors[Piece];
   const int width = std::min(src.Width, dst.Width);
+  if (src.BitCount == 24 && dst.BitCount == 4 && width > 0) {
+    // 24-bit colours matched into a 4-bit row (a strip made 4-bit), two pixels to a byte,
+    // each read with one load but the last, which would pass the end of the row.
+    const std::uint8_t* in = src.Row(srcY);
+    std::uint8_t* out = dst.Row(dstY);
+    const auto colorAt = [in](int x) {
+      std::uint32_t v;
+      std::memcpy(&v, in + 3 * x, 4);
+      return __builtin_bswap32(v) >> 8;
+    };
+    const int whole = width - 1;  // pixels that can be read with a four-byte load
+    int x = 0;
+    for (; x + 1 < whole; x += 2)
+      out[x >> 1] = static_cast<std::uint8_t>((encoder.Encode(colorAt(x)) << 4) | (encoder.Encode(colorAt(x + 1)) & 0x0F));
+    for (; x < width; ++x) {
+      const std::uint8_t* p = in + 3 * x;
+      const ColorRef c = static_cast<ColorRef>(p[2]) | (static_cast<ColorRef>(p[1]) << 8) | (static_cast<ColorRef>(p[0]) << 16);
+      WriteValue(dst, x, dstY, encoder.Encode(c));
+    }
+    return;
+  }
   for (int x = 0; x < width; x += Piece) {
     Surface from = src, to = dst;
     from.Bits = src.Row(srcY) + static_cast<std::ptrdiff_t>(x) * src.BitCount / 8;
