@@ -70,9 +70,11 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   const std::size_t rowBytes = packed ? static_cast<std::size_t>(size) / 2 : static_cast<std::size_t>(size);
   const std::size_t glyphBytes = rowBytes * static_cast<std::size_t>(size);
   std::vector<std::uint8_t> glyphs;
-  std::vector<std::uint8_t> values;
-  std::vector<raster::ColorRef> colors;
-  std::uint8_t indexValue[256];
+  // Each file row matched into one 4-bit row in the strip's colours, then cut into glyphs.
+  std::vector<std::uint8_t> matchedBits;
+  raster::Surface matched = palette;
+  matched.Height = 1;
+  matched.BottomUp = false;
   bmp::TBmpRowReader reader;
   int count = 0;
   for (const std::string& name : names) {
@@ -87,56 +89,33 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
     const std::size_t first = glyphs.size();
     try {
       glyphs.resize(first + glyphBytes * static_cast<std::size_t>(cells));
+      matchedBits.resize((static_cast<std::size_t>(reader.Width()) + 1) / 2);
     } catch (const std::bad_alloc&) {
       throw EOutOfResources(texts::OutOfSystemResources);
     }
-    values.resize(static_cast<std::size_t>(reader.Width()));
-    colors.resize(static_cast<std::size_t>(reader.Width()));
-    bool tableMapped = false, sameValues = false;
+    matched.Bits = matchedBits.data();
+    matched.Width = reader.Width();
+    matched.Stride = static_cast<std::ptrdiff_t>(matchedBits.size());
+    std::uint8_t* const glyphsOfFile = glyphs.data() + first;
     AboutFile(path, [&] {
       reader.ForEachBand(std::size_t{1} << 20, [&](const raster::Surface& band, int firstRow) {
-        // An indexed file's colours are matched once per table entry, not once per pixel.
-        if (band.Indexed() && !tableMapped) {
-          const int entries = 1 << band.BitCount;
-          for (int i = 0; i < entries; ++i)
-            indexValue[i] = static_cast<std::uint8_t>(
-                encoder.Encode(i < band.TableSize ? raster::ToColorRef(band.Table[i]) : raster::ColorRef{0}));
-          tableMapped = true;
-          // A 4-bit file in the strip's own colours (most glyph files) keeps its bytes.
-          sameValues = band.BitCount == 4 && packed;
-          for (int i = 0; i < 16 && sameValues; ++i) sameValues = indexValue[i] == i;
-        }
-        if (sameValues) {
-          const std::size_t row0 = static_cast<std::size_t>(firstRow);
-          for (int y = 0; y < band.Height; ++y)
-            for (int k = 0; k < cells; ++k)
-              std::memcpy(glyphs.data() + first + static_cast<std::size_t>(k) * glyphBytes + (row0 + static_cast<std::size_t>(y)) * rowBytes,
-                          band.Row(y) + static_cast<std::size_t>(k) * rowBytes, rowBytes);
-          return;
-        }
+        // A 4-bit file in the strip's own colours (most glyph files) keeps its bytes.
+        bool sameValues = packed && band.BitCount == 4;
+        for (int i = 0; i < 16 && sameValues; ++i)
+          sameValues = i < band.TableSize && encoder.Encode(raster::ToColorRef(band.Table[i])) == static_cast<std::uint32_t>(i);
         for (int y = 0; y < band.Height; ++y) {
-          std::uint8_t* v = values.data();
-          const int width = band.Width;
-          const std::uint8_t* in = band.Row(y);
-          if (band.BitCount == 8) {
-            for (int x = 0; x < width; ++x) v[x] = indexValue[in[x]];
-          } else if (band.BitCount == 4) {
-            for (int x = 0; x < width; ++x) v[x] = indexValue[(x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4)];
-          } else if (band.BitCount == 1) {
-            for (int x = 0; x < width; ++x) v[x] = indexValue[(in[x >> 3] >> (7 - (x & 7))) & 1];
-          } else {
-            raster::ReadRowColors(band, y, colors.data());
-            for (int x = 0; x < width; ++x) v[x] = static_cast<std::uint8_t>(encoder.Encode(colors[static_cast<std::size_t>(x)]));
+          const std::uint8_t* row = band.Row(y);
+          if (!sameValues) {
+            raster::CopyRowColors(band, y, matched, 0, encoder);
+            row = matchedBits.data();
           }
-          const std::size_t row = static_cast<std::size_t>(firstRow + y);
+          const std::size_t at = static_cast<std::size_t>(firstRow + y) * rowBytes;
           for (int k = 0; k < cells; ++k) {
-            std::uint8_t* out = glyphs.data() + first + static_cast<std::size_t>(k) * glyphBytes + row * rowBytes;
-            const std::uint8_t* from = v + static_cast<std::ptrdiff_t>(k) * size;
+            std::uint8_t* out = glyphsOfFile + static_cast<std::size_t>(k) * glyphBytes + at;
             if (packed) {
-              for (std::size_t i = 0; i < rowBytes; ++i)
-                out[i] = static_cast<std::uint8_t>((from[2 * i] << 4) | from[2 * i + 1]);
+              std::memcpy(out, row + static_cast<std::size_t>(k) * rowBytes, rowBytes);
             } else {
-              std::memcpy(out, from, rowBytes);
+              for (int x = 0; x < size; ++x) out[x] = static_cast<std::uint8_t>(raster::ReadValue(matched, k * size + x, 0));
             }
           }
         }
