@@ -1,6 +1,5 @@
 #include "editor/glyph_editor.h"
 
-#include <algorithm>
 
 #include "editor/strings.h"
 
@@ -43,35 +42,9 @@ std::string PaletteMark(int index, int foreground, int background) {
   return "";
 }
 
-TFontChoice FontChoiceOf(const TFont& font) {
-  TFontChoice choice;
-  choice.Name = font.Name();
-  choice.Size = font.Size();
-  choice.Bold = font.Style().contains(TFontStyle::fsBold);
-  choice.Italic = font.Style().contains(TFontStyle::fsItalic);
-  choice.Underline = font.Style().contains(TFontStyle::fsUnderline);
-  choice.StrikeOut = font.Style().contains(TFontStyle::fsStrikeOut);
-  choice.Color = font.Color();
-  return choice;
-}
-
-void AssignFontChoice(TFont& font, const TFontChoice& choice) {
-  font.SetName(choice.Name);
-  font.SetSize(choice.Size);
-  TFontStyles style;
-  if (choice.Bold) style.insert(TFontStyle::fsBold);
-  if (choice.Italic) style.insert(TFontStyle::fsItalic);
-  if (choice.Underline) style.insert(TFontStyle::fsUnderline);
-  if (choice.StrikeOut) style.insert(TFontStyle::fsStrikeOut);
-  font.SetStyle(style);
-  font.SetColor(choice.Color);
-}
-
 TGlyphEditor::TGlyphEditor(TGlyphCollection& collection) : collection_(collection) {}
 
 TGlyphEditor::~TGlyphEditor() = default;
-
-int TGlyphEditor::CellScale() const { return std::max(1, SurfaceSize / GlyphSize()); }
 
 TBitmap& TGlyphEditor::pic() {
   if (!surfaceMade_) {
@@ -83,30 +56,30 @@ TBitmap& TGlyphEditor::pic() {
 }
 
 void TGlyphEditor::FormCreate(const std::function<void()>& restorePlacement) {
-  // 1. The glyph, white.
+  // The glyph starts white at the collection's size, with a white brush of its own for what a
+  // later resize adds.
   TCanvas& glyph = editor_.Canvas();
   glyph.Brush().SetColor(clWhite);
   SetEditorControlSize(GlyphSize(), GlyphSize());
   editor_.SetWidth(GlyphSize());
   editor_.SetHeight(GlyphSize());
   glyph.FillRect(Rect(0, 0, editor_.Width(), editor_.Height()));
-  // 2. The surface: a one-cell black pen, a white brush, all white.
+  // The surface matches the palette's starting choice (black on white) and draws one glyph
+  // pixel wide, so the first stroke looks like what the menus show checked.
   TCanvas& surface = pic().Canvas();
   surface.Pen().SetWidth(CellScale());
   surface.Brush().SetColor(clWhite);
   surface.Pen().SetColor(clBlack);
   surface.FillRect(Rect(0, 0, SurfaceSize, SurfaceSize));
-  surface.Pen().SetWidth(CellScale());
-  // 3.
-  toolName_ = texts::ToolFreehand;
-  // 4.
+  toolName_ = ToolRowOf(TSymbolItem::Free1).Name;
   if (restorePlacement) restorePlacement();
-  // 5.
+  // The font dialog keeps a font of its own to start from; the surface takes a copy, so the
+  // dialog's next answer replaces the surface's font rather than editing it.
   captionText_ = texts::DefaultCaptionText;
   fontDialogFont_.SetName(texts::DefaultFontName);
   fontDialogFont_.SetSize(texts::DefaultFontSize);
   surface.Font().Assign(fontDialogFont_);
-  // 6.
+  // Undo before the first press finds no snapshot and leaves the surface alone.
   undo_.Assign(nullptr);
   SurfaceChanged();
   if (view_) view_->GlyphChanged();
@@ -144,50 +117,16 @@ void TGlyphEditor::ColorGrid1Change() {
 void TGlyphEditor::Clear2Click() { pic().Canvas().Brush().SetStyle(TBrushStyle::bsClear); }
 void TGlyphEditor::Solid1Click() { pic().Canvas().Brush().SetStyle(TBrushStyle::bsSolid); }
 
-void TGlyphEditor::SetPenCells(int cells, TPenItem item) {
+void TGlyphEditor::SelectPen(TPenItem item) {
   penItem_ = item;
-  pic().Canvas().Pen().SetWidth(CellScale() * cells);
+  pic().Canvas().Pen().SetWidth(CellScale() * PenRowOf(item).Cells);
   if (view_) view_->MenusChanged();
 }
-
-void TGlyphEditor::N11Click() { SetPenCells(1, TPenItem::N11); }
-void TGlyphEditor::N21Click() { SetPenCells(2, TPenItem::N21); }
-void TGlyphEditor::N31Click() { SetPenCells(3, TPenItem::N31); }
-
-void TGlyphEditor::SetTool(const char* name, TSymbolItem item) {
-  toolName_ = name;
-  symbolItem_ = item;
-  if (view_) view_->MenusChanged();
-}
-
-void TGlyphEditor::Free1Click() { SetTool(texts::ToolFreehand, TSymbolItem::Free1); }
-void TGlyphEditor::Block1Click() { SetTool(texts::ToolBlock, TSymbolItem::Block1); }
-void TGlyphEditor::Line1Click() { SetTool(texts::ToolLine, TSymbolItem::Line1); }
-void TGlyphEditor::Ellipse1Click() { SetTool(texts::ToolEllipse, TSymbolItem::Ellipse1); }
-void TGlyphEditor::Rectangle1Click() { SetTool(texts::ToolRectangle, TSymbolItem::Rectangle1); }
-void TGlyphEditor::RoundRectangle1Click() { SetTool(texts::ToolRoundRect, TSymbolItem::RoundRectangle1); }
-void TGlyphEditor::Flood1Click() { SetTool(texts::ToolFloodFill, TSymbolItem::Flood1); }
-void TGlyphEditor::Text1Click() { SetTool(texts::ToolText, TSymbolItem::Text1); }
 
 void TGlyphEditor::SelectSymbol(TSymbolItem item) {
-  switch (item) {
-    case TSymbolItem::Free1: Free1Click(); return;
-    case TSymbolItem::Block1: Block1Click(); return;
-    case TSymbolItem::Line1: Line1Click(); return;
-    case TSymbolItem::Ellipse1: Ellipse1Click(); return;
-    case TSymbolItem::Rectangle1: Rectangle1Click(); return;
-    case TSymbolItem::RoundRectangle1: RoundRectangle1Click(); return;
-    case TSymbolItem::Flood1: Flood1Click(); return;
-    case TSymbolItem::Text1: Text1Click(); return;
-  }
-}
-
-void TGlyphEditor::SelectPen(TPenItem item) {
-  switch (item) {
-    case TPenItem::N11: N11Click(); return;
-    case TPenItem::N21: N21Click(); return;
-    case TPenItem::N31: N31Click(); return;
-  }
+  toolName_ = ToolRowOf(item).Name;
+  symbolItem_ = item;
+  if (view_) view_->MenusChanged();
 }
 
 void TGlyphEditor::testbtnClick() {
@@ -232,21 +171,5 @@ void TGlyphEditor::SetGlyphImageSize(int size) {
 }
 
 void TGlyphEditor::SetSurfacePenWidth(int width) { pic().Canvas().Pen().SetWidth(width); }
-
-void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
-  SetEditorControlSize(GlyphSize(), GlyphSize());
-  SetSurfacePenWidth(CellScale());
-  images.Draw(editor_.Canvas(), 0, 0, cellIndex);
-  if (view_) view_->ShowWindow();
-  EnlargeGlyph();
-  if (view_) view_->GlyphChanged();
-  CopyToPreview();
-}
-
-void TGlyphEditor::ShowEditor() {
-  SetEditorControlSize(GlyphSize(), GlyphSize());
-  SetSurfacePenWidth(CellScale());
-  if (view_) view_->ShowWindow();
-}
 
 }  // namespace gliffo

@@ -7,24 +7,19 @@
 #include <functional>
 #include <string>
 
+#include "editor/tools.h"
 #include "editor/transforms.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
 #include "glyphs/colors.h"
 #include "glyphs/dialogs.h"
+#include "glyphs/glyph_geometry.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/types.h"
 
 namespace gliffo {
 
 class TImageList;
-
-// The surface is this many pixels square, whatever the glyph size or the screen.
-inline constexpr int SurfaceSize = 256;
-
-// The Symbol menu's items, in menu order, and the Pen menu's.
-enum class TSymbolItem { Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1 };
-enum class TPenItem { N11, N21, N31 };
 
 // What the editor tells the window showing it. Every change of what a person sees is reported
 // here, so the window repaints exactly that and keeps no state of its own.
@@ -65,7 +60,8 @@ class TGlyphEditor : public IGlyphEditorLink {
 
   void SetView(IEditorView* view) { view_ = view; }
 
-  // The window's creation handler; restorePlacement is its fourth step (the window's part).
+  // The window's creation handler. The window's placement is the window's business and comes
+  // back through restorePlacement, after the tool is set and before the text tool's font is.
   void FormCreate(const std::function<void()>& restorePlacement = {});
   // The destruction handler: the undo snapshot goes, then savePlacement runs.
   void FormDestroy(const std::function<void()>& savePlacement = {});
@@ -83,9 +79,8 @@ class TGlyphEditor : public IGlyphEditorLink {
   const TBitmap& PreviewGlyph() const { return preview_; }
 
   int GlyphSize() const { return collection_.GlyphSize(); }
-  // Surface pixels per glyph pixel: 256 div GlyphSize, at least 1 (a glyph larger than the
-  // surface gets one-pixel cells rather than none).
-  int CellScale() const;
+  // Surface pixels per glyph pixel.
+  int CellScale() const { return CellScaleFor(GlyphSize()); }
 
   // --- State ----------------------------------------------------------------------------------
   const std::string& ToolName() const { return toolName_; }
@@ -111,22 +106,24 @@ class TGlyphEditor : public IGlyphEditorLink {
   void ColorGrid1Change();
 
   // --- Brush, Pen and Symbol menus ------------------------------------------------------------
-  void Clear2Click();
+  void Clear2Click();  // the clear brush ("&Clear" of the Brush menu)
   void Solid1Click();
-  void N11Click();
-  void N21Click();
-  void N31Click();
-  void Free1Click();
-  void Block1Click();
-  void Line1Click();
-  void Ellipse1Click();
-  void Rectangle1Click();
-  void RoundRectangle1Click();
-  void Flood1Click();
-  void Text1Click();
-  // The item of a menu position, as the window's radio groups list them.
-  void SelectSymbol(TSymbolItem item);
+  // Checks the item and makes the pen that many cells wide.
   void SelectPen(TPenItem item);
+  void N11Click() { SelectPen(TPenItem::N11); }  // pen "&1"
+  void N21Click() { SelectPen(TPenItem::N21); }  // pen "&2"
+  void N31Click() { SelectPen(TPenItem::N31); }  // pen "&3"
+  // Checks the item and makes its tool the one the mouse draws with.
+  void SelectSymbol(TSymbolItem item);
+  void Free1Click() { SelectSymbol(TSymbolItem::Free1); }
+  void Block1Click() { SelectSymbol(TSymbolItem::Block1); }
+  void Line1Click() { SelectSymbol(TSymbolItem::Line1); }
+  void Ellipse1Click() { SelectSymbol(TSymbolItem::Ellipse1); }
+  void Rectangle1Click() { SelectSymbol(TSymbolItem::Rectangle1); }
+  void RoundRectangle1Click() { SelectSymbol(TSymbolItem::RoundRectangle1); }
+  void Flood1Click() { SelectSymbol(TSymbolItem::Flood1); }  // flood fill
+  void Text1Click() { SelectSymbol(TSymbolItem::Text1); }    // the text tool
+  // A click on the preview button: it takes the glyph again.
   void testbtnClick();
 
   // --- The surface's mouse events (any button; buttons and modifiers are not looked at) -------
@@ -139,9 +136,9 @@ class TGlyphEditor : public IGlyphEditorLink {
   void SaveAs1Click(IDialogService& dialogs);
   void UpdateCollectionItem1Click();
   void Undo1Click();
-  void Clear1Click();
+  void Clear1Click();  // clears the glyph and the surface to white ("&Clear" of the Edit menu)
   void Fill1Click();
-  void Text2Click(IDialogService& dialogs);
+  void Text2Click(IDialogService& dialogs);  // "Text Font...": the text tool's font
   void TextCaption1Click(IDialogService& dialogs);
   // What the dialogs of Open and Save As hand over, without a dialog.
   void OpenGlyphFile(const std::string& fileName);
@@ -162,10 +159,6 @@ class TGlyphEditor : public IGlyphEditorLink {
   const TBitmap& GlyphBitmap() override { return editor_; }
 
  private:
-  friend class TEditorTools;
-
-  void SetTool(const char* name, TSymbolItem item);
-  void SetPenCells(int cells, TPenItem item);
   void SetEditorControlSize(int width, int height);
   // The whole surface stretched onto the glyph's 0, 0, GlyphSize, GlyphSize.
   void ReduceSurface();

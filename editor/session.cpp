@@ -6,7 +6,6 @@
 #include <streambuf>
 #include <utility>
 
-#include "editor/strings.h"
 #include "glyphs/collection_files.h"
 #include "platform/errors.h"
 
@@ -21,20 +20,6 @@ constexpr int MaxCoordinate = 32767;
 constexpr int MaxFontSize = 1000;
 constexpr int MaxGlyphIndex = 999999999;
 
-struct TToolName {
-  const char* Name;
-  TSymbolItem Item;
-};
-
-constexpr std::array<TToolName, 8> ToolNames = {{{texts::ToolFreehand, TSymbolItem::Free1},
-                                                 {texts::ToolBlock, TSymbolItem::Block1},
-                                                 {texts::ToolLine, TSymbolItem::Line1},
-                                                 {texts::ToolEllipse, TSymbolItem::Ellipse1},
-                                                 {texts::ToolRectangle, TSymbolItem::Rectangle1},
-                                                 {texts::ToolRoundRect, TSymbolItem::RoundRectangle1},
-                                                 {texts::ToolFloodFill, TSymbolItem::Flood1},
-                                                 {texts::ToolText, TSymbolItem::Text1}}};
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A word of the script as it may appear in a message: cut short, so a line of garbage gives a
@@ -45,9 +30,12 @@ std::string Quoted(const std::string& word) {
   return "\"" + word.substr(0, limit) + "...\"";
 }
 
-class TLine {
+}  // namespace
+
+// The words of one script line.
+class TSessionLine {
  public:
-  TLine(const std::string& text, int line) : text_(text), line_(line) {
+  TSessionLine(const std::string& text, int line) : text_(text), line_(line) {
     for (std::size_t i = 0; i < text_.size();) {
       while (i < text_.size() && IsBlank(text_[i])) ++i;
       if (i >= text_.size()) break;
@@ -116,56 +104,10 @@ class TLine {
   std::vector<TWord> words_;
 };
 
-void ParseFont(const TLine& line, TSessionCommand& command) {
-  if (line.Count() < 3) line.Fail("font needs a face name and a size");
-  command.Font.Name = line.Word(1);
-  std::size_t next = 2;
-  if (line.Word(1).front() == '"') {
-    // A quoted face name may hold blanks: "Liberation Sans".
-    std::size_t last = 1;
-    while (last < line.Count()) {
-      const std::string& word = line.Word(last);
-      if (word.back() == '"' && !(last == 1 && word.size() == 1)) break;
-      ++last;
-    }
-    if (last >= line.Count()) line.Fail("the face name's closing quote is missing");
-    const std::string quoted = line.Between(1, last);
-    command.Font.Name = quoted.substr(1, quoted.size() - 2);
-    next = last + 1;
-    if (next >= line.Count()) line.Fail("font needs a face name and a size");
-  }
-  if (command.Font.Name.empty()) line.Fail("the face name is empty");
-  command.Font.Size = line.Number(next, 1, MaxFontSize, "the font size");
-  for (std::size_t i = next + 1; i < line.Count(); ++i) {
-    const std::string& word = line.Word(i);
-    if (word == "bold") {
-      command.Font.Bold = true;
-    } else if (word == "italic") {
-      command.Font.Italic = true;
-    } else if (word == "underline") {
-      command.Font.Underline = true;
-    } else if (word == "strikeout") {
-      command.Font.StrikeOut = true;
-    } else if (word == "colour") {
-      if (i + 1 >= line.Count()) line.Fail("colour needs RRGGBB");
-      const std::string& hex = line.Word(++i);
-      if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        line.Fail("colour must be six hex digits RRGGBB, not " + Quoted(hex));
-      const unsigned long rgb = std::stoul(hex, nullptr, 16);
-      // Scripts write colours as people do (red first); the program keeps blue in the high byte.
-      command.Font.Color = static_cast<int>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
-    } else {
-      line.Fail("unknown font word " + Quoted(word) + " (bold, italic, underline, strikeout, colour RRGGBB)");
-    }
-  }
-}
-
-}  // namespace
-
 // The answers of one command's dialogs. Each command hands over what its line says; any other
 // question is cancelled, as a person would cancel a dialog the script did not ask for.
 
-class TEditSession::TAnswers : public IDialogService {
+class TScriptAnswers : public IDialogService {
  public:
   std::optional<std::string> File;
   std::optional<TFontChoice> Font;
@@ -194,6 +136,284 @@ class TEditSession::TAnswers : public IDialogService {
   }
 };
 
+
+namespace {
+
+TFontChoice ParseFont(const TSessionLine& line) {
+  TFontChoice font;
+  if (line.Count() < 3) line.Fail("font needs a face name and a size");
+  font.Name = line.Word(1);
+  std::size_t next = 2;
+  if (line.Word(1).front() == '"') {
+    // A quoted face name may hold blanks: "Liberation Sans".
+    std::size_t last = 1;
+    while (last < line.Count()) {
+      const std::string& word = line.Word(last);
+      if (word.back() == '"' && !(last == 1 && word.size() == 1)) break;
+      ++last;
+    }
+    if (last >= line.Count()) line.Fail("the face name's closing quote is missing");
+    const std::string quoted = line.Between(1, last);
+    font.Name = quoted.substr(1, quoted.size() - 2);
+    next = last + 1;
+    if (next >= line.Count()) line.Fail("font needs a face name and a size");
+  }
+  if (font.Name.empty()) line.Fail("the face name is empty");
+  font.Size = line.Number(next, 1, MaxFontSize, "the font size");
+  for (std::size_t i = next + 1; i < line.Count(); ++i) {
+    const std::string& word = line.Word(i);
+    if (word == "bold") {
+      font.Bold = true;
+    } else if (word == "italic") {
+      font.Italic = true;
+    } else if (word == "underline") {
+      font.Underline = true;
+    } else if (word == "strikeout") {
+      font.StrikeOut = true;
+    } else if (word == "colour") {
+      if (i + 1 >= line.Count()) line.Fail("colour needs RRGGBB");
+      const std::string& hex = line.Word(++i);
+      if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        line.Fail("colour must be six hex digits RRGGBB, not " + Quoted(hex));
+      const unsigned long rgb = std::stoul(hex, nullptr, 16);
+      // Scripts write colours as people do (red first); the program keeps blue in the high byte.
+      font.Color = static_cast<int>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+    } else {
+      line.Fail("unknown font word " + Quoted(word) + " (bold, italic, underline, strikeout, colour RRGGBB)");
+    }
+  }
+  return font;
+}
+
+// The verb lines of --help: the usage in a column of its own, the explanation beside it, or
+// under it when the usage is too wide.
+constexpr std::size_t HelpColumn = 23;
+constexpr std::size_t HelpWidth = 79;
+
+// "Symbol menu: " and every tool identifier, broken into lines that fit beside the usages.
+std::string ToolHelp() {
+  std::string help;
+  std::string line = "Symbol menu:";
+  const std::span<const TToolRow> tools = ToolTable();
+  for (std::size_t k = 0; k < tools.size(); ++k) {
+    const std::string word = std::string(tools[k].Name) + (k + 1 < tools.size() ? "," : "");
+    if (HelpColumn + line.size() + 1 + word.size() > HelpWidth) {
+      help += line + "\n";
+      line = word;
+    } else {
+      line += " " + word;
+    }
+  }
+  return help + line;
+}
+
+std::string ToolList() {
+  std::string list;
+  for (const TToolRow& row : ToolTable()) list += (list.empty() ? "" : ", ") + std::string(row.Name);
+  return list;
+}
+
+}  // namespace
+
+// What a verb's run reaches: the editor, the collection window's glyph list, and the answers
+// of the dialogs its command opens.
+struct TSessionContext {
+  TGlyphEditor& Editor;
+  TGlyphCollection& Collection;
+  TScriptAnswers& Answers;
+};
+
+namespace {
+
+// A row whose parse gives Args and whose run takes them.
+template <class Args, class ParseFn, class RunFn>
+TSessionVerb Verb(const char* name, const char* usage, std::string help, ParseFn parse, RunFn run) {
+  return {name, usage, std::move(help), [parse](const TSessionLine& line) { return std::any(Args(parse(line))); },
+          [run](TSessionContext& context, const std::any& args) { run(context, std::any_cast<const Args&>(args)); }};
+}
+
+// A row of a verb that takes nothing after it.
+template <class RunFn>
+TSessionVerb Verb(const char* name, const char* usage, std::string help, RunFn run) {
+  return {name, usage, std::move(help),
+          [](const TSessionLine& line) {
+            line.NeedCount(0, "nothing after it");
+            return std::any();
+          },
+          [run](TSessionContext& context, const std::any&) { run(context); }};
+}
+
+TPoint ParsePoint(const TSessionLine& line) {
+  line.NeedCount(2, "X and Y");
+  const int x = line.Number(1, MinCoordinate, MaxCoordinate, "X");
+  return TPoint{x, line.Number(2, MinCoordinate, MaxCoordinate, "Y")};
+}
+
+int ParsePaletteIndex(const TSessionLine& line) {
+  line.NeedCount(1, "a palette index");
+  return line.Number(1, 0, 15, "the palette index");
+}
+
+std::string ParseFileName(const TSessionLine& line) {
+  if (line.Count() < 2) line.Fail(line.Name() + " needs a file name");
+  return line.RestFrom(1);
+}
+
+// The Transform menu's commands under one verb: flip h|v, rotate right|left, shift ....
+struct TWay {
+  const char* How;
+  TTransform Transform;
+};
+
+template <std::size_t N>
+auto ParseWay(const char* shape, std::array<TWay, N> ways) {
+  return [shape, ways](const TSessionLine& line) {
+    line.NeedCount(1, shape);
+    const std::string& how = line.Word(1);
+    for (const TWay& way : ways)
+      if (how == way.How) return way.Transform;
+    line.Fail("cannot " + line.Name() + " " + Quoted(how));
+  };
+}
+
+void RunTransform(TSessionContext& c, const TTransform& transform) { c.Editor.TransformGlyph(transform); }
+
+std::vector<TSessionVerb> MakeVerbs() {
+  std::vector<TSessionVerb> verbs;
+  verbs.push_back(Verb<TSymbolItem>(
+      "tool", "tool NAME", ToolHelp(),
+      [](const TSessionLine& line) {
+        line.NeedCount(1, "a tool name");
+        const TToolRow* row = FindToolRow(line.Word(1));
+        if (!row) line.Fail("unknown tool " + Quoted(line.Word(1)) + " (" + ToolList() + ")");
+        return row->Item;
+      },
+      [](TSessionContext& c, const TSymbolItem& item) { c.Editor.SelectSymbol(item); }));
+  verbs.push_back(Verb<TPenItem>(
+      "pen", "pen 1|2|3", "Pen menu",
+      [](const TSessionLine& line) {
+        line.NeedCount(1, "a width of 1, 2 or 3");
+        const int cells = line.Number(1, 1, 3, "the pen width");
+        for (const TPenRow& row : PenTable())
+          if (row.Cells == cells) return row.Item;
+        line.Fail("no pen is " + std::to_string(cells) + " cells wide");
+      },
+      [](TSessionContext& c, const TPenItem& item) { c.Editor.SelectPen(item); }));
+  verbs.push_back(Verb<TBrushStyle>(
+      "brush", "brush clear|solid", "Brush menu",
+      [](const TSessionLine& line) {
+        line.NeedCount(1, "clear or solid");
+        if (line.Word(1) == "solid") return TBrushStyle::bsSolid;
+        if (line.Word(1) != "clear") line.Fail("brush must be clear or solid, not " + Quoted(line.Word(1)));
+        return TBrushStyle::bsClear;
+      },
+      [](TSessionContext& c, const TBrushStyle& style) {
+        if (style == TBrushStyle::bsSolid) {
+          c.Editor.Solid1Click();
+        } else {
+          c.Editor.Clear2Click();
+        }
+      }));
+  verbs.push_back(Verb<int>("fg", "fg I", "", ParsePaletteIndex,
+                            [](TSessionContext& c, const int& index) { c.Editor.SetForegroundIndex(index); }));
+  verbs.push_back(Verb<int>("bg", "bg I", "left / right press on palette cell I (0-15, top row first)",
+                            ParsePaletteIndex,
+                            [](TSessionContext& c, const int& index) { c.Editor.SetBackgroundIndex(index); }));
+  verbs.push_back(Verb<TPoint>("down", "down X Y", "", ParsePoint,
+                               [](TSessionContext& c, const TPoint& p) { c.Editor.picMouseDown(p.X, p.Y); }));
+  verbs.push_back(Verb<TPoint>("move", "move X Y", "", ParsePoint,
+                               [](TSessionContext& c, const TPoint& p) { c.Editor.picMouseMove(p.X, p.Y); }));
+  verbs.push_back(Verb<TPoint>("up", "up X Y", "mouse on the 256 x 256 surface at pixel (X, Y)", ParsePoint,
+                               [](TSessionContext& c, const TPoint& p) { c.Editor.picMouseUp(p.X, p.Y); }));
+  verbs.push_back(Verb("undo", "undo", "", [](TSessionContext& c) { c.Editor.Undo1Click(); }));
+  verbs.push_back(Verb("clear", "clear", "", [](TSessionContext& c) { c.Editor.Clear1Click(); }));
+  verbs.push_back(Verb("fill", "fill", "Edit menu", [](TSessionContext& c) { c.Editor.Fill1Click(); }));
+  verbs.push_back(Verb<std::string>(
+      "caption", "caption TEXT", "Text Caption..., answered with the rest of the line",
+      [](const TSessionLine& line) { return line.RawRest(); },
+      [](TSessionContext& c, const std::string& text) {
+        c.Answers.Text = text;
+        c.Editor.TextCaption1Click(c.Answers);
+      }));
+  verbs.push_back(Verb<TFontChoice>(
+      "font", "font FACE SIZE [bold] [italic] [underline] [strikeout] [colour RRGGBB]",
+      "Text Font..., answered with that font (\"quote\" a FACE with blanks)", ParseFont,
+      [](TSessionContext& c, const TFontChoice& font) {
+        c.Answers.Font = font;
+        c.Editor.Text2Click(c.Answers);
+      }));
+  verbs.push_back(Verb<std::string>("open", "open FILE", "File > Open..., answered with FILE", ParseFileName,
+                                    [](TSessionContext& c, const std::string& file) {
+                                      c.Answers.File = file;
+                                      c.Editor.Open1Click(c.Answers);
+                                    }));
+  verbs.push_back(Verb<std::string>("save", "save FILE", "File > Save As..., answered with FILE", ParseFileName,
+                                    [](TSessionContext& c, const std::string& file) {
+                                      c.Answers.File = file;
+                                      c.Editor.SaveAs1Click(c.Answers);
+                                    }));
+  verbs.push_back(Verb<TGlyphChoice>(
+      "glyph", "glyph STRIP INDEX", "open STRIP as a collection, select glyph INDEX (from 0), Image",
+      [](const TSessionLine& line) {
+        if (line.Count() < 3) line.Fail("glyph needs a strip file and an index");
+        TGlyphChoice choice;
+        choice.Strip = line.Between(1, line.Count() - 2);
+        choice.Index = line.Number(line.Count() - 1, 0, MaxGlyphIndex, "the glyph index");
+        return choice;
+      },
+      [](TSessionContext& c, const TGlyphChoice& choice) {
+        c.Answers.File = choice.Strip;
+        OpenCollectionCommand(c.Collection, c.Answers);
+        TListItems& items = c.Collection.Items;
+        if (choice.Index >= items.Count()) {
+          throw EInvalidOperation("\"" + choice.Strip + "\" holds " + std::to_string(items.Count()) +
+                                  (items.Count() == 1 ? " glyph" : " glyphs") + "; there is no glyph " +
+                                  std::to_string(choice.Index));
+        }
+        // A click on the item: it alone is selected, then "&Image".
+        for (int i = 0; i < items.Count(); ++i) items.Item(i).SetSelected(i == choice.Index);
+        c.Editor.EditGlyph(c.Collection.ImageList1, items.Selected()->ImageIndex());
+      }));
+  verbs.push_back(Verb<int>(
+      "size", "size 16|24|32", "the collection window's mode command (clears its list if needed)",
+      [](const TSessionLine& line) {
+        line.NeedCount(1, "16, 24 or 32");
+        if (line.Word(1) != "16" && line.Word(1) != "24" && line.Word(1) != "32")
+          line.Fail("the size must be 16, 24 or 32, not " + Quoted(line.Word(1)));
+        return line.Number(1, 16, 32, "the size");
+      },
+      [](TSessionContext& c, const int& size) { c.Collection.Mode(size, c.Answers); }));
+  // Beyond the classic menus: the Transform menu.
+  verbs.push_back(Verb<TTransform>(
+      "flip", "flip h|v", "",
+      ParseWay<2>("h or v", {{{"h", TTransform::FlipHorizontal}, {"v", TTransform::FlipVertical}}}), RunTransform));
+  verbs.push_back(Verb<TTransform>(
+      "rotate", "rotate right|left", "",
+      ParseWay<2>("right or left", {{{"right", TTransform::RotateRight}, {"left", TTransform::RotateLeft}}}),
+      RunTransform));
+  verbs.push_back(Verb<TTransform>(
+      "shift", "shift left|right|up|down", "Transform menu: mirror, turn a quarter, move one pixel round",
+      ParseWay<4>("left, right, up or down", {{{"left", TTransform::ShiftLeft},
+                                               {"right", TTransform::ShiftRight},
+                                               {"up", TTransform::ShiftUp},
+                                               {"down", TTransform::ShiftDown}}}),
+      RunTransform));
+  return verbs;
+}
+
+}  // namespace
+
+std::span<const TSessionVerb> SessionVerbs() {
+  static const std::vector<TSessionVerb> verbs = MakeVerbs();
+  return verbs;
+}
+
+const TSessionVerb* FindSessionVerb(std::string_view name) {
+  for (const TSessionVerb& verb : SessionVerbs())
+    if (name == verb.Name) return &verb;
+  return nullptr;
+}
+
 bool ParseSessionLine(const std::string& text, int lineNumber, TSessionCommand& command) {
   if (text.size() > MaxSessionLineLength)
     throw TSessionError(lineNumber, "line is longer than " + std::to_string(MaxSessionLineLength) + " characters");
@@ -201,94 +421,11 @@ bool ParseSessionLine(const std::string& text, int lineNumber, TSessionCommand& 
     const auto byte = static_cast<unsigned char>(c);
     if ((byte < 0x20 && c != '\t') || byte == 0x7F) throw TSessionError(lineNumber, "line holds a control character");
   }
-  const TLine line(text, lineNumber);
+  const TSessionLine line(text, lineNumber);
   if (line.Empty() || line.Name()[0] == '#') return false;
-
-  command = TSessionCommand{};
-  command.Line = lineNumber;
-  const std::string& name = line.Name();
-  if (name == "tool") {
-    command.Op = TSessionOp::Tool;
-    line.NeedCount(1, "a tool name");
-    for (const TToolName& tool : ToolNames) {
-      if (line.Word(1) == tool.Name) {
-        command.A = static_cast<int>(tool.Item);
-        return true;
-      }
-    }
-    line.Fail("unknown tool " + Quoted(line.Word(1)) +
-              " (freehand, block, line, ellipse, rectangle, roundrect, floodfill, text)");
-  } else if (name == "pen") {
-    command.Op = TSessionOp::Pen;
-    line.NeedCount(1, "a width of 1, 2 or 3");
-    command.A = line.Number(1, 1, 3, "the pen width");
-  } else if (name == "brush") {
-    command.Op = TSessionOp::Brush;
-    line.NeedCount(1, "clear or solid");
-    if (line.Word(1) == "solid") {
-      command.A = 1;
-    } else if (line.Word(1) != "clear") {
-      line.Fail("brush must be clear or solid, not " + Quoted(line.Word(1)));
-    }
-  } else if (name == "fg" || name == "bg") {
-    command.Op = name == "fg" ? TSessionOp::Foreground : TSessionOp::Background;
-    line.NeedCount(1, "a palette index");
-    command.A = line.Number(1, 0, 15, "the palette index");
-  } else if (name == "down" || name == "move" || name == "up") {
-    command.Op = name == "down" ? TSessionOp::Down : name == "move" ? TSessionOp::Move : TSessionOp::Up;
-    line.NeedCount(2, "X and Y");
-    command.A = line.Number(1, MinCoordinate, MaxCoordinate, "X");
-    command.B = line.Number(2, MinCoordinate, MaxCoordinate, "Y");
-  } else if (name == "undo" || name == "clear" || name == "fill") {
-    command.Op = name == "undo" ? TSessionOp::Undo : name == "clear" ? TSessionOp::Clear : TSessionOp::Fill;
-    line.NeedCount(0, "nothing after it");
-  } else if (name == "flip" || name == "rotate" || name == "shift") {
-    // The Transform menu: flip h|v, rotate right|left, shift left|right|up|down.
-    command.Op = TSessionOp::Transform;
-    line.NeedCount(1, name == "flip" ? "h or v" : name == "rotate" ? "right or left" : "left, right, up or down");
-    const std::string& how = line.Word(1);
-    struct TWay {
-      const char* Name;
-      const char* How;
-      TTransform Transform;
-    };
-    static constexpr TWay Ways[] = {
-        {"flip", "h", TTransform::FlipHorizontal},     {"flip", "v", TTransform::FlipVertical},
-        {"rotate", "right", TTransform::RotateRight},  {"rotate", "left", TTransform::RotateLeft},
-        {"shift", "left", TTransform::ShiftLeft},      {"shift", "right", TTransform::ShiftRight},
-        {"shift", "up", TTransform::ShiftUp},          {"shift", "down", TTransform::ShiftDown}};
-    bool found = false;
-    for (const TWay& way : Ways) {
-      if (name == way.Name && how == way.How) {
-        command.A = static_cast<int>(way.Transform);
-        found = true;
-      }
-    }
-    if (!found) line.Fail("cannot " + name + " " + Quoted(how));
-  } else if (name == "caption") {
-    command.Op = TSessionOp::Caption;
-    command.Text = line.RawRest();
-  } else if (name == "font") {
-    command.Op = TSessionOp::Font;
-    ParseFont(line, command);
-  } else if (name == "open" || name == "save") {
-    command.Op = name == "open" ? TSessionOp::Open : TSessionOp::Save;
-    if (line.Count() < 2) line.Fail(name + " needs a file name");
-    command.Text = line.RestFrom(1);
-  } else if (name == "glyph") {
-    command.Op = TSessionOp::Glyph;
-    if (line.Count() < 3) line.Fail("glyph needs a strip file and an index");
-    command.Text = line.Between(1, line.Count() - 2);
-    command.A = line.Number(line.Count() - 1, 0, MaxGlyphIndex, "the glyph index");
-  } else if (name == "size") {
-    command.Op = TSessionOp::Size;
-    line.NeedCount(1, "16, 24 or 32");
-    if (line.Word(1) != "16" && line.Word(1) != "24" && line.Word(1) != "32")
-      line.Fail("the size must be 16, 24 or 32, not " + Quoted(line.Word(1)));
-    command.A = line.Number(1, 16, 32, "the size");
-  } else {
-    line.Fail("unknown command " + Quoted(name));
-  }
+  const TSessionVerb* verb = FindSessionVerb(line.Name());
+  if (!verb) line.Fail("unknown command " + Quoted(line.Name()));
+  command = TSessionCommand{verb, lineNumber, verb->Parse(line)};
   return true;
 }
 
@@ -322,36 +459,38 @@ std::vector<TSessionCommand> ParseSession(std::istream& script) {
 }
 
 const char* SessionCommandHelp() {
-  return "SCRIPT is a file, or - for standard input: one command a line; blank lines and\n"
-         "lines starting with # are ignored. Each line is one event or menu command of the\n"
-         "editor window, run through the same code:\n"
-         "  tool NAME            Symbol menu: freehand, block, line, ellipse, rectangle,\n"
-         "                       roundrect, floodfill, text\n"
-         "  pen 1|2|3            Pen menu\n"
-         "  brush clear|solid    Brush menu\n"
-         "  fg I, bg I           left / right press on palette cell I (0-15, top row first)\n"
-         "  down X Y, move X Y, up X Y\n"
-         "                       mouse on the 256 x 256 surface at pixel (X, Y)\n"
-         "  undo, clear, fill    Edit menu\n"
-         "  caption TEXT         Text Caption..., answered with the rest of the line\n"
-         "  font FACE SIZE [bold] [italic] [underline] [strikeout] [colour RRGGBB]\n"
-         "                       Text Font..., answered with that font (\"quote\" a FACE with blanks)\n"
-         "  open FILE            File > Open..., answered with FILE\n"
-         "  save FILE            File > Save As..., answered with FILE\n"
-         "  glyph STRIP INDEX    open STRIP as a collection, select glyph INDEX (from 0), Image\n"
-         "  size 16|24|32        the collection window's mode command (clears its list if needed)\n"
-         "  flip h|v, rotate right|left, shift left|right|up|down\n"
-         "                       Transform menu: mirror, turn a quarter, move one pixel round\n"
-         "\n"
-         "The session starts as the editor starts (white glyph, freehand, pen 1, black on\n"
-         "white, solid brush, caption B, font arial 144) at glyph size N (default 16). At the\n"
-         "end the glyph is saved to OUT.bmp in its own format, and with --surface the surface\n"
-         "as a 32-bit BMP. A line that cannot be read stops before anything runs (status 2);\n"
-         "a command that fails stops the session (status 1). Either way OUT.bmp and\n"
-         "SURFACE.bmp are not written; files of earlier save lines stay written.";
+  static const std::string help = [] {
+    std::string text =
+        "SCRIPT is a file, or - for standard input: one command a line; blank lines and\n"
+        "lines starting with # are ignored. Each line is one event or menu command of the\n"
+        "editor window, run through the same code:\n";
+    std::string usages;
+    for (const TSessionVerb& verb : SessionVerbs()) {
+      usages += (usages.empty() ? "" : ", ") + std::string(verb.Usage);
+      if (verb.Help.empty()) continue;
+      text += "  " + usages;
+      if (usages.size() + 3 <= HelpColumn) {
+        text += std::string(HelpColumn - 2 - usages.size(), ' ');
+      } else {
+        text += "\n" + std::string(HelpColumn, ' ');
+      }
+      for (char c : verb.Help) text += c == '\n' ? "\n" + std::string(HelpColumn, ' ') : std::string(1, c);
+      text += "\n";
+      usages.clear();
+    }
+    return text +
+           "\n"
+           "The session starts as the editor starts (white glyph, freehand, pen 1, black on\n"
+           "white, solid brush, caption B, font arial 144) at glyph size N (default 16). At the\n"
+           "end the glyph is saved to OUT.bmp in its own format, and with --surface the surface\n"
+           "as a 32-bit BMP. A line that cannot be read stops before anything runs (status 2);\n"
+           "a command that fails stops the session (status 1). Either way OUT.bmp and\n"
+           "SURFACE.bmp are not written; files of earlier save lines stay written.";
+  }();
+  return help.c_str();
 }
 
-TEditSession::TEditSession(int glyphSize) : answers_(std::make_unique<TAnswers>()) {
+TEditSession::TEditSession(int glyphSize) : answers_(std::make_unique<TScriptAnswers>()) {
   editor_.FormCreate();
   collection_.SetEditor(&editor_);
   collection_.SetGlyphSize(glyphSize);
@@ -365,69 +504,17 @@ void TEditSession::Run(const std::vector<TSessionCommand>& commands) {
 }
 
 void TEditSession::Run(const TSessionCommand& command) {
+  if (!command.Verb) return;
   try {
-    Execute(command);
+    answers_->Reset();
+    TSessionContext context{editor_, collection_, *answers_};
+    command.Verb->Run(context, command.Arguments);
   } catch (const TSessionError&) {
     throw;
   } catch (const std::bad_alloc&) {
     throw TSessionError(command.Line, "Out of system resources");
   } catch (const std::exception& e) {
     throw TSessionError(command.Line, e.what());
-  }
-}
-
-void TEditSession::Execute(const TSessionCommand& command) {
-  answers_->Reset();
-  switch (command.Op) {
-    case TSessionOp::Tool: editor_.SelectSymbol(static_cast<TSymbolItem>(command.A)); return;
-    case TSessionOp::Pen: editor_.SelectPen(static_cast<TPenItem>(command.A - 1)); return;
-    case TSessionOp::Brush:
-      if (command.A) {
-        editor_.Solid1Click();
-      } else {
-        editor_.Clear2Click();
-      }
-      return;
-    case TSessionOp::Foreground: editor_.SetForegroundIndex(command.A); return;
-    case TSessionOp::Background: editor_.SetBackgroundIndex(command.A); return;
-    case TSessionOp::Down: editor_.picMouseDown(command.A, command.B); return;
-    case TSessionOp::Move: editor_.picMouseMove(command.A, command.B); return;
-    case TSessionOp::Up: editor_.picMouseUp(command.A, command.B); return;
-    case TSessionOp::Undo: editor_.Undo1Click(); return;
-    case TSessionOp::Clear: editor_.Clear1Click(); return;
-    case TSessionOp::Fill: editor_.Fill1Click(); return;
-    case TSessionOp::Caption:
-      answers_->Text = command.Text;
-      editor_.TextCaption1Click(*answers_);
-      return;
-    case TSessionOp::Font:
-      answers_->Font = command.Font;
-      editor_.Text2Click(*answers_);
-      return;
-    case TSessionOp::Open:
-      answers_->File = command.Text;
-      editor_.Open1Click(*answers_);
-      return;
-    case TSessionOp::Save:
-      answers_->File = command.Text;
-      editor_.SaveAs1Click(*answers_);
-      return;
-    case TSessionOp::Glyph: {
-      answers_->File = command.Text;
-      OpenCollectionCommand(collection_, *answers_);
-      TListItems& items = collection_.Items;
-      if (command.A >= items.Count()) {
-        throw EInvalidOperation("\"" + command.Text + "\" holds " + std::to_string(items.Count()) +
-                                (items.Count() == 1 ? " glyph" : " glyphs") + "; there is no glyph " +
-                                std::to_string(command.A));
-      }
-      // A click on the item: it alone is selected, then "&Image".
-      for (int i = 0; i < items.Count(); ++i) items.Item(i).SetSelected(i == command.A);
-      editor_.EditGlyph(collection_.ImageList1, items.Selected()->ImageIndex());
-      return;
-    }
-    case TSessionOp::Size: collection_.Mode(command.A, *answers_); return;
-    case TSessionOp::Transform: editor_.TransformGlyph(static_cast<TTransform>(command.A)); return;
   }
 }
 

@@ -5,16 +5,8 @@ namespace gliffo::texts {
 
 inline constexpr const char* EditorCaption = "BMP Editor";
 
-// Tool identifiers, as ToolName holds them.
-inline constexpr const char* ToolFreehand = "freehand";
-inline constexpr const char* ToolLine = "line";
-inline constexpr const char* ToolRectangle = "rectangle";
-inline constexpr const char* ToolRoundRect = "roundrect";
-inline constexpr const char* ToolEllipse = "ellipse";
-inline constexpr const char* ToolBlock = "block";
-inline constexpr const char* ToolFloodFill = "floodfill";
-inline constexpr const char* ToolText = "text";
-
+// The tools' identifiers and the captions of the Pen and Symbol menus are rows of the tool
+// and pen tables (editor/tools.cpp).
 inline constexpr const char* DefaultCaptionText = "B";
 inline constexpr const char* DefaultFontName = "arial";
 inline constexpr int DefaultFontSize = 144;
@@ -44,18 +36,7 @@ inline constexpr const char* MenuBrush = "&Brush";
 inline constexpr const char* MenuBrushClear = "&Clear";
 inline constexpr const char* MenuBrushSolid = "&Solid";
 inline constexpr const char* MenuPen = "&Pen";
-inline constexpr const char* MenuPen1 = "&1";
-inline constexpr const char* MenuPen2 = "&2";
-inline constexpr const char* MenuPen3 = "&3";
 inline constexpr const char* MenuSymbol = "&Symbol";
-inline constexpr const char* MenuFreehand = "&Freehand";
-inline constexpr const char* MenuBlock = "&Block";
-inline constexpr const char* MenuLine = "&Line";
-inline constexpr const char* MenuEllipse = "&Ellipse";
-inline constexpr const char* MenuRectangle = "&Rectangle";
-inline constexpr const char* MenuRoundRectangle = "Round Rectangle";
-inline constexpr const char* MenuFloodFill = "FloodFill";
-inline constexpr const char* MenuText = "Text";
 
 // Beyond the classic menus.
 inline constexpr const char* MenuTransform = "&Transform";

@@ -2,23 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
-#include <utility>
 
-#include "editor/glyph_editor.h"
-#include "editor/strings.h"
+#include "glyphs/canvas.h"
+#include "glyphs/glyph_geometry.h"
 
 namespace gliffo {
-
-// The tools' door into the editor's state.
-class TEditorTools {
- public:
-  static TCanvas& Surface(TGlyphEditor& e) { return e.pic().Canvas(); }
-  static TPoint StartPoint(const TGlyphEditor& e) { return e.startPoint_; }
-  static TPoint LastPoint(const TGlyphEditor& e) { return e.lastPoint_; }
-  static void SetLastPoint(TGlyphEditor& e, TPoint p) { e.lastPoint_ = p; }
-  static const std::string& CaptionText(const TGlyphEditor& e) { return e.captionText_; }
-};
 
 namespace {
 
@@ -38,20 +26,18 @@ const TRect WholeSurface = Rect(0, 0, SurfaceSize, SurfaceSize);
 class TRubberBandTool : public TTool {
  public:
   void Move(TToolContext& context, TPoint point) const override {
-    TGlyphEditor& e = context.Editor;
-    TCanvas& c = TEditorTools::Surface(e);
-    const TPoint start = TEditorTools::StartPoint(e);
-    const TPoint last = TEditorTools::LastPoint(e);
+    TCanvas& c = context.Surface;
+    const TPoint start = context.StartPoint;
+    const TPoint last = context.LastPoint;
     c.Pen().SetMode(TPenMode::pmNotXor);
     Figure(c, start, last);
     Figure(c, start, point);
-    TEditorTools::SetLastPoint(e, point);
+    context.LastPoint = point;
     context.Changed = Union(context.Changed, Union(Reach(start, last, c.Pen().Width()), Reach(start, point, c.Pen().Width())));
   }
   void Release(TToolContext& context, TPoint point) const override {
-    TGlyphEditor& e = context.Editor;
-    TCanvas& c = TEditorTools::Surface(e);
-    const TPoint start = TEditorTools::StartPoint(e);
+    TCanvas& c = context.Surface;
+    const TPoint start = context.StartPoint;
     c.Pen().SetMode(TPenMode::pmCopy);
     Figure(c, start, point);
     context.Changed = Union(context.Changed, Reach(start, point, c.Pen().Width()));
@@ -89,7 +75,7 @@ class TEllipseTool : public TRubberBandTool {
 class TFreehandTool : public TTool {
  public:
   void Move(TToolContext& context, TPoint point) const override {
-    TCanvas& c = TEditorTools::Surface(context.Editor);
+    TCanvas& c = context.Surface;
     const TPoint from = c.PenPos();
     c.Pen().SetMode(TPenMode::pmCopy);
     c.LineTo(point.X, point.Y);
@@ -101,11 +87,11 @@ class TFreehandTool : public TTool {
 class TBlockTool : public TTool {
  public:
   void Release(TToolContext& context, TPoint point) const override {
-    const int scale = context.Editor.CellScale();
+    const int scale = context.CellScale;
     const int cx = scale * (point.X / scale);
     const int cy = scale * (point.Y / scale);
     const TRect cell = Rect(cx, cy, cx + scale, cy + scale);
-    TEditorTools::Surface(context.Editor).FillRect(cell);
+    context.Surface.FillRect(cell);
     context.Changed = Union(context.Changed, cell);
   }
 };
@@ -113,7 +99,7 @@ class TBlockTool : public TTool {
 class TFloodFillTool : public TTool {
  public:
   void Release(TToolContext& context, TPoint point) const override {
-    TCanvas& c = TEditorTools::Surface(context.Editor);
+    TCanvas& c = context.Surface;
     c.FloodFill(point.X, point.Y, c.Pixel(point.X, point.Y), TFillStyle::fsSurface);
     context.Changed = WholeSurface;
   }
@@ -125,9 +111,8 @@ class TFloodFillTool : public TTool {
 class TTextTool : public TTool {
  public:
   void Release(TToolContext& context, TPoint point) const override {
-    TGlyphEditor& e = context.Editor;
-    TCanvas& c = TEditorTools::Surface(e);
-    const std::string& caption = TEditorTools::CaptionText(e);
+    TCanvas& c = context.Surface;
+    const std::string& caption = context.CaptionText;
     const TBrushStyle style = c.Brush().Style();
     c.Brush().SetStyle(TBrushStyle::bsClear);
     const int h = c.TextHeight(caption);
@@ -149,61 +134,63 @@ TRect Union(const TRect& a, const TRect& b) {
   return Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom));
 }
 
-const TTool* FindTool(std::string_view toolName) {
-  static const TFreehandTool freehand;
-  static const TLineTool line;
-  static const TRectangleTool rectangle;
-  static const TRoundRectTool roundRect;
-  static const TEllipseTool ellipse;
-  static const TBlockTool block;
-  static const TFloodFillTool floodFill;
-  static const TTextTool text;
-  static const std::array<std::pair<std::string_view, const TTool*>, 8> tools = {{
-      {texts::ToolFreehand, &freehand},
-      {texts::ToolLine, &line},
-      {texts::ToolRectangle, &rectangle},
-      {texts::ToolRoundRect, &roundRect},
-      {texts::ToolEllipse, &ellipse},
-      {texts::ToolBlock, &block},
-      {texts::ToolFloodFill, &floodFill},
-      {texts::ToolText, &text},
-  }};
-  for (const auto& [name, tool] : tools)
-    if (name == toolName) return tool;
+namespace {
+
+const TFreehandTool Freehand;
+const TBlockTool Block;
+const TLineTool Line;
+const TEllipseTool Ellipse;
+const TRectangleTool Rectangle;
+const TRoundRectTool RoundRect;
+const TFloodFillTool FloodFill;
+const TTextTool Text;
+
+constexpr std::array<TToolRow, 8> Tools = {{
+    {TSymbolItem::Free1, "freehand", "&Freehand", "Free1", &Freehand},
+    {TSymbolItem::Block1, "block", "&Block", "Block1", &Block},
+    {TSymbolItem::Line1, "line", "&Line", "Line1", &Line},
+    {TSymbolItem::Ellipse1, "ellipse", "&Ellipse", "Ellipse1", &Ellipse},
+    {TSymbolItem::Rectangle1, "rectangle", "&Rectangle", "Rectangle1", &Rectangle},
+    {TSymbolItem::RoundRectangle1, "roundrect", "Round Rectangle", "RoundRectangle1", &RoundRect},
+    {TSymbolItem::Flood1, "floodfill", "FloodFill", "Flood1", &FloodFill},
+    {TSymbolItem::Text1, "text", "Text", "Text1", &Text},
+}};
+
+constexpr std::array<TPenRow, 3> Pens = {{
+    {TPenItem::N11, 1, "&1", "N11"},
+    {TPenItem::N21, 2, "&2", "N21"},
+    {TPenItem::N31, 3, "&3", "N31"},
+}};
+
+// Row k holds item k, so an item finds its row by position.
+constexpr bool InItemOrder() {
+  for (std::size_t k = 0; k < Tools.size(); ++k)
+    if (static_cast<std::size_t>(Tools[k].Item) != k) return false;
+  for (std::size_t k = 0; k < Pens.size(); ++k)
+    if (static_cast<std::size_t>(Pens[k].Item) != k) return false;
+  return true;
+}
+static_assert(InItemOrder());
+
+}  // namespace
+
+std::span<const TToolRow> ToolTable() { return Tools; }
+
+const TToolRow& ToolRowOf(TSymbolItem item) { return Tools.at(static_cast<std::size_t>(item)); }
+
+const TToolRow* FindToolRow(std::string_view toolName) {
+  for (const TToolRow& row : Tools)
+    if (row.Name == toolName) return &row;
   return nullptr;
 }
 
-// --- The surface's mouse events --------------------------------------------------------------
-
-void TGlyphEditor::picMouseDown(int x, int y) {
-  TCanvas& surface = pic().Canvas();
-  undo_.Assign(&surface_);
-  startPoint_ = TPoint{x, y};
-  lastPoint_ = TPoint{x, y};
-  surface.MoveTo(x, y);
-  drawing_ = true;
+const TTool* FindTool(std::string_view toolName) {
+  const TToolRow* row = FindToolRow(toolName);
+  return row ? row->Tool : nullptr;
 }
 
-void TGlyphEditor::picMouseMove(int x, int y) {
-  if (!drawing_) return;
-  TRect changed;
-  TToolContext context{*this, changed};
-  if (const TTool* tool = FindTool(toolName_)) tool->Move(context, TPoint{x, y});
-  ReduceSurface();
-  if (changed.Width() > 0) SurfaceChanged(changed);
-}
+std::span<const TPenRow> PenTable() { return Pens; }
 
-void TGlyphEditor::picMouseUp(int x, int y) {
-  TRect changed;
-  if (drawing_) {
-    TToolContext context{*this, changed};
-    if (const TTool* tool = FindTool(toolName_)) tool->Release(context, TPoint{x, y});
-  }
-  drawing_ = false;
-  pic().Canvas().Pen().SetMode(TPenMode::pmCopy);
-  ReduceSurface();
-  if (GlyphSize() == 16) CopyToPreview();
-  if (changed.Width() > 0) SurfaceChanged(changed);
-}
+const TPenRow& PenRowOf(TPenItem item) { return Pens.at(static_cast<std::size_t>(item)); }
 
 }  // namespace gliffo

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/glyph_editor.h"
 #include "glyphs/bitmap.h"
 
 namespace gliffo {
@@ -35,15 +34,6 @@ void TransformImage(TBitmap& image, TTransform transform) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) raster::WriteValue(s, x, y, source(x, y));
   image.Changed();
-}
-
-void TGlyphEditor::TransformGlyph(TTransform transform) {
-  // One step of its own for Undo, as a press takes it.
-  undo_.Assign(&pic());
-  TransformImage(editor_, transform);
-  EnlargeGlyph();
-  if (view_) view_->GlyphChanged();
-  CopyToPreview();
 }
 
 }  // namespace gliffo

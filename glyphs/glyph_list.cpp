@@ -47,12 +47,6 @@ void TModeMenu::SetEnabled(int size, bool enabled) {
   if (OnChange) OnChange();
 }
 
-int TModeMenu::CheckedSize() const {
-  if (items_[1].Checked) return 24;
-  if (items_[2].Checked) return 32;
-  return 16;
-}
-
 TGlyphCollection::TGlyphCollection() = default;
 
 void TGlyphCollection::SetGlyphSize(int value) {
@@ -63,8 +57,7 @@ void TGlyphCollection::SetGlyphSize(int value) {
 void TGlyphCollection::SizeEditor(int size) {
   if (!editor_) return;
   editor_->SetGlyphImageSize(size);
-  // A glyph larger than the surface still gets a cell of one pixel, never none.
-  editor_->SetSurfacePenWidth(std::max(1, 256 / size));
+  editor_->SetSurfacePenWidth(CellScaleFor(size));
 }
 
 void TGlyphCollection::RebuildNumberedItems() {

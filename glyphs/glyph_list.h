@@ -4,6 +4,7 @@
 // turns menu commands into these calls and paints what they leave behind.
 #include <functional>
 
+#include "glyphs/glyph_geometry.h"
 #include "glyphs/image_list.h"
 #include "glyphs/list_items.h"
 
@@ -44,8 +45,6 @@ class TModeMenu {
   // Checks the item of the size and unchecks the other two; other sizes change nothing.
   void Check(int size);
   void SetEnabled(int size, bool enabled);
-  // The size whose item carries the check mark (16 when, impossibly, none does).
-  int CheckedSize() const;
 
   // Raised after every change of a checked or enabled state, so the window mirrors it.
   std::function<void()> OnChange;
@@ -69,8 +68,8 @@ class TGlyphCollection {
   // Sets the value alone (as the window's creation and opening a collection do); values below
   // 1 raise EInvalidOperation "Invalid image size".
   void SetGlyphSize(int value);
-  // The editor's size of one glyph pixel: 256 div GlyphSize, at least 1.
-  int CellScale() const { return glyphSize_ > 256 ? 1 : 256 / glyphSize_; }
+  // The editor's size of one glyph pixel.
+  int CellScale() const { return CellScaleFor(glyphSize_); }
 
   // The editor, or nullptr before it exists (then the operations leave it out).
   void SetEditor(IGlyphEditorLink* editor) { editor_ = editor; }

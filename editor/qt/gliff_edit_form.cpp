@@ -151,30 +151,42 @@ void TGliffEditF::BuildMenu() {
   Clear2 = AddCommand(Brush1, texts::MenuBrushClear, [&m] { m.Clear2Click(); });
   Solid1 = AddCommand(Brush1, texts::MenuBrushSolid, [&m] { m.Solid1Click(); });
 
-  auto radioGroup = [this](std::initializer_list<QAction*> items) {
+  // The Pen and Symbol menus are their tables, row by row; each is a radio group, and the
+  // model says which item carries the check mark.
+  auto radioGroup = [this] {
     auto* group = new QActionGroup(this);
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    for (QAction* item : items) {
-      item->setCheckable(true);
-      group->addAction(item);
-    }
+    return group;
+  };
+  auto radioItem = [](QActionGroup* group, QAction* item, const char* objectName) {
+    item->setCheckable(true);
+    group->addAction(item);
+    item->setObjectName(QString::fromLatin1(objectName));
+    return item;
   };
   Pen1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuPen));
-  N11 = AddCommand(Pen1, texts::MenuPen1, [&m] { m.N11Click(); });
-  N21 = AddCommand(Pen1, texts::MenuPen2, [&m] { m.N21Click(); });
-  N31 = AddCommand(Pen1, texts::MenuPen3, [&m] { m.N31Click(); });
-  radioGroup({N11, N21, N31});
+  QActionGroup* penGroup = radioGroup();
+  for (const TPenRow& row : PenTable())
+    penActions_.push_back(radioItem(penGroup, AddCommand(Pen1, row.Caption, [&m, item = row.Item] { m.SelectPen(item); }),
+                                    row.ObjectName));
+  N11 = PenAction(TPenItem::N11);
+  N21 = PenAction(TPenItem::N21);
+  N31 = PenAction(TPenItem::N31);
 
   Symbol1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuSymbol));
-  Free1 = AddCommand(Symbol1, texts::MenuFreehand, [&m] { m.Free1Click(); });
-  Block1 = AddCommand(Symbol1, texts::MenuBlock, [&m] { m.Block1Click(); });
-  Line1 = AddCommand(Symbol1, texts::MenuLine, [&m] { m.Line1Click(); });
-  Ellipse1 = AddCommand(Symbol1, texts::MenuEllipse, [&m] { m.Ellipse1Click(); });
-  Rectangle1 = AddCommand(Symbol1, texts::MenuRectangle, [&m] { m.Rectangle1Click(); });
-  RoundRectangle1 = AddCommand(Symbol1, texts::MenuRoundRectangle, [&m] { m.RoundRectangle1Click(); });
-  Flood1 = AddCommand(Symbol1, texts::MenuFloodFill, [&m] { m.Flood1Click(); });
-  Text1 = AddCommand(Symbol1, texts::MenuText, [&m] { m.Text1Click(); });
-  radioGroup({Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1});
+  QActionGroup* symbolGroup = radioGroup();
+  for (const TToolRow& row : ToolTable())
+    symbolActions_.push_back(radioItem(
+        symbolGroup, AddCommand(Symbol1, row.Caption, [&m, item = row.Item] { m.SelectSymbol(item); }), row.ObjectName));
+  // Named for the tests and the session replay, which trigger them by name.
+  Free1 = SymbolAction(TSymbolItem::Free1);
+  Block1 = SymbolAction(TSymbolItem::Block1);
+  Line1 = SymbolAction(TSymbolItem::Line1);
+  Ellipse1 = SymbolAction(TSymbolItem::Ellipse1);
+  Rectangle1 = SymbolAction(TSymbolItem::Rectangle1);
+  RoundRectangle1 = SymbolAction(TSymbolItem::RoundRectangle1);
+  Flood1 = SymbolAction(TSymbolItem::Flood1);
+  Text1 = SymbolAction(TSymbolItem::Text1);
 
   // Beyond the classic menus: whole-pixel moves of the glyph, each one step for Undo.
   Transform1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuTransform));
@@ -207,9 +219,7 @@ void TGliffEditF::BuildMenu() {
       {File1, "File1"}, {Open1, "Open1"}, {SaveAs1, "SaveAs1"}, {UpdateCollectionItem1, "UpdateCollectionItem1"},
       {Edit1, "Edit1"}, {Undo1, "Undo1"}, {Clear1, "Clear1"}, {Fill1, "Fill1"}, {Text2, "Text2"},
       {TextCaption1, "TextCaption1"}, {Brush1, "Brush1"}, {Clear2, "Clear2"}, {Solid1, "Solid1"}, {Pen1, "Pen1"},
-      {N11, "N11"}, {N21, "N21"}, {N31, "N31"}, {Symbol1, "Symbol1"}, {Free1, "Free1"}, {Block1, "Block1"},
-      {Line1, "Line1"}, {Ellipse1, "Ellipse1"}, {Rectangle1, "Rectangle1"}, {RoundRectangle1, "RoundRectangle1"},
-      {Flood1, "Flood1"}, {Text1, "Text1"}, {Transform1, "Transform1"}, {FlipHorizontal1, "FlipHorizontal1"},
+      {Symbol1, "Symbol1"}, {Transform1, "Transform1"}, {FlipHorizontal1, "FlipHorizontal1"},
       {FlipVertical1, "FlipVertical1"}, {RotateRight1, "RotateRight1"}, {RotateLeft1, "RotateLeft1"},
       {ShiftLeft1, "ShiftLeft1"}, {ShiftRight1, "ShiftRight1"}, {ShiftUp1, "ShiftUp1"}, {ShiftDown1, "ShiftDown1"},
       {View1, "View1"}, {PixelGrid1, "PixelGrid1"}, {ButtonStates1, "ButtonStates1"}};
@@ -268,11 +278,15 @@ void TGliffEditF::GlyphChanged() {
 
 void TGliffEditF::PreviewChanged() { testbtn->SetGlyph(model_.PreviewGlyph()); }
 
+QAction* TGliffEditF::PenAction(TPenItem item) const { return penActions_.at(static_cast<std::size_t>(item)); }
+
+QAction* TGliffEditF::SymbolAction(TSymbolItem item) const {
+  return symbolActions_.at(static_cast<std::size_t>(item));
+}
+
 void TGliffEditF::MenusChanged() {
-  QAction* const pens[] = {N11, N21, N31};
-  QAction* const symbols[] = {Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1};
-  pens[static_cast<int>(model_.PenItem())]->setChecked(true);
-  symbols[static_cast<int>(model_.SymbolItem())]->setChecked(true);
+  PenAction(model_.PenItem())->setChecked(true);
+  SymbolAction(model_.SymbolItem())->setChecked(true);
 }
 
 void TGliffEditF::PaletteChanged() {

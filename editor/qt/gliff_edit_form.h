@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "collection/gliffo_form.h"
 #include "editor/glyph_editor.h"
@@ -90,6 +91,9 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;
   TSurfaceView* pic = nullptr;
+  // The Pen and Symbol menus' items, by the rows of their tables.
+  QAction* PenAction(TPenItem item) const;
+  QAction* SymbolAction(TSymbolItem item) const;
   // The button-states tool window, made when first asked for.
   TButtonStatesWindow* ButtonStates() const { return buttonStates_; }
 
@@ -125,6 +129,8 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   double scale_ = 1.0;
   int paletteChanges_ = 0;
   TButtonStatesWindow* buttonStates_ = nullptr;
+  std::vector<QAction*> penActions_;
+  std::vector<QAction*> symbolActions_;
   std::unique_ptr<TPlacedQtWindow> placed_;
 };
 

@@ -95,20 +95,20 @@ TEST(SessionParse, LinesAndWhatTheyHoldAsWritten) {
             "font arial 9");
   ASSERT_EQ(commands.size(), 6u);
   EXPECT_EQ(commands[0].Line, 3);
-  EXPECT_EQ(commands[0].Text, " two  spaces ") << "the caption is the rest of the line";
-  EXPECT_EQ(commands[1].Op, TSessionOp::Caption);
-  EXPECT_EQ(commands[1].Text, "");
+  EXPECT_EQ(commands[0].Args<std::string>(), " two  spaces ") << "the caption is the rest of the line";
+  EXPECT_EQ(commands[1].Verb, FindSessionVerb("caption"));
+  EXPECT_EQ(commands[1].Args<std::string>(), "");
   EXPECT_EQ(commands[2].Line, 6);
-  EXPECT_EQ(commands[2].Text, "my glyph.bmp");
-  EXPECT_EQ(commands[3].Text, "strips/a b.gbc");
-  EXPECT_EQ(commands[3].A, 7);
-  const TFontChoice& font = commands[4].Font;
+  EXPECT_EQ(commands[2].Args<std::string>(), "my glyph.bmp");
+  EXPECT_EQ(commands[3].Args<TGlyphChoice>().Strip, "strips/a b.gbc");
+  EXPECT_EQ(commands[3].Args<TGlyphChoice>().Index, 7);
+  const TFontChoice& font = commands[4].Args<TFontChoice>();
   EXPECT_EQ(font.Name, "DejaVu Sans Mono");
   EXPECT_EQ(font.Size, 12);
   EXPECT_TRUE(font.Italic && font.Underline && font.StrikeOut && !font.Bold);
   EXPECT_EQ(font.Color, 0x563412);
   EXPECT_EQ(commands[5].Line, 9) << "a last line without its end of line counts";
-  EXPECT_EQ(commands[5].Font.Color, 0);
+  EXPECT_EQ(commands[5].Args<TFontChoice>().Color, 0);
 
   for (const char* bad : {"font \"Liberation Sans 12", "font \" 12", "font arial 0", "font arial 1001",
                           "font arial 12 heavy", "glyph 3", "glyph a.gbc -1", "open", "brush dotted", "move -32769 0"}) {

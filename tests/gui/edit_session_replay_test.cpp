@@ -38,57 +38,52 @@ class EditSessionReplayTest : public GuiTest {
 
   // What a person does in the windows for each line.
   void Replay(const TSessionCommand& c) {
-    QAction* tools[] = {editor_->Free1,      editor_->Block1,          editor_->Line1, editor_->Ellipse1,
-                        editor_->Rectangle1, editor_->RoundRectangle1, editor_->Flood1, editor_->Text1};
-    QAction* pens[] = {editor_->N11, editor_->N21, editor_->N31};
-    switch (c.Op) {
-      case TSessionOp::Tool: tools[c.A]->trigger(); return;
-      case TSessionOp::Pen: pens[c.A - 1]->trigger(); return;
-      case TSessionOp::Brush: (c.A ? editor_->Solid1 : editor_->Clear2)->trigger(); return;
-      case TSessionOp::Foreground: PressCell(c.A, Qt::LeftButton); return;
-      case TSessionOp::Background: PressCell(c.A, Qt::RightButton); return;
-      case TSessionOp::Down: Mouse(QEvent::MouseButtonPress, c.A, c.B); return;
-      case TSessionOp::Move: Mouse(QEvent::MouseMove, c.A, c.B); return;
-      case TSessionOp::Up: Mouse(QEvent::MouseButtonRelease, c.A, c.B); return;
-      case TSessionOp::Undo: editor_->Undo1->trigger(); return;
-      case TSessionOp::Clear: editor_->Clear1->trigger(); return;
-      case TSessionOp::Fill: editor_->Fill1->trigger(); return;
-      case TSessionOp::Caption:
-        dialogs_->InputAnswers.push_back(c.Text);
-        editor_->TextCaption1->trigger();
-        return;
-      case TSessionOp::Font:
-        dialogs_->FontAnswers.push_back(c.Font);
-        editor_->Text2->trigger();
-        return;
-      case TSessionOp::Open:
-        dialogs_->OpenAnswers.push_back(std::vector<std::string>{c.Text});
-        editor_->Open1->trigger();
-        return;
-      case TSessionOp::Save:
-        dialogs_->SaveAnswers.push_back(c.Text);
-        editor_->SaveAs1->trigger();
-        return;
-      case TSessionOp::Glyph:
-        dialogs_->OpenAnswers.push_back(std::vector<std::string>{c.Text});
-        window_->OpenCollection1->trigger();
-        Glyphs().Items.Item(c.A).SetSelected(true);
-        window_->Image1->trigger();
-        return;
-      case TSessionOp::Size: {
-        QAction* modes[] = {window_->bmp16, window_->bmp24, window_->bmp32};
-        modes[(c.A - 16) / 8]->trigger();
-        return;
-      }
-      case TSessionOp::Transform: {
-        // In the order of TTransform.
-        QAction* transforms[] = {editor_->FlipHorizontal1, editor_->FlipVertical1, editor_->RotateRight1,
-                                 editor_->RotateLeft1,     editor_->ShiftLeft1,    editor_->ShiftRight1,
-                                 editor_->ShiftUp1,        editor_->ShiftDown1};
-        transforms[c.A]->trigger();
-        return;
-      }
+    const std::string verb = c.Verb->Name;
+    if (verb == "tool") return editor_->SymbolAction(c.Args<TSymbolItem>())->trigger();
+    if (verb == "pen") return editor_->PenAction(c.Args<TPenItem>())->trigger();
+    if (verb == "brush") return (c.Args<TBrushStyle>() == TBrushStyle::bsSolid ? editor_->Solid1 : editor_->Clear2)->trigger();
+    if (verb == "fg") return PressCell(c.Args<int>(), Qt::LeftButton);
+    if (verb == "bg") return PressCell(c.Args<int>(), Qt::RightButton);
+    if (verb == "down") return Mouse(QEvent::MouseButtonPress, c.Args<TPoint>().X, c.Args<TPoint>().Y);
+    if (verb == "move") return Mouse(QEvent::MouseMove, c.Args<TPoint>().X, c.Args<TPoint>().Y);
+    if (verb == "up") return Mouse(QEvent::MouseButtonRelease, c.Args<TPoint>().X, c.Args<TPoint>().Y);
+    if (verb == "undo") return editor_->Undo1->trigger();
+    if (verb == "clear") return editor_->Clear1->trigger();
+    if (verb == "fill") return editor_->Fill1->trigger();
+    if (verb == "caption") {
+      dialogs_->InputAnswers.push_back(c.Args<std::string>());
+      return editor_->TextCaption1->trigger();
     }
+    if (verb == "font") {
+      dialogs_->FontAnswers.push_back(c.Args<TFontChoice>());
+      return editor_->Text2->trigger();
+    }
+    if (verb == "open") {
+      dialogs_->OpenAnswers.push_back(std::vector<std::string>{c.Args<std::string>()});
+      return editor_->Open1->trigger();
+    }
+    if (verb == "save") {
+      dialogs_->SaveAnswers.push_back(c.Args<std::string>());
+      return editor_->SaveAs1->trigger();
+    }
+    if (verb == "glyph") {
+      dialogs_->OpenAnswers.push_back(std::vector<std::string>{c.Args<TGlyphChoice>().Strip});
+      window_->OpenCollection1->trigger();
+      Glyphs().Items.Item(c.Args<TGlyphChoice>().Index).SetSelected(true);
+      return window_->Image1->trigger();
+    }
+    if (verb == "size") {
+      QAction* modes[] = {window_->bmp16, window_->bmp24, window_->bmp32};
+      return modes[(c.Args<int>() - 16) / 8]->trigger();
+    }
+    if (verb == "flip" || verb == "rotate" || verb == "shift") {
+      // In the order of TTransform.
+      QAction* transforms[] = {editor_->FlipHorizontal1, editor_->FlipVertical1, editor_->RotateRight1,
+                               editor_->RotateLeft1,     editor_->ShiftLeft1,    editor_->ShiftRight1,
+                               editor_->ShiftUp1,        editor_->ShiftDown1};
+      return transforms[static_cast<int>(c.Args<TTransform>())]->trigger();
+    }
+    ADD_FAILURE() << "no replay for " << verb;
   }
 };
 

@@ -1,4 +1,5 @@
-// The editor's File and Edit menus, over the editor and the application's dialogs.
+// The editor's File, Edit and Transform menus over the editor and the application's dialogs,
+// and what the collection window asks of the editor.
 #include <optional>
 
 #include "editor/glyph_editor.h"
@@ -26,6 +27,31 @@ TSaveFileRequest GlyphSaveRequest() {
 
 }  // namespace
 
+TFontChoice FontChoiceOf(const TFont& font) {
+  TFontChoice choice;
+  choice.Name = font.Name();
+  choice.Size = font.Size();
+  choice.Bold = font.Style().contains(TFontStyle::fsBold);
+  choice.Italic = font.Style().contains(TFontStyle::fsItalic);
+  choice.Underline = font.Style().contains(TFontStyle::fsUnderline);
+  choice.StrikeOut = font.Style().contains(TFontStyle::fsStrikeOut);
+  choice.Color = font.Color();
+  return choice;
+}
+
+void AssignFontChoice(TFont& font, const TFontChoice& choice) {
+  font.SetName(choice.Name);
+  font.SetSize(choice.Size);
+  TFontStyles style;
+  if (choice.Bold) style.insert(TFontStyle::fsBold);
+  if (choice.Italic) style.insert(TFontStyle::fsItalic);
+  if (choice.Underline) style.insert(TFontStyle::fsUnderline);
+  if (choice.StrikeOut) style.insert(TFontStyle::fsStrikeOut);
+  font.SetStyle(style);
+  font.SetColor(choice.Color);
+}
+
+
 void TGlyphEditor::Open1Click(IDialogService& dialogs) {
   const std::optional<std::vector<std::string>> names = dialogs.OpenFiles(GlyphOpenRequest());
   if (!names || names->empty()) return;
@@ -50,9 +76,11 @@ void TGlyphEditor::SaveAs1Click(IDialogService& dialogs) {
 }
 
 void TGlyphEditor::SaveGlyphFile(const std::string& fileName) {
-  // The image's own format; the save writes beside the target and renames, so a failure keeps
-  // the previous file.
-  editor_.SaveToFile(fileName);
+  // Through a picture, as the window saves any graphic; the glyph keeps its own format, and the
+  // save writes beside the target and renames, so a failure keeps the previous file.
+  TPicture picture;
+  picture.Bitmap().Assign(&editor_);
+  picture.SaveToFile(fileName);
 }
 
 void TGlyphEditor::UpdateCollectionItem1Click() {
@@ -108,6 +136,33 @@ void TGlyphEditor::TextCaption1Click(IDialogService& dialogs) {
       dialogs.InputBox(texts::CaptionBoxCaption, texts::CaptionBoxPrompt, captionText_);
   // Cancelling gives the default back; an empty text is a caption like any other.
   captionText_ = text.value_or(captionText_);
+}
+
+void TGlyphEditor::TransformGlyph(TTransform transform) {
+  // One step of its own for Undo, as a press takes it.
+  undo_.Assign(&pic());
+  TransformImage(editor_, transform);
+  EnlargeGlyph();
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+}
+
+// --- What the collection window asks ---------------------------------------------------------
+
+void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
+  SetEditorControlSize(GlyphSize(), GlyphSize());
+  SetSurfacePenWidth(CellScale());
+  images.Draw(editor_.Canvas(), 0, 0, cellIndex);
+  if (view_) view_->ShowWindow();
+  EnlargeGlyph();
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+}
+
+void TGlyphEditor::ShowEditor() {
+  SetEditorControlSize(GlyphSize(), GlyphSize());
+  SetSurfacePenWidth(CellScale());
+  if (view_) view_->ShowWindow();
 }
 
 }  // namespace gliffo
