@@ -7,16 +7,16 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "collection/application_intf.h"
-#include "collection/design_frame.h"
 #include "collection/folder_browser.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
-#include "collection/window_placement_qt.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/dialogs.h"
 #include "platform/errors.h"
 #include "platform/profile/window_placement.h"
+#include "ui/application_intf.h"
+#include "ui/design_frame.h"
+#include "ui/window_placement_qt.h"
 
 namespace gliffo {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <string>
 
-#include "collection/application_intf.h"
+#include "ui/application_intf.h"
 
 class QTextBrowser;
 

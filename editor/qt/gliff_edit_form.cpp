@@ -5,9 +5,6 @@
 #include <QMenuBar>
 #include <cmath>
 
-#include "collection/application_intf.h"
-#include "collection/design_frame.h"
-#include "collection/window_placement_qt.h"
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
 #include "editor/qt/image_control.h"
@@ -19,6 +16,9 @@
 #include "platform/profile/settings_path.h"
 #include "platform/profile/window_placement.h"
 #include "platform/strings.h"
+#include "ui/application_intf.h"
+#include "ui/design_frame.h"
+#include "ui/window_placement_qt.h"
 
 namespace gliffo {
 
