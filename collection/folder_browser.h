@@ -24,7 +24,6 @@
 namespace gliffo {
 
 class TGlyphCollection;
-class TGliffoF;
 
 // Runs an event handler so that no exception reaches Qt's event loop.
 using TBrowserGuard = std::function<void(const std::function<void()>&)>;
@@ -160,8 +159,10 @@ class TFolderBrowser : public QObject {
   bool placed_ = false;
 };
 
-// Builds the browser into the collection window and starts it on the process's current
-// directory and this machine's volumes.
-TFolderBrowser* BuildFolderBrowser(TGliffoF& form, TBrowserGuard guard);
+// Builds the browser into a window's two places (see PlaceInto), owned by that window, feeding
+// its glyph list, and starts it on the process's current directory and this machine's volumes.
+TFolderBrowser* BuildFolderBrowser(QObject& owner, QWidget* topPanel, QWidget* folderListPlace,
+                                   const std::function<int(int)>& design, TGlyphCollection& glyphs,
+                                   TBrowserGuard guard);
 
 }  // namespace gliffo

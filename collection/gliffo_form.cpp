@@ -58,8 +58,10 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   BuildMenu();
   BuildClient();
   // The folder browser (collection/folder_browser.h) fills the top panel and the folder-list
-  // place and shows the current directory; its event handlers run inside the guard.
-  BuildFolderBrowser(*this, [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  // place, feeds the glyph list and shows the current directory; its event handlers run inside
+  // the guard.
+  BuildFolderBrowser(*this, TopPanel1, FolderListPlace1, [this](int value) { return Scaled(value); }, glyphs_,
+                     [this](const std::function<void()>& handler) { app_.Guard(handler); });
   setFixedSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
   move(DesignLeft, DesignTop);
 
