@@ -186,7 +186,7 @@ bool TGliffoF::RunCommand(void (TGliffoF::*handler)()) {
   return ok;
 }
 
-void TGliffoF::AttachEditor(IEditorWindow* editor) {
+void TGliffoF::AttachEditor(IGlyphEditorLink* editor) {
   editor_ = editor;
   glyphs_.SetEditor(editor);
   UpdateEditorCommands();

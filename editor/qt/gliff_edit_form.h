@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "collection/gliffo_form.h"
 #include "editor/glyph_editor.h"
+#include "ui/collection_host.h"
 
 class QAction;
 class QActionGroup;
@@ -25,12 +25,13 @@ class TPlacedQtWindow;
 class TPreviewButton;
 class TSurfaceView;
 
-class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorView {
+class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditorView {
   Q_OBJECT
  public:
   // Creating the window is its creation handler; it stays hidden until the collection window
-  // shows it. It reads GlyphSize from, and writes glyphs back to, the collection window.
-  TGliffEditF(IApplication& application, TGliffoF& collectionWindow);
+  // shows it. It reads GlyphSize from, and writes glyphs back to, the host's glyph list, and
+  // keeps its placement in the host's settings file.
+  TGliffEditF(IApplication& application, ICollectionHost& host);
   // Destroying it is its destruction handler: the placement is saved.
   ~TGliffEditF() override;
 
@@ -120,7 +121,7 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   void ShowButtonStates();
 
   IApplication& app_;
-  TGliffoF& collectionWindow_;
+  ICollectionHost& host_;
   TGlyphEditor model_;
   double scale_ = 1.0;
   int paletteChanges_ = 0;
