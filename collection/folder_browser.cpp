@@ -90,8 +90,6 @@ void TFileListBox::SetDirectory(const std::string& folder) {
   ReadFileNames();
 }
 
-void TFileListBox::Update() { ReadFileNames(); }
-
 void TFileListBox::ReadFileNames() {
   names_.clear();
   ++readCount_;

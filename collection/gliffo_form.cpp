@@ -5,7 +5,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "collection/folder_browser.h"
 #include "collection/strings.h"

@@ -92,8 +92,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   TViewer* viewer = nullptr;
   QStatusBar* StatusBar1 = nullptr;
 
-  // The screen's pixels per design pixel (design values are at 120 pixels per inch).
-  double DesignScale() const { return scale_; }
+  // A design value (at 120 pixels per inch) in the screen's pixels.
   int Scaled(int designValue) const;
 
  signals:

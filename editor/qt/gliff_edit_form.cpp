@@ -3,7 +3,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <cmath>
+#include <algorithm>
 
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"

@@ -94,10 +94,9 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   // The button-states tool window, made when first asked for.
   TButtonStatesWindow* ButtonStates() const { return buttonStates_; }
 
-  // The screen's pixels per design pixel (design values are at 120 pixels per inch).
-  double DesignScale() const { return scale_; }
   // How often the palette's choice changed, so tests can see one change event per change.
   int PaletteChanges() const { return paletteChanges_; }
+  // A design value (at 120 pixels per inch) in the screen's pixels.
   int Scaled(int designValue) const;
 
  protected:
