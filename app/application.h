@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "collection/application_intf.h"
+#include "ui/application_intf.h"
 
 namespace gliffo {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "collection/application_intf.h"
+#include "ui/application_intf.h"
 
 namespace gliffo {
 

@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "collection/browser_icons.h"
-#include "collection/gliffo_form.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
 #include "platform/drives/current_directory.h"
@@ -90,8 +89,6 @@ void TFileListBox::SetDirectory(const std::string& folder) {
   directory_ = drives::CurrentDirectory();
   ReadFileNames();
 }
-
-void TFileListBox::Update() { ReadFileNames(); }
 
 void TFileListBox::ReadFileNames() {
   names_.clear();
@@ -273,9 +270,11 @@ void TFolderBrowser::RzDirectoryListBox1Change() { LoadImages1Click(); }
 
 void TFolderBrowser::LoadImages1Click() { LoadFolder(glyphs_, filelist->Directory(), filelist->Names()); }
 
-TFolderBrowser* BuildFolderBrowser(TGliffoF& form, TBrowserGuard guard) {
-  auto* browser = new TFolderBrowser(form.Collection(), std::move(guard), &form);
-  browser->PlaceInto(form.TopPanel(), form.FolderListPlace(), [&form](int value) { return form.Scaled(value); });
+TFolderBrowser* BuildFolderBrowser(QObject& owner, QWidget* topPanel, QWidget* folderListPlace,
+                                   const std::function<int(int)>& design, TGlyphCollection& glyphs,
+                                   TBrowserGuard guard) {
+  auto* browser = new TFolderBrowser(glyphs, std::move(guard), &owner);
+  browser->PlaceInto(topPanel, folderListPlace, design);
   browser->Start(drives::MountedVolumes());
   return browser;
 }

@@ -24,7 +24,6 @@
 namespace gliffo {
 
 class TGlyphCollection;
-class TGliffoF;
 
 // Runs an event handler so that no exception reaches Qt's event loop.
 using TBrowserGuard = std::function<void(const std::function<void()>&)>;
@@ -35,7 +34,6 @@ class TFileListBox : public QWidget {
  public:
   explicit TFileListBox(QWidget* parent = nullptr);
 
-  const std::string& Mask() const { return mask_; }
   const std::string& Directory() const { return directory_; }
   const std::vector<std::string>& Names() const { return names_; }
 
@@ -43,8 +41,6 @@ class TFileListBox : public QWidget {
   // process's current directory, read back as this list's folder, and listed. When the listing
   // fails the list is left empty on the new folder and the error goes on to the caller.
   void SetDirectory(const std::string& folder);
-  // Lists the folder again.
-  void Update();
   // How many entries a listing may reach before the busy cursor shows.
   static constexpr size_t QuietEntries = 100;
 
@@ -113,7 +109,6 @@ class TDriveComboBox : public QComboBox {
   void SetDirList(TDirectoryListBox* dirList);
   void SetGuard(TBrowserGuard guard) { guard_ = std::move(guard); }
 
-  const std::vector<drives::Volume>& Volumes() const { return volumes_; }
   // Replaces the entries (the window reads the mount table; tests give their own).
   void SetVolumes(std::vector<drives::Volume> volumes);
   // Shows the entry of the volume holding the folder, raising nothing.
@@ -160,8 +155,10 @@ class TFolderBrowser : public QObject {
   bool placed_ = false;
 };
 
-// Builds the browser into the collection window and starts it on the process's current
-// directory and this machine's volumes.
-TFolderBrowser* BuildFolderBrowser(TGliffoF& form, TBrowserGuard guard);
+// Builds the browser into a window's two places (see PlaceInto), owned by that window, feeding
+// its glyph list, and starts it on the process's current directory and this machine's volumes.
+TFolderBrowser* BuildFolderBrowser(QObject& owner, QWidget* topPanel, QWidget* folderListPlace,
+                                   const std::function<int(int)>& design, TGlyphCollection& glyphs,
+                                   TBrowserGuard guard);
 
 }  // namespace gliffo

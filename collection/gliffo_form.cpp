@@ -5,18 +5,17 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <cmath>
 
-#include "collection/application_intf.h"
-#include "collection/design_frame.h"
 #include "collection/folder_browser.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
-#include "collection/window_placement_qt.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/dialogs.h"
 #include "platform/errors.h"
 #include "platform/profile/window_placement.h"
+#include "ui/application_intf.h"
+#include "ui/design_frame.h"
+#include "ui/window_placement_qt.h"
 
 namespace gliffo {
 
@@ -58,8 +57,10 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   BuildMenu();
   BuildClient();
   // The folder browser (collection/folder_browser.h) fills the top panel and the folder-list
-  // place and shows the current directory; its event handlers run inside the guard.
-  BuildFolderBrowser(*this, [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  // place, feeds the glyph list and shows the current directory; its event handlers run inside
+  // the guard.
+  BuildFolderBrowser(*this, TopPanel1, FolderListPlace1, [this](int value) { return Scaled(value); }, glyphs_,
+                     [this](const std::function<void()>& handler) { app_.Guard(handler); });
   setFixedSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
   move(DesignLeft, DesignTop);
 
@@ -184,7 +185,7 @@ bool TGliffoF::RunCommand(void (TGliffoF::*handler)()) {
   return ok;
 }
 
-void TGliffoF::AttachEditor(IEditorWindow* editor) {
+void TGliffoF::AttachEditor(IGlyphEditorLink* editor) {
   editor_ = editor;
   glyphs_.SetEditor(editor);
   UpdateEditorCommands();

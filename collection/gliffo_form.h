@@ -9,12 +9,12 @@
 
 #include "glyphs/glyph_list.h"
 #include "platform/profile/settings_path.h"
+#include "ui/collection_host.h"
 
 class QAction;
 class QActionGroup;
 class QMenu;
 class QStatusBar;
-class QVBoxLayout;
 
 namespace gliffo {
 
@@ -22,17 +22,7 @@ class IApplication;
 class TViewer;
 class TPlacedQtWindow;
 
-// What the collection window asks of the glyph editor. The editor window implements it and
-// start-up attaches it (AttachEditor); until then the three editor commands stay disabled.
-class IEditorWindow : public IGlyphEditorLink {
- public:
-  // "&Image": the cell drawn into the editor's glyph, the editor shown and brought to the front.
-  virtual void EditGlyph(const TImageList& images, int cellIndex) = 0;
-  // "BMP &Editor": the editor shown with its current content at the current glyph size.
-  virtual void ShowEditor() = 0;
-};
-
-class TGliffoF : public QMainWindow {
+class TGliffoF : public QMainWindow, public ICollectionHost {
   Q_OBJECT
  public:
   // Creating the window is its creation handler: AppDir, GlyphSize 16, the placement.
@@ -40,14 +30,14 @@ class TGliffoF : public QMainWindow {
   // Destroying it saves the placement.
   ~TGliffoF() override;
 
-  TGlyphCollection& Collection() { return glyphs_; }
+  TGlyphCollection& Collection() override { return glyphs_; }
   int GlyphSize() const { return glyphs_.GlyphSize(); }
   const std::string& AppDir() const { return appDir_; }
-  const profile::TSettingsLocation& Settings() const { return settings_; }
+  const profile::TSettingsLocation& Settings() const override { return settings_; }
 
-  // The editor window, created after this one; nullptr detaches it.
-  void AttachEditor(IEditorWindow* editor);
-  IEditorWindow* Editor() const { return editor_; }
+  // The editor, created after this window; nullptr detaches it. Until one is attached the
+  // three editor commands stay disabled.
+  void AttachEditor(IGlyphEditorLink* editor);
 
   // Where the folder browser goes: the 41-high panel holding the drive selector, and the
   // 96-high place of the folder list under it. Both are empty until the browser is built into
@@ -102,8 +92,7 @@ class TGliffoF : public QMainWindow {
   TViewer* viewer = nullptr;
   QStatusBar* StatusBar1 = nullptr;
 
-  // The screen's pixels per design pixel (design values are at 120 pixels per inch).
-  double DesignScale() const { return scale_; }
+  // A design value (at 120 pixels per inch) in the screen's pixels.
   int Scaled(int designValue) const;
 
  signals:
@@ -126,7 +115,7 @@ class TGliffoF : public QMainWindow {
 
   IApplication& app_;
   TGlyphCollection glyphs_;
-  IEditorWindow* editor_ = nullptr;
+  IGlyphEditorLink* editor_ = nullptr;
   std::string appDir_;
   profile::TSettingsLocation settings_;
   double scale_ = 1.0;

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <string>
 
-#include "collection/application_intf.h"
+#include "ui/application_intf.h"
 
 class QTextBrowser;
 
@@ -22,10 +22,8 @@ class THelpWindow : public QWidget, public IHelpEngine {
   // file. A topic the file does not hold is reported to the user.
   bool RunMacro(const std::string& helpFile, const std::string& macro) override;
 
-  const std::string& OpenFile() const { return openFile_; }
   const std::string& CurrentTopic() const { return currentTopic_; }
   bool HasTopic(const std::string& topic) const;
-  QTextBrowser* Browser() const { return browser_; }
 
  private:
   IDialogService& dialogs_;

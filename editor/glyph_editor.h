@@ -151,9 +151,9 @@ class TGlyphEditor : public IGlyphEditorLink {
 
   // --- What the collection window asks -------------------------------------------------------
   // "&Image" once a glyph is selected: the cell into Editor, the window shown, the surface.
-  void EditGlyph(const TImageList& images, int cellIndex);
+  void EditGlyph(const TImageList& images, int cellIndex) override;
   // "BMP &Editor".
-  void ShowEditor();
+  void ShowEditor() override;
   void SetGlyphImageSize(int size) override;
   void SetSurfacePenWidth(int width) override;
   const TBitmap& GlyphBitmap() override { return editor_; }

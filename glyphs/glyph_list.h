@@ -13,8 +13,9 @@ namespace gliffo {
 class TBitmap;
 class IDialogService;
 
-// What the glyph list does to the editor window. The editor implements it; tests use a
-// stand-in. Every call may assume a size of at least 1.
+// What the glyph list and the collection window do to the editor. The editor implements it and
+// start-up attaches it; until then the collection window leaves its editor commands disabled.
+// Tests use a stand-in. Every call may assume a size of at least 1.
 class IGlyphEditorLink {
  public:
   virtual ~IGlyphEditorLink() = default;
@@ -24,6 +25,10 @@ class IGlyphEditorLink {
   virtual void SetSurfacePenWidth(int width) = 0;
   // The real-size glyph (the bitmap of the Editor image).
   virtual const TBitmap& GlyphBitmap() = 0;
+  // "&Image": the cell drawn into the editor's glyph, the editor shown and brought to the front.
+  virtual void EditGlyph(const TImageList& images, int cellIndex) = 0;
+  // "BMP &Editor": the editor shown with its current content at the current glyph size.
+  virtual void ShowEditor() = 0;
 };
 
 struct TMenuItemState {

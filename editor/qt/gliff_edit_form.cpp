@@ -3,11 +3,8 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <cmath>
+#include <algorithm>
 
-#include "collection/application_intf.h"
-#include "collection/design_frame.h"
-#include "collection/window_placement_qt.h"
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
 #include "editor/qt/image_control.h"
@@ -19,6 +16,9 @@
 #include "platform/profile/settings_path.h"
 #include "platform/profile/window_placement.h"
 #include "platform/strings.h"
+#include "ui/application_intf.h"
+#include "ui/design_frame.h"
+#include "ui/window_placement_qt.h"
 
 namespace gliffo {
 
@@ -41,11 +41,11 @@ constexpr int DesignSurfaceTop = 64;
 
 }  // namespace
 
-TGliffEditF::TGliffEditF(IApplication& application, TGliffoF& collectionWindow)
+TGliffEditF::TGliffEditF(IApplication& application, ICollectionHost& host)
     : QMainWindow(nullptr),
       app_(application),
-      collectionWindow_(collectionWindow),
-      model_(collectionWindow.Collection()),
+      host_(host),
+      model_(host.Collection()),
       placed_(std::make_unique<TPlacedQtWindow>(*this)) {
   setObjectName(QStringLiteral("GliffEditF"));
   setWindowTitle(QString::fromUtf8(texts::EditorCaption));
@@ -72,17 +72,17 @@ int TGliffEditF::Scaled(int designValue) const { return ScaledBy(scale_, designV
 
 void TGliffEditF::FormCreate() {
   model_.FormCreate([this] {
-    profile::LoadWindowPlacement(*placed_, profile::EditorWindowSection, collectionWindow_.Settings().ReadPath);
+    profile::LoadWindowPlacement(*placed_, profile::EditorWindowSection, host_.Settings().ReadPath);
   });
   // The pixel grid is the one view setting kept between runs, beside the placement.
   const std::string grid = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::PixelGridKey, "0",
-                                                            collectionWindow_.Settings().ReadPath);
+                                                            host_.Settings().ReadPath);
   ShowGrid(grid != "0" && !grid.empty());
 }
 
 void TGliffEditF::FormDestroy() {
   model_.FormDestroy([this] {
-    const std::string& file = collectionWindow_.Settings().WritePath;
+    const std::string& file = host_.Settings().WritePath;
     profile::MakeParentFolders(file);
     profile::SaveWindowPlacement(*placed_, profile::EditorWindowSection, file);
     if (!profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::PixelGridKey),
@@ -101,7 +101,7 @@ void TGliffEditF::ShowButtonStates() {
     buttonStates_ = new TButtonStatesWindow([this]() -> const TBitmap& { return model_.Editor(); },
                                             [this] {
                                               RunCommand([this] {
-                                                SaveDisabledStripCommand(collectionWindow_.Collection(), app_.Dialogs());
+                                                SaveDisabledStripCommand(host_.Collection(), app_.Dialogs());
                                               });
                                             },
                                             this);

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "collection/gliffo_form.h"
 #include "editor/glyph_editor.h"
+#include "ui/collection_host.h"
 
 class QAction;
 class QActionGroup;
@@ -26,12 +26,13 @@ class TPlacedQtWindow;
 class TPreviewButton;
 class TSurfaceView;
 
-class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorView {
+class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditorView {
   Q_OBJECT
  public:
   // Creating the window is its creation handler; it stays hidden until the collection window
-  // shows it. It reads GlyphSize from, and writes glyphs back to, the collection window.
-  TGliffEditF(IApplication& application, TGliffoF& collectionWindow);
+  // shows it. It reads GlyphSize from, and writes glyphs back to, the host's glyph list, and
+  // keeps its placement in the host's settings file.
+  TGliffEditF(IApplication& application, ICollectionHost& host);
   // Destroying it is its destruction handler: the placement is saved.
   ~TGliffEditF() override;
 
@@ -97,10 +98,9 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   // The button-states tool window, made when first asked for.
   TButtonStatesWindow* ButtonStates() const { return buttonStates_; }
 
-  // The screen's pixels per design pixel (design values are at 120 pixels per inch).
-  double DesignScale() const { return scale_; }
   // How often the palette's choice changed, so tests can see one change event per change.
   int PaletteChanges() const { return paletteChanges_; }
+  // A design value (at 120 pixels per inch) in the screen's pixels.
   int Scaled(int designValue) const;
 
  protected:
@@ -124,7 +124,7 @@ class TGliffEditF : public QMainWindow, public IEditorWindow, private IEditorVie
   void ShowButtonStates();
 
   IApplication& app_;
-  TGliffoF& collectionWindow_;
+  ICollectionHost& host_;
   TGlyphEditor model_;
   double scale_ = 1.0;
   int paletteChanges_ = 0;

@@ -82,6 +82,9 @@ class TEditorStandIn : public IGlyphEditorLink {
   }
   void SetSurfacePenWidth(int width) override { PenWidth = width; }
   const TBitmap& GlyphBitmap() override { return Glyph; }
+  // Only the collection window's commands ask these; the glyph list never does.
+  void EditGlyph(const TImageList&, int) override {}
+  void ShowEditor() override {}
   void Fill(int seed) {
     const int size = Glyph.Width();
     Paint(Glyph, TPixelFormat::pfDevice, size, size, [seed](int x, int y) { return TrueColor(x, y, seed); });

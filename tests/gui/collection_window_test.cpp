@@ -52,7 +52,7 @@ std::string ModeState(TGliffoF& window) {
 }
 
 // A stand-in for the editor window, recording what the collection window asks of it.
-class FakeEditor : public IEditorWindow {
+class FakeEditor : public IGlyphEditorLink {
  public:
   void SetGlyphImageSize(int size) override {
     glyph.SetWidth(size);

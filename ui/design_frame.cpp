@@ -1,4 +1,4 @@
-#include "collection/design_frame.h"
+#include "ui/design_frame.h"
 
 #include <QGuiApplication>
 #include <QScreen>

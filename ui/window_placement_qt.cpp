@@ -1,4 +1,4 @@
-#include "collection/window_placement_qt.h"
+#include "ui/window_placement_qt.h"
 
 #include <QEvent>
 #include <QWidget>
