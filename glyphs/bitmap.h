@@ -17,7 +17,7 @@ namespace gliffo {
 class TCanvas;
 class TBitmapCanvas;
 
-class TBitmap : public IImageSource {
+class TBitmap final : public IImageSource {
  public:
   TBitmap();
   ~TBitmap();
