@@ -27,6 +27,7 @@
 #include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
 #include "glyphs/colors.h"
+#include "platform/files/file_io.h"
 
 namespace {
 
@@ -182,7 +183,7 @@ Files& TheFiles() {
     };
     for (const auto& [name, bytes] : contents) {
       f.Paths[name] = (f.Dir / (name + ".bmp")).string();
-      bmp::WriteWholeFile(f.Paths[name], bytes);
+      files::WriteWholeFile(f.Paths[name], bytes);
       // The loader must agree with the bytes it was given, or the figures mean nothing.
       TBitmap check;
       check.LoadFromFile(f.Paths[name]);

@@ -10,10 +10,12 @@
 #include "cli/commands.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
+#include "glyphs/bmp_row_reader.h"
 #include "glyphs/canvas.h"
 #include "glyphs/strings.h"
 #include "platform/raster/pixels.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::cli {
 
@@ -67,7 +69,7 @@ int Info(const std::vector<std::string>& args) {
   bmp::BmpHeader h;
   TPixelFormat format = TPixelFormat::pfDevice;  // an empty file loads as an empty image
   AboutFile(args[0], [&] {
-    const std::vector<std::uint8_t> bytes = bmp::ReadWholeFile(args[0]);
+    const std::vector<std::uint8_t> bytes = files::ReadWholeFile(args[0]);
     if (bytes.empty()) return;
     h = bmp::ParseHeader(bytes);
     format = FormatOf(h);
@@ -92,7 +94,7 @@ int Decode(const std::vector<std::string>& args) {
   AboutFile(args[0], [&] { reader.Open(args[0]); });
   if (reader.Empty()) ThrowAboutFile(args[0], EInvalidGraphic(ImageIsEmpty));
   AboutFile(args[1], [&] {
-    bmp::TSafeFileWriter file(args[1]);
+    files::TSafeFileWriter file(args[1]);
     std::string head = "P6\n";
     head += std::to_string(reader.Width());
     head += ' ';

@@ -8,6 +8,7 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
+#include "platform/files/file_io.h"
 #include "glyphs/canvas.h"
 #include "tests/glyphs/bmp_bytes.h"
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   int written = 0;
   auto save = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    gliffo::bmp::WriteWholeFile(folder + "/" + name + ".bmp", bytes);
+    gliffo::files::WriteWholeFile(folder + "/" + name + ".bmp", bytes);
     ++written;
   };
 

@@ -4,15 +4,36 @@
 #include <cstring>
 #include <new>
 
-#include <sys/mman.h>
-
-#include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
+#include "glyphs/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/blit.h"
 
 namespace gliffo {
+
+// The canvas of a raster image: draws into the image's pixel store.
+class TBitmapCanvas : public TCanvas {
+ public:
+  explicit TBitmapCanvas(TBitmap& bitmap) : bitmap_(bitmap) {}
+
+ protected:
+  raster::Surface BeginDraw() override;
+  void EndDraw() override;
+  raster::Surface ReadSurface() const override;
+
+ private:
+  TBitmap& bitmap_;
+};
+
+raster::Surface TBitmapCanvas::BeginDraw() {
+  // An empty image has nothing to draw on: operations on it paint nothing.
+  return bitmap_.WritableSurface();
+}
+
+void TBitmapCanvas::EndDraw() { bitmap_.Changed(); }
+
+raster::Surface TBitmapCanvas::ReadSurface() const { return bitmap_.Image().Surface(); }
 
 namespace {
 
@@ -67,67 +88,6 @@ void CopyConverted(const raster::Surface& dst, const raster::Surface& src, int w
 }
 
 }  // namespace
-
-void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes) {
-  if (bytes < 0 || bytes > MaxStoreBytes) throw EOutOfResources(texts::OutOfSystemResources);
-  try {
-    // Large stores ask for huge pages where the system offers them on request: a 4096 × 4096
-    // store otherwise costs 16,384 page faults, more than decoding it does.
-    constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
-    bits.clear();
-    bits.reserve(static_cast<std::size_t>(bytes));
-    if (static_cast<std::uint64_t>(bytes) >= 2 * HugePage) {
-      const auto start = reinterpret_cast<std::uintptr_t>(bits.data());
-      const std::uintptr_t begin = (start + HugePage - 1) & ~(HugePage - 1);
-      const std::uintptr_t end = (start + static_cast<std::uintptr_t>(bytes)) & ~(HugePage - 1);
-      if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    }
-    bits.assign(static_cast<std::size_t>(bytes), 0);
-  } catch (const std::bad_alloc&) {
-    throw EOutOfResources(texts::OutOfSystemResources);
-  }
-}
-
-std::int64_t TBitmapImage::Stride() const {
-  return DeviceDependent ? std::int64_t{Width} * 4 : raster::DibStride(Width, BitCount);
-}
-
-TPixelFormat TBitmapImage::PixelFormat() const {
-  if (DeviceDependent) return TPixelFormat::pfDevice;
-  switch (BitCount) {
-    case 1: return TPixelFormat::pf1bit;
-    case 4: return TPixelFormat::pf4bit;
-    case 8: return TPixelFormat::pf8bit;
-    case 16:
-      if (Compression == BI_RGB) return TPixelFormat::pf15bit;
-      if (Compression == BI_BITFIELDS && GreenMask == 0x07E0) return TPixelFormat::pf16bit;
-      return TPixelFormat::pfCustom;
-    case 24: return TPixelFormat::pf24bit;
-    case 32: return Compression == BI_RGB ? TPixelFormat::pf32bit : TPixelFormat::pfCustom;
-    default: return TPixelFormat::pfCustom;
-  }
-}
-
-raster::Surface TBitmapImage::Surface() const {
-  raster::Surface s;
-  if (!HasPixels()) return s;
-  s.Bits = const_cast<std::uint8_t*>(Bits.data());
-  s.Width = Width;
-  s.Height = AbsHeight();
-  s.Stride = static_cast<std::ptrdiff_t>(Stride());
-  s.BottomUp = !DeviceDependent && Height > 0;
-  s.BitCount = DeviceDependent ? DeviceBitCount : BitCount;
-  if (!DeviceDependent && BitCount > 8 && Compression == BI_BITFIELDS) {
-    s.RedMask = RedMask;
-    s.GreenMask = GreenMask;
-    s.BlueMask = BlueMask;
-  }
-  if (!DeviceDependent && BitCount <= 8) {
-    s.Table = ColorTable.data();
-    s.TableSize = static_cast<int>(ColorTable.size());
-  }
-  return s;
-}
 
 TBitmap::TBitmap() : image_(std::make_shared<TBitmapImage>()) {}
 TBitmap::~TBitmap() = default;
@@ -275,17 +235,17 @@ void TBitmap::Changed() {
 }
 
 void TBitmap::LoadFromBytes(std::span<const std::uint8_t> bytes) {
-  ReplaceImage(bmp::Decode(bytes));
+  ReplaceImage(DecodeImage(bytes));
 }
 
-std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return bmp::Encode(*image_); }
+std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return EncodeImage(*image_); }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
-  ReplaceImage(AboutFile(fileName, [&] { return bmp::LoadFile(fileName); }));
+  ReplaceImage(AboutFile(fileName, [&] { return LoadImageFile(fileName); }));
 }
 
 void TBitmap::SaveToFile(const std::string& fileName) {
-  AboutFile(fileName, [&] { bmp::SaveFile(*image_, fileName); });
+  AboutFile(fileName, [&] { SaveImageFile(*image_, fileName); });
 }
 
 void TBitmap::Draw(TCanvas& canvas, int x, int y) const {
@@ -294,18 +254,12 @@ void TBitmap::Draw(TCanvas& canvas, int x, int y) const {
 }
 
 TBitmap& TPicture::Bitmap() {
-  if (!dynamic_cast<TBitmap*>(graphic_.get())) graphic_ = std::make_unique<TBitmap>();
-  return static_cast<TBitmap&>(*graphic_);
+  if (!bitmap_) bitmap_ = std::make_unique<TBitmap>();
+  return *bitmap_;
 }
 
 void TPicture::SaveToFile(const std::string& fileName) {
-  if (graphic_) graphic_->SaveToFile(fileName);
-}
-
-void TPicture::LoadFromFile(const std::string& fileName) {
-  auto bitmap = std::make_unique<TBitmap>();
-  bitmap->LoadFromFile(fileName);
-  graphic_ = std::move(bitmap);
+  if (bitmap_) bitmap_->SaveToFile(fileName);
 }
 
 }  // namespace gliffo

@@ -1,30 +1,22 @@
 #include "glyphs/bmp_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "glyphs/strings.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::bmp {
 
 namespace {
 
 constexpr std::size_t FileHeaderSize = 14;
-
-// The longest run of headers, masks and colour table a file can have before its pixels:
-// file header, the longest info header, a mask block, 256 four-byte entries.
-constexpr std::size_t MaxHeaderBytes = FileHeaderSize + 124 + 16 + 256 * 4;
 
 [[noreturn]] void NotValid() { throw EInvalidGraphic(texts::BitmapImageIsNotValid); }
 [[noreturn]] void ReadFailed() { throw EReadError(texts::StreamReadError); }
@@ -107,7 +99,13 @@ std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
   return r;
 }
 
+}  // namespace
+
+bool IsBmpSignature(std::span<const std::uint8_t> head) { return head.size() >= 2 && U16(head.data()) == 0x4D42; }
+
 bool IsRle(const BmpHeader& h) { return h.Compression == BI_RLE8 || h.Compression == BI_RLE4; }
+
+namespace {
 
 std::shared_ptr<TBitmapImage> NewStore(std::int64_t bytes) {
   std::shared_ptr<TBitmapImage> image;
@@ -120,7 +118,8 @@ std::shared_ptr<TBitmapImage> NewStore(std::int64_t bytes) {
   return image;
 }
 
-// A device-independent store described by the header exactly as read, pixels all zero.
+}  // namespace
+
 std::shared_ptr<TBitmapImage> NewDibStore(const BmpHeader& h) {
   const std::int64_t stride = raster::DibStride(h.Width, h.BitCount);
   if (stride < 0 || stride > MaxStoreBytes / h.AbsHeight()) OutOfResources();
@@ -145,6 +144,8 @@ std::shared_ptr<TBitmapImage> NewDibStore(const BmpHeader& h) {
   t.CoreHeader = h.CoreHeader;
   return image;
 }
+
+namespace {
 
 // ---- Run-length decoding ----------------------------------------------------------------------
 //
@@ -372,14 +373,10 @@ std::vector<std::uint8_t> EncodeDeviceDependent(const TBitmapImage& s) {
   return out;
 }
 
-}  // namespace
-
-BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize) {
-  ByteReader in(bytes);
-  const std::uint8_t* fh = in.Take(FileHeaderSize);
-  if (U16(fh) != 0x4D42) NotValid();
-  const std::uint32_t offBits = U32(fh + 10);
-
+// The info header and what follows it, read from where `in` stands. offBits, when the bytes
+// have a file header, is where that header says the pixels start; positions count from the
+// start of the bytes, which are the first of fileSize.
+BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uint32_t> offBits) {
   BmpHeader h;
   h.HeaderSize = U32(in.Take(4));
   if (!KnownHeaderSize(h.HeaderSize)) NotValid();
@@ -412,7 +409,6 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize)
     h.RedMask = U32(m);
     h.GreenMask = U32(m + 4);
     h.BlueMask = U32(m + 8);
-    h.HasMasks = true;
     if (!AcceptableMasks(h)) NotValid();
   }
 
@@ -426,8 +422,8 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize)
   // with a partial palette are common); the offset says where it ends. An offset inside the
   // first entry says nothing of the kind: no table at all could not be saved again (a table
   // of 0 entries is written as the full one), so the table keeps its expected size.
-  if (offBits > tableStart && offBits < tableEnd && offBits < fileSize) {
-    const auto shorter = static_cast<std::uint32_t>((offBits - tableStart) / entrySize);
+  if (offBits && *offBits > tableStart && *offBits < tableEnd && *offBits < fileSize) {
+    const auto shorter = static_cast<std::uint32_t>((*offBits - tableStart) / entrySize);
     if (shorter > 0) entries = shorter;
   }
   const std::uint8_t* t = in.Take(entries * entrySize);
@@ -440,7 +436,7 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize)
   // Pixels start right after the table, unless the file header points further on, inside the
   // file: writers that align the pixel data leave a gap we must skip.
   h.PixelOffset = in.Position();
-  if (offBits >= h.PixelOffset && offBits < fileSize) h.PixelOffset = offBits;
+  if (offBits && *offBits >= h.PixelOffset && *offBits < fileSize) h.PixelOffset = *offBits;
 
   const std::uint64_t stride = static_cast<std::uint64_t>(raster::DibStride(h.Width, h.BitCount));
   std::uint64_t imageSize = h.SizeImage;
@@ -452,6 +448,20 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize)
   const std::size_t left = fileSize > h.PixelOffset ? fileSize - h.PixelOffset : 0;
   h.PixelBytes = static_cast<std::size_t>(std::min<std::uint64_t>(imageSize, left));
   return h;
+}
+
+}  // namespace
+
+BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize) {
+  ByteReader in(bytes);
+  const std::uint8_t* fh = in.Take(FileHeaderSize);
+  if (!IsBmpSignature(bytes)) NotValid();
+  return ParseInfo(in, fileSize, U32(fh + 10));
+}
+
+BmpHeader ParseDib(std::span<const std::uint8_t> dib) {
+  ByteReader in(dib);
+  return ParseInfo(in, dib.size(), std::nullopt);
 }
 
 BmpHeader ParseHeader(std::span<const std::uint8_t> bytes) { return ParseHeader(bytes, bytes.size()); }
@@ -541,114 +551,7 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
   std::memcpy(out.data() + offBits, s.Bits.data(), std::min(sizeImage, s.Bits.size()));
   return out;
 }
-
 // ---- Files -------------------------------------------------------------------------------------
-
-namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-// Files up to this size are read whole into one reused buffer.
-constexpr std::size_t SmallFileBytes = 64 * 1024;
-
-int OpenForReading(const std::string& fileName, struct stat& info) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-  }
-  return fd;
-}
-
-// Reads up to count bytes at offset; fewer only at the end of the file.
-std::size_t ReadAt(int fd, std::uint8_t* to, std::size_t count, std::uint64_t offset) {
-  std::size_t done = 0;
-  while (done < count) {
-    const ssize_t got = ::pread(fd, to + done, count - done, static_cast<off_t>(offset + done));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ReadFailed();
-    }
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
-}
-
-std::vector<std::uint8_t> ReadAll(int fd, std::size_t sizeHint) {
-  std::vector<std::uint8_t> bytes;
-  try {
-    bytes.resize(sizeHint);
-    std::size_t have = ReadAt(fd, bytes.data(), sizeHint, 0);
-    bytes.resize(have);
-    if (have < sizeHint) return bytes;
-    // Files that report no size (or grew) are read on to their end.
-    std::uint8_t chunk[65536];
-    for (;;) {
-      const ssize_t got = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(bytes.size()));
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        ReadFailed();
-      }
-      if (got == 0) break;
-      bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-  } catch (const std::bad_alloc&) {
-    OutOfResources();
-  }
-  return bytes;
-}
-
-void WriteAllOrThrow(int fd, const std::uint8_t* data, std::size_t count) {
-  while (count > 0) {
-    const ssize_t put = ::write(fd, data, count);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      throw EWriteError(texts::StreamWriteError);
-    }
-    data += put;
-    count -= static_cast<std::size_t>(put);
-  }
-}
-
-}  // namespace
-
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
-  struct stat info {};
-  FileDescriptor fd(OpenForReading(fileName, info));
-  const std::size_t hint = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
-  return ReadAll(fd.Get(), hint);
-}
-
-std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName) {
-  // One reader per thread, so a folder of glyph files reuses its buffer.
-  static thread_local TBmpRowReader reader;
-  reader.Open(fileName);
-  return reader.TakeImage();
-}
-
-void WriteWholeFile(const std::string& fileName, std::span<const std::uint8_t> bytes) {
-  const std::span<const std::uint8_t> parts[1] = {bytes};
-  WriteWholeFile(fileName, std::span<const std::span<const std::uint8_t>>(parts));
-}
 
 void SaveFile(const TBitmapImage& image, const std::string& fileName) {
   if (image.HasPixels() && !image.DeviceDependent) {
@@ -657,225 +560,11 @@ void SaveFile(const TBitmapImage& image, const std::string& fileName) {
     const std::vector<std::uint8_t> head = EncodeHead(image, sizeImage);
     if (image.Bits.size() >= sizeImage) {
       const std::span<const std::uint8_t> parts[2] = {head, std::span<const std::uint8_t>(image.Bits.data(), sizeImage)};
-      WriteWholeFile(fileName, std::span<const std::span<const std::uint8_t>>(parts));
+      files::WriteWholeFile(fileName, std::span<const std::span<const std::uint8_t>>(parts));
       return;
     }
   }
   const std::vector<std::uint8_t> bytes = Encode(image);
-  WriteWholeFile(fileName, bytes);
+  files::WriteWholeFile(fileName, bytes);
 }
-
-void WriteWholeFile(const std::string& fileName, std::span<const std::span<const std::uint8_t>> parts) {
-  TSafeFileWriter file(fileName);
-  for (const auto& part : parts) file.Write(part);
-  file.Commit();
-}
-
-TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : fileName_(fileName) {
-  // Replace what a symbolic link points at, not the link.
-  target_ = fileName;
-  if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
-    struct stat linkInfo {};
-    if (::lstat(fileName.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) target_ = resolved;
-    std::free(resolved);
-  }
-  struct stat old {};
-  const bool replacing = ::stat(target_.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
-
-  temp_ = target_ + ".XXXXXX";
-  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
-  if (fd_ < 0) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
-  // A new file gets the usual permissions; a replaced one keeps its own.
-  mode_t mode = 0;
-  if (replacing) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd_, mode);
-}
-
-TSafeFileWriter::~TSafeFileWriter() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!committed_) ::unlink(temp_.c_str());
-}
-
-void TSafeFileWriter::Write(std::span<const std::uint8_t> bytes) {
-  if (fd_ < 0) throw EWriteError(texts::StreamWriteError);
-  WriteAllOrThrow(fd_, bytes.data(), bytes.size());
-}
-
-void TSafeFileWriter::Commit() {
-  if (fd_ < 0) throw EWriteError(texts::StreamWriteError);
-  if (::fsync(fd_) != 0) throw EWriteError(texts::StreamWriteError);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) throw EWriteError(texts::StreamWriteError);
-  // The data is on disk before the rename, so after a crash the name holds either the old
-  // file or the whole new one.
-  if (::rename(temp_.c_str(), target_.c_str()) != 0)
-    throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName_));
-  committed_ = true;
-}
-
-TBmpRowReader::TBmpRowReader() = default;
-TBmpRowReader::~TBmpRowReader() { Close(); }
-
-void TBmpRowReader::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  whole_.reset();
-  inMemory_ = false;
-  width_ = height_ = 0;
-}
-
-void TBmpRowReader::Open(const std::string& fileName) {
-  Close();
-  try {
-    OpenFile(fileName);
-  } catch (...) {
-    Close();  // a refused file leaves nothing open
-    throw;
-  }
-}
-
-void TBmpRowReader::OpenFile(const std::string& fileName) {
-  // As LoadFile: a small file is read whole with a plain read loop, a larger one by its
-  // headers first.
-  const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (raw < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-  fd_ = raw;
-  small_.resize(SmallFileBytes);
-  std::size_t have = 0;
-  bool whole = false;
-  for (;;) {
-    const ssize_t got = ::pread(fd_, small_.data() + have, small_.size() - have, static_cast<off_t>(have));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EISDIR) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-      ReadFailed();
-    }
-    if (got == 0) {
-      whole = true;
-      break;
-    }
-    have += static_cast<std::size_t>(got);
-    if (have == small_.size()) break;
-  }
-  if (whole) {
-    if (have == 0) return;  // an empty file makes an empty image
-    const std::span<const std::uint8_t> bytes(small_.data(), have);
-    header_ = ParseHeader(bytes);
-    if (IsRle(header_)) {
-      whole_ = DecodeRle(header_, bytes.subspan(header_.PixelOffset, header_.PixelBytes));
-    } else {
-      inMemory_ = true;
-    }
-  } else {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-    if (!S_ISREG(info.st_mode)) {
-      whole_ = Decode(ReadAll(fd_, 0));
-      if (!whole_) return;
-    } else {
-      std::vector<std::uint8_t> head(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), MaxHeaderBytes));
-      const std::size_t got = ReadAt(fd_, head.data(), head.size(), 0);
-      if (got == 0) return;
-      head.resize(got);
-      header_ = ParseHeader(head, got < MaxHeaderBytes ? got : static_cast<std::size_t>(info.st_size));
-      if (IsRle(header_)) {
-        std::vector<std::uint8_t> data;
-        try {
-          data.resize(header_.PixelBytes);
-        } catch (const std::bad_alloc&) {
-          OutOfResources();
-        }
-        data.resize(ReadAt(fd_, data.data(), data.size(), header_.PixelOffset));
-        whole_ = DecodeRle(header_, data);
-      }
-    }
-  }
-  if (whole_) {
-    width_ = whole_->Width;
-    height_ = whole_->AbsHeight();
-    return;
-  }
-  // The limit a store of these pixels would meet.
-  const std::int64_t stride = raster::DibStride(header_.Width, header_.BitCount);
-  if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) OutOfResources();
-  width_ = header_.Width;
-  height_ = header_.AbsHeight();
-}
-
-std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
-  std::shared_ptr<TBitmapImage> image = whole_;
-  try {
-    if (!image && width_ > 0) {
-      image = NewDibStore(header_);
-      // A short file leaves zeros.
-      const std::size_t wanted = std::min(header_.PixelBytes, image->Bits.size());
-      if (inMemory_) std::memcpy(image->Bits.data(), small_.data() + header_.PixelOffset, wanted);
-      else ReadAt(fd_, image->Bits.data(), wanted, header_.PixelOffset);
-    }
-  } catch (...) {
-    Close();
-    throw;
-  }
-  Close();
-  return image;
-}
-
-raster::Surface TBmpRowReader::Band(int firstRow, std::size_t bandBytes) {
-  if (whole_) return whole_->Surface();
-  const auto stride = static_cast<std::size_t>(raster::DibStride(width_, header_.BitCount));
-  const int rows = static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(height_ - firstRow)));
-  // Rows [firstRow, firstRow + rows) counted from the top; a bottom-up file stores them the
-  // other way round, from its last row.
-  const bool bottomUp = header_.Height > 0;
-  const std::size_t firstStored = static_cast<std::size_t>(bottomUp ? height_ - firstRow - rows : firstRow);
-  const std::size_t offset = firstStored * stride;
-  const std::size_t bytes = static_cast<std::size_t>(rows) * stride;
-  // Pixel bytes the file lacks read as zero, as in a store.
-  const std::size_t present = offset < header_.PixelBytes ? std::min(bytes, header_.PixelBytes - offset) : 0;
-  std::uint8_t* bits = nullptr;
-  if (inMemory_ && present == bytes) {
-    bits = small_.data() + header_.PixelOffset + offset;
-  } else {
-    try {
-      band_.resize(bytes);
-    } catch (const std::bad_alloc&) {
-      OutOfResources();
-    }
-    std::size_t got = 0;
-    if (inMemory_) {
-      std::memcpy(band_.data(), small_.data() + header_.PixelOffset + offset, present);
-      got = present;
-    } else if (present > 0) {
-      got = ReadAt(fd_, band_.data(), present, header_.PixelOffset + offset);
-    }
-    std::memset(band_.data() + got, 0, bytes - got);
-    bits = band_.data();
-  }
-  raster::Surface s;
-  s.Bits = bits;
-  s.Width = width_;
-  s.Height = rows;
-  s.Stride = static_cast<std::ptrdiff_t>(stride);
-  s.BottomUp = bottomUp;
-  s.BitCount = header_.BitCount;
-  if (header_.BitCount > 8 && header_.Compression == BI_BITFIELDS) {
-    s.RedMask = header_.RedMask;
-    s.GreenMask = header_.GreenMask;
-    s.BlueMask = header_.BlueMask;
-  }
-  if (header_.BitCount <= 8) {
-    s.Table = header_.ColorTable.data();
-    s.TableSize = static_cast<int>(header_.ColorTable.size());
-  }
-  return s;
-}
-
 }  // namespace gliffo::bmp

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "glyphs/bitmap.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/blit.h"
@@ -23,12 +22,12 @@ constexpr raster::MixMode MixModes[] = {
     raster::MixMode::MergeNotPen, raster::MixMode::MaskNotPen,  raster::MixMode::MergePen,    raster::MixMode::NotMergePen,
     raster::MixMode::MaskPen,     raster::MixMode::NotMaskPen,  raster::MixMode::XorPen,      raster::MixMode::NotXorPen};
 
-raster::PenSpec SpecOf(const TPen& pen) {
-  return raster::PenSpec{ColorToRGB(pen.Color()), pen.Width(), static_cast<raster::PenStyle>(pen.Style())};
+raster::PenDescription DescriptionOf(const TPen& pen) {
+  return raster::PenDescription{ColorToRGB(pen.Color()), pen.Width(), static_cast<raster::PenStyle>(pen.Style())};
 }
 
-raster::BrushSpec SpecOf(const TBrush& brush) {
-  return raster::BrushSpec{ColorToRGB(brush.Color()), static_cast<raster::BrushStyle>(brush.Style())};
+raster::BrushDescription DescriptionOf(const TBrush& brush) {
+  return raster::BrushDescription{ColorToRGB(brush.Color()), static_cast<raster::BrushStyle>(brush.Style())};
 }
 }  // namespace
 
@@ -73,7 +72,7 @@ void FillWithBrush(const raster::Surface& surface, const TBrush& brush) {
       raster::FillSolid(surface, raster::Box{0, 0, surface.Width, surface.Height}, ColorToRGB(brush.Color()));
       return;
     default:
-      raster::FillBox(surface, raster::Box{0, 0, surface.Width, surface.Height}, raster::RealiseBrush(SpecOf(brush)));
+      raster::FillBox(surface, raster::Box{0, 0, surface.Width, surface.Height}, raster::RealiseBrush(DescriptionOf(brush)));
       return;
   }
 }
@@ -83,7 +82,7 @@ raster::Surface TCanvas::BeginDraw() { throw EInvalidOperation(texts::CanvasDoes
 void TCanvas::MoveTo(int x, int y) { penPos_ = TPoint{x, y}; }
 
 void TCanvas::LineTo(int x, int y) {
-  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(DescriptionOf(Pen())), &objects_.GetBrush(DescriptionOf(Brush())),
                                MixModeOf(Pen().Mode())};
   raster::DrawLine(dc, raster::Point{penPos_.X, penPos_.Y}, raster::Point{x, y});
   penPos_ = TPoint{x, y};
@@ -91,21 +90,21 @@ void TCanvas::LineTo(int x, int y) {
 }
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(DescriptionOf(Pen())), &objects_.GetBrush(DescriptionOf(Brush())),
                                MixModeOf(Pen().Mode())};
   raster::DrawRectangle(dc, raster::Box{x1, y1, x2, y2});
   EndDraw();
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
-  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(DescriptionOf(Pen())), &objects_.GetBrush(DescriptionOf(Brush())),
                                MixModeOf(Pen().Mode())};
   raster::DrawRoundRect(dc, raster::Box{x1, y1, x2, y2}, w, h);
   EndDraw();
 }
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
-  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(SpecOf(Pen())), &objects_.GetBrush(SpecOf(Brush())),
+  const raster::DrawContext dc{BeginDraw(), &objects_.GetPen(DescriptionOf(Pen())), &objects_.GetBrush(DescriptionOf(Brush())),
                                MixModeOf(Pen().Mode())};
   raster::DrawEllipse(dc, raster::Box{x1, y1, x2, y2});
   EndDraw();
@@ -113,7 +112,7 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 
 void TCanvas::FillRect(const TRect& rect) {
   const raster::Surface s = BeginDraw();
-  raster::FillBox(s, ToBox(rect), objects_.GetBrush(SpecOf(Brush())));
+  raster::FillBox(s, ToBox(rect), objects_.GetBrush(DescriptionOf(Brush())));
   EndDraw();
 }
 
@@ -122,7 +121,7 @@ void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle fillStyle) {
   // The colour goes to the fill as it is: a system-colour value is not resolved.
   raster::FloodFill(s, x, y, static_cast<raster::ColorRef>(color),
                     fillStyle == TFillStyle::fsSurface ? raster::FloodMode::Surface : raster::FloodMode::Border,
-                    objects_.GetBrush(SpecOf(Brush())));
+                    objects_.GetBrush(DescriptionOf(Brush())));
   EndDraw();
 }
 
@@ -130,29 +129,23 @@ TColor TCanvas::Pixel(int x, int y) {
   return static_cast<TColor>(raster::GetPixel(ReadSurface(), x, y));
 }
 
-void TCanvas::Draw(int x, int y, const TBitmap* image) {
-  if (!image || image->Empty()) return;
-  StretchDraw(Rect(x, y, x + image->Width(), y + image->Height()), image);
+void TCanvas::Draw(int x, int y, const IImageSource* image) {
+  if (!image) return;
+  const std::shared_ptr<const TBitmapImage> source = image->SharedImage();
+  if (!source->HasPixels()) return;
+  StretchDraw(Rect(x, y, x + source->Width, y + source->AbsHeight()), image);
 }
 
-void TCanvas::StretchDraw(const TRect& rect, const TBitmap* image) {
-  if (!image || image->Empty()) return;
+void TCanvas::StretchDraw(const TRect& rect, const IImageSource* image) {
+  if (!image) return;
   // Holding the source store keeps it intact when the destination is the same image: making
   // the destination private then copies it.
   const std::shared_ptr<const TBitmapImage> source = image->SharedImage();
+  if (!source->HasPixels()) return;
   const raster::Surface dst = BeginDraw();
   raster::StretchCopy(dst, ToBox(rect), source->Surface(), raster::Box{0, 0, source->Width, source->AbsHeight()},
                       CopyMode(), ColorToRGB(Brush().Color()));
   EndDraw();
 }
-
-raster::Surface TBitmapCanvas::BeginDraw() {
-  // An empty image has nothing to draw on: operations on it paint nothing.
-  return bitmap_.WritableSurface();
-}
-
-void TBitmapCanvas::EndDraw() { bitmap_.Changed(); }
-
-raster::Surface TBitmapCanvas::ReadSurface() const { return bitmap_.Image().Surface(); }
 
 }  // namespace gliffo

@@ -1,10 +1,12 @@
 #pragma once
-// The canvas of a raster image, with its pen, brush and font.
+// The canvas of a raster image, with its pen, brush and font. The image owns its canvas
+// (TBitmapCanvas, glyphs/bitmap.cpp); the canvas only sees the surface it is given.
 #include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "glyphs/bitmap_image.h"
 #include "glyphs/colors.h"
 #include "glyphs/types.h"
 #include "platform/raster/mix.h"
@@ -12,8 +14,6 @@
 #include "platform/raster/pixels.h"
 
 namespace gliffo {
-
-class TBitmap;
 
 enum class TPenMode {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
@@ -162,8 +162,9 @@ class TCanvas {
   TSize TextExtent(const std::string& text);
   int TextWidth(const std::string& text) { return TextExtent(text).cx; }
   int TextHeight(const std::string& text) { return TextExtent(text).cy; }
-  void Draw(int x, int y, const TBitmap* image);
-  void StretchDraw(const TRect& rect, const TBitmap* image);
+  // Copies an image (a TBitmap) at its own size, or stretched onto rect; nothing for none.
+  void Draw(int x, int y, const IImageSource* image);
+  void StretchDraw(const TRect& rect, const IImageSource* image);
 
   // The realised pens and brushes of this canvas, made once per distinct set of values.
   const raster::DeviceObjects& Objects() const { return objects_; }
@@ -191,19 +192,5 @@ raster::MixMode MixModeOf(TPenMode mode);
 // Paints a whole surface with a brush, as a new store is filled when an image is resized.
 // A clear brush paints nothing.
 void FillWithBrush(const raster::Surface& surface, const TBrush& brush);
-
-// The canvas of a raster image: draws into the image's pixel store.
-class TBitmapCanvas : public TCanvas {
- public:
-  explicit TBitmapCanvas(TBitmap& bitmap) : bitmap_(bitmap) {}
-
- protected:
-  raster::Surface BeginDraw() override;
-  void EndDraw() override;
-  raster::Surface ReadSurface() const override;
-
- private:
-  TBitmap& bitmap_;
-};
 
 }  // namespace gliffo

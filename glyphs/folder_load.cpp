@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "glyphs/bmp_row_reader.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/strings.h"

@@ -6,10 +6,6 @@
 namespace gliffo::texts {
 
 inline constexpr const char* InvalidPixelFormat = "Invalid pixel format";
-inline constexpr const char* CannotOpenFile = "Cannot open file %s";
-inline constexpr const char* CannotCreateFile = "Cannot create file %s";
-inline constexpr const char* StreamReadError = "Stream read error";
-inline constexpr const char* StreamWriteError = "Stream write error";
 inline constexpr const char* BitmapImageIsNotValid = "Bitmap image is not valid";
 inline constexpr const char* Win32Error = "Win32 Error.  Code: %d.\n%s";
 

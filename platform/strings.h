@@ -13,6 +13,12 @@ inline constexpr const char* TooManyOpenFiles = "Too many open files";
 inline constexpr const char* FileAccessDenied = "File access denied";
 inline constexpr const char* IoErrorPattern = "I/O error %d";
 
+// Reading and writing whole files.
+inline constexpr const char* CannotOpenFile = "Cannot open file %s";
+inline constexpr const char* CannotCreateFile = "Cannot create file %s";
+inline constexpr const char* StreamReadError = "Stream read error";
+inline constexpr const char* StreamWriteError = "Stream write error";
+
 // Profile (settings) files.
 inline constexpr const char* UnableToWriteTo = "Unable to write to %s";
 

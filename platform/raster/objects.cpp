@@ -15,7 +15,7 @@ bool Pen::DashOn(long long i) const {
   return true;
 }
 
-Pen RealisePen(const PenSpec& spec) {
+Pen RealisePen(const PenDescription& spec) {
   Pen pen;
   pen.Spec = spec;
   pen.Null = spec.Style == PenStyle::Null;
@@ -54,7 +54,7 @@ Pen RealisePen(const PenSpec& spec) {
   return pen;
 }
 
-Brush RealiseBrush(const BrushSpec& spec) {
+Brush RealiseBrush(const BrushDescription& spec) {
   Brush brush;
   brush.Spec = spec;
   brush.Hollow = spec.Style == BrushStyle::Clear;
@@ -79,7 +79,7 @@ Brush RealiseBrush(const BrushSpec& spec) {
   return brush;
 }
 
-const Pen& DeviceObjects::GetPen(const PenSpec& spec) {
+const Pen& DeviceObjects::GetPen(const PenDescription& spec) {
   for (const auto& p : pens_)
     if (p && p->Spec == spec) return *p;
   auto& slot = pens_[static_cast<std::size_t>(nextPen_)];
@@ -89,7 +89,7 @@ const Pen& DeviceObjects::GetPen(const PenSpec& spec) {
   return *slot;
 }
 
-const Brush& DeviceObjects::GetBrush(const BrushSpec& spec) {
+const Brush& DeviceObjects::GetBrush(const BrushDescription& spec) {
   for (const auto& b : brushes_)
     if (b && b->Spec == spec) return *b;
   auto& slot = brushes_[static_cast<std::size_t>(nextBrush_)];

@@ -14,17 +14,17 @@ namespace gliffo::raster {
 enum class PenStyle { Solid, Dash, Dot, DashDot, DashDotDot, Null, InsideFrame };
 enum class BrushStyle { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
 
-struct PenSpec {
+struct PenDescription {
   ColorRef Color = 0;
   int Width = 1;
   PenStyle Style = PenStyle::Solid;
-  friend bool operator==(const PenSpec&, const PenSpec&) = default;
+  friend bool operator==(const PenDescription&, const PenDescription&) = default;
 };
 
-struct BrushSpec {
+struct BrushDescription {
   ColorRef Color = 0xFFFFFF;
   BrushStyle Style = BrushStyle::Solid;
-  friend bool operator==(const BrushSpec&, const BrushSpec&) = default;
+  friend bool operator==(const BrushDescription&, const BrushDescription&) = default;
 };
 
 // A pen of width 0 or 1 draws one-pixel lines; a wider one strokes every pixel whose centre lies
@@ -33,7 +33,7 @@ struct BrushSpec {
 // vertical stroke is exactly Width pixels thick. (Figures place their path the same way
 // relative to their rectangle's edges, see DrawRectangle.)
 struct Pen {
-  PenSpec Spec;
+  PenDescription Spec;
   bool Null = false;         // draws nothing
   bool Thin = true;          // one-pixel lines
   bool InsideFrame = false;  // figure outlines stay inside the figure
@@ -55,7 +55,7 @@ struct Pen {
 };
 
 struct Brush {
-  BrushSpec Spec;
+  BrushDescription Spec;
   bool Hollow = false;
   // Row (y mod 8) of the pattern; bit 7 is the pixel with x mod 8 == 0. Anchored at the
   // surface's origin. All ones for a solid brush.
@@ -68,8 +68,8 @@ struct Brush {
 // checked to make nothing new.
 class DeviceObjects {
  public:
-  const Pen& GetPen(const PenSpec& spec);
-  const Brush& GetBrush(const BrushSpec& spec);
+  const Pen& GetPen(const PenDescription& spec);
+  const Brush& GetBrush(const BrushDescription& spec);
   long long Created() const { return created_; }
 
  private:
@@ -81,7 +81,7 @@ class DeviceObjects {
   long long created_ = 0;
 };
 
-Pen RealisePen(const PenSpec& spec);
-Brush RealiseBrush(const BrushSpec& spec);
+Pen RealisePen(const PenDescription& spec);
+Brush RealiseBrush(const BrushDescription& spec);
 
 }  // namespace gliffo::raster

@@ -10,6 +10,7 @@
 #include "tests/cli/run_tool.h"
 #include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
+#include "platform/files/file_io.h"
 #include "platform/raster/pixels.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/temp_folder.h"
@@ -70,7 +71,7 @@ TEST_F(BmpCommands, DecodeWritesTheDisplayedColoursAsBinaryPpm) {
   Write("s.bmp", Small().Build());
   const Result r = Run({"decode", PathOf("s.bmp"), PathOf("s.ppm")});
   ASSERT_EQ(r.Status, 0) << r.Err;
-  const std::vector<std::uint8_t> ppm = bmp::ReadWholeFile(PathOf("s.ppm"));
+  const std::vector<std::uint8_t> ppm = files::ReadWholeFile(PathOf("s.ppm"));
   const std::string head = "P6\n2 2\n255\n";
   ASSERT_EQ(ppm.size(), head.size() + 12);
   EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + static_cast<std::ptrdiff_t>(head.size())), head);
@@ -83,7 +84,7 @@ TEST_F(BmpCommands, CopyAndTo4BitWriteWhatTheEditorWould) {
   ASSERT_EQ(Run({"copy", PathOf("s.bmp"), PathOf("c.bmp")}).Status, 0);
   TBitmap source;
   source.LoadFromFile(PathOf("s.bmp"));
-  EXPECT_EQ(bmp::ReadWholeFile(PathOf("c.bmp")), source.SaveToBytes());
+  EXPECT_EQ(files::ReadWholeFile(PathOf("c.bmp")), source.SaveToBytes());
 
   const Result r = Run({"to4bit", PathOf("s.bmp"), PathOf("f.bmp")});
   ASSERT_EQ(r.Status, 0) << r.Err;
@@ -95,7 +96,7 @@ TEST_F(BmpCommands, CopyAndTo4BitWriteWhatTheEditorWould) {
   EXPECT_EQ(four.Canvas().Pixel(1, 0), clLime);
   EXPECT_EQ(four.Canvas().Pixel(0, 1), clBlue);
   EXPECT_EQ(four.Canvas().Pixel(1, 1), clBlack);
-  EXPECT_EQ(bmp::ReadWholeFile(PathOf("f.bmp")).size(), 118u + 4 * 2);
+  EXPECT_EQ(files::ReadWholeFile(PathOf("f.bmp")).size(), 118u + 4 * 2);
 }
 
 TEST_F(BmpCommands, ErrorsExitOneWithTheMessageAndWrongUsageExitsTwo) {
@@ -159,12 +160,12 @@ TEST_F(BmpCommands, DecodeAndTo4BitOfPicturesLargerThanABandMatchTheLoadedImage)
         const raster::ColorRef c = raster::GetPixel(source.Image().Surface(), x, y);
         ppm.insert(ppm.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c >> 16)});
       }
-    EXPECT_EQ(bmp::ReadWholeFile(PathOf("o.ppm")), ppm) << name;
+    EXPECT_EQ(files::ReadWholeFile(PathOf("o.ppm")), ppm) << name;
     target.SetPixelFormat(TPixelFormat::pf4bit);
     target.SetWidth(source.Width());
     target.SetHeight(source.Height());
     source.Draw(target.Canvas(), 0, 0);
-    EXPECT_EQ(bmp::ReadWholeFile(PathOf("o.bmp")), target.SaveToBytes()) << name;
+    EXPECT_EQ(files::ReadWholeFile(PathOf("o.bmp")), target.SaveToBytes()) << name;
   }
 }
 

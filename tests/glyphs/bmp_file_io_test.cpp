@@ -10,8 +10,10 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
+#include "glyphs/bmp_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/temp_folder.h"
 
@@ -44,7 +46,7 @@ class BmpFiles : public ::testing::Test {
 TEST_F(BmpFiles, OpenFailuresNameTheFile) {
   for (const std::string& name : {PathOf("missing.bmp"), dir_.string()}) {
     try {
-      bmp::ReadWholeFile(name);
+      files::ReadWholeFile(name);
       ADD_FAILURE() << name;
     } catch (const EFOpenError& e) {
       EXPECT_EQ(e.Message(), "Cannot open file " + name);
@@ -97,7 +99,7 @@ TEST_F(BmpFiles, SavingReplacesTheFileAndLeavesNothingElse) {
   image.SetWidth(16);
   image.SetHeight(16);
   image.SaveToFile(PathOf("g.bmp"));
-  EXPECT_EQ(bmp::ReadWholeFile(PathOf("g.bmp")), image.SaveToBytes());
+  EXPECT_EQ(files::ReadWholeFile(PathOf("g.bmp")), image.SaveToBytes());
   struct stat info {};
   ASSERT_EQ(::stat(PathOf("g.bmp").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);  // a replaced file keeps its permissions
@@ -111,13 +113,13 @@ TEST_F(BmpFiles, SavingReplacesTheFileAndLeavesNothingElse) {
 TEST_F(BmpFiles, AFolderThatCannotTakeTheFileIsACreateError) {
   const std::string name = PathOf("no/such/folder/g.bmp");
   try {
-    bmp::WriteWholeFile(name, std::vector<std::uint8_t>{1});
+    files::WriteWholeFile(name, std::vector<std::uint8_t>{1});
     ADD_FAILURE();
   } catch (const EFCreateError& e) {
     EXPECT_EQ(e.Message(), "Cannot create file " + name);
   }
   fs::create_directory(PathOf("taken.bmp"));
-  EXPECT_THROW(bmp::WriteWholeFile(PathOf("taken.bmp"), std::vector<std::uint8_t>{1}), EFCreateError);
+  EXPECT_THROW(files::WriteWholeFile(PathOf("taken.bmp"), std::vector<std::uint8_t>{1}), EFCreateError);
 }
 
 TEST_F(BmpFiles, AWriteThatFailsHalfwayKeepsTheOldFile) {
@@ -132,23 +134,23 @@ TEST_F(BmpFiles, AWriteThatFailsHalfwayKeepsTheOldFile) {
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   bool refused = false;
   try {
-    bmp::WriteWholeFile(PathOf("g.bmp"), std::vector<std::uint8_t>(5000, 7));
+    files::WriteWholeFile(PathOf("g.bmp"), std::vector<std::uint8_t>(5000, 7));
   } catch (const EWriteError& e) {
     refused = e.Message() == texts::StreamWriteError;
   }
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_TRUE(refused);
-  EXPECT_EQ(bmp::ReadWholeFile(PathOf("g.bmp")), old);
+  EXPECT_EQ(files::ReadWholeFile(PathOf("g.bmp")), old);
   EXPECT_EQ(Names(), std::vector<std::string>{"g.bmp"});
 }
 
 TEST_F(BmpFiles, SavingThroughALinkReplacesWhatItPointsAt) {
   Write("real.bmp", {1});
   fs::create_symlink(PathOf("real.bmp"), PathOf("link.bmp"));
-  bmp::WriteWholeFile(PathOf("link.bmp"), std::vector<std::uint8_t>{4, 5});
+  files::WriteWholeFile(PathOf("link.bmp"), std::vector<std::uint8_t>{4, 5});
   EXPECT_TRUE(fs::is_symlink(PathOf("link.bmp")));
-  EXPECT_EQ(bmp::ReadWholeFile(PathOf("real.bmp")), (std::vector<std::uint8_t>{4, 5}));
+  EXPECT_EQ(files::ReadWholeFile(PathOf("real.bmp")), (std::vector<std::uint8_t>{4, 5}));
 }
 
 }  // namespace

@@ -143,6 +143,21 @@ TEST(BmpHeaders, HugeDimensionsRunOutOfResourcesInsteadOfAllocating) {
   ExpectRefused<EOutOfResources>(b.Build(), texts::OutOfSystemResources);
 }
 
+// An icon stores its images without the file header: the same parse, with the pixels counted
+// from the info header.
+TEST(BmpHeaders, ADibWithoutFileHeaderParsesAsTheFileDoes) {
+  BmpBuilder b = FourBit2x2();
+  const std::vector<std::uint8_t> file = b.Build();
+  const std::span<const std::uint8_t> dib = std::span<const std::uint8_t>(file).subspan(14);
+  const bmp::BmpHeader h = bmp::ParseDib(dib);
+  const bmp::BmpHeader whole = bmp::ParseHeader(file);
+  EXPECT_EQ(h.ColorTable, whole.ColorTable);
+  EXPECT_EQ(h.PixelOffset + 14, whole.PixelOffset);
+  EXPECT_EQ(h.PixelBytes, whole.PixelBytes);
+  EXPECT_EQ(bmp::DecodePixels(h, dib.subspan(h.PixelOffset))->Bits, bmp::Decode(file)->Bits);
+  EXPECT_THROW(bmp::ParseDib(dib.first(20)), EReadError);
+}
+
 TEST(BmpUncompressed, KeepsTheHeaderTableAndBytesAsRead) {
   BmpBuilder b = FourBit2x2();
   b.XPelsPerMeter = 2835;

@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "glyphs/bmp_file.h"
+#include "glyphs/bmp_row_reader.h"
+#include "platform/files/file_io.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
 
@@ -132,14 +133,14 @@ TEST_F(BmpStreaming, TheSafeWriterReplacesTheTargetOnlyOnCommit) {
   const std::string target = Put("g.bmp", old);
   ::chmod(target.c_str(), 0604);
   for (const std::string& name : {target, folder / "new.bmp"}) {
-    bmp::TSafeFileWriter file(name);
+    files::TSafeFileWriter file(name);
     file.Write(bytes);
     EXPECT_EQ(FileCount(), 2u);  // the bytes go beside the target, not into it
   }
   EXPECT_EQ(ReadBytes(target), old);
   EXPECT_EQ(FileCount(), 1u);
   {
-    bmp::TSafeFileWriter file(target);
+    files::TSafeFileWriter file(target);
     file.Write(bytes);
     file.Write(old);
     file.Commit();

@@ -1,0 +1,73 @@
+#pragma once
+// Reading BMP files from disk: whole into a store, or a band of rows at a time.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "glyphs/bitmap_image.h"
+#include "glyphs/bmp_file.h"
+#include "platform/files/file_io.h"
+
+namespace gliffo::bmp {
+
+// Loads a file: the same result as Decode(ReadWholeFile(fileName)), but the headers are read
+// first and uncompressed pixel bytes go straight into the store, so the file is read once
+// (TBmpRowReader's TakeImage). nullptr for an empty file.
+std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName);
+// The same over a file already open.
+std::shared_ptr<TBitmapImage> LoadFile(const files::TInputFile& file);
+
+// A file's rows a band at a time, top row first, exactly as LoadFile decodes them, without
+// holding the whole picture: uncompressed pixels are read band by band from the file (a small
+// file is read once and its rows are used where they lie); run-length files, which cannot be
+// cut, are decoded whole and given as one band. One reader can open file after file and
+// reuses its buffers.
+class TBmpRowReader {
+ public:
+  TBmpRowReader();
+  ~TBmpRowReader();
+  TBmpRowReader(const TBmpRowReader&) = delete;
+  TBmpRowReader& operator=(const TBmpRowReader&) = delete;
+
+  // Reads the headers, raising what LoadFile raises for the same file (a store too large to
+  // hold raises EOutOfResources even though it is never allocated).
+  void Open(const std::string& fileName);
+  // The same over a file already open, which must stay open until the reader is closed
+  // (TakeImage, or the next Open).
+  void Open(const files::TInputFile& file);
+  // An empty file: an image without pixels.
+  bool Empty() const { return width_ == 0; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }  // absolute
+  // The whole picture in a store, exactly as LoadFile returns it (nullptr for an empty
+  // file), which closes the reader.
+  std::shared_ptr<TBitmapImage> TakeImage();
+  // Gives every row once, in bands of about bandBytes (at least one row): onBand(band, y)
+  // receives a surface whose row 0 is row y of the picture. The surface is valid during the call.
+  template <typename OnBand>
+  void ForEachBand(std::size_t bandBytes, OnBand&& onBand) {
+    for (int y = 0; y < height_;) {
+      const raster::Surface band = Band(y, bandBytes);
+      onBand(band, y);
+      y += band.Height;
+    }
+  }
+
+ private:
+  raster::Surface Band(int firstRow, std::size_t bandBytes);
+  void ReadHeaders();
+  void Close();
+
+  std::optional<files::TInputFile> owned_;  // a file opened by name
+  const files::TInputFile* file_ = nullptr;
+  int width_ = 0, height_ = 0;
+  BmpHeader header_;
+  std::shared_ptr<TBitmapImage> whole_;  // run-length and other files decoded at once
+  std::vector<std::uint8_t> small_;      // a small file's bytes
+  bool inMemory_ = false;                // the pixels are in small_
+  std::vector<std::uint8_t> band_;
+};
+
+}  // namespace gliffo::bmp
