@@ -99,6 +99,7 @@ void CheckDecodable(const BmpHeader& h) {
   if (h.Width <= 0 || h.Height == 0 || h.Height == INT32_MIN) NotValid();
   // Run-length data is always stored bottom row first.
   if ((h.Compression == BI_RLE8 || h.Compression == BI_RLE4) && h.Height < 0) NotValid();
+  if (raster::TooManyPixels(h.Width, h.AbsHeight())) OutOfResources();
 }
 
 std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
@@ -569,9 +570,9 @@ class FileDescriptor {
 constexpr std::size_t SmallFileBytes = 64 * 1024;
 
 int OpenForReading(const std::string& fileName, struct stat& info) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
   }
@@ -745,9 +746,13 @@ void TBmpRowReader::Open(const std::string& fileName) {
 void TBmpRowReader::OpenFile(const std::string& fileName) {
   // As LoadFile: a small file is read whole with a plain read loop, a larger one by its
   // headers first.
-  const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting: a FIFO or a device is refused, never read (a FIFO would block, a device
+  // read on without end).
+  const int raw = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (raw < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
   fd_ = raw;
+  struct stat kind {};
+  if (::fstat(fd_, &kind) != 0 || !S_ISREG(kind.st_mode)) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
   small_.resize(SmallFileBytes);
   std::size_t have = 0;
   bool whole = false;
@@ -769,11 +774,7 @@ void TBmpRowReader::OpenFile(const std::string& fileName) {
     if (have == 0) return;  // an empty file makes an empty image
     const std::span<const std::uint8_t> bytes(small_.data(), have);
     header_ = ParseHeader(bytes);
-    if (IsRle(header_)) {
-      whole_ = DecodeRle(header_, bytes.subspan(header_.PixelOffset, header_.PixelBytes));
-    } else {
-      inMemory_ = true;
-    }
+    inMemory_ = true;
   } else {
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
@@ -786,16 +787,6 @@ void TBmpRowReader::OpenFile(const std::string& fileName) {
       if (got == 0) return;
       head.resize(got);
       header_ = ParseHeader(head, got < MaxHeaderBytes ? got : static_cast<std::size_t>(info.st_size));
-      if (IsRle(header_)) {
-        std::vector<std::uint8_t> data;
-        try {
-          data.resize(header_.PixelBytes);
-        } catch (const std::bad_alloc&) {
-          OutOfResources();
-        }
-        data.resize(ReadAt(fd_, data.data(), data.size(), header_.PixelOffset));
-        whole_ = DecodeRle(header_, data);
-      }
     }
   }
   if (whole_) {
@@ -803,16 +794,35 @@ void TBmpRowReader::OpenFile(const std::string& fileName) {
     height_ = whole_->AbsHeight();
     return;
   }
-  // The limit a store of these pixels would meet.
-  const std::int64_t stride = raster::DibStride(header_.Width, header_.BitCount);
+  // The limit a store of these pixels would meet. Run-length data is decoded only when its
+  // rows are asked for, so a caller can judge the file by its size first.
+  const std::int64_t stride = IsRle(header_) ? std::int64_t{header_.Width} * 4 : raster::DibStride(header_.Width, header_.BitCount);
   if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) OutOfResources();
   width_ = header_.Width;
   height_ = header_.AbsHeight();
 }
 
-std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
-  std::shared_ptr<TBitmapImage> image = whole_;
+void TBmpRowReader::DecodeRunLengths() {
+  if (whole_ || !IsRle(header_) || width_ == 0) return;
+  if (inMemory_) {
+    whole_ = DecodeRle(header_, std::span<const std::uint8_t>(small_).subspan(header_.PixelOffset, header_.PixelBytes));
+    return;
+  }
+  std::vector<std::uint8_t> data;
   try {
+    data.resize(header_.PixelBytes);
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+  data.resize(ReadAt(fd_, data.data(), data.size(), header_.PixelOffset));
+  whole_ = DecodeRle(header_, data);
+}
+
+std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
+  std::shared_ptr<TBitmapImage> image;
+  try {
+    DecodeRunLengths();
+    image = whole_;
     if (!image && width_ > 0) {
       image = NewDibStore(header_);
       // A short file leaves zeros.
@@ -829,6 +839,7 @@ std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
 }
 
 raster::Surface TBmpRowReader::Band(int firstRow, std::size_t bandBytes) {
+  DecodeRunLengths();
   if (whole_) return whole_->Surface();
   const auto stride = static_cast<std::size_t>(raster::DibStride(width_, header_.BitCount));
   const int rows = static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(height_ - firstRow)));

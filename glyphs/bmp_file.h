@@ -128,6 +128,7 @@ class TBmpRowReader {
 
  private:
   raster::Surface Band(int firstRow, std::size_t bandBytes);
+  void DecodeRunLengths();
   void OpenFile(const std::string& fileName);
   void Close();
 
