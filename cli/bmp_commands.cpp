@@ -21,8 +21,6 @@ namespace gliffo::cli {
 
 namespace {
 
-constexpr const char* ImageIsEmpty = "The image is empty";
-
 void ExpectArguments(const std::vector<std::string>& args, std::size_t count) {
   for (const std::string& a : args)
     if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
@@ -66,14 +64,10 @@ TPixelFormat FormatOf(const bmp::BmpHeader& h) {
 
 int Info(const std::vector<std::string>& args) {
   ExpectArguments(args, 1);
-  bmp::BmpHeader h;
-  TPixelFormat format = TPixelFormat::pfDevice;  // an empty file loads as an empty image
-  AboutFile(args[0], [&] {
-    const std::vector<std::uint8_t> bytes = files::ReadWholeFile(args[0]);
-    if (bytes.empty()) return;
-    h = bmp::ParseHeader(bytes);
-    format = FormatOf(h);
-  });
+  const InputHeader input = ReadInputHeader(args[0]);
+  if (input.Empty) ThrowEmptyInput(args[0]);
+  const bmp::BmpHeader& h = input.Header;
+  const TPixelFormat format = FormatOf(h);
   std::cout << "header size: " << h.HeaderSize << "\n"
             << "width: " << h.Width << "\n"
             << "height: " << h.Height << "\n"
@@ -90,9 +84,10 @@ constexpr std::size_t BandBytes = std::size_t{1} << 20;
 
 int Decode(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
+  CheckInput(args[0]);
   bmp::TBmpRowReader reader;
   AboutFile(args[0], [&] { reader.Open(args[0]); });
-  if (reader.Empty()) ThrowAboutFile(args[0], EInvalidGraphic(ImageIsEmpty));
+  if (reader.Empty()) ThrowEmptyInput(args[0]);
   AboutFile(args[1], [&] {
     files::TSafeFileWriter file(args[1]);
     std::string head = "P6\n";
@@ -126,7 +121,8 @@ int Decode(const std::vector<std::string>& args) {
             p += 3;
           }
           if (++rows == rowsPerWrite || y + 1 == band.Height) {
-            file.Write(std::span(out.data(), static_cast<std::size_t>(p - out.data())));
+            // A failed write (a full disk) is about the output, not the file being read.
+            AboutFile(args[1], [&] { file.Write(std::span(out.data(), static_cast<std::size_t>(p - out.data()))); });
             p = out.data();
             rows = 0;
           }
@@ -140,8 +136,10 @@ int Decode(const std::vector<std::string>& args) {
 
 int Copy(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
+  CheckInput(args[0]);
   TBitmap image;
   image.LoadFromFile(args[0]);
+  if (image.Empty()) ThrowEmptyInput(args[0]);
   image.SaveToFile(args[1]);
   return 0;
 }
@@ -150,8 +148,10 @@ int To4Bit(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
   // The source a band at a time, each colour matched straight into the 4-bit image: the same
   // pixels as drawing the loaded image onto it, without holding the source whole.
+  CheckInput(args[0]);
   bmp::TBmpRowReader reader;
   AboutFile(args[0], [&] { reader.Open(args[0]); });
+  if (reader.Empty()) ThrowEmptyInput(args[0]);
   TBitmap target;
   target.SetPixelFormat(TPixelFormat::pf4bit);
   target.SetWidth(reader.Width());

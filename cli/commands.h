@@ -1,9 +1,12 @@
 #pragma once
 // The command table of gliffo-tool. Each source file registers its commands with a static
 // CommandRegistrar; main() dispatches on the first argument.
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "glyphs/bmp_file.h"
 
 namespace gliffo::cli {
 
@@ -33,5 +36,23 @@ const std::vector<Command>& Commands();
 std::string TakeOption(std::vector<std::string>& args, const std::string& name, const std::string& fallback);
 // Parses a positive decimal integer or throws UsageError.
 int ParsePositive(const std::string& text, const std::string& what);
+
+// What the headers of an input file say, read without its pixels: nothing beyond the headers
+// is read, and a file that is not a regular one (a FIFO, a device, a folder) is refused without
+// waiting on it. Empty is true for a 0-byte file, which has no headers.
+struct InputHeader {
+  bool Empty = true;
+  std::uint64_t FileSize = 0;
+  bmp::BmpHeader Header;
+};
+InputHeader ReadInputHeader(const std::string& fileName);
+
+// An empty file loads as an empty image, but a job never writes an empty picture in place of
+// its output: it fails with "FILE: the file is empty" and leaves the output alone.
+[[noreturn]] void ThrowEmptyInput(const std::string& fileName);
+
+// Reads an input's headers for a job that loads it: refuses an empty file (ThrowEmptyInput)
+// unless told otherwise, and warns on standard error when the file ends before its pixels do (they load as zeros).
+InputHeader CheckInput(const std::string& fileName, bool refuseEmpty = true);
 
 }  // namespace gliffo::cli

@@ -1,10 +1,14 @@
 // Editing sessions: a script of editor events replayed on the editor model, the glyph (and the
 // surface) saved at the end. Script errors are reported here with the script's line, so they
 // read the same whatever main() does with other errors.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,20 +41,37 @@ int Edit(const std::vector<std::string>& arguments) {
 
   std::vector<TSessionCommand> commands;
   try {
+    std::string text;
     if (script == "-") {
-      commands = ParseSession(std::cin);
+      text.assign(std::istreambuf_iterator<char>(std::cin), {});
     } else {
-      std::ifstream in(script, std::ios::binary);
-      if (!in) {
+      // A folder opens as a stream on this system and fails only on the first read, with a
+      // message about the stream instead of the script.
+      struct stat info {};
+      errno = ::stat(script.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EISDIR : 0;
+      std::ifstream in;
+      if (errno == 0) in.open(script, std::ios::binary);
+      if (errno != 0 || !in) {
         std::cerr << "gliffo-tool: " << script << ": cannot open the script: " << std::strerror(errno) << "\n";
         return 1;
       }
-      commands = ParseSession(in);
+      std::ostringstream whole;
+      try {
+        whole << in.rdbuf();
+      } catch (const std::exception&) {
+        in.setstate(std::ios::badbit);
+      }
       if (in.bad()) {
         std::cerr << "gliffo-tool: " << script << ": cannot read the script\n";
         return 1;
       }
+      text = whole.str();
     }
+    // Editors on some systems start a UTF-8 text with a byte-order mark; it is no part of the
+    // first command.
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+    std::istringstream lines(text);
+    commands = ParseSession(lines);
   } catch (const TSessionError& e) {
     return ReportLine(script, e, 2);
   }

@@ -64,8 +64,11 @@ int Combine(const std::vector<std::string>& arguments) {
   RejectOptions(arguments);
   if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
   const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
+  for (const std::string& input : inputs) CheckInput(input, false);
   TBitmap combined;
   BuildCombinedStrip(inputs, combined);
+  // The first file gives the height: an empty one leaves nothing to write.
+  if (combined.Empty()) ThrowEmptyInput(inputs.front());
   combined.SaveToFile(arguments[0]);
   std::cout << "width: " << combined.Width() << "\nheight: " << combined.Height() << "\n";
   return 0;
@@ -83,12 +86,13 @@ int Split(const std::vector<std::string>& arguments) {
   const std::string sizeText = TakeOption(args, "--size", "");
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output folder");
+  CheckInput(args[0]);
   TBitmap strip;
   strip.LoadFromFile(args[0]);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
   if (size <= 0) ThrowAboutFile(args[0], EInvalidOperation(texts::InvalidImageSize));
   TGlyphCollection collection;
-  LoadStrip(collection, strip, size);
+  AboutFile(args[0], [&] { LoadStrip(collection, strip, size); });
 
   const std::string& outDir = args[1];
   if (::mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
@@ -115,10 +119,11 @@ int Disable(const std::vector<std::string>& arguments) {
   const std::string sizeText = TakeOption(args, "--size", "");
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output file");
+  CheckInput(args[0]);
   TBitmap strip, looks;
   strip.LoadFromFile(args[0]);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
-  MakeDisabledStrip(strip, size, looks);
+  AboutFile(args[0], [&] { MakeDisabledStrip(strip, size, looks); });
   looks.SaveToFile(args[1]);
   std::cout << "glyphs: " << looks.Width() / size << "\n";
   return 0;
@@ -129,16 +134,20 @@ int List(const std::vector<std::string>& arguments) {
   const std::string sizeText = TakeOption(args, "--size", "");
   RejectOptions(args);
   if (args.size() != 1) throw UsageError("needs one strip");
-  TBitmap strip;
-  strip.LoadFromFile(args[0]);
-  const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
+  // The headers alone say it all; the pixels are never read.
+  const InputHeader input = ReadInputHeader(args[0]);
+  const bmp::BmpHeader& h = input.Header;
+  const int width = input.Empty ? 0 : h.Width, height = input.Empty ? 0 : h.AbsHeight();
+  const int size = sizeText.empty() ? height : ParsePositive(sizeText, "--size");
   // Counted as the image list cuts: whole glyphs from the left, a strip lower than a glyph
   // holds none.
-  const int glyphs = (size > 0 && strip.Height() >= size) ? strip.Width() / size : 0;
-  const int bitCount = strip.Image().DeviceDependent ? DeviceBitCount : strip.Image().BitCount;
-  std::cout << "file: " << args[0] << "\nwidth: " << strip.Width() << "\nheight: " << strip.Height()
+  const int glyphs = (size > 0 && height >= size) ? width / size : 0;
+  // An empty file and run-length files load in the device-dependent format.
+  const bool device = input.Empty || h.Compression == BI_RLE8 || h.Compression == BI_RLE4;
+  const int bitCount = device ? DeviceBitCount : h.BitCount;
+  std::cout << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
             << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
-            << "\nunused-columns: " << (size > 0 && glyphs > 0 ? strip.Width() - glyphs * size : strip.Width())
+            << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)
             << "\n";
   return 0;
 }

@@ -102,6 +102,17 @@ int main(int argc, char** argv) {
   rle4.Pixels = {5, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 1, 1, 2, 0x9A, 0, 1};
   save("rle4", rle4.Build());
 
+  // Headers the limits are about: a 1-bit row of 2^31 - 1 pixels in 62 bytes, and a few bytes
+  // of run-length data for a picture of 4 Mi pixels (every escape code once).
+  BmpBuilder wideRow = Plain(1, 1, 1, 2);
+  wideRow.Width = 0x7FFFFFFF;
+  wideRow.Pixels.clear();
+  save("wide-1bit", wideRow.Build());
+  BmpBuilder bomb = Plain(8, 2048, 2048, 4);
+  bomb.Compression = gliffo::BI_RLE8;
+  bomb.Pixels = {255, 1, 0, 2, 200, 100, 0, 3, 1, 2, 3, 0, 0, 0, 0, 0, 1};
+  save("rle8-bomb", bomb.Build());
+
   gliffo::TBitmap strip;
   strip.SetPixelFormat(gliffo::TPixelFormat::pf4bit);
   strip.SetWidth(32);

@@ -54,7 +54,7 @@ std::vector<raster::Rgb> HalftoneTable() {
 
 std::int64_t StoreBytes(const TBitmapImage& d) {
   const std::int64_t stride = d.DeviceDependent ? std::int64_t{d.Width} * 4 : raster::DibStride(d.Width, d.BitCount);
-  if (stride < 0) return -1;
+  if (stride < 0 || raster::TooManyPixels(d.Width, d.AbsHeight())) return -1;
   const std::int64_t h = d.AbsHeight();
   if (h != 0 && stride > MaxStoreBytes / h) return -1;
   return stride * h;

@@ -91,6 +91,7 @@ void CheckDecodable(const BmpHeader& h) {
   if (h.Width <= 0 || h.Height == 0 || h.Height == INT32_MIN) NotValid();
   // Run-length data is always stored bottom row first.
   if ((h.Compression == BI_RLE8 || h.Compression == BI_RLE4) && h.Height < 0) NotValid();
+  if (raster::TooManyPixels(h.Width, h.AbsHeight())) OutOfResources();
 }
 
 std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {

@@ -77,11 +77,7 @@ void TBmpRowReader::ReadHeaders() {
     if (have == 0) return;  // an empty file makes an empty image
     const std::span<const std::uint8_t> bytes(small_.data(), have);
     header_ = ParseHeader(bytes);
-    if (IsRle(header_)) {
-      whole_ = DecodePixels(header_, bytes.subspan(header_.PixelOffset, header_.PixelBytes));
-    } else {
-      inMemory_ = true;
-    }
+    inMemory_ = true;
   } else {
     const std::optional<std::uint64_t> size = file_->RegularSize();
     if (!size) {
@@ -93,16 +89,6 @@ void TBmpRowReader::ReadHeaders() {
       if (got == 0) return;
       head.resize(got);
       header_ = ParseHeader(head, got < MaxHeaderBytes ? got : static_cast<std::size_t>(*size));
-      if (IsRle(header_)) {
-        std::vector<std::uint8_t> data;
-        try {
-          data.resize(header_.PixelBytes);
-        } catch (const std::bad_alloc&) {
-          OutOfResources();
-        }
-        data.resize(file_->ReadAt(data.data(), data.size(), header_.PixelOffset));
-        whole_ = DecodePixels(header_, data);
-      }
     }
   }
   if (whole_) {
@@ -110,16 +96,35 @@ void TBmpRowReader::ReadHeaders() {
     height_ = whole_->AbsHeight();
     return;
   }
-  // The limit a store of these pixels would meet.
-  const std::int64_t stride = raster::DibStride(header_.Width, header_.BitCount);
+  // The limit a store of these pixels would meet. Run-length data is decoded only when its
+  // rows are asked for, so a caller can judge the file by its size first.
+  const std::int64_t stride = IsRle(header_) ? std::int64_t{header_.Width} * 4 : raster::DibStride(header_.Width, header_.BitCount);
   if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) OutOfResources();
   width_ = header_.Width;
   height_ = header_.AbsHeight();
 }
 
-std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
-  std::shared_ptr<TBitmapImage> image = whole_;
+void TBmpRowReader::DecodeRunLengths() {
+  if (whole_ || !IsRle(header_) || width_ == 0) return;
+  if (inMemory_) {
+    whole_ = DecodePixels(header_, std::span<const std::uint8_t>(small_).subspan(header_.PixelOffset, header_.PixelBytes));
+    return;
+  }
+  std::vector<std::uint8_t> data;
   try {
+    data.resize(header_.PixelBytes);
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+  data.resize(file_->ReadAt(data.data(), data.size(), header_.PixelOffset));
+  whole_ = DecodePixels(header_, data);
+}
+
+std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
+  std::shared_ptr<TBitmapImage> image;
+  try {
+    DecodeRunLengths();
+    image = whole_;
     if (!image && width_ > 0) {
       image = NewDibStore(header_);
       // A short file leaves zeros.
@@ -136,6 +141,7 @@ std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
 }
 
 raster::Surface TBmpRowReader::Band(int firstRow, std::size_t bandBytes) {
+  DecodeRunLengths();
   if (whole_) return whole_->Surface();
   const auto stride = static_cast<std::size_t>(raster::DibStride(width_, header_.BitCount));
   const int rows = static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(height_ - firstRow)));

@@ -57,6 +57,7 @@ class TBmpRowReader {
 
  private:
   raster::Surface Band(int firstRow, std::size_t bandBytes);
+  void DecodeRunLengths();
   void ReadHeaders();
   void Close();
 

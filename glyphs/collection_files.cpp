@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "glyphs/bitmap.h"
+#include "glyphs/bmp_file.h"
 #include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"
@@ -154,21 +155,27 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
 
 void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result) {
   if (fileNames.empty()) throw EInvalidOperation(texts::SelectTwoOrMoreFiles);
-  // Every file is read before anything is drawn, so an unreadable one stops the job early.
+  // Every file's headers are read before anything is drawn, so an unreadable one stops the job
+  // early; the pixels are then loaded one file at a time, so a job holds the result and one
+  // part, however many files it joins.
+  std::vector<int> widths;
+  widths.reserve(fileNames.size());
+  int height = 0;
+  long long totalWidth = 0;
+  {
+    bmp::TBmpRowReader reader;
+    for (const std::string& name : fileNames) {
+      AboutFile(name, [&] { reader.Open(name); });
+      if (widths.empty()) height = reader.Height();
+      widths.push_back(reader.Width());
+      totalWidth += reader.Width();
+      if (totalWidth > INT_MAX || raster::TooManyPixels(totalWidth, height))
+        ThrowAboutFile(name, EOutOfResources(texts::OutOfSystemResources));
+    }
+  }
   result.SetPixelFormat(TPixelFormat::pf4bit);
   result.LoadFromFile(fileNames[0]);
-  std::vector<std::unique_ptr<TBitmap>> parts;
-  parts.reserve(fileNames.size() - 1);
-  long long totalWidth = result.Width();
-  for (std::size_t i = 1; i < fileNames.size(); ++i) {
-    auto part = std::make_unique<TBitmap>();
-    part->SetPixelFormat(TPixelFormat::pf4bit);
-    part->LoadFromFile(fileNames[i]);
-    totalWidth += part->Width();
-    if (totalWidth > INT_MAX) throw EOutOfResources(texts::OutOfSystemResources);
-    parts.push_back(std::move(part));
-  }
-  if (parts.empty()) return;
+  if (fileNames.size() == 1) return;
 
   // Widening the strip once per file would copy it again for every file. One widening gives
   // the same pixels, with one exception: a widening after the canvas exists resets a 1-bit
@@ -176,16 +183,15 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   // first drawing, as the one-by-one way does; its later widenings only repeat the second.
   const bool oneBit = !result.Image().DeviceDependent && result.Image().BitCount == 1;
   int x = result.Width();
-  result.SetWidth(oneBit ? x + parts[0]->Width() : static_cast<int>(totalWidth));
+  result.SetWidth(oneBit ? x + widths[1] : static_cast<int>(totalWidth));
   result.Canvas();  // the first drawing creates it
-  DrawPart(result, x, *parts[0]);
-  x += parts[0]->Width();
-  if (parts.size() > 1) {
-    result.SetWidth(static_cast<int>(totalWidth));
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-      DrawPart(result, x, *parts[i]);
-      x += parts[i]->Width();
-    }
+  for (std::size_t i = 1; i < fileNames.size(); ++i) {
+    if (i == 2) result.SetWidth(static_cast<int>(totalWidth));
+    TBitmap part;
+    part.SetPixelFormat(TPixelFormat::pf4bit);
+    part.LoadFromFile(fileNames[i]);
+    DrawPart(result, x, part);
+    x += part.Width();
   }
 }
 

@@ -36,11 +36,15 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
     collection.ImageList1.SetHeight(size);
     collection.ImageList1.SetWidth(size);
     TBitmap image;
+    bmp::TBmpRowReader reader;
     for (const std::string& name : names) {
-      image.LoadFromFile(FolderEntryPath(folder, name));
+      // Judged by its headers: a file of another size is never decoded.
+      const std::string path = FolderEntryPath(folder, name);
+      AboutFile(path, [&] { reader.Open(path); });
       ++result.FilesRead;
       // A store without pixels (width 0) holds no glyph.
-      if (image.Empty() || image.Height() != size || image.Width() % size != 0) continue;
+      if (reader.Empty() || reader.Height() != size || reader.Width() % size != 0) continue;
+      image.ReplaceImage(AboutFile(path, [&] { return reader.TakeImage(); }));
       ++result.FilesAccepted;
       result.GlyphsAdded += image.Width() / size;
       collection.ImageList1.Add(image);
@@ -83,7 +87,9 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
     ++result.FilesRead;
     if (reader.Empty() || reader.Height() != size || reader.Width() % size != 0) continue;
     const int cells = reader.Width() / size;
-    if (cells > INT_MAX - count) throw EOutOfResources(texts::OutOfSystemResources);
+    // The strip is one picture and meets the limit of one, before its glyphs are gathered.
+    if (cells > INT_MAX - count || raster::TooManyPixels(std::int64_t{count + cells} * size, size))
+      ThrowAboutFile(path, EOutOfResources(texts::OutOfSystemResources));
     ++result.FilesAccepted;
     result.GlyphsAdded += cells;
     const std::size_t first = glyphs.size();

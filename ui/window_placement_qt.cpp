@@ -1,6 +1,8 @@
 #include "ui/window_placement_qt.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -33,6 +35,21 @@ void TPlacedQtWindow::SetHeight(int value) {
   outer_.setHeight(value);
   pending_ = true;
   ApplyOuterSize();
+}
+
+std::vector<profile::TScreenArea> TPlacedQtWindow::Screens() const {
+  std::vector<profile::TScreenArea> areas;
+  QList<QScreen*> screens = QGuiApplication::screens();
+  // The primary screen first: a window that stands on no screen goes there.
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    screens.removeAll(primary);
+    screens.prepend(primary);
+  }
+  for (const QScreen* screen : screens) {
+    const QRect r = screen->availableGeometry();
+    areas.push_back({r.x(), r.y(), r.width(), r.height()});
+  }
+  return areas;
 }
 
 QSize TPlacedQtWindow::FrameExtra() const { return window_.frameGeometry().size() - window_.size(); }

@@ -27,6 +27,7 @@ class TPlacedQtWindow : public profile::IPlacedWindow {
   void SetTop(int value) override;
   void SetWidth(int value) override;
   void SetHeight(int value) override;
+  std::vector<profile::TScreenArea> Screens() const override;
 
   // Called when the window is shown, moved or resized: applies a pending outer size once the
   // frame around the window is known.

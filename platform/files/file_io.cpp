@@ -32,8 +32,16 @@ void WriteAllOrThrow(int fd, const std::uint8_t* data, std::size_t count) {
 }  // namespace
 
 TInputFile::TInputFile(const std::string& fileName) : fileName_(fileName) {
-  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting: a FIFO or a device is refused, never read (a FIFO would block, a device
+  // read on without end).
+  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+  struct stat kind {};
+  if (::fstat(fd_, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
+  }
 }
 
 TInputFile::~TInputFile() {

@@ -44,11 +44,18 @@ struct TProfileText {
 enum class TLoad { Loaded, Missing, Failed };
 
 TLoad LoadText(const std::string& fileName, TProfileText& text) {
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
-  if (file == nullptr) return errno == ENOENT ? TLoad::Missing : TLoad::Failed;
+  // Opened without waiting and judged before any read: a FIFO under the settings file's name
+  // would otherwise block the program's start until someone writes to it.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? TLoad::Missing : TLoad::Failed;
   struct stat info {};
-  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-    std::fclose(file);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return TLoad::Failed;
+  }
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    ::close(fd);
     return TLoad::Failed;
   }
   std::string content;

@@ -407,7 +407,9 @@ void CopyRowColors(const Surface& src, int srcY, const Surface& dst, int dstY, C
     }
     return;
   }
-  for (int x = 0; x < width; x += Piece) {
+  // Counted in 64 bits: a step past a width near 2^31 must not wrap round.
+  for (std::int64_t at = 0; at < width; at += Piece) {
+    const int x = static_cast<int>(at);
     Surface from = src, to = dst;
     from.Bits = src.Row(srcY) + static_cast<std::ptrdiff_t>(x) * src.BitCount / 8;
     to.Bits = dst.Row(dstY) + static_cast<std::ptrdiff_t>(x) * dst.BitCount / 8;

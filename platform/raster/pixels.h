@@ -63,6 +63,14 @@ struct Surface {
   bool Indexed() const { return BitCount <= 8; }
 };
 
+// The most pixels one picture may hold: 64 Mi, a 256 MiB store at 32 bits per pixel. Glyph
+// work never comes near it; a header asking for more is refused before anything is allocated,
+// so that no input can make a job's memory or output grow without bound.
+inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 26;
+constexpr bool TooManyPixels(std::int64_t width, std::int64_t height) {
+  return width > 0 && height > MaxPicturePixels / width;
+}
+
 // Stride of a row in the device-independent layout: rows padded to whole 32-bit words.
 // Returns -1 when the figure does not fit.
 std::int64_t DibStride(std::int64_t width, int bitCount);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -167,6 +168,49 @@ TEST_F(BmpCommands, DecodeAndTo4BitOfPicturesLargerThanABandMatchTheLoadedImage)
     source.Draw(target.Canvas(), 0, 0);
     EXPECT_EQ(files::ReadWholeFile(PathOf("o.bmp")), target.SaveToBytes()) << name;
   }
+}
+
+// Hostile and unlucky inputs: each refused with a clear message before anything is allocated or
+// waited on, and the output left as it was.
+TEST_F(BmpCommands, HostileInputsAreRefusedAndLeaveTheOutputAlone) {
+  const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+  const auto outputKept = [&] { return bmp::ReadWholeFile(PathOf("t.bmp")) == old; };
+  BmpBuilder wide;  // 62 bytes claiming a 1-bit row of 2^31 - 1 pixels
+  wide.Width = 0x7FFFFFFF;
+  wide.Height = 1;
+  wide.BitCount = 1;
+  wide.Table = {Entry(0, 0, 0), Entry(255, 255, 255)};
+  Write("wide.bmp", wide.Build());
+  BmpBuilder bomb = Small();  // 2 bytes of run-length data for 16384 x 16384 pixels
+  bomb.Width = bomb.Height = 16384;
+  bomb.Compression = BI_RLE8;
+  bomb.Pixels = {0, 1};
+  Write("bomb.bmp", bomb.Build());
+  Write("empty.bmp", {});
+  ASSERT_EQ(::mkfifo(PathOf("fifo.bmp").c_str(), 0600), 0);
+  for (const std::string command : {"copy", "to4bit", "decode"}) {
+    Write("t.bmp", old);
+    for (const auto& [input, message] : {std::pair{"wide.bmp", "Out of system resources"}, std::pair{"bomb.bmp", "Out of system resources"},
+                                        std::pair{"empty.bmp", "the file is empty"}, std::pair{"fifo.bmp", "Cannot open file "}}) {
+      const Result r = Run({command, PathOf(input), PathOf("t.bmp")});
+      EXPECT_EQ(r.Status, 1) << command << " " << input;
+      EXPECT_EQ(r.Err.rfind("gliffo-tool: " + PathOf(input) + ": " + message, 0), 0u) << command << " " << r.Err;
+      EXPECT_TRUE(outputKept()) << command << " " << input;
+    }
+  }
+  for (const std::string input : {"empty.bmp", "fifo.bmp"}) {
+    const Result r = Run({"info", PathOf(input)});
+    EXPECT_EQ(r.Status, 1) << input;
+    EXPECT_TRUE(r.Out.empty()) << r.Out;
+  }
+
+  // A file shorter than its header says loads, its missing pixels zero, and the tool says so.
+  BmpBuilder cut = Small();
+  cut.Pixels.resize(4);
+  Write("cut.bmp", cut.Build());
+  const Result r = Run({"copy", PathOf("cut.bmp"), PathOf("t.bmp")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Err.find(PathOf("cut.bmp") + ": warning: "), std::string::npos) << r.Err;
 }
 
 }  // namespace

@@ -246,5 +246,15 @@ TEST_F(EditCommand, HelpListsEveryCommand) {
     EXPECT_NE(r.Out.find(word), std::string::npos) << word;
 }
 
+TEST_F(EditCommand, ScriptWithAByteOrderMarkAndAFolderAsScript) {
+  ToolResult r = Edit("\xEF\xBB\xBF" "fg 9\ndown 0 8\nmove 255 8\nup 255 8\n");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Rows(folder / "out.bmp", Red)[0], std::string(16, '#'));
+  fs::create_directory(folder.Path() / "dir");
+  r = RunTool({"edit", folder / "dir", folder / "out2.bmp"}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "gliffo-tool: " + (folder / "dir") + ": cannot open the script: Is a directory\n");
+}
+
 }  // namespace
 }  // namespace gliffo

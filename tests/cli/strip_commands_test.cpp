@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
 #include "platform/drives/folder_listing.h"
+#include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
 
 namespace gliffo {
@@ -145,6 +147,42 @@ TEST_F(StripCommands, DisableWritesTheDisabledLooksOfEveryGlyph) {
   EXPECT_NE(wrong.Err.find("Invalid image size"), std::string::npos) << wrong.Err;
   EXPECT_FALSE(fs::exists(folder.Path() / "no.bmp"));
   EXPECT_EQ(Tool({"disable", in}, folder.Path()).Status, 2);
+}
+
+// A job's pictures stay within the limit of one picture, however many inputs say otherwise:
+// refused as soon as the headers say so, before their pixels are read.
+TEST_F(StripCommands, BombsAreRefusedBeforeTheirPixelsAreHeld) {
+  const auto header = [&](const std::string& name, int width, int height, int bits) {
+    BmpBuilder b;
+    b.Width = width;
+    b.Height = height;
+    b.BitCount = static_cast<std::uint16_t>(bits);
+    if (bits == 1) b.Table = {Entry(0, 0, 0), Entry(255, 255, 255)};
+    const std::string path = (folder.Path() / "in" / name).string();
+    const std::vector<std::uint8_t> bytes = b.Build();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+  };
+  // Each at the limit of 64 Mi pixels; two of them would pass it.
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) header(name, 1 << 22, 16, 1);
+  const std::string out = folder / "out.gbc";
+  std::ofstream(out) << "old";
+  ToolResult r = Tool({"gather", (folder.Path() / "in").string(), out}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("b.bmp: Out of system resources"), std::string::npos) << r.Err;
+  const std::vector<std::string> wide{header("w1.bmp", 8192, 8192, 24), header("w2.bmp", 8192, 8192, 24)};
+  r = Tool({"combine", out, wide[0], wide[1]}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("w2.bmp: Out of system resources"), std::string::npos) << r.Err;
+
+  // An empty first strip gives an empty result, which is not written.
+  const std::string empty = (folder.Path() / "empty.bmp").string();
+  std::ofstream{empty};
+  r = Tool({"combine", out, empty, Image("g.bmp", 16, 16, 1)}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("empty.bmp: the file is empty"), std::string::npos) << r.Err;
+  std::ifstream kept(out);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old");
 }
 
 }  // namespace

@@ -134,6 +134,8 @@ class FakeWindow : public IPlacedWindow {
   void SetTop(int v) override { calls.push_back("Top"); top = v; }
   void SetWidth(int v) override { calls.push_back("Width"); width = v; }
   void SetHeight(int v) override { calls.push_back("Height"); height = v; }
+  std::vector<TScreenArea> Screens() const override { return screens; }
+  std::vector<TScreenArea> screens;
   bool maximized = false;
   int left = 184, top = 115, width = 180, height = 420;
   std::vector<std::string> calls;
@@ -169,12 +171,43 @@ TEST_F(ProfileTest, PlacementStateAndBadValues) {
   EXPECT_EQ(editor.width, 32);
   EXPECT_EQ(editor.height, 420);
 
-  // A maximised window writes State only; a later normal save keeps it.
-  SaveWindowPlacement(maximised, "Window", file_);
-  maximised.maximized = false;
+  // A maximised window writes State only; a later normal save clears it, so a window restored
+  // since does not open maximised for ever.
   SaveWindowPlacement(maximised, "Window", file_);
   EXPECT_EQ(GetPrivateProfileString("Window", "State", "", file_), "1");
+  maximised.maximized = false;
+  SaveWindowPlacement(maximised, "Window", file_);
+  EXPECT_EQ(GetPrivateProfileString("Window", "State", "", file_), "0");
   EXPECT_EQ(GetPrivateProfileString("Window", "Left", "", file_), "184");
+}
+
+TEST_F(ProfileTest, PlacementFromTheFileIsFittedToTheScreens) {
+  // Two screens side by side, the second lower and to the right of the first.
+  const std::vector<TScreenArea> screens{{0, 0, 1920, 1080}, {1920, 200, 1280, 1024}};
+  Put("[Window]\nLeft=5000\nTop=-3000\nWidth=1000000000\nHeight=300\n"
+      "[EWindow]\nLeft=3000\nTop=1100\nWidth=400\nHeight=300\n");
+  FakeWindow lost;
+  lost.screens = screens;
+  LoadWindowPlacement(lost, "Window", file_);
+  // Standing on no screen, it goes to the first, as wide as it and wholly on it.
+  EXPECT_EQ(lost.width, 1920);
+  EXPECT_EQ(lost.left, 0);
+  EXPECT_EQ(lost.top, 0);
+  EXPECT_EQ(lost.height, 300);
+
+  FakeWindow overhanging;
+  overhanging.screens = screens;
+  LoadWindowPlacement(overhanging, "EWindow", file_);
+  // Mostly on the second screen: pulled back inside its right and bottom edges, no further.
+  EXPECT_EQ(overhanging.left, 1920 + 1280 - 400);
+  EXPECT_EQ(overhanging.top, 200 + 1024 - 300);
+}
+
+TEST_F(ProfileTest, AFifoAsTheSettingsFileIsNeverOpened) {
+  // Opening it for reading would wait for a writer for ever.
+  ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+  EXPECT_EQ(GetPrivateProfileString("Window", "Left", "none", file_), "none");
+  EXPECT_FALSE(WritePrivateProfileString("Window", "Left", "1", file_));
 }
 
 TEST_F(ProfileTest, SettingsFileBesideTheProgramOrInTheUserFolder) {
