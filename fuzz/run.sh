@@ -1,7 +1,9 @@
 #!/bin/sh
-# Builds the BMP decoder's libFuzzer target with clang and runs it for a bounded time.
+# Builds the BMP and PNG decoders' libFuzzer targets with clang and runs them for a bounded
+# time, split between the two.
 #   fuzz/run.sh [SECONDS]        (default 60; the build goes to build-fuzz, or $GLIFFO_FUZZ_BUILD)
-# Exits non-zero when the fuzzer finds a crash, a sanitizer report or a broken round trip;
+# The PNG corpus also takes the files of $GLIFFO_PNGSUITE when that folder is given.
+# Exits non-zero when a fuzzer finds a crash, a sanitizer report or a broken round trip;
 # the input that did it is left in the build folder as crash-* or leak-* / timeout-*.
 set -eu
 seconds=${1:-60}
@@ -10,10 +12,22 @@ build=${GLIFFO_FUZZ_BUILD:-$root/build-fuzz}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGLIFFO_FUZZ=ON -DGLIFFO_GUI=OFF -DGLIFFO_TESTS=OFF -DGLIFFO_WERROR=ON >/dev/null
-cmake --build "$build" -j2 --target bmp_fuzz bmp_fuzz_seeds
+cmake --build "$build" -j2 --target bmp_fuzz bmp_fuzz_seeds png_fuzz png_fuzz_seeds
+
+png_seconds=$((seconds / 2))
+bmp_seconds=$((seconds - png_seconds))
 
 corpus="$build/fuzz-corpus"
 mkdir -p "$corpus"
 "$build/fuzz/bmp_fuzz_seeds" "$corpus"
-"$build/fuzz/bmp_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+"$build/fuzz/bmp_fuzz" -max_total_time="$bmp_seconds" -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix="$build/" -print_final_stats=1 "$corpus"
+
+png_corpus="$build/fuzz-corpus-png"
+mkdir -p "$png_corpus"
+"$build/fuzz/png_fuzz_seeds" "$png_corpus"
+if [ -n "${GLIFFO_PNGSUITE:-}" ] && [ -d "$GLIFFO_PNGSUITE" ]; then
+  cp "$GLIFFO_PNGSUITE"/*.png "$png_corpus"/
+fi
+"$build/fuzz/png_fuzz" -max_total_time="$png_seconds" -timeout=10 -rss_limit_mb=2048 \
+  -artifact_prefix="$build/png-" -print_final_stats=1 "$png_corpus"

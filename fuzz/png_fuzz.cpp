@@ -1,0 +1,49 @@
+// Feeds arbitrary bytes to the PNG decoder. Beyond "no crash, no leak, no sanitizer report",
+// every file it accepts must survive an encode and a decode with the same pixels, and the
+// header reader must agree with the decoder on the size.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/png_codec.h"
+#include "platform/errors.h"
+
+namespace {
+
+// Larger pictures are legal but only slow the search down; the unit tests cover the limit.
+constexpr std::int64_t MaxFuzzPixels = 64 << 10;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace gliffo;
+  const std::span<const std::uint8_t> bytes(data, size);
+  try {
+    const png::PngHeader h = png::ParseHeader(bytes);
+    if (static_cast<std::int64_t>(h.Width) * h.Height > MaxFuzzPixels) return 0;
+    const auto image = png::Decode(bytes);
+    Check(image != nullptr && image->HasPixels());
+    Check(image->Width == static_cast<int>(h.Width) && image->AbsHeight() == static_cast<int>(h.Height));
+
+    png::EncodeOptions opaque;
+    opaque.Opaque = true;
+    const auto again = png::Decode(png::Encode(*image, opaque));
+    Check(again->Width == image->Width && again->AbsHeight() == image->AbsHeight());
+    const raster::Surface s = image->Surface(), t = again->Surface();
+    for (int y = 0; y < s.Height; ++y)
+      for (int x = 0; x < s.Width; ++x) Check(raster::GetPixel(s, x, y) == raster::GetPixel(t, x, y));
+
+    // The keyed form must be readable too.
+    png::EncodeOptions keyed;
+    keyed.GlyphSize = 3;
+    Check(png::Decode(png::Encode(*image, keyed))->Width == image->Width);
+  } catch (const gliffo::Exception&) {
+    // Refusals are fine; they just have to be the program's own errors.
+  }
+  return 0;
+}

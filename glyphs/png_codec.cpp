@@ -1,0 +1,398 @@
+#include "glyphs/png_codec.h"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <unordered_map>
+
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+
+namespace gliffo::png {
+
+using raster::ColorRef;
+
+namespace {
+
+constexpr std::uint8_t Signature[SignatureSize] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Ancillary chunks (text, profiles) are of no use to a glyph; these limits keep a hostile
+// file from making libspng hold or inflate much of them. Pixel data is bounded by MaxPixels.
+constexpr std::size_t ChunkSizeLimit = std::size_t{16} << 20;
+constexpr std::size_t ChunkCacheLimit = std::size_t{64} << 20;
+
+struct ContextFree {
+  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+};
+using Context = std::unique_ptr<spng_ctx, ContextFree>;
+
+[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
+
+// libspng reports through return codes, never a longjmp, so an error simply unwinds through
+// the unique_ptr that frees its context and the store not yet handed out.
+[[noreturn]] void Refuse(int err) {
+  if (err == SPNG_EMEM) OutOfResources();
+  throw EInvalidGraphic(FormatMessage(texts::PngImageIsNotValid, std::string(spng_strerror(err))));
+}
+
+void Check(int err) {
+  if (err != 0) Refuse(err);
+}
+
+Context NewContext(int flags) {
+  Context ctx(spng_ctx_new(flags));
+  if (!ctx) OutOfResources();
+  return ctx;
+}
+
+Context OpenDecoder(std::span<const std::uint8_t> bytes) {
+  if (!IsPng(bytes)) Refuse(SPNG_ESIGNATURE);
+  Context ctx = NewContext(0);
+  Check(spng_set_chunk_limits(ctx.get(), ChunkSizeLimit, ChunkCacheLimit));
+  Check(spng_set_png_buffer(ctx.get(), bytes.data(), bytes.size()));
+  return ctx;
+}
+
+spng_ihdr ReadIhdr(spng_ctx* ctx) {
+  spng_ihdr ihdr{};
+  Check(spng_get_ihdr(ctx, &ihdr));
+  // Before anything the size of the picture is allocated, and before libspng inflates a byte
+  // of pixel data: a decompression bomb stops here.
+  if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > MaxPixels) OutOfResources();
+  return ihdr;
+}
+
+// Optional chunks: absent is not an error, anything else libspng says is.
+bool ReadPlte(spng_ctx* ctx, spng_plte& plte) {
+  const int err = spng_get_plte(ctx, &plte);
+  if (err == SPNG_ECHUNKAVAIL) return false;
+  Check(err);
+  return true;
+}
+bool ReadTrns(spng_ctx* ctx, spng_trns& trns) {
+  const int err = spng_get_trns(ctx, &trns);
+  if (err == SPNG_ECHUNKAVAIL) return false;
+  Check(err);
+  return true;
+}
+
+// The key and matte rule on one colour of the given alpha, red-green-blue in and out.
+struct AlphaRule {
+  std::uint8_t Key[3], Matte[3];
+  explicit AlphaRule(const DecodeOptions& o)
+      : Key{static_cast<std::uint8_t>(raster::RedOf(o.Key)), static_cast<std::uint8_t>(raster::GreenOf(o.Key)),
+            static_cast<std::uint8_t>(raster::BlueOf(o.Key))},
+        Matte{static_cast<std::uint8_t>(raster::RedOf(o.Matte)), static_cast<std::uint8_t>(raster::GreenOf(o.Matte)),
+              static_cast<std::uint8_t>(raster::BlueOf(o.Matte))} {}
+  void Apply(const std::uint8_t* rgb, int alpha, std::uint8_t* out) const {
+    if (alpha == 255) {
+      out[0] = rgb[0], out[1] = rgb[1], out[2] = rgb[2];
+    } else if (alpha < 128) {
+      out[0] = Key[0], out[1] = Key[1], out[2] = Key[2];
+    } else {
+      for (int i = 0; i < 3; ++i)
+        out[i] = static_cast<std::uint8_t>((rgb[i] * alpha + Matte[i] * (255 - alpha) + 127) / 255);
+    }
+  }
+};
+
+std::shared_ptr<TBitmapImage> NewStore(int width, int height, int bitCount, std::vector<raster::Rgb> table) {
+  std::shared_ptr<TBitmapImage> image;
+  try {
+    image = std::make_shared<TBitmapImage>();
+    image->ColorTable = std::move(table);
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+  image->DeviceDependent = false;
+  image->Width = width;
+  image->Height = height;  // bottom row first
+  image->BitCount = static_cast<std::uint16_t>(bitCount);
+  image->Compression = BI_RGB;
+  image->ClrUsed = static_cast<std::uint32_t>(image->ColorTable.size());
+  const std::int64_t bytes = image->Stride() * height;
+  image->SizeImage = static_cast<std::uint32_t>(bytes);
+  AllocateStoreBits(image->Bits, bytes);
+  return image;
+}
+
+// Copies one decoded row (packed as the file stores it, or 8-bit RGBA) into a store row.
+class RowConverter {
+ public:
+  RowConverter(int width, int pngDepth, bool rgba, const DecodeOptions& options)
+      : width_(width), pngDepth_(pngDepth), rgba_(rgba), rule_(options) {}
+
+  void operator()(const std::uint8_t* in, std::uint8_t* out) const {
+    if (rgba_) {
+      for (int x = 0; x < width_; ++x, in += 4, out += 3) {
+        std::uint8_t rgb[3];
+        rule_.Apply(in, in[3], rgb);
+        out[0] = rgb[2], out[1] = rgb[1], out[2] = rgb[0];  // stores keep blue first
+      }
+    } else if (pngDepth_ == 2) {
+      // No 2-bit store exists: each 2-bit index becomes a nibble.
+      for (int x = 0; x < width_; ++x) {
+        const int v = (in[x / 4] >> (6 - 2 * (x % 4))) & 3;
+        out[x / 2] = static_cast<std::uint8_t>(x % 2 ? (out[x / 2] | v) : v << 4);
+      }
+    } else {
+      const std::size_t bits = static_cast<std::size_t>(width_) * static_cast<std::size_t>(pngDepth_);
+      std::memcpy(out, in, (bits + 7) / 8);
+      if (bits % 8 != 0) out[bits / 8] &= static_cast<std::uint8_t>(0xFF00u >> (bits % 8));  // padding stays zero
+    }
+  }
+
+ private:
+  int width_, pngDepth_;
+  bool rgba_;
+  AlphaRule rule_;
+};
+
+}  // namespace
+
+bool IsPng(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= SignatureSize && std::memcmp(bytes.data(), Signature, SignatureSize) == 0;
+}
+
+PngHeader ParseHeader(std::span<const std::uint8_t> bytes) {
+  Context ctx = OpenDecoder(bytes);
+  const spng_ihdr ihdr = ReadIhdr(ctx.get());
+  PngHeader h;
+  h.Width = ihdr.width;
+  h.Height = ihdr.height;
+  h.BitDepth = ihdr.bit_depth;
+  h.ColorType = ihdr.color_type;
+  h.Interlaced = ihdr.interlace_method != 0;
+  spng_plte plte{};
+  if (ReadPlte(ctx.get(), plte)) h.PaletteSize = static_cast<int>(plte.n_entries);
+  spng_trns trns{};
+  if (ReadTrns(ctx.get(), trns))
+    h.TransparencyEntries = ihdr.color_type == ColorTypeIndexed ? static_cast<int>(trns.n_type3_entries) : 1;
+  return h;
+}
+
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
+  Context ctx = OpenDecoder(bytes);
+  const spng_ihdr ihdr = ReadIhdr(ctx.get());
+  const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
+  const int depth = ihdr.bit_depth;
+  spng_plte plte{};
+  const bool hasPlte = ReadPlte(ctx.get(), plte);
+  spng_trns trns{};
+  const bool hasTrns = ReadTrns(ctx.get(), trns);
+
+  // Indexed stores keep the file's indexes; their tables carry the alpha rule.
+  const AlphaRule rule(options);
+  std::vector<raster::Rgb> table;
+  bool indexed = false;
+  if (ihdr.color_type == ColorTypeIndexed) {
+    if (!hasPlte) Refuse(SPNG_ECHUNKAVAIL);
+    indexed = true;
+    table.resize(plte.n_entries);
+    for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
+      const std::uint8_t rgb[3] = {plte.entries[i].red, plte.entries[i].green, plte.entries[i].blue};
+      const int alpha = hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255;
+      std::uint8_t out[3];
+      rule.Apply(rgb, alpha, out);
+      table[i] = raster::Rgb{out[2], out[1], out[0], 0};
+    }
+  } else if (ihdr.color_type == ColorTypeGray && depth <= 8) {
+    indexed = true;
+    const int levels = 1 << depth;
+    table.resize(static_cast<std::size_t>(levels));
+    for (int v = 0; v < levels; ++v) {
+      const auto g = static_cast<std::uint8_t>(v * 255 / (levels - 1));
+      table[static_cast<std::size_t>(v)] = raster::Rgb{g, g, g, 0};
+    }
+    if (hasTrns && trns.gray < levels) {
+      // The one transparent grey has alpha 0: it is the key.
+      table[trns.gray] = raster::Rgb{rule.Key[2], rule.Key[1], rule.Key[0], 0};
+    }
+  }
+  const int bitCount = !indexed ? 24 : depth == 1 ? 1 : depth <= 4 ? 4 : 8;
+  const int format = indexed ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
+  const int flags = indexed ? 0 : SPNG_DECODE_TRNS;
+
+  std::shared_ptr<TBitmapImage> image = NewStore(width, height, bitCount, std::move(table));
+  const raster::Surface store = image->Surface();
+  const RowConverter convert(width, depth, !indexed, options);
+
+  std::size_t imageBytes = 0;
+  Check(spng_decoded_image_size(ctx.get(), format, &imageBytes));
+  const std::size_t rowBytes = imageBytes / static_cast<std::size_t>(height);
+  try {
+    if (ihdr.interlace_method == 0) {
+      // Row by row straight into the store: no second copy of the picture.
+      std::vector<std::uint8_t> row(rowBytes);
+      Check(spng_decode_image(ctx.get(), nullptr, 0, format, flags | SPNG_DECODE_PROGRESSIVE));
+      int err = 0;
+      int rows = 0;
+      for (;;) {
+        spng_row_info info{};
+        err = spng_get_row_info(ctx.get(), &info);
+        if (err) break;
+        err = spng_decode_row(ctx.get(), row.data(), row.size());
+        if (err != 0 && err != SPNG_EOI) break;
+        if (info.row_num >= static_cast<std::uint32_t>(height)) Refuse(SPNG_EINTERNAL);
+        convert(row.data(), store.Row(static_cast<int>(info.row_num)));
+        ++rows;
+        if (err == SPNG_EOI) break;
+      }
+      if (err != SPNG_EOI || rows != height) Refuse(err != 0 && err != SPNG_EOI ? err : SPNG_EOF);
+    } else {
+      // Adam7 passes revisit every row; libspng puts them together in a whole picture first.
+      std::vector<std::uint8_t> whole(imageBytes);
+      Check(spng_decode_image(ctx.get(), whole.data(), whole.size(), format, flags));
+      for (int y = 0; y < height; ++y) convert(whole.data() + static_cast<std::size_t>(y) * rowBytes, store.Row(y));
+    }
+    // The checksum of the last pixel chunk, and the chunks after it up to the end, are only
+    // read now: a file is accepted whole or not at all.
+    Check(spng_decode_chunks(ctx.get()));
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+  return image;
+}
+
+namespace {
+
+// One pixel as the encoder sees it: the colour, and bit 24 set when it is written transparent.
+constexpr std::uint32_t TransparentBit = 1u << 24;
+
+std::vector<std::uint32_t> ResolvePixels(const raster::Surface& s, const EncodeOptions& options) {
+  const int w = s.Width, h = s.Height;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) pixels[static_cast<std::size_t>(y) * w + x] = raster::GetPixel(s, x, y);
+  if (options.Opaque) return pixels;
+  const int n = options.GlyphSize > 0 ? options.GlyphSize : h;
+  for (int top = 0; top < h; top += n) {
+    const int bottom = std::min(top + n, h);
+    for (int left = 0; left < w; left += n) {
+      const int right = std::min(left + n, w);
+      const std::uint32_t key = pixels[static_cast<std::size_t>(bottom - 1) * w + left];
+      for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+          std::uint32_t& p = pixels[static_cast<std::size_t>(y) * w + x];
+          if (p == key) p |= TransparentBit;
+        }
+    }
+  }
+  return pixels;
+}
+
+struct BufferFree {
+  void operator()(void* p) const { std::free(p); }
+};
+
+std::vector<std::uint8_t> EncodeRows(const spng_ihdr& ihdr, const spng_plte* plte, const spng_trns* trns,
+                                     std::vector<std::uint8_t>& rows) {
+  Context ctx = NewContext(SPNG_CTX_ENCODER);
+  Check(spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1));
+  Check(spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 9));
+  Check(spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, 9));
+  // Palette rows do not predict from their neighbours: filters only cost bytes there.
+  Check(spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, plte ? SPNG_DISABLE_FILTERING : SPNG_FILTER_CHOICE_ALL));
+  spng_ihdr header = ihdr;
+  Check(spng_set_ihdr(ctx.get(), &header));
+  if (plte) {
+    spng_plte p = *plte;
+    Check(spng_set_plte(ctx.get(), &p));
+  }
+  if (trns) {
+    spng_trns t = *trns;
+    Check(spng_set_trns(ctx.get(), &t));
+  }
+  Check(spng_encode_image(ctx.get(), rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE));
+  std::size_t length = 0;
+  int err = 0;
+  std::unique_ptr<void, BufferFree> buffer(spng_get_png_buffer(ctx.get(), &length, &err));
+  Check(err);
+  if (!buffer) OutOfResources();
+  const auto* data = static_cast<const std::uint8_t*>(buffer.get());
+  return std::vector<std::uint8_t>(data, data + length);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Encode(const TBitmapImage& image, const EncodeOptions& options) {
+  if (!image.HasPixels()) return {};
+  const raster::Surface s = image.Surface();
+  const int w = s.Width, h = s.Height;
+  if (static_cast<std::int64_t>(w) * h > MaxPixels) OutOfResources();
+  try {
+    const std::vector<std::uint32_t> pixels = ResolvePixels(s, options);
+
+    // The distinct entries, transparent ones first so that tRNS stays short.
+    std::unordered_map<std::uint32_t, int> index;
+    std::vector<std::uint32_t> entries;
+    bool anyTransparent = false;
+    std::uint32_t last = ~0u;
+    for (const std::uint32_t p : pixels) {
+      if (p == last) continue;
+      last = p;
+      if (p & TransparentBit) anyTransparent = true;
+      if (entries.size() <= 256 && index.emplace(p, 0).second) entries.push_back(p);
+    }
+
+    spng_ihdr ihdr{};
+    ihdr.width = static_cast<std::uint32_t>(w);
+    ihdr.height = static_cast<std::uint32_t>(h);
+    std::vector<std::uint8_t> rows;
+
+    if (entries.size() <= 256) {
+      std::stable_partition(entries.begin(), entries.end(), [](std::uint32_t e) { return (e & TransparentBit) != 0; });
+      spng_plte plte{};
+      spng_trns trns{};
+      plte.n_entries = static_cast<std::uint32_t>(entries.size());
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::uint32_t e = entries[i];
+        index[e] = static_cast<int>(i);
+        plte.entries[i] = spng_plte_entry{static_cast<std::uint8_t>(raster::RedOf(e)),
+                                          static_cast<std::uint8_t>(raster::GreenOf(e)),
+                                          static_cast<std::uint8_t>(raster::BlueOf(e)), 255};
+        if (e & TransparentBit) trns.type3_alpha[trns.n_type3_entries++] = 0;
+      }
+      const std::size_t count = entries.size();
+      const int depth = count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
+      ihdr.bit_depth = static_cast<std::uint8_t>(depth);
+      ihdr.color_type = ColorTypeIndexed;
+      const std::size_t stride = (static_cast<std::size_t>(w) * depth + 7) / 8;
+      rows.assign(stride * static_cast<std::size_t>(h), 0);
+      const int perByte = 8 / depth;
+      for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = rows.data() + static_cast<std::size_t>(y) * stride;
+        const std::uint32_t* in = pixels.data() + static_cast<std::size_t>(y) * w;
+        last = ~0u;
+        int v = 0;
+        for (int x = 0; x < w; ++x) {
+          if (in[x] != last) last = in[x], v = index[in[x]];
+          row[x / perByte] |= static_cast<std::uint8_t>(v << (8 - depth - depth * (x % perByte)));
+        }
+      }
+      return EncodeRows(ihdr, &plte, trns.n_type3_entries ? &trns : nullptr, rows);
+    }
+
+    const int channels = anyTransparent ? 4 : 3;
+    ihdr.bit_depth = 8;
+    ihdr.color_type = static_cast<std::uint8_t>(anyTransparent ? ColorTypeRgba : ColorTypeRgb);
+    rows.resize(pixels.size() * static_cast<std::size_t>(channels));
+    std::uint8_t* out = rows.data();
+    for (const std::uint32_t p : pixels) {
+      out[0] = static_cast<std::uint8_t>(raster::RedOf(p));
+      out[1] = static_cast<std::uint8_t>(raster::GreenOf(p));
+      out[2] = static_cast<std::uint8_t>(raster::BlueOf(p));
+      if (channels == 4) out[3] = (p & TransparentBit) ? 0 : 255;
+      out += channels;
+    }
+    return EncodeRows(ihdr, nullptr, nullptr, rows);
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+}
+
+}  // namespace gliffo::png

@@ -1,0 +1,91 @@
+#pragma once
+// PNG files over bytes, through libspng: recognising one by its signature, reading its header,
+// decoding it into a pixel store and encoding a store as one. No Qt here.
+//
+// Glyphs live in a key-colour world (a speed button takes the bottom-left pixel of a glyph as
+// its transparent colour), PNG in an alpha world. Decoding maps alpha onto a key colour and a
+// matte; encoding writes each glyph's key colour with alpha 0.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+
+namespace gliffo::texts {
+// %s is libspng's own word for what is wrong ("CRC mismatch", "invalid signature", ...).
+inline constexpr const char* PngImageIsNotValid = "PNG image is not valid: %s";
+}  // namespace gliffo::texts
+
+namespace gliffo::png {
+
+inline constexpr std::size_t SignatureSize = 8;
+
+// The largest picture read: more pixels than this raise EOutOfResources "Out of system
+// resources" before anything is allocated, which also stops a decompression bomb there.
+inline constexpr std::int64_t MaxPixels = std::int64_t{1} << 26;
+
+// True when the bytes start with the PNG signature, whatever the file is called.
+bool IsPng(std::span<const std::uint8_t> bytes);
+
+// PNG colour types.
+inline constexpr int ColorTypeGray = 0;
+inline constexpr int ColorTypeRgb = 2;
+inline constexpr int ColorTypeIndexed = 3;
+inline constexpr int ColorTypeGrayAlpha = 4;
+inline constexpr int ColorTypeRgba = 6;
+
+// What a file's header chunks say, before any pixel is decoded.
+struct PngHeader {
+  std::uint32_t Width = 0;
+  std::uint32_t Height = 0;
+  int BitDepth = 0;   // 1, 2, 4, 8 or 16 bits per sample
+  int ColorType = 0;  // one of the ColorType constants
+  bool Interlaced = false;  // Adam7
+  int PaletteSize = 0;      // PLTE entries (0 when there is none)
+  // tRNS: the number of palette alphas it gives, or 1 for the single transparent grey or
+  // RGB value of a grey or truecolour file; 0 when the file has none.
+  int TransparencyEntries = 0;
+};
+
+// Reads the header chunks up to the first pixel data. EInvalidGraphic for a file libspng
+// refuses, EOutOfResources for a picture of more than MaxPixels.
+PngHeader ParseHeader(std::span<const std::uint8_t> bytes);
+
+struct DecodeOptions {
+  // A pixel whose alpha is below 128 becomes the key colour ("magic pink" by default).
+  raster::ColorRef Key = raster::MakeColorRef(0xFF, 0x00, 0xFF);
+  // A pixel of alpha 128 or more is blended over the matte (the button face by default); an
+  // opaque one keeps its colour exactly.
+  raster::ColorRef Matte = raster::MakeColorRef(0xC0, 0xC0, 0xC0);
+};
+
+// Decodes a whole file into a new device-independent store, bottom row first:
+//  - palette files keep their palette, in a 1-, 4- (2-bit files widened) or 8-bit store whose
+//    table has every tRNS alpha already resolved by the key and matte rule, so the indexes a
+//    glyph was drawn with survive and a later 4-bit save needs no colour matching;
+//  - grey files of up to 8 bits become the same kind of store over a grey ramp, their tRNS
+//    grey resolved to the key in the ramp;
+//  - everything else (truecolour, 16-bit, alpha channels) a 24-bit store, each pixel resolved.
+// Colours are taken as stored: gamma and colour-space chunks are not applied, and 16-bit
+// samples keep their high byte. Raises EInvalidGraphic for anything libspng refuses (bad
+// signature, checksum, colour type, depth, missing or short data) and EOutOfResources for a
+// picture beyond MaxPixels; nothing half-decoded is ever returned.
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options = {});
+
+struct EncodeOptions {
+  // Every pixel opaque: no key colour at all.
+  bool Opaque = false;
+  // The edge of the square glyphs the picture is cut into, left to right and top to bottom;
+  // each glyph's bottom-left pixel colour is written with alpha 0 in that glyph only (one
+  // glyph's key may be another's ink). 0 means the picture's height, as in a strip.
+  int GlyphSize = 0;
+};
+
+// The bytes of a PNG file for a store of any format; empty for an image without pixels. The
+// smallest form that keeps every pixel: a palette of 1, 2, 4 or 8 bits (a colour that is a key
+// in one glyph and ink in another takes two entries) when 256 entries suffice, else RGB, or
+// RGBA when something is transparent.
+std::vector<std::uint8_t> Encode(const TBitmapImage& image, const EncodeOptions& options = {});
+
+}  // namespace gliffo::png
