@@ -9,6 +9,7 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
+#include "glyphs/bmp_row_reader.h"
 #include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"

@@ -174,7 +174,7 @@ TEST_F(BmpCommands, DecodeAndTo4BitOfPicturesLargerThanABandMatchTheLoadedImage)
 // waited on, and the output left as it was.
 TEST_F(BmpCommands, HostileInputsAreRefusedAndLeaveTheOutputAlone) {
   const std::vector<std::uint8_t> old{'o', 'l', 'd'};
-  const auto outputKept = [&] { return bmp::ReadWholeFile(PathOf("t.bmp")) == old; };
+  const auto outputKept = [&] { return files::ReadWholeFile(PathOf("t.bmp")) == old; };
   BmpBuilder wide;  // 62 bytes claiming a 1-bit row of 2^31 - 1 pixels
   wide.Width = 0x7FFFFFFF;
   wide.Height = 1;
