@@ -238,8 +238,8 @@ struct Painter {
   std::uint32_t BrushValue = 0;
 
   explicit Painter(const DrawContext& dc) : Dc(dc) {
-    PenValue = ColorToValue(dc.Target, dc.DrawPen->Spec.Color);
-    if (dc.DrawBrush) BrushValue = ColorToValue(dc.Target, dc.DrawBrush->Spec.Color);
+    PenValue = ColorToValue(dc.Target, dc.DrawPen->Description.Color);
+    if (dc.DrawBrush) BrushValue = ColorToValue(dc.Target, dc.DrawBrush->Description.Color);
   }
   // Clips [lo, hi] to the surface.
   bool Clip(long long& lo, long long& hi) const {
@@ -339,7 +339,7 @@ void FillBox(const Surface& s, Box box, const Brush& brush) {
   const int l = std::max(box.Left, 0), r = std::min(box.Right, s.Width);
   const int t = std::max(box.Top, 0), b = std::min(box.Bottom, s.Height);
   if (l >= r || t >= b) return;
-  const std::uint32_t value = ColorToValue(s, brush.Spec.Color);
+  const std::uint32_t value = ColorToValue(s, brush.Description.Color);
   for (int y = t; y < b; ++y)
     MixSpanPattern(s, y, l, r, value, MixMode::CopyPen, brush.Pattern[static_cast<std::size_t>(y & 7)]);
 }

@@ -60,7 +60,7 @@ struct Segment {
 template <typename In, typename Mark>
 void ScanFill(const Surface& s, int x0, int y0, const Brush& brush, In in, Mark mark) {
   const int w = s.Width, h = s.Height;
-  const std::uint32_t value = ColorToValue(s, brush.Spec.Color);
+  const std::uint32_t value = ColorToValue(s, brush.Description.Color);
   std::vector<Segment> stack;
   auto push = [&](int y, int x1, int x2, int dy) {
     if (y + dy >= 0 && y + dy < h) stack.push_back({y + dy, x1, x2, dy});
@@ -112,7 +112,7 @@ void FloodFill(const Surface& s, int x, int y, ColorRef color, FloodMode mode, c
   const Matcher match(s, color, mode);
   const std::uint32_t mask = ValueMask(s);
   const std::uint32_t target = ColorToValue(s, color);
-  const std::uint32_t paint = ColorToValue(s, brush.Spec.Color);
+  const std::uint32_t paint = ColorToValue(s, brush.Description.Color);
   if (s.BitCount == 32 && mode == FloodMode::Surface && brush.Solid() && (color & 0xFF000000u) == 0 &&
       ValueToColor(s, target) == color && paint != target) {
     // The usual case: painted pixels lose the colour, so the colour alone tells what is left.

@@ -50,9 +50,9 @@ void ThinLine(const DrawContext& dc, Point a, Point b) {
   if (kFirst > kLast) return;
 
   const std::uint32_t mask = ValueMask(s);
-  const std::uint32_t penValue = ColorToValue(s, pen.Spec.Color);
+  const std::uint32_t penValue = ColorToValue(s, pen.Description.Color);
   const bool opaqueGaps = dc.DrawBrush && dc.DrawBrush->Solid();
-  const std::uint32_t gapValue = opaqueGaps ? ColorToValue(s, dc.DrawBrush->Spec.Color) : 0;
+  const std::uint32_t gapValue = opaqueGaps ? ColorToValue(s, dc.DrawBrush->Description.Color) : 0;
   for (long long k = kFirst; k <= kLast; ++k) {
     const long long minor = startMinor + static_cast<long long>(RoundHalfDown(static_cast<Wide>(k) * dMinor, n));
     if (minor < 0 || minor >= minorExtent) continue;
@@ -144,7 +144,7 @@ void DrawLine(const DrawContext& dc, Point a, Point b) {
   }
   const long long top = std::max<long long>(0, static_cast<long long>(std::min(a.Y, b.Y)) - pen.Reach);
   const long long bottom = std::min<long long>(s.Height - 1, static_cast<long long>(std::max(a.Y, b.Y)) + pen.Reach);
-  const std::uint32_t value = ColorToValue(s, pen.Spec.Color);
+  const std::uint32_t value = ColorToValue(s, pen.Description.Color);
   for (long long yy = top; yy <= bottom; ++yy) {
     const int y = static_cast<int>(yy);
     int l, r;

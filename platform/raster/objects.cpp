@@ -17,7 +17,7 @@ bool Pen::DashOn(long long i) const {
 
 Pen RealisePen(const PenDescription& spec) {
   Pen pen;
-  pen.Spec = spec;
+  pen.Description = spec;
   pen.Null = spec.Style == PenStyle::Null;
   pen.Width = spec.Width > 1 ? spec.Width : 1;
   pen.Thin = pen.Width == 1;
@@ -56,7 +56,7 @@ Pen RealisePen(const PenDescription& spec) {
 
 Brush RealiseBrush(const BrushDescription& spec) {
   Brush brush;
-  brush.Spec = spec;
+  brush.Description = spec;
   brush.Hollow = spec.Style == BrushStyle::Clear;
   for (int y = 0; y < 8; ++y) {
     std::uint8_t row = 0;
@@ -81,7 +81,7 @@ Brush RealiseBrush(const BrushDescription& spec) {
 
 const Pen& DeviceObjects::GetPen(const PenDescription& spec) {
   for (const auto& p : pens_)
-    if (p && p->Spec == spec) return *p;
+    if (p && p->Description == spec) return *p;
   auto& slot = pens_[static_cast<std::size_t>(nextPen_)];
   nextPen_ = (nextPen_ + 1) % Slots;
   slot = std::make_unique<Pen>(RealisePen(spec));
@@ -91,7 +91,7 @@ const Pen& DeviceObjects::GetPen(const PenDescription& spec) {
 
 const Brush& DeviceObjects::GetBrush(const BrushDescription& spec) {
   for (const auto& b : brushes_)
-    if (b && b->Spec == spec) return *b;
+    if (b && b->Description == spec) return *b;
   auto& slot = brushes_[static_cast<std::size_t>(nextBrush_)];
   nextBrush_ = (nextBrush_ + 1) % Slots;
   slot = std::make_unique<Brush>(RealiseBrush(spec));

@@ -33,7 +33,7 @@ struct BrushDescription {
 // vertical stroke is exactly Width pixels thick. (Figures place their path the same way
 // relative to their rectangle's edges, see DrawRectangle.)
 struct Pen {
-  PenDescription Spec;
+  PenDescription Description;
   bool Null = false;         // draws nothing
   bool Thin = true;          // one-pixel lines
   bool InsideFrame = false;  // figure outlines stay inside the figure
@@ -55,12 +55,12 @@ struct Pen {
 };
 
 struct Brush {
-  BrushDescription Spec;
+  BrushDescription Description;
   bool Hollow = false;
   // Row (y mod 8) of the pattern; bit 7 is the pixel with x mod 8 == 0. Anchored at the
   // surface's origin. All ones for a solid brush.
   std::array<std::uint8_t, 8> Pattern{};
-  bool Solid() const { return Spec.Style == BrushStyle::Solid; }
+  bool Solid() const { return Description.Style == BrushStyle::Solid; }
 };
 
 // The realised objects of one canvas. Lookups with values seen recently return the object made

@@ -460,7 +460,7 @@ TEST(DeviceObjects, RepeatedValuesReuseTheRealisedObject) {
   objects.GetPen({1, 48, PenStyle::Solid});
   EXPECT_EQ(objects.Created(), 3);
   for (int i = 0; i < 20; ++i) objects.GetPen({static_cast<ColorRef>(i), 1, PenStyle::Solid});
-  EXPECT_EQ(objects.GetPen({19, 1, PenStyle::Solid}).Spec.Color, 19u);
+  EXPECT_EQ(objects.GetPen({19, 1, PenStyle::Solid}).Description.Color, 19u);
 }
 
 }  // namespace
