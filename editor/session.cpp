@@ -401,8 +401,8 @@ std::vector<TSessionVerb> MakeVerbs() {
   // Beyond the classic one-level Undo: the history of steps.
   verbs.push_back(Verb("back", "back", "", [](TSessionContext& c) { c.Editor.StepBackward(); }));
   verbs.push_back(Verb("forward", "forward",
-                       "Step Backward, Step Forward: the step before the last one, and again\n"
-                       "(moving is not itself a step; a new change drops the steps ahead)",
+                       "Step Backward, Step Forward through the steps\n"
+                       "(a new change drops the steps ahead)",
                        [](TSessionContext& c) { c.Editor.StepForward(); }));
   return verbs;
 }
