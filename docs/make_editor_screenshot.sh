@@ -100,7 +100,11 @@ sleep 0.4
 xdotool key h
 hi=\$(find_window '^History\$')
 sleep 0.5
+xdotool windowmove "\$win" 1000 300
+xdotool windowmove "\$ed" 40 100
+sleep 0.5
 eval "\$(xdotool getwindowgeometry --shell "\$ed")"
+echo "\$X \$Y \$WIDTH \$HEIGHT" > "$work/editorgeo"
 xdotool windowmove "\$hi" \$((X + WIDTH + 8)) \$Y
 sleep 0.5
 xdotool mousemove 790 590
@@ -125,6 +129,7 @@ convert "$work/views.png" -crop "$((right - left + 16))x$((bottom - top + 16))+$
   docs/screenshot-views.png
 echo "docs/screenshot-views.png: $((right - left + 16))x$((bottom - top + 16))"
 read -r hx hy hw hh < "$work/historygeo"
+read -r ex ey ew eh < "$work/editorgeo"
 left=$(( hx < ex ? hx : ex )); top=$(( hy < ey ? hy : ey ))
 right=$(( hx + hw > ex + ew ? hx + hw : ex + ew )); bottom=$(( hy + hh > ey + eh ? hy + hh : ey + eh ))
 convert "$work/history.png" -crop "$((right - left + 16))x$((bottom - top + 16))+$((left - 8))+$((top - 8))" +repage \

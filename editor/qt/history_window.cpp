@@ -1,7 +1,7 @@
 #include "editor/qt/history_window.h"
 
 #include <QListWidget>
-#include <QPainter>
+#include <QPixmap>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -15,17 +15,19 @@ namespace {
 
 constexpr int IconEdge = 32;
 
-// The glyph enlarged by whole pixels (never smoothed) into a square icon.
+// The glyph enlarged by whole pixels (never smoothed) into a square icon. The pixels are set
+// one by one and made opaque: a device-dependent store leaves its fourth byte zero.
 QIcon GlyphIcon(const TBitmap& glyph) {
   const QImage image = PaintableImage(glyph);
-  QPixmap icon(IconEdge, IconEdge);
+  QImage icon(IconEdge, IconEdge, QImage::Format_ARGB32);
   icon.fill(Qt::transparent);
-  if (image.isNull()) return QIcon(icon);
+  if (image.isNull()) return QIcon(QPixmap::fromImage(icon));
   const int zoom = std::max(1, IconEdge / std::max(image.width(), image.height()));
-  QPainter painter(&icon);
-  const QSize size(image.width() * zoom, image.height() * zoom);
-  painter.drawImage(QRect(QPoint((IconEdge - size.width()) / 2, (IconEdge - size.height()) / 2), size), image);
-  return QIcon(icon);
+  const int left = std::max(0, (IconEdge - image.width() * zoom) / 2), top = std::max(0, (IconEdge - image.height() * zoom) / 2);
+  for (int y = 0; y < IconEdge - top && y / zoom < image.height(); ++y)
+    for (int x = 0; x < IconEdge - left && x / zoom < image.width(); ++x)
+      icon.setPixel(left + x, top + y, image.pixel(x / zoom, y / zoom) | 0xFF000000u);
+  return QIcon(QPixmap::fromImage(icon));
 }
 
 }  // namespace

@@ -326,6 +326,9 @@ TEST_F(EditorWindowTest, UndoReachesEveryViewAndTheHistoryWindowGoesBack) {
   for (int i = 0; i < steps->count(); ++i) names.push_back(steps->item(i)->text().toStdString());
   EXPECT_EQ(names, (std::vector<std::string>{"Start", "Block", "Block", "Clear", "Undo"}));
   EXPECT_EQ(steps->currentRow(), 4);
+  const QImage picture = steps->item(1)->icon().pixmap(32, 32).toImage();
+  EXPECT_EQ(picture.pixel(5, 5) & 0xFFFFFF, 0xFF0000u) << "each step shows the glyph after it, twice enlarged";
+  EXPECT_EQ(picture.pixel(9, 9) & 0xFFFFFF, 0xFFFFFFu);
   QTest::mouseClick(steps->viewport(), Qt::LeftButton, {}, steps->visualItemRect(steps->item(3)).center());
   EXPECT_EQ(Model().Editor().Canvas().Pixel(2, 2), clWhite) << "back to after Clear";
   EXPECT_EQ(steps->currentRow(), 3);
