@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -58,6 +59,11 @@ TFontDialog::TFontDialog(const TFontChoice& initial, QWidget* parent) : QDialog(
 
   auto* colorRow = new QFormLayout;
   colorRow->addRow(QStringLiteral("&Color:"), colors_);
+  // The chooser is a dialog of its own: Escape and Enter would close only it, leaving this one
+  // empty. They answer for the whole dialog instead.
+  connect(chooser_, &QDialog::accepted, this, &QDialog::accept);
+  connect(chooser_, &QDialog::rejected, this, &QDialog::reject);
+  chooser_->installEventFilter(this);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -65,6 +71,23 @@ TFontDialog::TFontDialog(const TFontChoice& initial, QWidget* parent) : QDialog(
   layout->addWidget(chooser_);
   layout->addLayout(colorRow);
   layout->addWidget(buttons);
+}
+
+bool TFontDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == chooser_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+      if (key->key() == Qt::Key_Escape) {
+        reject();
+        return true;
+      }
+      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        accept();
+        return true;
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 TFontChoice TFontDialog::Choice() const {

@@ -18,6 +18,9 @@ class TFontDialog : public QDialog {
   QFontDialog* Chooser() const { return chooser_; }
   QComboBox* Colors() const { return colors_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   TFontChoice initial_;
   QFontDialog* chooser_ = nullptr;

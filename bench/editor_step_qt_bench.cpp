@@ -5,7 +5,8 @@
 //           round-capped 48-pixel pen and a solid brush, then a nearest-neighbour reduction);
 //   window  the editor window on Qt's offscreen platform, from the delivered mouse event to the
 //           end of the repaint of what changed.
-// Then a flood fill of the whole surface and a text stroke in "arial" 144 through the model.
+// Then a flood fill of the whole surface and a text stroke in "arial" 144 through the model,
+// and the history: recording a step, stepping back and forward.
 // Rounds are interleaved so a busy machine disturbs every column alike.
 #include <QApplication>
 #include <QImage>
@@ -23,6 +24,7 @@
 #include "app/qt_dialogs.h"
 #include "collection/gliffo_form.h"
 #include "editor/qt/gliff_edit_form.h"
+#include "editor/history.h"
 #include "editor/qt/image_control.h"
 
 namespace {
@@ -176,5 +178,44 @@ int main(int argc, char** argv) {
   }
   std::printf("\nflood fill of the whole surface: %.1f us (median, model press and release)\n", Median(flood));
   std::printf("text stroke, \"B\" in arial 144: %.1f us (median, model press and release)\n", Median(text));
+
+  // The history: recording one step (finding what changed on the surface and keeping it), for
+  // a stroke of a few cells and for a change of the whole surface, then stepping back and
+  // forward through the editor (the surface rewritten, the glyph, preview and window told).
+  std::vector<double> recordStroke, recordWhole, back, forward;
+  {
+    TBitmap surface, glyph;
+    surface.Assign(&model.pic());
+    glyph.Assign(&model.Editor());
+    TEditHistory history;
+    history.Reset("start", surface, glyph);
+    for (int round = 0; round < Rounds; ++round) {
+      TimeSteps(recordStroke, 50, [&](int i) {
+        surface.Canvas().Brush().SetColor(PaletteColors()[static_cast<std::size_t>(i % 16)]);
+        surface.Canvas().FillRect(Rect(16 * (i % 12), 40, 16 * (i % 12) + 64, 88));
+        history.Record("stroke", surface, glyph);
+      });
+      TimeSteps(recordWhole, 10, [&](int i) {
+        surface.Canvas().Brush().SetColor(PaletteColors()[static_cast<std::size_t>(i % 16)]);
+        surface.Canvas().FillRect(Rect(0, 0, 256, 256));
+        history.Record("fill", surface, glyph);
+      });
+    }
+    std::printf("history held after %d steps: %zu bytes\n", history.Count() - 1, history.BytesHeld());
+  }
+  model.Ellipse1Click();
+  for (int k = 0; k < 40; ++k) {
+    model.picMouseDown(20 + 5 * k, 30);
+    model.picMouseMove(60 + 4 * k, 90 + 3 * k);
+    model.picMouseUp(60 + 4 * k, 90 + 3 * k);
+  }
+  for (int round = 0; round < Rounds; ++round) {
+    TimeSteps(back, 40, [&](int) { rig.editor.RunCommand([&] { model.StepBackward(); }); });
+    TimeSteps(forward, 40, [&](int) { rig.editor.RunCommand([&] { model.StepForward(); }); });
+  }
+  std::printf("record a step: %.1f us for a 64 x 48 change, %.1f us for the whole surface (median)\n",
+              Median(recordStroke), Median(recordWhole));
+  std::printf("Step Backward: %.1f us, Step Forward: %.1f us (median, an ellipse stroke each, window told)\n",
+              Median(back), Median(forward));
   return 0;
 }

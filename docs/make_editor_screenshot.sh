@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot-editor.png: the collection window with a strip open and, beside it, the
 # editor painting one of its glyphs; then docs/screenshot-views.png: the editor with its pixel
-# grid and the button-states window beside it. On a virtual X display. Needs xvfb, xdotool and ImageMagick,
+# grid and the button-states window beside it; then docs/screenshot-history.png: the editor
+# showing Glyph Pixels with the History window beside it. On a virtual X display. Needs xvfb, xdotool and ImageMagick,
 # and a built ./build/app/gliffo (or the program given as the first argument).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -77,6 +78,39 @@ sleep 0.5
 import -window root "$work/views.png"
 eval "\$(xdotool getwindowgeometry --shell "\$bs")"
 echo "\$X \$Y \$WIDTH \$HEIGHT" > "$work/states"
+# Grid off, a yellow ellipse, View > Glyph Pixels, View > History beside the editor.
+xdotool windowmove "\$bs" 1000 300
+xdotool key --window "\$ed" ctrl+g
+sleep 0.2
+xdotool mousemove --window "\$ed" 76 53 click 1
+sleep 0.2
+xdotool key --window "\$ed" alt+s
+sleep 0.4
+xdotool key e
+sleep 0.2
+xdotool mousemove --window "\$ed" 40 130 mousedown 1
+xdotool mousemove --window "\$ed" 90 200 mousemove --window "\$ed" 130 250 mouseup 1
+sleep 0.2
+xdotool key --window "\$ed" alt+v
+sleep 0.4
+xdotool key p
+sleep 0.3
+xdotool key --window "\$ed" alt+v
+sleep 0.4
+xdotool key h
+hi=\$(find_window '^History\$')
+sleep 0.5
+xdotool windowmove "\$win" 1000 300
+xdotool windowmove "\$ed" 40 100
+sleep 0.5
+eval "\$(xdotool getwindowgeometry --shell "\$ed")"
+echo "\$X \$Y \$WIDTH \$HEIGHT" > "$work/editorgeo"
+xdotool windowmove "\$hi" \$((X + WIDTH + 8)) \$Y
+sleep 0.5
+xdotool mousemove 790 590
+import -window root "$work/history.png"
+eval "\$(xdotool getwindowgeometry --shell "\$hi")"
+echo "\$X \$Y \$WIDTH \$HEIGHT" > "$work/historygeo"
 kill \$pid
 wait \$pid || true
 DRIVE
@@ -94,3 +128,10 @@ right=$(( bx + bw > ex + ew ? bx + bw : ex + ew )); bottom=$(( by + bh > ey + eh
 convert "$work/views.png" -crop "$((right - left + 16))x$((bottom - top + 16))+$((left - 8))+$((top - 8))" +repage \
   docs/screenshot-views.png
 echo "docs/screenshot-views.png: $((right - left + 16))x$((bottom - top + 16))"
+read -r hx hy hw hh < "$work/historygeo"
+read -r ex ey ew eh < "$work/editorgeo"
+left=$(( hx < ex ? hx : ex )); top=$(( hy < ey ? hy : ey ))
+right=$(( hx + hw > ex + ew ? hx + hw : ex + ew )); bottom=$(( hy + hh > ey + eh ? hy + hh : ey + eh ))
+convert "$work/history.png" -crop "$((right - left + 16))x$((bottom - top + 16))+$((left - 8))+$((top - 8))" +repage \
+  docs/screenshot-history.png
+echo "docs/screenshot-history.png: $((right - left + 16))x$((bottom - top + 16))"

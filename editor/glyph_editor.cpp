@@ -83,6 +83,8 @@ void TGlyphEditor::FormCreate(const std::function<void()>& restorePlacement) {
   undo_.Assign(nullptr);
   SurfaceChanged();
   if (view_) view_->GlyphChanged();
+  history_.Reset(texts::StepStart, pic(), editor_);
+  if (view_) view_->HistoryChanged();
 }
 
 void TGlyphEditor::FormDestroy(const std::function<void()>& savePlacement) {
@@ -142,13 +144,20 @@ void TGlyphEditor::SetEditorControlSize(int width, int height) {
   if (view_) view_->GlyphChanged();
 }
 
+int TGlyphEditor::CellArea() const {
+  const long long cover = static_cast<long long>(CellScale()) * GlyphSize();
+  return cover < SurfaceSize ? static_cast<int>(cover) : SurfaceSize;
+}
+
 void TGlyphEditor::ReduceSurface() {
-  editor_.Canvas().StretchDraw(Rect(0, 0, GlyphSize(), GlyphSize()), &pic());
+  const int area = CellArea();
+  editor_.Canvas().StretchDraw(Rect(0, 0, GlyphSize(), GlyphSize()), &pic(), Rect(0, 0, area, area));
   if (view_) view_->GlyphChanged();
 }
 
 void TGlyphEditor::EnlargeGlyph() {
-  pic().Canvas().StretchDraw(Rect(0, 0, SurfaceSize, SurfaceSize), &editor_);
+  const int area = CellArea();
+  pic().Canvas().StretchDraw(Rect(0, 0, area, area), &editor_);
   SurfaceChanged();
 }
 
@@ -161,13 +170,37 @@ void TGlyphEditor::SurfaceChanged(const TRect& area) {
   if (view_) view_->SurfaceChanged(area);
 }
 
+void TGlyphEditor::RecordStep(const std::string& name) {
+  history_.Record(name, pic(), editor_);
+  if (view_) view_->HistoryChanged();
+}
+
+void TGlyphEditor::StepBackward() { GoToStep(history_.Position() - 1); }
+void TGlyphEditor::StepForward() { GoToStep(history_.Position() + 1); }
+
+void TGlyphEditor::GoToStep(int index) {
+  if (drawing_) return;
+  const TRect changed = history_.GoTo(index, pic(), editor_);
+  if (changed.Right > changed.Left) SurfaceChanged(changed);
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+  if (view_) view_->HistoryChanged();
+}
+
 // --- What the collection window asks ---------------------------------------------------------
 
 void TGlyphEditor::SetGlyphImageSize(int size) {
+  const bool resized = size != editor_.Width() || size != editor_.Height();
   SetEditorControlSize(size, size);
   editor_.SetWidth(size);
   editor_.SetHeight(size);
   if (view_) view_->GlyphChanged();
+  if (!resized || GlyphSize() != size) return;
+  // The surface shows the glyph as it now is, in cells of the new size; steps of the old size
+  // cannot come back into glyphs of this one, so the history starts again here.
+  EnlargeGlyph();
+  history_.Reset(texts::StepStart, pic(), editor_);
+  if (view_) view_->HistoryChanged();
 }
 
 void TGlyphEditor::SetSurfacePenWidth(int width) { pic().Canvas().Pen().SetWidth(width); }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "editor/history.h"
 #include "editor/tools.h"
 #include "editor/transforms.h"
 #include "glyphs/bitmap.h"
@@ -38,6 +39,8 @@ class IEditorView {
   // Show the window and bring it to the front; hide it.
   virtual void ShowWindow() = 0;
   virtual void HideWindow() = 0;
+  // A step was recorded, or the editor moved to another one.
+  virtual void HistoryChanged() {}
 };
 
 // The 16 palette colours in the grid's order (silver at 7, gray at 8): entries 0-7 and 12-19 of
@@ -81,6 +84,10 @@ class TGlyphEditor : public IGlyphEditorLink {
   int GlyphSize() const { return collection_.GlyphSize(); }
   // Surface pixels per glyph pixel.
   int CellScale() const { return CellScaleFor(GlyphSize()); }
+  // The edge of the square of surface pixels that the glyph's cells cover: glyph pixel (x, y)
+  // is the cell from (x, y) × CellScale. Where 256 is no multiple of the glyph size, the rest of
+  // the surface belongs to no glyph pixel.
+  int CellArea() const;
 
   // --- State ----------------------------------------------------------------------------------
   const std::string& ToolName() const { return toolName_; }
@@ -149,6 +156,15 @@ class TGlyphEditor : public IGlyphEditorLink {
   // and the preview refreshed; Undo takes back exactly this step.
   void TransformGlyph(TTransform transform);
 
+  // --- History (beyond the classic one-level Undo) -------------------------------------------
+  // Every change (a stroke, Undo, Clear, Fill, Open, a transform, a glyph from the collection)
+  // is a step; going back and forward is not. Nothing happens while a button is held.
+  const TEditHistory& History() const { return history_; }
+  void StepBackward();
+  void StepForward();
+  // Goes to entry `index` of the history (0 is where it starts).
+  void GoToStep(int index);
+
   // --- What the collection window asks -------------------------------------------------------
   // "&Image" once a glyph is selected: the cell into Editor, the window shown, the surface.
   void EditGlyph(const TImageList& images, int cellIndex) override;
@@ -167,6 +183,7 @@ class TGlyphEditor : public IGlyphEditorLink {
   void CopyToPreview();
   void SurfaceChanged(const TRect& area);
   void SurfaceChanged() { SurfaceChanged(Rect(0, 0, SurfaceSize, SurfaceSize)); }
+  void RecordStep(const std::string& name);
 
   TGlyphCollection& collection_;
   IEditorView* view_ = nullptr;
@@ -177,6 +194,9 @@ class TGlyphEditor : public IGlyphEditorLink {
   int editorControlHeight_ = 0;
   TBitmap preview_;
   TBitmap undo_;
+  TEditHistory history_;
+  // A move of the current stroke drew a rubber band.
+  bool moved_ = false;
 
   std::string toolName_ = "freehand";
   bool drawing_ = false;
@@ -189,6 +209,10 @@ class TGlyphEditor : public IGlyphEditorLink {
   int foreground_ = 0;
   int background_ = 15;
 };
+
+// A menu caption as the History window names its step: without the accelerator's ampersand
+// and the dots of a dialog.
+std::string StepName(const char* caption);
 
 // The font a font dialog answer describes, and back; colours and styles included.
 TFontChoice FontChoiceOf(const TFont& font);

@@ -25,7 +25,29 @@ TSaveFileRequest GlyphSaveRequest() {
   return request;
 }
 
+const char* TransformCaption(TTransform transform) {
+  switch (transform) {
+    case TTransform::FlipHorizontal: return texts::MenuFlipHorizontal;
+    case TTransform::FlipVertical: return texts::MenuFlipVertical;
+    case TTransform::RotateRight: return texts::MenuRotateRight;
+    case TTransform::RotateLeft: return texts::MenuRotateLeft;
+    case TTransform::ShiftLeft: return texts::MenuShiftLeft;
+    case TTransform::ShiftRight: return texts::MenuShiftRight;
+    case TTransform::ShiftUp: return texts::MenuShiftUp;
+    case TTransform::ShiftDown: return texts::MenuShiftDown;
+  }
+  return "";
+}
+
 }  // namespace
+
+std::string StepName(const char* caption) {
+  std::string name;
+  for (const char* c = caption; *c; ++c)
+    if (*c != '&') name += *c;
+  while (name.size() > 3 && name.ends_with("...")) name.resize(name.size() - 3);
+  return name;
+}
 
 TFontChoice FontChoiceOf(const TFont& font) {
   TFontChoice choice;
@@ -67,6 +89,8 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   editor_.Assign(&opened);
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
+  CopyToPreview();
+  RecordStep(StepName(texts::MenuOpen));
 }
 
 void TGlyphEditor::SaveAs1Click(IDialogService& dialogs) {
@@ -96,6 +120,9 @@ void TGlyphEditor::Undo1Click() {
     SurfaceChanged();
   }
   ReduceSurface();
+  // Every command that changes the glyph refreshes everything showing it, the preview too.
+  CopyToPreview();
+  RecordStep(StepName(texts::MenuUndo));
 }
 
 void TGlyphEditor::Clear1Click() {
@@ -108,6 +135,7 @@ void TGlyphEditor::Clear1Click() {
   SurfaceChanged();
   ReduceSurface();
   CopyToPreview();
+  RecordStep(StepName(texts::MenuClear));
 }
 
 void TGlyphEditor::Fill1Click() {
@@ -122,6 +150,7 @@ void TGlyphEditor::Fill1Click() {
   SurfaceChanged();
   ReduceSurface();
   CopyToPreview();
+  RecordStep(StepName(texts::MenuFill));
 }
 
 void TGlyphEditor::Text2Click(IDialogService& dialogs) {
@@ -145,6 +174,7 @@ void TGlyphEditor::TransformGlyph(TTransform transform) {
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
   CopyToPreview();
+  RecordStep(StepName(TransformCaption(transform)));
 }
 
 // --- What the collection window asks ---------------------------------------------------------
@@ -157,6 +187,7 @@ void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
   CopyToPreview();
+  RecordStep(texts::StepGlyph);
 }
 
 void TGlyphEditor::ShowEditor() {

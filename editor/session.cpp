@@ -398,6 +398,12 @@ std::vector<TSessionVerb> MakeVerbs() {
                                                {"up", TTransform::ShiftUp},
                                                {"down", TTransform::ShiftDown}}}),
       RunTransform));
+  // Beyond the classic one-level Undo: the history of steps.
+  verbs.push_back(Verb("back", "back", "", [](TSessionContext& c) { c.Editor.StepBackward(); }));
+  verbs.push_back(Verb("forward", "forward",
+                       "Step Backward, Step Forward through the steps\n"
+                       "(a new change drops the steps ahead)",
+                       [](TSessionContext& c) { c.Editor.StepForward(); }));
   return verbs;
 }
 

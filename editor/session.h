@@ -53,7 +53,7 @@ struct TSessionCommand {
   int Line = 0;  // 1-based line of the script
   // What the verb's Parse produced: TSymbolItem (tool), TPenItem (pen), TBrushStyle (brush),
   // int (fg, bg: palette index; size: glyph size), TPoint (down, move, up), nothing (undo,
-  // clear, fill), std::string (caption: the text; open, save: the file name), TFontChoice
+  // clear, fill, back, forward), std::string (caption: the text; open, save: the file name), TFontChoice
   // (font), TGlyphChoice (glyph), TTransform (flip, rotate, shift).
   std::any Arguments;
   // The arguments as the verb's type; std::bad_any_cast for any other type.

@@ -54,5 +54,15 @@ inline constexpr const char* MenuPixelGrid = "Pixel &Grid";
 inline constexpr const char* MenuButtonStates = "Button &States";
 // The settings entry, in the editor window's section, that remembers the pixel grid.
 inline constexpr const char* PixelGridKey = "PixelGrid";
+inline constexpr const char* MenuGlyphPixels = "Glyph &Pixels";
+inline constexpr const char* GlyphPixelsKey = "GlyphPixels";
+inline constexpr const char* MenuHistoryWindow = "&History";
+inline constexpr const char* MenuStepBackward = "Step &Backward";
+inline constexpr const char* MenuStepForward = "Step &Forward";
+inline constexpr const char* HistoryCaption = "History";
+
+// The names of steps that are no menu item's caption.
+inline constexpr const char* StepStart = "Start";
+inline constexpr const char* StepGlyph = "Glyph from Collection";
 
 }  // namespace gliffo::texts

@@ -35,9 +35,16 @@ class TRubberBandTool : public TTool {
     context.LastPoint = point;
     context.Changed = Union(context.Changed, Union(Reach(start, last, c.Pen().Width()), Reach(start, point, c.Pen().Width())));
   }
+  // The last band goes first: a release away from the last move (a fast drag) would otherwise
+  // leave a piece of it beside the figure.
   void Release(TToolContext& context, TPoint point) const override {
     TCanvas& c = context.Surface;
     const TPoint start = context.StartPoint;
+    if (context.BandShown) {
+      c.Pen().SetMode(TPenMode::pmNotXor);
+      Figure(c, start, context.LastPoint);
+      context.Changed = Union(context.Changed, Reach(start, context.LastPoint, c.Pen().Width()));
+    }
     c.Pen().SetMode(TPenMode::pmCopy);
     Figure(c, start, point);
     context.Changed = Union(context.Changed, Reach(start, point, c.Pen().Width()));

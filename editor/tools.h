@@ -24,6 +24,8 @@ struct TToolContext {
   int CellScale;
   // Grows the area of the surface that this step changed.
   TRect& Changed;
+  // A rubber band stands on the surface: a move of this stroke drew one at LastPoint.
+  bool BandShown = false;
 };
 
 class TTool {

@@ -1,5 +1,6 @@
 #include "glyphs/canvas.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -145,6 +146,19 @@ void TCanvas::StretchDraw(const TRect& rect, const IImageSource* image) {
   const raster::Surface dst = BeginDraw();
   raster::StretchCopy(dst, ToBox(rect), source->Surface(), raster::Box{0, 0, source->Width, source->AbsHeight()},
                       CopyMode(), ColorToRGB(Brush().Color()));
+  EndDraw();
+}
+
+void TCanvas::StretchDraw(const TRect& rect, const IImageSource* image, const TRect& source) {
+  if (!image) return;
+  const std::shared_ptr<const TBitmapImage> held = image->SharedImage();
+  if (!held->HasPixels()) return;
+  const int left = std::max(source.Left, 0), top = std::max(source.Top, 0);
+  const int right = std::min(source.Right, held->Width), bottom = std::min(source.Bottom, held->AbsHeight());
+  if (right <= left || bottom <= top) return;
+  const raster::Surface dst = BeginDraw();
+  raster::StretchCopy(dst, ToBox(rect), held->Surface(), raster::Box{left, top, right, bottom}, CopyMode(),
+                      ColorToRGB(Brush().Color()));
   EndDraw();
 }
 

@@ -165,6 +165,8 @@ class TCanvas {
   // Copies an image (a TBitmap) at its own size, or stretched onto rect; nothing for none.
   void Draw(int x, int y, const IImageSource* image);
   void StretchDraw(const TRect& rect, const IImageSource* image);
+  // Only the part `source` of the image (clipped to it), stretched onto rect.
+  void StretchDraw(const TRect& rect, const IImageSource* image, const TRect& source);
 
   // The realised pens and brushes of this canvas, made once per distinct set of values.
   const raster::DeviceObjects& Objects() const { return objects_; }

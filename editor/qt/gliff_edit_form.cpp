@@ -7,6 +7,7 @@
 
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
+#include "editor/qt/history_window.h"
 #include "editor/qt/image_control.h"
 #include "editor/qt/preview_button.h"
 #include "editor/strings.h"
@@ -78,6 +79,9 @@ void TGliffEditF::FormCreate() {
   const std::string grid = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::PixelGridKey, "0",
                                                             host_.Settings().ReadPath);
   ShowGrid(grid != "0" && !grid.empty());
+  const std::string glyphPixels = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::GlyphPixelsKey,
+                                                                   "0", host_.Settings().ReadPath);
+  ShowGlyphPixels(glyphPixels != "0" && !glyphPixels.empty());
 }
 
 void TGliffEditF::FormDestroy() {
@@ -86,7 +90,9 @@ void TGliffEditF::FormDestroy() {
     profile::MakeParentFolders(file);
     profile::SaveWindowPlacement(*placed_, profile::EditorWindowSection, file);
     if (!profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::PixelGridKey),
-                                            std::string(pic->GridShown() ? "1" : "0"), file))
+                                            std::string(pic->GridShown() ? "1" : "0"), file) ||
+        !profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::GlyphPixelsKey),
+                                            std::string(pic->GlyphViewShown() ? "1" : "0"), file))
       throw EIniFileException(FormatMessage(texts::UnableToWriteTo, file));
   });
 }
@@ -94,6 +100,21 @@ void TGliffEditF::FormDestroy() {
 void TGliffEditF::ShowGrid(bool shown) {
   PixelGrid1->setChecked(shown);
   pic->SetGrid(shown, model_.CellScale(), model_.GlyphSize());
+}
+
+void TGliffEditF::ShowGlyphPixels(bool shown) {
+  GlyphPixels1->setChecked(shown);
+  pic->SetGlyphView(shown, [this]() -> const TBitmap& { return model_.Editor(); });
+}
+
+void TGliffEditF::ShowHistory() {
+  if (!history_) {
+    history_ = new THistoryWindow(model_.History(), [this](int step) { RunCommand([this, step] { model_.GoToStep(step); }); },
+                                  this);
+    history_->move(pos() + QPoint(frameGeometry().width() + 8, frameGeometry().height() / 2));
+  }
+  history_->show();
+  history_->raise();
 }
 
 void TGliffEditF::ShowButtonStates() {
@@ -214,6 +235,22 @@ void TGliffEditF::BuildMenu() {
   connect(PixelGrid1, &QAction::toggled, this, [this](bool on) { ShowGrid(on); });
   ButtonStates1 = View1->addAction(QString::fromUtf8(texts::MenuButtonStates));
   connect(ButtonStates1, &QAction::triggered, this, [this] { RunCommand([this] { ShowButtonStates(); }); });
+  View1->addSeparator();
+  GlyphPixels1 = View1->addAction(QString::fromUtf8(texts::MenuGlyphPixels));
+  GlyphPixels1->setCheckable(true);
+  connect(GlyphPixels1, &QAction::toggled, this, [this](bool on) { ShowGlyphPixels(on); });
+  History1 = View1->addAction(QString::fromUtf8(texts::MenuHistoryWindow));
+  connect(History1, &QAction::triggered, this, [this] { RunCommand([this] { ShowHistory(); }); });
+  // Ctrl+Z stays the classic one-level Undo.
+  StepBackward1 = AddCommand(View1, texts::MenuStepBackward, [&m] { m.StepBackward(); });
+  StepBackward1->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+  StepForward1 = AddCommand(View1, texts::MenuStepForward, [&m] { m.StepForward(); });
+  StepForward1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  for (const auto& [object, name] : {std::pair<QObject*, const char*>{GlyphPixels1, "GlyphPixels1"},
+                                     {History1, "History1"},
+                                     {StepBackward1, "StepBackward1"},
+                                     {StepForward1, "StepForward1"}})
+    object->setObjectName(QString::fromLatin1(name));
 
   const std::pair<QObject*, const char*> names[] = {
       {File1, "File1"}, {Open1, "Open1"}, {SaveAs1, "SaveAs1"}, {UpdateCollectionItem1, "UpdateCollectionItem1"},
@@ -274,6 +311,14 @@ void TGliffEditF::GlyphChanged() {
   Editor->ImageChanged();
   pic->SetGrid(pic->GridShown(), model_.CellScale(), model_.GlyphSize());
   if (buttonStates_ && buttonStates_->isVisible()) buttonStates_->Faces()->GlyphChanged();
+  if (pic->GlyphViewShown()) pic->update();
+}
+
+void TGliffEditF::HistoryChanged() {
+  const TEditHistory& history = model_.History();
+  StepBackward1->setEnabled(history.Position() > 0);
+  StepForward1->setEnabled(history.Position() + 1 < history.Count());
+  if (history_) history_->HistoryChanged();
 }
 
 void TGliffEditF::PreviewChanged() { testbtn->SetGlyph(model_.PreviewGlyph()); }

@@ -21,6 +21,7 @@ namespace gliffo {
 class IApplication;
 class TButtonStatesWindow;
 class TColorGrid;
+class THistoryWindow;
 class TImageControl;
 class TPlacedQtWindow;
 class TPreviewButton;
@@ -88,6 +89,12 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   QMenu* View1 = nullptr;
   QAction* PixelGrid1 = nullptr;
   QAction* ButtonStates1 = nullptr;
+  // Beyond the classic menus, in the View menu: the glyph itself instead of the surface, the
+  // History window, and the steps back and forward.
+  QAction* GlyphPixels1 = nullptr;
+  QAction* History1 = nullptr;
+  QAction* StepBackward1 = nullptr;
+  QAction* StepForward1 = nullptr;
   TColorGrid* ColorGrid1 = nullptr;
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;
@@ -97,6 +104,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   QAction* SymbolAction(TSymbolItem item) const;
   // The button-states tool window, made when first asked for.
   TButtonStatesWindow* ButtonStates() const { return buttonStates_; }
+  // The History window, made when first asked for.
+  THistoryWindow* History() const { return history_; }
 
   // How often the palette's choice changed, so tests can see one change event per change.
   int PaletteChanges() const { return paletteChanges_; }
@@ -114,6 +123,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void PaletteChanged() override;
   void ShowWindow() override;
   void HideWindow() override;
+  void HistoryChanged() override;
 
   void BuildMenu();
   void BuildClient();
@@ -122,6 +132,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void FormDestroy();
   void ShowGrid(bool shown);
   void ShowButtonStates();
+  void ShowGlyphPixels(bool shown);
+  void ShowHistory();
 
   IApplication& app_;
   ICollectionHost& host_;
@@ -129,6 +141,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   double scale_ = 1.0;
   int paletteChanges_ = 0;
   TButtonStatesWindow* buttonStates_ = nullptr;
+  THistoryWindow* history_ = nullptr;
   std::vector<QAction*> penActions_;
   std::vector<QAction*> symbolActions_;
   std::unique_ptr<TPlacedQtWindow> placed_;

@@ -102,12 +102,50 @@ void TSurfaceView::SetGrid(bool shown, int cell, int glyphSize) {
   update();
 }
 
+void TSurfaceView::SetGlyphView(bool shown, std::function<const TBitmap&()> glyph) {
+  glyph_ = std::move(glyph);
+  if (shown == glyphView_) return;
+  glyphView_ = shown;
+  update();
+}
+
+int TSurfaceView::CellArea() const {
+  const long long cover = static_cast<long long>(gridCell_) * gridCells_;
+  return static_cast<int>(std::min<long long>(cover, ImageWidth()));
+}
+
+void TSurfaceView::PaintGlyph(QPainter& painter, const QRect& area) {
+  painter.fillRect(area, palette().window());
+  const QImage image = glyph_ ? PaintableImage(glyph_()) : QImage();
+  if (image.isNull()) return;
+  // Whole cells of whole screen pixels: the painter repeats pixels, it never smooths them.
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  const double edge = CellArea() * perPixel;
+  painter.drawImage(QRectF(0, 0, edge, edge), image);
+}
+
 void TSurfaceView::paintEvent(QPaintEvent* event) {
-  TImageControl::paintEvent(event);
-  if (!gridShown_) return;
+  if (glyphView_) {
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
+    PaintGlyph(painter, event->rect());
+  } else {
+    TImageControl::paintEvent(event);
+  }
   QPainter painter(this);
   painter.setClipRect(event->rect());
   const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  const int cover = CellArea();
+  if (cover < ImageWidth()) {
+    // A shaded margin: what the tools draw there reaches no glyph pixel.
+    const double from = cover * perPixel, to = ImageWidth() * perPixel;
+    const QBrush hatch(QColor(0x60, 0x60, 0x60), Qt::BDiagPattern);
+    for (const QRectF& margin : {QRectF(from, 0, to - from, to), QRectF(0, from, from, to - from)}) {
+      painter.fillRect(margin, QColor(0x80, 0x80, 0x80, 0x70));
+      painter.fillRect(margin, hatch);
+    }
+  }
+  if (!gridShown_) return;
   // White under a black checkerboard: every other pixel of a line is black, the rest white,
   // so the grid shows on any colour.
   const QBrush checks(Qt::black, Qt::Dense4Pattern);

@@ -62,6 +62,13 @@ class TSurfaceView : public TImageControl {
   // into it.
   void SetGrid(bool shown, int cell, int glyphSize);
   bool GridShown() const { return gridShown_; }
+  // Glyph Pixels: the glyph itself, enlarged to the cells, is shown instead of the surface.
+  // The surface stays what the tools draw on.
+  void SetGlyphView(bool shown, std::function<const TBitmap&()> glyph);
+  bool GlyphViewShown() const { return glyphView_; }
+  // Surface pixels beyond the last cell (a glyph size that does not divide 256): they belong to
+  // no glyph pixel and are shown as a margin.
+  int CellArea() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -70,7 +77,10 @@ class TSurfaceView : public TImageControl {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  void PaintGlyph(QPainter& painter, const QRect& area);
   bool gridShown_ = false;
+  bool glyphView_ = false;
+  std::function<const TBitmap&()> glyph_;
   int gridCell_ = 16;
   int gridCells_ = 16;
 };

@@ -85,7 +85,7 @@ TEST_F(EditorCommandsTest, AfterOpenReductionsMatchTheFilesColourTable) {
   EXPECT_EQ(saved.Canvas().Pixel(5, 5), clNavy);
 }
 
-TEST_F(EditorCommandsTest, OpenLeavesThePreviewTheSnapshotAndOtherSizesAlone) {
+TEST_F(EditorCommandsTest, OpenLeavesTheSnapshotAndOtherSizesAlone) {
   const std::string sixteen = folder / "sixteen.bmp";
   WriteGlyph(sixteen, 16, TPixelFormat::pf24bit, clRed, clWhite);
   Stroke({{10, 10}, {100, 10}});
@@ -104,10 +104,12 @@ TEST_F(EditorCommandsTest, OpenLeavesThePreviewTheSnapshotAndOtherSizesAlone) {
   const int previewsBefore = view.PreviewChanges;
   editor.OpenGlyphFile(sixteen);
   EXPECT_EQ(At(0, 0), clRed);
-  EXPECT_EQ(view.PreviewChanges, previewsBefore);
+  EXPECT_EQ(view.PreviewChanges, previewsBefore + 1);
+  EXPECT_EQ(PreviewAt(0, 0), clRed) << "the preview shows the glyph opened";
   EXPECT_GE(previewsBefore, previews);
   editor.Undo1Click();
   EXPECT_EQ(SurfacePixels(), stroked) << "Open takes no snapshot: Undo goes back to before the last stroke";
+  EXPECT_EQ(PreviewAt(0, 0), GlyphAt(0, 0)) << "and the preview follows the Undo";
 }
 
 TEST_F(EditorCommandsTest, AnUnreadableFileRaisesAndChangesNothing) {

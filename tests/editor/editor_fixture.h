@@ -65,12 +65,14 @@ class EditorTest : public ::testing::Test {
       for (int x = 0; x < editor.Editor().Width(); ++x) out.push_back(GlyphAt(x, y));
     return out;
   }
-  // The glyph as the surface reduces to it now, worked out pixel by pixel.
+  // The glyph as the surface reduces to it now, worked out pixel by pixel: glyph pixel (x, y)
+  // is the cell from (x, y) × CellScale.
   std::vector<TColor> ReductionOfSurface() {
     TBitmap expected;
     expected.SetWidth(glyphs.GlyphSize());
     expected.SetHeight(glyphs.GlyphSize());
-    expected.Canvas().StretchDraw(Rect(0, 0, glyphs.GlyphSize(), glyphs.GlyphSize()), &editor.pic());
+    const int cells = editor.CellScale() * glyphs.GlyphSize();
+    expected.Canvas().StretchDraw(Rect(0, 0, glyphs.GlyphSize(), glyphs.GlyphSize()), &editor.pic(), Rect(0, 0, cells, cells));
     std::vector<TColor> out;
     for (int y = 0; y < expected.Height(); ++y)
       for (int x = 0; x < expected.Width(); ++x) out.push_back(expected.Canvas().Pixel(x, y));

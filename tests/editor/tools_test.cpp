@@ -159,14 +159,14 @@ TEST_F(EditorTest, RubberBandsThatWanderEndAsOnesThatWentStraight) {
   }
 }
 
-TEST_F(EditorTest, AReleaseAwayFromTheLastMoveLeavesThatBandBeside) {
+TEST_F(EditorTest, AReleaseAwayFromTheLastMoveTakesTheLastBandBack) {
   editor.Rectangle1Click();
   editor.picMouseDown(50, 60);
   editor.picMouseMove(200, 210);
   EXPECT_EQ(editor.pic().Canvas().Pen().Mode(), TPenMode::pmNotXor);
   EXPECT_EQ(editor.LastPoint(), (TPoint{200, 210}));
   editor.picMouseUp(100, 100);
-  EXPECT_EQ(At(200, 150), clBlack) << "the last band's right edge stays";
+  EXPECT_EQ(At(200, 150), clWhite) << "the last band's right edge is gone";
   EXPECT_EQ(At(75, 80), clWhite);
   EXPECT_EQ(At(100, 80), clBlack) << "the final rectangle's right edge";
 

@@ -1,10 +1,13 @@
 // The editor window offscreen: its frame, menus, palette grid, preview and surface, driven by
 // synthetic mouse events and menu triggers as a person would drive them.
 #include <QActionGroup>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
 
+#include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
+#include "editor/qt/history_window.h"
 #include "editor/qt/image_control.h"
 #include "editor/qt/preview_button.h"
 #include "gui_fixture.h"
@@ -290,6 +293,61 @@ TEST_F(EditorWindowTest, TransformMenuAndItsShortcuts) {
   EXPECT_EQ(Model().Editor().Canvas().Pixel(15, 15), clWhite);
   editor_->Undo1->trigger();
   EXPECT_EQ(Model().Editor().Canvas().Pixel(15, 15), clRed);
+}
+
+}  // namespace
+}  // namespace gliffo::testing
+
+namespace gliffo::testing {
+namespace {
+
+TEST_F(EditorWindowTest, UndoReachesEveryViewAndTheHistoryWindowGoesBack) {
+  StartWithEditor();
+  window_->BMPEditor1->trigger();
+  Model().SetBackgroundIndex(9);
+  editor_->Block1->trigger();
+  ClickSurface(40, 40);  // glyph pixel (2, 2) red
+  ClickSurface(100, 100);  // Undo after Clear returns to before this stroke
+  editor_->ButtonStates1->trigger();
+  TButtonStatesWindow* states = editor_->ButtonStates();
+  ASSERT_NE(states, nullptr);
+  editor_->Clear1->trigger();
+  editor_->Undo1->trigger();
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(2, 2), clRed);
+  EXPECT_EQ(editor_->testbtn->Glyph().pixel(2, 2), qRgb(255, 0, 0)) << "the preview shows the glyph after Undo";
+  EXPECT_EQ(states->Faces()->NormalGlyph().pixel(2, 2), qRgb(255, 0, 0)) << "and so does the button-states window";
+
+  // The History window lists the steps; clicking an older one goes there.
+  editor_->History1->trigger();
+  THistoryWindow* history = editor_->History();
+  ASSERT_NE(history, nullptr);
+  QListWidget* steps = history->Steps();
+  std::vector<std::string> names;
+  for (int i = 0; i < steps->count(); ++i) names.push_back(steps->item(i)->text().toStdString());
+  EXPECT_EQ(names, (std::vector<std::string>{"Start", "Block", "Block", "Clear", "Undo"}));
+  EXPECT_EQ(steps->currentRow(), 4);
+  const QImage picture = steps->item(1)->icon().pixmap(32, 32).toImage();
+  EXPECT_EQ(picture.pixel(5, 5) & 0xFFFFFF, 0xFF0000u) << "each step shows the glyph after it, twice enlarged";
+  EXPECT_EQ(picture.pixel(9, 9) & 0xFFFFFF, 0xFFFFFFu);
+  QTest::mouseClick(steps->viewport(), Qt::LeftButton, {}, steps->visualItemRect(steps->item(3)).center());
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(2, 2), clWhite) << "back to after Clear";
+  EXPECT_EQ(steps->currentRow(), 3);
+  editor_->StepForward1->trigger();
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(2, 2), clRed);
+  EXPECT_EQ(steps->currentRow(), 4);
+  EXPECT_EQ(editor_->StepBackward1->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+  EXPECT_EQ(editor_->StepForward1->shortcuts(),
+            (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+
+  // Glyph Pixels shows the glyph itself in cells, not the surface's round pen ends.
+  editor_->Free1->trigger();
+  DragSurface(QPoint(100, 200), QPoint(180, 200));
+  editor_->GlyphPixels1->trigger();
+  const QImage shown = Grab(editor_->pic);
+  for (int x = 0; x < 256; x += 4) {
+    const TColor glyphPixel = Model().Editor().Canvas().Pixel(x / 16, 200 / 16);
+    ASSERT_EQ(shown.pixel(x, 200) & 0xFFFFFF, Rgb(glyphPixel) & 0xFFFFFF) << x;
+  }
 }
 
 }  // namespace
