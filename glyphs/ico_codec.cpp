@@ -150,12 +150,21 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
     // The indices a glyph was drawn with survive when the key has a place in the table.
     auto& table = stored->ColorTable;
     const auto found = std::find(table.begin(), table.end(), raster::ToRgb(options.Key));
+    // Writers fill a table to its full size; an entry no visible pixel uses is room too.
+    std::vector<bool> used(std::size_t{1} << s.BitCount, false);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (!masked(x, y)) used[raster::ReadValue(s, x, y)] = true;
+    const auto unused = std::find(used.begin(), used.begin() + static_cast<std::ptrdiff_t>(table.size()), false);
     if (found != table.end()) {
       keyValue = static_cast<std::uint32_t>(found - table.begin());
     } else if (table.size() < (std::size_t{1} << s.BitCount)) {
       keyValue = static_cast<std::uint32_t>(table.size());
       table.push_back(raster::ToRgb(options.Key));
       stored->ClrUsed = static_cast<std::uint32_t>(table.size());
+    } else if (unused != used.begin() + static_cast<std::ptrdiff_t>(table.size())) {
+      keyValue = static_cast<std::uint32_t>(unused - used.begin());
+      table[keyValue] = raster::ToRgb(options.Key);
     } else {
       auto out = NewRgbStore(w, h);
       const raster::Surface o = out->Surface();
