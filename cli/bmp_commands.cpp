@@ -64,6 +64,7 @@ TPixelFormat FormatOf(const bmp::BmpHeader& h) {
 
 int Info(const std::vector<std::string>& args) {
   ExpectArguments(args, 1);
+  if (PrintIconInfo(args[0])) return 0;
   const InputHeader input = ReadInputHeader(args[0]);
   if (input.Empty) ThrowEmptyInput(args[0]);
   const bmp::BmpHeader& h = input.Header;

@@ -55,4 +55,7 @@ InputHeader ReadInputHeader(const std::string& fileName);
 // unless told otherwise, and warns on standard error when the file ends before its pixels do (they load as zeros).
 InputHeader CheckInput(const std::string& fileName, bool refuseEmpty = true);
 
+// Lists every picture of an icon file for info; false, printing nothing, for any other file.
+bool PrintIconInfo(const std::string& fileName);
+
 }  // namespace gliffo::cli

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the BMP and PNG decoders' libFuzzer targets with clang and runs them for a bounded
-# time, split between the two.
+# Builds the BMP, PNG and icon decoders' libFuzzer targets with clang and runs them for a
+# bounded time, split between them (the icon reader, the smallest, gets a sixth).
 #   fuzz/run.sh [SECONDS]        (default 60; the build goes to build-fuzz, or $GLIFFO_FUZZ_BUILD)
 # The PNG corpus also takes the files of $GLIFFO_PNGSUITE when that folder is given.
 # Exits non-zero when a fuzzer finds a crash, a sanitizer report or a broken round trip;
@@ -12,10 +12,11 @@ build=${GLIFFO_FUZZ_BUILD:-$root/build-fuzz}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGLIFFO_FUZZ=ON -DGLIFFO_GUI=OFF -DGLIFFO_TESTS=OFF -DGLIFFO_WERROR=ON >/dev/null
-cmake --build "$build" -j2 --target bmp_fuzz bmp_fuzz_seeds png_fuzz png_fuzz_seeds
+cmake --build "$build" -j2 --target bmp_fuzz bmp_fuzz_seeds png_fuzz png_fuzz_seeds ico_fuzz ico_fuzz_seeds
 
-png_seconds=$((seconds / 2))
-bmp_seconds=$((seconds - png_seconds))
+ico_seconds=$((seconds / 6))
+png_seconds=$(((seconds - ico_seconds) / 2))
+bmp_seconds=$((seconds - ico_seconds - png_seconds))
 
 corpus="$build/fuzz-corpus"
 mkdir -p "$corpus"
@@ -31,3 +32,10 @@ if [ -n "${GLIFFO_PNGSUITE:-}" ] && [ -d "$GLIFFO_PNGSUITE" ]; then
 fi
 "$build/fuzz/png_fuzz" -max_total_time="$png_seconds" -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix="$build/png-" -print_final_stats=1 "$png_corpus"
+
+ico_corpus="$build/fuzz-corpus-ico"
+mkdir -p "$ico_corpus"
+"$build/fuzz/ico_fuzz_seeds" "$ico_corpus"
+cp "$root"/tests/data/ico/*.ico "$ico_corpus"/
+"$build/fuzz/ico_fuzz" -max_total_time="$ico_seconds" -timeout=10 -rss_limit_mb=2048 \
+  -artifact_prefix="$build/ico-" -print_final_stats=1 "$ico_corpus"

@@ -1,16 +1,51 @@
 #include "glyphs/image_formats.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "glyphs/bmp_file.h"
 #include "glyphs/bmp_row_reader.h"
+#include "glyphs/ico_codec.h"
 #include "platform/files/file_io.h"
 
 namespace gliffo {
 
 namespace {
 
+bool EndsWithNoCase(std::string_view name, std::string_view ending) {
+  if (name.size() < ending.size()) return false;
+  return std::equal(ending.begin(), ending.end(), name.end() - static_cast<std::ptrdiff_t>(ending.size()),
+                    [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b); });
+}
+
+ico::DecodeOptions IcoOptions(const TDecodeOptions& options) {
+  ico::DecodeOptions o;
+  o.PreferredSize = options.PreferredSize;
+  return o;
+}
+
+std::vector<std::uint8_t> EncodeIcon(const TBitmapImage& image) {
+  if (!image.HasPixels()) return {};
+  const TBitmapImage* pictures[] = {&image};
+  return ico::Encode(pictures);
+}
+
 const TImageFormat Formats[] = {
+    {
+        "ICO",
+        ico::DirectoryHeaderSize,
+        [](std::span<const std::uint8_t> head) { return ico::IsIco(head); },
+        [](std::span<const std::uint8_t> bytes, const TDecodeOptions& options) { return ico::Decode(bytes, IcoOptions(options)); },
+        [](const files::TInputFile& file, const TDecodeOptions& options) {
+          const std::vector<std::uint8_t> bytes = file.ReadAll(static_cast<std::size_t>(file.RegularSize().value_or(0)));
+          return ico::Decode(bytes, IcoOptions(options));
+        },
+        EncodeIcon,
+        [](const TBitmapImage& image, const std::string& fileName) {
+          files::WriteWholeFile(fileName, EncodeIcon(image));
+        },
+        [](std::string_view fileName) { return EndsWithNoCase(fileName, ".ico"); },
+    },
     {
         "BMP",
         2,
@@ -26,7 +61,7 @@ const TImageFormat Formats[] = {
 // Enough first bytes for every row's signature.
 constexpr std::size_t LongestSignature = 16;
 
-const TImageFormat& Fallback() { return Formats[0]; }
+const TImageFormat& Fallback() { return Formats[std::size(Formats) - 1]; }
 
 }  // namespace
 

@@ -18,9 +18,13 @@ namespace files {
 class TInputFile;
 }
 
-// Choices a decoder may need beyond the bytes. None yet: formats with an alpha channel will
-// take the colour that transparent pixels become here.
-struct TDecodeOptions {};
+// Choices a decoder may need beyond the bytes. Formats with an alpha channel will take the
+// colour that transparent pixels become here.
+struct TDecodeOptions {
+  // The glyph size the caller works in: a file holding several pictures (an icon) gives the
+  // one of this size; 0, or no picture of it, gives the largest.
+  int PreferredSize = 0;
+};
 
 struct TImageFormat {
   const char* Name;

@@ -1,0 +1,378 @@
+#include "glyphs/ico_codec.h"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "glyphs/bmp_file.h"
+#include "glyphs/png_codec.h"
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+
+namespace gliffo::ico {
+
+using raster::ColorRef;
+
+namespace {
+
+[[noreturn]] void NotValid(const std::string& why) {
+  throw EInvalidGraphic(FormatMessage(texts::IconImageIsNotValid, why));
+}
+[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
+
+std::uint32_t U16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+  out[at] = static_cast<std::uint8_t>(v);
+  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::span<const std::uint8_t> EntryBytes(std::span<const std::uint8_t> bytes, const IcoEntry& e) {
+  return bytes.subspan(e.Offset, e.Size);
+}
+
+// The DIB's own header, with the height of the colour picture alone (the stored height counts
+// the AND mask too), and where its pixels and its mask lie in the entry.
+struct DibLayout {
+  bmp::BmpHeader Header;
+  std::size_t PixelBytes = 0;
+  std::size_t MaskOffset = 0;
+  std::size_t MaskStride = 0;
+};
+
+DibLayout ParseDibEntry(std::span<const std::uint8_t> dib, int width, int height) {
+  DibLayout d;
+  try {
+    d.Header = bmp::ParseDib(dib);
+  } catch (const EReadError&) {
+    NotValid("an entry ends inside its header");
+  } catch (const EInvalidGraphic&) {
+    NotValid("an entry holds no bitmap the reader accepts");
+  }
+  bmp::BmpHeader& h = d.Header;
+  if (h.Compression != BI_RGB || h.Height < 0) NotValid("an entry's bitmap is compressed or top-down");
+  const int bits = h.BitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    NotValid("an entry has " + std::to_string(bits) + " bits per pixel");
+  if (h.Width != width || h.Height != 2 * height)
+    NotValid("an entry's bitmap is " + std::to_string(h.Width) + "x" + std::to_string(h.Height / 2) +
+             ", its directory says " + std::to_string(width) + "x" + std::to_string(height));
+  h.Height = height;
+  h.SizeImage = 0;
+  const std::size_t stride = static_cast<std::size_t>(raster::DibStride(width, bits));
+  d.PixelBytes = stride * static_cast<std::size_t>(height);
+  d.MaskOffset = h.PixelOffset + d.PixelBytes;
+  d.MaskStride = static_cast<std::size_t>(raster::DibStride(width, 1));
+  if (d.MaskOffset + d.MaskStride * static_cast<std::size_t>(height) > dib.size())
+    NotValid("an entry ends before its pixels and mask do");
+  h.PixelBytes = d.PixelBytes;
+  return d;
+}
+
+int PngBits(const png::PngHeader& h) {
+  switch (h.ColorType) {
+    case png::ColorTypeRgb: return 3 * h.BitDepth;
+    case png::ColorTypeRgba: return 4 * h.BitDepth;
+    case png::ColorTypeGrayAlpha: return 2 * h.BitDepth;
+    default: return h.BitDepth;
+  }
+}
+
+// A new bottom-up 24-bit store.
+std::shared_ptr<TBitmapImage> NewRgbStore(int width, int height) {
+  auto image = std::make_shared<TBitmapImage>();
+  image->DeviceDependent = false;
+  image->Width = width;
+  image->Height = height;
+  image->BitCount = 24;
+  AllocateStoreBits(image->Bits, image->Stride() * height);
+  return image;
+}
+
+std::uint8_t Blend(int channel, int matte, int alpha) { return static_cast<std::uint8_t>((channel * alpha + matte * (255 - alpha) + 127) / 255); }
+
+std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const IcoEntry& entry, const DecodeOptions& options) {
+  const DibLayout d = ParseDibEntry(dib, entry.Width, entry.Height);
+  std::shared_ptr<TBitmapImage> stored = bmp::DecodePixels(d.Header, dib.subspan(d.Header.PixelOffset, d.PixelBytes));
+  const int w = entry.Width, h = entry.Height;
+  const raster::Surface s = stored->Surface();
+  // Row y from the top: the mask is stored bottom row first, as the pixels are.
+  const auto masked = [&](int x, int y) {
+    const std::uint8_t* row = dib.data() + d.MaskOffset + d.MaskStride * static_cast<std::size_t>(h - 1 - y);
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+  };
+
+  if (d.Header.BitCount == 32) {
+    // Alpha rules when any pixel has some; an icon whose fourth bytes are all 0 predates alpha
+    // and says what is transparent in its mask alone.
+    bool alpha = false;
+    for (int y = 0; y < h && !alpha; ++y)
+      for (int x = 0; x < w && !alpha; ++x) alpha = s.Row(y)[x * 4 + 3] != 0;
+    auto out = NewRgbStore(w, h);
+    const raster::Surface o = out->Surface();
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* in = s.Row(y);
+      std::uint8_t* to = o.Row(y);
+      for (int x = 0; x < w; ++x, in += 4, to += 3) {
+        const int a = alpha ? in[3] : (masked(x, y) ? 0 : 255);
+        if (a < 128) {
+          to[0] = static_cast<std::uint8_t>(raster::BlueOf(options.Key));
+          to[1] = static_cast<std::uint8_t>(raster::GreenOf(options.Key));
+          to[2] = static_cast<std::uint8_t>(raster::RedOf(options.Key));
+        } else if (a < 255) {
+          to[0] = Blend(in[0], raster::BlueOf(options.Matte), a);
+          to[1] = Blend(in[1], raster::GreenOf(options.Matte), a);
+          to[2] = Blend(in[2], raster::RedOf(options.Matte), a);
+        } else {
+          to[0] = in[0], to[1] = in[1], to[2] = in[2];
+        }
+      }
+    }
+    return out;
+  }
+
+  bool anyMasked = false;
+  for (int y = 0; y < h && !anyMasked; ++y)
+    for (int x = 0; x < w && !anyMasked; ++x) anyMasked = masked(x, y) != 0;
+  if (!anyMasked) return stored;
+
+  std::uint32_t keyValue = 0;
+  if (s.Indexed()) {
+    // The indices a glyph was drawn with survive when the key has a place in the table.
+    auto& table = stored->ColorTable;
+    const auto found = std::find(table.begin(), table.end(), raster::ToRgb(options.Key));
+    // Writers fill a table to its full size; an entry no visible pixel uses is room too.
+    std::vector<bool> used(std::size_t{1} << s.BitCount, false);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (!masked(x, y)) used[raster::ReadValue(s, x, y)] = true;
+    const auto unused = std::find(used.begin(), used.begin() + static_cast<std::ptrdiff_t>(table.size()), false);
+    if (found != table.end()) {
+      keyValue = static_cast<std::uint32_t>(found - table.begin());
+    } else if (table.size() < (std::size_t{1} << s.BitCount)) {
+      keyValue = static_cast<std::uint32_t>(table.size());
+      table.push_back(raster::ToRgb(options.Key));
+      stored->ClrUsed = static_cast<std::uint32_t>(table.size());
+    } else if (unused != used.begin() + static_cast<std::ptrdiff_t>(table.size())) {
+      keyValue = static_cast<std::uint32_t>(unused - used.begin());
+      table[keyValue] = raster::ToRgb(options.Key);
+    } else {
+      auto out = NewRgbStore(w, h);
+      const raster::Surface o = out->Surface();
+      std::vector<ColorRef> row(static_cast<std::size_t>(w));
+      for (int y = 0; y < h; ++y) {
+        raster::ReadRowColors(s, y, row.data());
+        for (int x = 0; x < w; ++x) {
+          const ColorRef c = masked(x, y) ? options.Key : row[static_cast<std::size_t>(x)];
+          std::uint8_t* to = o.Row(y) + x * 3;
+          to[0] = static_cast<std::uint8_t>(raster::BlueOf(c));
+          to[1] = static_cast<std::uint8_t>(raster::GreenOf(c));
+          to[2] = static_cast<std::uint8_t>(raster::RedOf(c));
+        }
+      }
+      return out;
+    }
+  } else {
+    keyValue = raster::ColorEncoder(s).Encode(options.Key);
+  }
+  const raster::Surface target = stored->Surface();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (masked(x, y)) raster::WriteValue(target, x, y, keyValue);
+  return stored;
+}
+
+struct BufferFree {
+  void operator()(void* p) const { std::free(p); }
+};
+struct ContextFree {
+  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+};
+
+void CheckSpng(int err) {
+  if (err == SPNG_EMEM) OutOfResources();
+  if (err != 0) throw EInvalidGraphic(FormatMessage(texts::PngImageIsNotValid, std::string(spng_strerror(err))));
+}
+
+// 8-bit RGBA: the form every icon reader takes, whatever the picture's colours would allow.
+std::vector<std::uint8_t> EncodeRgbaPng(int width, int height, std::vector<std::uint8_t>& rows) {
+  std::unique_ptr<spng_ctx, ContextFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+  if (!ctx) OutOfResources();
+  CheckSpng(spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1));
+  CheckSpng(spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 9));
+  spng_ihdr ihdr{};
+  ihdr.width = static_cast<std::uint32_t>(width);
+  ihdr.height = static_cast<std::uint32_t>(height);
+  ihdr.bit_depth = 8;
+  ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+  CheckSpng(spng_set_ihdr(ctx.get(), &ihdr));
+  CheckSpng(spng_encode_image(ctx.get(), rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE));
+  std::size_t length = 0;
+  int err = 0;
+  std::unique_ptr<void, BufferFree> buffer(spng_get_png_buffer(ctx.get(), &length, &err));
+  CheckSpng(err);
+  if (!buffer) OutOfResources();
+  const auto* data = static_cast<const std::uint8_t*>(buffer.get());
+  return std::vector<std::uint8_t>(data, data + length);
+}
+
+// The picture as top-down RGBA rows, its bottom-left colour with alpha 0.
+std::vector<std::uint8_t> RgbaRows(const TBitmapImage& picture) {
+  const raster::Surface s = picture.Surface();
+  const int w = s.Width, h = s.Height;
+  std::vector<ColorRef> row(static_cast<std::size_t>(w));
+  raster::ReadRowColors(s, h - 1, row.data());
+  const ColorRef key = row[0];
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h * 4);
+  std::uint8_t* to = out.data();
+  for (int y = 0; y < h; ++y) {
+    raster::ReadRowColors(s, y, row.data());
+    for (const ColorRef c : row) {
+      to[0] = static_cast<std::uint8_t>(raster::RedOf(c));
+      to[1] = static_cast<std::uint8_t>(raster::GreenOf(c));
+      to[2] = static_cast<std::uint8_t>(raster::BlueOf(c));
+      to[3] = c == key ? 0 : 255;
+      to += 4;
+    }
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> EncodeDib(int w, int h, const std::vector<std::uint8_t>& rgba) {
+  const std::size_t pixelBytes = static_cast<std::size_t>(w) * 4 * h;
+  const std::size_t maskStride = static_cast<std::size_t>(raster::DibStride(w, 1));
+  std::vector<std::uint8_t> out(40 + pixelBytes + maskStride * h, 0);
+  Put32(out, 0, 40);
+  Put32(out, 4, static_cast<std::uint32_t>(w));
+  Put32(out, 8, static_cast<std::uint32_t>(2 * h));
+  Put16(out, 12, 1);
+  Put16(out, 14, 32);
+  Put32(out, 20, static_cast<std::uint32_t>(pixelBytes + maskStride * h));
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* in = rgba.data() + static_cast<std::size_t>(h - 1 - y) * w * 4;
+    std::uint8_t* to = out.data() + 40 + static_cast<std::size_t>(y) * w * 4;
+    std::uint8_t* mask = out.data() + 40 + pixelBytes + static_cast<std::size_t>(y) * maskStride;
+    for (int x = 0; x < w; ++x, in += 4, to += 4) {
+      to[0] = in[2], to[1] = in[1], to[2] = in[0], to[3] = in[3];
+      if (in[3] == 0) mask[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsIco(std::span<const std::uint8_t> head) {
+  return head.size() >= DirectoryHeaderSize && U16(head.data()) == 0 && U16(head.data() + 2) == 1 &&
+         U16(head.data() + 4) != 0;
+}
+
+std::vector<IcoEntry> ParseDirectory(std::span<const std::uint8_t> bytes) {
+  if (!IsIco(bytes)) NotValid("no icon directory");
+  const int count = static_cast<int>(U16(bytes.data() + 4));
+  if (count > MaxEntries) NotValid(std::to_string(count) + " entries, more than " + std::to_string(MaxEntries));
+  const std::size_t directoryEnd = DirectoryHeaderSize + DirectoryEntrySize * static_cast<std::size_t>(count);
+  if (directoryEnd > bytes.size()) NotValid("the file ends inside its directory");
+  std::vector<IcoEntry> entries;
+  entries.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const std::uint8_t* d = bytes.data() + DirectoryHeaderSize + DirectoryEntrySize * static_cast<std::size_t>(i);
+    IcoEntry e;
+    e.Width = d[0] == 0 ? 256 : d[0];
+    e.Height = d[1] == 0 ? 256 : d[1];
+    e.Size = U32(d + 8);
+    e.Offset = U32(d + 12);
+    if (e.Offset < directoryEnd || e.Offset > bytes.size() || e.Size > bytes.size() - e.Offset)
+      NotValid("an entry lies outside the file");
+    const std::span<const std::uint8_t> data = EntryBytes(bytes, e);
+    if (png::IsPng(data)) {
+      e.Png = true;
+      const png::PngHeader h = png::ParseHeader(data);
+      if (static_cast<int>(h.Width) != e.Width || static_cast<int>(h.Height) != e.Height)
+        NotValid("an entry's PNG is " + std::to_string(h.Width) + "x" + std::to_string(h.Height) +
+                 ", its directory says " + std::to_string(e.Width) + "x" + std::to_string(e.Height));
+      e.BitCount = PngBits(h);
+    } else {
+      e.BitCount = ParseDibEntry(data, e.Width, e.Height).Header.BitCount;
+    }
+    entries.push_back(e);
+  }
+  return entries;
+}
+
+std::size_t ChooseEntry(std::span<const IcoEntry> entries, int size) {
+  const auto better = [](const IcoEntry& a, const IcoEntry& b) {
+    const std::int64_t areaA = std::int64_t{a.Width} * a.Height, areaB = std::int64_t{b.Width} * b.Height;
+    return areaA != areaB ? areaA > areaB : a.BitCount > b.BitCount;
+  };
+  std::size_t best = entries.size();
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (size > 0 && entries[i].Width == size && entries[i].Height == size &&
+        (best == entries.size() || entries[i].BitCount > entries[best].BitCount))
+      best = i;
+  if (best != entries.size()) return best;
+  best = 0;
+  for (std::size_t i = 1; i < entries.size(); ++i)
+    if (better(entries[i], entries[best])) best = i;
+  return best;
+}
+
+std::shared_ptr<TBitmapImage> DecodeEntry(std::span<const std::uint8_t> bytes, const IcoEntry& entry,
+                                          const DecodeOptions& options) {
+  const std::span<const std::uint8_t> data = EntryBytes(bytes, entry);
+  if (entry.Png) return png::Decode(data, png::DecodeOptions{options.Key, options.Matte});
+  return DecodeDib(data, entry, options);
+}
+
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
+  if (bytes.empty()) return nullptr;
+  const std::vector<IcoEntry> entries = ParseDirectory(bytes);
+  return DecodeEntry(bytes, entries[ChooseEntry(entries, options.PreferredSize)], options);
+}
+
+std::vector<std::uint8_t> Encode(std::span<const TBitmapImage* const> pictures) {
+  for (const TBitmapImage* p : pictures) {
+    const int w = p->HasPixels() ? p->Width : 0, h = p->HasPixels() ? p->AbsHeight() : 0;
+    if (w != h || w < 1 || w > MaxSide)
+      throw EInvalidGraphic(FormatMessage(texts::IconPictureSize, std::to_string(w) + "x" + std::to_string(h)));
+  }
+  if (pictures.empty() || pictures.size() > static_cast<std::size_t>(MaxEntries))
+    throw EInvalidGraphic(FormatMessage(texts::IconImageIsNotValid, std::to_string(pictures.size()) + " pictures"));
+  try {
+    std::vector<std::vector<std::uint8_t>> images;
+    for (const TBitmapImage* p : pictures) {
+      std::vector<std::uint8_t> rgba = RgbaRows(*p);
+      // Windows takes its largest size compressed; smaller ones stay bitmaps every reader knows.
+      images.push_back(p->Width == MaxSide ? EncodeRgbaPng(p->Width, p->Width, rgba) : EncodeDib(p->Width, p->Width, rgba));
+    }
+    const std::size_t count = pictures.size();
+    std::vector<std::uint8_t> out(DirectoryHeaderSize + DirectoryEntrySize * count, 0);
+    Put16(out, 2, 1);
+    Put16(out, 4, static_cast<std::uint32_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t at = DirectoryHeaderSize + DirectoryEntrySize * i;
+      const int side = pictures[i]->Width;
+      out[at] = static_cast<std::uint8_t>(side == MaxSide ? 0 : side);
+      out[at + 1] = out[at];
+      Put16(out, at + 4, 1);
+      Put16(out, at + 6, 32);
+      Put32(out, at + 8, static_cast<std::uint32_t>(images[i].size()));
+      Put32(out, at + 12, static_cast<std::uint32_t>(out.size()));
+      out.insert(out.end(), images[i].begin(), images[i].end());
+    }
+    return out;
+  } catch (const std::bad_alloc&) {
+    OutOfResources();
+  }
+}
+
+}  // namespace gliffo::ico
