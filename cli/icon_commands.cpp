@@ -244,9 +244,9 @@ int Variants(const std::vector<std::string>& arguments) {
     }
   if (::mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
     ThrowAboutFile(outDir, EFCreateError(FormatMessage(texts::CannotCreateFile, outDir)));
-  for (const auto& [fileName, bytes] : files) {
-    AboutFile(fileName, [&] { files::WriteWholeFile(fileName, bytes); });
-    std::cout << fileName << "\n";
+  for (const auto& file : files) {
+    AboutFile(file.first, [&] { files::WriteWholeFile(file.first, file.second); });
+    std::cout << file.first << "\n";
   }
   return 0;
 }
