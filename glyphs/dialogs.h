@@ -27,7 +27,7 @@ struct TSaveFileRequest {
   std::string DefaultExtension;  // given to a name typed without extension
   // Where the dialog starts: a file (its folder opened, its name filled in) or a folder; ""
   // for wherever the dialog was last.
-  std::string InitialName;
+  std::string InitialName = {};
 };
 
 struct TFontChoice {
