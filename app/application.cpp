@@ -33,18 +33,23 @@ bool TApplication::Guard(const std::function<void()>& command) noexcept {
 }
 
 void TApplication::HandleException(std::exception_ptr error) noexcept {
-  std::string message;
+  std::string message, detail;
   try {
     std::rethrow_exception(error);
   } catch (const std::bad_alloc&) {
     message = texts::OutOfMemory;
   } catch (const std::exception& e) {
     message = e.what();
+    detail = ErrorBoxDetail(e);
   } catch (...) {
     message = texts::UnknownError;
   }
   try {
-    dialogs_->ShowError(ErrorBoxText(message));
+    if (detail.empty()) {
+      dialogs_->ShowError(ErrorBoxText(message));
+    } else {
+      dialogs_->ShowErrorDetail(ErrorBoxText(message), detail);
+    }
   } catch (...) {
     // Even the error box failed (no memory left for it); the terminal is all that is left.
     std::fprintf(stderr, "%s: %s\n", title_.c_str(), message.c_str());

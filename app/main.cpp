@@ -1,5 +1,8 @@
 // Gliffo: an editor for sets of toolbar button glyphs.
+#include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QStringList>
 #include <QScreen>
 #include <cmath>
 #include <memory>
@@ -33,10 +36,13 @@ int main(int argc, char** argv) {
   // 3. The editor window, hidden, after the collection window: its creation reads GlyphSize,
   //    which is 16 by now. Attaching it enables the collection window's editor commands.
   auto GliffEditF = std::make_unique<TGliffEditF>(application, *GliffoF);
-  GliffoF->AttachEditor(GliffEditF.get());
+  GliffoF->AttachEditor(GliffEditF.get(), GliffEditF.get());
 
-  // 4. The event loop, until the collection window closes.
+  // 4. The event loop, until the collection window closes. A file named on the command line
+  //    (what Qt's own options leave) opens as a collection, a folder is browsed into.
   GliffoF->show();
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() > 1) GliffoF->OpenPath(QFile::encodeName(arguments.at(1)).toStdString());
   int status = qtApplication.exec();
 
   // Destroying the windows saves their placements; the editor goes first.

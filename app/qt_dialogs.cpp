@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -43,6 +44,26 @@ void TQtDialogService::ShowError(const std::string& text) {
   box.exec();
 }
 
+void TQtDialogService::ShowErrorDetail(const std::string& text, const std::string& detail) {
+  QMessageBox box(QMessageBox::Critical, Q(title_), Q(text), QMessageBox::Ok, DialogParent());
+  box.setInformativeText(Q(detail));
+  box.exec();
+}
+
+TDialogAnswer TQtDialogService::ConfirmWithCancel(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(texts::ConfirmCaption), Q(text), QMessageBox::NoButton,
+                  DialogParent());
+  QPushButton* yes = box.addButton(QString::fromUtf8(texts::YesButton), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QString::fromUtf8(texts::NoButton), QMessageBox::NoRole);
+  QPushButton* cancel = box.addButton(QString::fromUtf8(texts::CancelButton), QMessageBox::RejectRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel);
+  box.exec();
+  // Closing the box by its frame counts as Cancel too: nothing is discarded unasked.
+  if (box.clickedButton() == yes) return TDialogAnswer::Yes;
+  return box.clickedButton() == no ? TDialogAnswer::No : TDialogAnswer::Cancel;
+}
+
 TDialogAnswer TQtDialogService::Confirm(const std::string& text) {
   QMessageBox box(QMessageBox::Question, QString::fromUtf8(texts::ConfirmCaption), Q(text), QMessageBox::NoButton,
                   DialogParent());
@@ -78,6 +99,15 @@ std::optional<std::string> TQtDialogService::SaveFile(const TSaveFileRequest& re
   QStringList titles = FilterTitles(entries);
   if (!titles.isEmpty()) dialog.setNameFilters(titles);
   SelectFilter(dialog, titles, request.FilterIndex);
+  if (!request.InitialName.empty()) {
+    QFileInfo initial(Q(request.InitialName));
+    if (initial.isDir()) {
+      dialog.setDirectory(initial.absoluteFilePath());
+    } else {
+      dialog.setDirectory(initial.absolutePath());
+      dialog.selectFile(initial.fileName());
+    }
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
 
   // A name typed without an extension gets the default one; when the user picked another

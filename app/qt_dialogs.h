@@ -13,7 +13,9 @@ class TQtDialogService : public IDialogService {
 
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void ShowErrorDetail(const std::string& text, const std::string& detail) override;
   TDialogAnswer Confirm(const std::string& text) override;
+  TDialogAnswer ConfirmWithCancel(const std::string& text) override;
   std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest& request) override;
   std::optional<std::string> SaveFile(const TSaveFileRequest& request) override;
   std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) override;

@@ -7,7 +7,9 @@
 #include <QVBoxLayout>
 
 #include "collection/browser_icons.h"
+#include "glyphs/dialogs.h"
 #include "glyphs/folder_load.h"
+#include "glyphs/strings.h"
 #include "glyphs/glyph_list.h"
 #include "platform/drives/current_directory.h"
 #include "platform/drives/folder_listing.h"
@@ -157,6 +159,7 @@ void TDirectoryListBox::OpenLine(int row) {
 
 void TDirectoryListBox::ChangeDirectory(const std::string& folder) {
   if (drives::SameFolder(folder, directory_)) return;
+  if (CanChange && !CanChange(folder)) return;
   drives::SetCurrentDirectory(folder);
   directory_ = drives::CurrentDirectory();
   Rebuild();
@@ -268,7 +271,21 @@ void TFolderBrowser::Start(std::vector<drives::Volume> volumes) {
 
 void TFolderBrowser::RzDirectoryListBox1Change() { LoadImages1Click(); }
 
-void TFolderBrowser::LoadImages1Click() { LoadFolder(glyphs_, filelist->Directory(), filelist->Names()); }
+void TFolderBrowser::LoadImages1Click() {
+  try {
+    LoadFolder(glyphs_, filelist->Directory(), filelist->Names());
+  } catch (const Exception& e) {
+    if (e.FileName().empty()) throw;
+    throw EDetailedError(e, FormatMessage(texts::FolderLoadStopped, e.FileName()));
+  }
+}
+
+void TFolderBrowser::Reload(const std::function<bool()>& canLoad) {
+  filelist->Reread();
+  if (filelist->Names().empty()) return;
+  if (canLoad && !canLoad()) return;
+  LoadImages1Click();
+}
 
 TFolderBrowser* BuildFolderBrowser(QObject& owner, QWidget* topPanel, QWidget* folderListPlace,
                                    const std::function<int(int)>& design, TGlyphCollection& glyphs,

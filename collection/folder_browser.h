@@ -41,6 +41,8 @@ class TFileListBox : public QWidget {
   // process's current directory, read back as this list's folder, and listed. When the listing
   // fails the list is left empty on the new folder and the error goes on to the caller.
   void SetDirectory(const std::string& folder);
+  // Lists the folder's names again (files may have come or gone since).
+  void Reread() { ReadFileNames(); }
   // How many entries a listing may reach before the busy cursor shows.
   static constexpr size_t QuietEntries = 100;
 
@@ -72,6 +74,9 @@ class TDirectoryListBox : public QListWidget {
   void SetGuard(TBrowserGuard guard) { guard_ = std::move(guard); }
   // RzDirectoryListBox1Change.
   std::function<void()> OnChange;
+  // Asked before the folder list moves to another folder; false keeps it where it is. The
+  // collection window asks here whether the glyphs the move would replace are to be saved.
+  std::function<bool(const std::string& folder)> CanChange;
 
   const std::string& Directory() const { return directory_; }
   const std::vector<drives::FolderLine>& Lines() const { return lines_; }
@@ -148,7 +153,12 @@ class TFolderBrowser : public QObject {
   // The folder list's change: runs the folder load.
   void RzDirectoryListBox1Change();
   // The folder load over the file list's folder and names; nothing when it lists no files.
+  // A file that cannot be read stops it with an error that says which file, and that the
+  // files after it were not read.
   void LoadImages1Click();
+  // Loads the current folder again, its names read afresh; canLoad is asked (when given) once
+  // the folder turned out to hold files, so a list that would stay as it is asks nothing.
+  void Reload(const std::function<bool()>& canLoad = {});
 
  private:
   TGlyphCollection& glyphs_;

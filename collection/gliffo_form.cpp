@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <filesystem>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -11,6 +12,8 @@
 #include "collection/viewer.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/dialogs.h"
+#include "platform/drives/folder_lines.h"
+#include "platform/drives/folder_listing.h"
 #include "platform/errors.h"
 #include "platform/profile/window_placement.h"
 #include "ui/application_intf.h"
@@ -59,13 +62,26 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   // The folder browser (collection/folder_browser.h) fills the top panel and the folder-list
   // place, feeds the glyph list and shows the current directory; its event handlers run inside
   // the guard.
-  BuildFolderBrowser(*this, TopPanel1, FolderListPlace1, [this](int value) { return Scaled(value); }, glyphs_,
-                     [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  browser_ = BuildFolderBrowser(*this, TopPanel1, FolderListPlace1, [this](int value) { return Scaled(value); },
+                                glyphs_, [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  // Browsing into another folder replaces the glyphs only when that folder holds BMP files.
+  browser_->RzDirectoryListBox1->CanChange = [this](const std::string& folder) {
+    if (!glyphs_.Modified()) return true;
+    try {
+      if (drives::ListFolderFiles(folder).empty()) return true;
+    } catch (const Exception&) {
+      // Unlistable: the move itself will say why; asking first does no harm.
+    }
+    return SaveChangesCommand(glyphs_, app_.Dialogs());
+  };
+  BuildKeys();
   setFixedSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
   move(DesignLeft, DesignTop);
 
   glyphs_.ModeMenu.OnChange = [this] { MirrorModeMenu(); };
+  glyphs_.OnStateChange = [this] { MirrorState(); };
   MirrorModeMenu();
+  MirrorState();
   UpdateEditorCommands();
   app_.Guard([this] { FormCreate(); });
 }
@@ -73,6 +89,8 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
 TGliffoF::~TGliffoF() {
   app_.Guard([this] { FormDestroy(); });
   glyphs_.ModeMenu.OnChange = nullptr;
+  glyphs_.OnStateChange = nullptr;
+  if (editorWindow_ != nullptr) editorWindow_->removeEventFilter(this);
   // The view listens to the glyph list, which dies with this object, before the child widgets.
   delete takeCentralWidget();
   viewer = nullptr;
@@ -151,6 +169,23 @@ void TGliffoF::BuildMenu() {
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
 
+void TGliffoF::BuildKeys() {
+  // Window keys beside the menus, which keep their own items and shortcuts.
+  auto key = [this](const char* name, QKeySequence keys, std::function<void()> run) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, std::move(run));
+    addAction(action);
+    return action;
+  };
+  OpenKey = key("OpenKey", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenCollection1->trigger(); });
+  SaveKey = key("SaveKey", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCollection->trigger(); });
+  QuitKey = key("QuitKey", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  ReloadKey = key("ReloadKey", QKeySequence(Qt::Key_F5), [this] { RunCommand(&TGliffoF::ReloadFolder); });
+}
+
 void TGliffoF::BuildClient() {
   auto* client = new QWidget(this);
   auto* layout = new QVBoxLayout(client);
@@ -185,7 +220,11 @@ bool TGliffoF::RunCommand(void (TGliffoF::*handler)()) {
   return ok;
 }
 
-void TGliffoF::AttachEditor(IGlyphEditorLink* editor) {
+void TGliffoF::AttachEditor(IGlyphEditorLink* editor, QWidget* editorWindow) {
+  if (editorWindow_ != nullptr) editorWindow_->removeEventFilter(this);
+  editorWindow_ = editor != nullptr ? editorWindow : nullptr;
+  if (editorWindow_ != nullptr) editorWindow_->installEventFilter(this);
+  viewer->SetTargetMarked(editorWindow_ != nullptr && editorWindow_->isVisible());
   editor_ = editor;
   glyphs_.SetEditor(editor);
   UpdateEditorCommands();
@@ -205,9 +244,23 @@ void TGliffoF::MirrorModeMenu() {
   }
 }
 
+void TGliffoF::MirrorState() {
+  // "Gliffo 2 - *icons.gbc": the program first, then the list's source, marked while modified.
+  std::string title = app_.Title();
+  std::string name = glyphs_.Source().Name();
+  if (glyphs_.Modified() && name.empty()) name = texts::UntitledList;
+  if (!name.empty()) title += texts::TitleSeparator + std::string(glyphs_.Modified() ? texts::ModifiedMark : "") + name;
+  setWindowTitle(QString::fromStdString(title));
+}
+
+bool TGliffoF::MaySaveChanges() { return SaveChangesCommand(glyphs_, app_.Dialogs()); }
+
 // --- Commands --------------------------------------------------------------------------------
 
-void TGliffoF::OpenCollection1Click() { OpenCollectionCommand(glyphs_, app_.Dialogs()); }
+void TGliffoF::OpenCollection1Click() {
+  if (!MaySaveChanges()) return;
+  OpenCollectionCommand(glyphs_, app_.Dialogs());
+}
 
 void TGliffoF::SaveCollectionClick() { SaveCollectionCommand(glyphs_, app_.Dialogs()); }
 
@@ -216,9 +269,37 @@ void TGliffoF::CombineCollections1Click() { CombineCollectionsCommand(app_.Dialo
 void TGliffoF::ExportBitmap1Click() { ExportBitmapCommand(glyphs_, app_.Dialogs()); }
 
 void TGliffoF::Close1Click() {
-  if (app_.Dialogs().Confirm(texts::ClearViewer) != TDialogAnswer::Yes) return;
+  // A modified list asks about saving instead: one question, with the answer that keeps work.
+  if (glyphs_.Modified() && glyphs_.Items.Count() > 0) {
+    if (!MaySaveChanges()) return;
+  } else if (app_.Dialogs().Confirm(texts::ClearViewer) != TDialogAnswer::Yes) {
+    return;
+  }
   glyphs_.ClearGlyphList();
 }
+
+void TGliffoF::ReloadFolder() {
+  if (browser_ != nullptr) browser_->Reload([this] { return MaySaveChanges(); });
+}
+
+bool TGliffoF::OpenPath(const std::string& path) {
+  return app_.Guard([&] {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      TDirectoryListBox& folders = *browser_->RzDirectoryListBox1;
+      if (drives::SameFolder(std::filesystem::absolute(path).lexically_normal().string(), folders.Directory())) {
+        ReloadFolder();
+      } else {
+        folders.ChangeDirectory(path);
+      }
+      return;
+    }
+    if (!MaySaveChanges()) return;
+    OpenCollection(glyphs_, path);
+  });
+}
+
+void TGliffoF::ShowHelp() { RunCommand(&TGliffoF::Contents1Click); }
 
 void TGliffoF::Image1Click() {
   const TListItem* selected = glyphs_.Items.Selected();
@@ -263,8 +344,20 @@ void TGliffoF::About1Click() { app_.Dialogs().ShowMessage(std::string(texts::Abo
 // --- Events ----------------------------------------------------------------------------------
 
 void TGliffoF::closeEvent(QCloseEvent* event) {
+  bool mayClose = false;
+  app_.Guard([&] { mayClose = MaySaveChanges(); });
+  if (!mayClose) {
+    event->ignore();
+    return;
+  }
   event->accept();
   emit Closed();
+}
+
+bool TGliffoF::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == editorWindow_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    viewer->SetTargetMarked(event->type() == QEvent::Show);
+  return QMainWindow::eventFilter(watched, event);
 }
 
 bool TGliffoF::event(QEvent* event) {

@@ -19,6 +19,7 @@ class QStatusBar;
 namespace gliffo {
 
 class IApplication;
+class TFolderBrowser;
 class TViewer;
 class TPlacedQtWindow;
 
@@ -36,8 +37,19 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   const profile::TSettingsLocation& Settings() const override { return settings_; }
 
   // The editor, created after this window; nullptr detaches it. Until one is attached the
-  // three editor commands stay disabled.
-  void AttachEditor(IGlyphEditorLink* editor);
+  // three editor commands stay disabled. While its window (when given) is shown, the glyph its
+  // Update would replace is framed in the view.
+  void AttachEditor(IGlyphEditorLink* editor, QWidget* editorWindow = nullptr);
+
+  // What the program was started on: a collection file opens as Open Collection opens it, a
+  // folder is browsed into (and loaded, even when it is the folder already shown). Errors go
+  // to the error box; returns false then.
+  bool OpenPath(const std::string& path);
+  // F5: the folder shown is listed and loaded again.
+  void ReloadFolder();
+  // The help file at its contents, as Help > Contents shows it (the editor's F1 too).
+  void ShowHelp() override;
+  TFolderBrowser* Browser() const { return browser_; }
 
   // Where the folder browser goes: the 41-high panel holding the drive selector, and the
   // 96-high place of the folder list under it. Both are empty until the browser is built into
@@ -87,6 +99,11 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* About1 = nullptr;
+  // Keys with no menu item of their own: Ctrl+O, Ctrl+S, Ctrl+Q and F5.
+  QAction* OpenKey = nullptr;
+  QAction* SaveKey = nullptr;
+  QAction* QuitKey = nullptr;
+  QAction* ReloadKey = nullptr;
   QWidget* TopPanel1 = nullptr;
   QWidget* FolderListPlace1 = nullptr;
   TViewer* viewer = nullptr;
@@ -100,8 +117,10 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void Closed();
 
  protected:
+  // Closing the window (its frame, Ctrl+Q, the window manager) first asks about unsaved glyphs.
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -110,12 +129,18 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void BuildClient();
   QAction* AddCommand(QMenu* menu, const char* caption, void (TGliffoF::*handler)());
   void MirrorModeMenu();
+  void MirrorState();
+  void BuildKeys();
+  // Asks whether to save a modified list before it is discarded; true means go on.
+  bool MaySaveChanges();
   void UpdateEditorCommands();
   void ModeCommand(int size);
 
   IApplication& app_;
   TGlyphCollection glyphs_;
   IGlyphEditorLink* editor_ = nullptr;
+  QWidget* editorWindow_ = nullptr;
+  TFolderBrowser* browser_ = nullptr;
   std::string appDir_;
   profile::TSettingsLocation settings_;
   double scale_ = 1.0;

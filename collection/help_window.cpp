@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QUrl>
@@ -23,6 +24,12 @@ THelpWindow::THelpWindow(IDialogService& dialogs, QWidget* parent)
   layout->addWidget(browser_);
   browser_->setOpenExternalLinks(true);
   resize(520, 600);
+  // A help window goes away as other desktop viewers do.
+  for (QKeySequence keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+  }
 }
 
 bool THelpWindow::ShowContents(const std::string& helpFile) {

@@ -9,6 +9,12 @@ inline constexpr const char* ApplicationTitle = "Gliffo 2";
 inline constexpr const char* ConfirmCaption = "Confirm";
 inline constexpr const char* YesButton = "&Yes";
 inline constexpr const char* NoButton = "&No";
+inline constexpr const char* CancelButton = "Cancel";
+// The collection window's title: the application title, then where the list came from, marked
+// with a leading "*" while it holds unsaved changes.
+inline constexpr const char* TitleSeparator = " - ";
+inline constexpr const char* ModifiedMark = "*";
+inline constexpr const char* UntitledList = "Untitled";
 
 inline constexpr const char* AboutPrefix = "Gliffo 2 by ";
 inline constexpr const char* AuthorCredit = "the Gliffo developers";

@@ -139,8 +139,10 @@ QRect TViewerDelegate::CaptionRect(const QStyleOptionViewItem& option, const QMo
 void TViewerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   auto* model = qobject_cast<const TViewerModel*>(index.model());
   if (model == nullptr) return;
-  bool selected = (option.state & QStyle::State_Selected) && view_->hasFocus();
-  const QPalette& palette = option.palette;
+  // The selection shows with or without the focus: commands act on it either way.
+  bool selected = option.state & QStyle::State_Selected;
+  QPalette palette = option.palette;
+  palette.setCurrentColorGroup(view_->hasFocus() ? QPalette::Active : QPalette::Inactive);
 
   QImage cell = model->CellImage(index.row());
   QSize size = model->CellSize();
@@ -151,6 +153,18 @@ void TViewerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     QColor tint = palette.color(QPalette::Highlight);
     tint.setAlpha(96);
     painter->fillRect(QRect(cellAt, size), tint);
+  }
+  auto* viewer = qobject_cast<const TViewer*>(view_);
+  if (viewer != nullptr && viewer->TargetRow() == index.row()) {
+    // Two rings, dark inside light, so the frame shows on any glyph and any background.
+    const QRect around = QRect(cellAt, size).adjusted(-3, -3, 2, 2);
+    painter->save();
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(QColor(255, 255, 255), 1));
+    painter->drawRect(around);
+    painter->setPen(QPen(QColor(200, 0, 0), 2, Qt::DashLine));
+    painter->drawRect(around.adjusted(1, 1, -1, -1));
+    painter->restore();
   }
 
   QRect captionRect = CaptionRect(option, index);
@@ -189,6 +203,8 @@ TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionRectVisible(true);
   setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  // Tab and Shift+Tab go on to the next control, as everywhere else in the window.
+  setTabKeyNavigation(false);
   setItemDelegate(new TViewerDelegate(this));
   setModel(model_);
 
@@ -200,6 +216,14 @@ TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
   connect(model_, &TViewerModel::SelectedFlagChanged, this,
           [this](int row, bool selected) { TakeOneSelection(row, selected); });
 }
+
+void TViewer::SetTargetMarked(bool marked) {
+  if (targetMarked_ == marked) return;
+  targetMarked_ = marked;
+  viewport()->update();
+}
+
+int TViewer::TargetRow() const { return targetMarked_ ? collection_.Items.SelectedIndex() : -1; }
 
 void TViewer::BeginSelectionBatch() { ++batch_; }
 
@@ -247,6 +271,8 @@ void TViewer::TakeOneSelection(int row, bool selected) {
 }
 
 void TViewer::GiveSelectionToItems(const QItemSelection& selected, const QItemSelection& deselected) {
+  // The framed target is the lowest selected item, which any change of selection may move.
+  if (targetMarked_) viewport()->update();
   if (syncing_) return;
   syncing_ = true;
   TListItems& items = collection_.Items;
@@ -276,6 +302,13 @@ void TViewer::keyPressEvent(QKeyEvent* event) {
   // Ctrl+A belongs to the menu's "Select All", which goes through the glyph list.
   if (event->matches(QKeySequence::SelectAll)) {
     event->ignore();
+    return;
+  }
+  // Enter opens the selected glyph, as a double-click does (an edited caption keeps its Enter).
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != QAbstractItemView::EditingState &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    event->accept();
+    emit DoubleClicked();
     return;
   }
   QListView::keyPressEvent(event);

@@ -57,8 +57,9 @@ class TViewerModel : public QAbstractListModel, private IListItemsListener, priv
   mutable int imageRequests_ = 0;
 };
 
-// Draws a cell at its own size with the caption centred under it; the selection shows only
-// while the view has the keyboard focus.
+// Draws a cell at its own size with the caption centred under it. The selection always shows
+// (in the inactive colours while the view has no focus); the glyph that the editor's Update
+// would replace carries a frame while the editor is open.
 class TViewerDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
@@ -82,8 +83,14 @@ class TViewer : public QListView {
   void BeginSelectionBatch();
   void EndSelectionBatch();
 
+  // While on, the selected item (the lowest selected one, which Update replaces) is framed.
+  void SetTargetMarked(bool marked);
+  bool TargetMarked() const { return targetMarked_; }
+  // The framed row, or -1.
+  int TargetRow() const;
+
  signals:
-  // A double-click anywhere in the view.
+  // A double-click anywhere in the view, or Enter.
   void DoubleClicked();
 
  protected:
@@ -102,6 +109,7 @@ class TViewer : public QListView {
   bool syncing_ = false;
   int batch_ = 0;
   bool batchDirty_ = false;
+  bool targetMarked_ = false;
 };
 
 }  // namespace gliffo

@@ -92,6 +92,7 @@ void OpenCollection(TGlyphCollection& collection, const std::string& fileName) {
   collection.ApplyGlyphSize();
   collection.ImageList1.Add(strip);
   collection.RebuildNumberedItems();
+  collection.MarkLoaded({TListSourceKind::File, fileName});
 }
 
 bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
@@ -108,6 +109,29 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
     if (!item.Selected()) continue;
     cells.push_back(item.ImageIndex());
     allCells = allCells && collection.ImageList1.CellPixels(item.ImageIndex()) != nullptr;
+  }
+  if (allCells) {
+    DrawCellsSideBySide(collection.ImageList1, cells, strip);
+  } else {
+    TCanvas& canvas = strip.Canvas();
+    for (std::size_t k = 0; k < cells.size(); ++k)
+      collection.ImageList1.Draw(canvas, static_cast<int>(k) * size, 0, cells[k]);
+  }
+  return true;
+}
+
+bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip) {
+  const TListItems& items = collection.Items;
+  const int count = items.Count();
+  if (count == 0) return false;
+  const int size = collection.GlyphSize();
+  MakeSystemPaletteImage(strip, CheckedProduct(count, size), size);
+  std::vector<int> cells;
+  cells.reserve(static_cast<std::size_t>(count));
+  bool allCells = collection.CellsMatchGlyphSize();
+  for (int i = 0; i < count; ++i) {
+    cells.push_back(items.Item(i).ImageIndex());
+    allCells = allCells && collection.ImageList1.CellPixels(cells.back()) != nullptr;
   }
   if (allCells) {
     DrawCellsSideBySide(collection.ImageList1, cells, strip);
@@ -216,11 +240,43 @@ TSaveFileRequest SaveRequest(int filterIndex, const char* defaultExtension) {
 }
 }  // namespace
 
-void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
+// The save dialog of the collection commands, starting where the list came from.
+TSaveFileRequest CollectionSaveRequest(const TGlyphCollection& collection) {
+  TSaveFileRequest request = SaveRequest(1, texts::CollectionExtension);
+  const TListSource& source = collection.Source();
+  if (source.Kind == TListSourceKind::File) {
+    request.InitialName = source.Path;
+  } else if (source.Kind == TListSourceKind::Folder) {
+    request.InitialName = source.Path.empty() || source.Path.back() == '/' ? source.Path : source.Path + "/";
+  }
+  return request;
+}
+
+void SaveCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   if (collection.Items.SelCount() == 0) return;
-  const auto name = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
   if (!name) return;
-  SaveCollection(collection, *name);
+  TBitmap strip;
+  MakeSelectionStrip(collection, strip);
+  // The file may hold more glyphs than the selection: replacing it is the user's call.
+  if (!SaveWithConfirmation(strip, *name, dialogs)) return;
+  if (collection.Items.SelCount() == collection.Items.Count()) collection.MarkLoaded({TListSourceKind::File, *name});
+}
+
+bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
+  if (!collection.Modified() || collection.Items.Count() == 0) return true;
+  switch (dialogs.ConfirmWithCancel(texts::SaveChanges)) {
+    case TDialogAnswer::No: return true;
+    case TDialogAnswer::Cancel: return false;
+    case TDialogAnswer::Yes: break;
+  }
+  const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
+  if (!name) return false;
+  TBitmap strip;
+  MakeWholeStrip(collection, strip);
+  if (!SaveWithConfirmation(strip, *name, dialogs)) return false;
+  collection.MarkLoaded({TListSourceKind::File, *name});
+  return true;
 }
 
 void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs) {

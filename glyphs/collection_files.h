@@ -31,6 +31,10 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip);
 // Returns false and writes nothing when nothing is selected.
 bool SaveCollection(const TGlyphCollection& collection, const std::string& fileName);
 
+// Every glyph of the list, in item order, as one strip, whatever is selected. Returns false
+// and leaves strip alone when the list is empty.
+bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip);
+
 // The disabled looks of the selected glyphs (glyphs/button_looks.h), as a strip beside the
 // one SaveCollection writes, so a program can ship its disabled image list with the normal one.
 // Returns false and writes nothing when nothing is selected.
@@ -60,9 +64,17 @@ bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogSe
 
 // Open dialog (single selection, "Bitmap Collection|*.gbc"); on OK, OpenCollection.
 void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs);
-// Only with a selection: save dialog (filter index 1, default extension "gbc"); on OK,
-// SaveCollection. With nothing selected it shows nothing.
-void SaveCollectionCommand(const TGlyphCollection& collection, IDialogService& dialogs);
+// Only with a selection: save dialog (filter index 1, default extension "gbc", starting at the
+// file the list came from); on OK, SaveCollection, asking "Replace Existing File?" first when
+// the file exists. A save that took every glyph leaves the list clean, from that file. With
+// nothing selected it shows nothing.
+void SaveCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs);
+// Asked before a command discards the glyph list. A clean (or empty) list asks nothing and
+// returns true. A modified one asks "Save changes to the glyph list?" with Yes, No and Cancel:
+// No returns true; Cancel returns false; Yes runs the save dialog as Save Collection As does,
+// starting at the file the list came from, and writes every glyph (asking before replacing a
+// file), leaving the list clean; cancelling either dialog returns false with nothing written.
+bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs);
 // The same for SaveDisabledStrip, asking for the file as SaveCollectionCommand does.
 void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs);
 // "No bitmap selected!" / "Select only one bitmap!", else save dialog (filter index 2,

@@ -8,4 +8,12 @@ std::string ErrorBoxText(const std::string& message) {
   return message;
 }
 
+std::string ErrorBoxDetail(const std::exception& error) {
+  if (const auto* detailed = dynamic_cast<const EDetailedError*>(&error)) return detailed->Detail();
+  const auto* own = dynamic_cast<const Exception*>(&error);
+  // A message that names its file already ("Cannot open file …") needs no second line.
+  if (own == nullptr || own->FileName().empty() || own->Message().find(own->FileName()) != std::string::npos) return {};
+  return own->FileName();
+}
+
 }  // namespace gliffo

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
+
 namespace gliffo {
 
-enum class TDialogAnswer { Yes, No };
+// Cancel comes only from the questions that offer it (ConfirmWithCancel).
+enum class TDialogAnswer { Yes, No, Cancel };
 
 struct TOpenFileRequest {
   std::string Filter;            // "Name|*.ext|Name|*.ext"
@@ -22,6 +25,9 @@ struct TSaveFileRequest {
   std::string Filter;
   int FilterIndex = 1;
   std::string DefaultExtension;  // given to a name typed without extension
+  // Where the dialog starts: a file (its folder opened, its name filled in) or a folder; ""
+  // for wherever the dialog was last.
+  std::string InitialName = {};
 };
 
 struct TFontChoice {
@@ -39,8 +45,17 @@ class IDialogService {
   // The default error box: the message (full stop rule applied by the caller), the
   // application title as caption, a stop icon and OK.
   virtual void ShowError(const std::string& text) = 0;
+  // The same box with a second line under the message: which file, what was left undone.
+  // Services without a place of their own for it show it as the message's second line.
+  virtual void ShowErrorDetail(const std::string& text, const std::string& detail) {
+    ShowError(detail.empty() ? text : text + "\n" + detail);
+  }
   // A confirmation: caption "Confirm", question icon, buttons "&Yes" and "&No".
   virtual TDialogAnswer Confirm(const std::string& text) = 0;
+  // The same box with a third button, "Cancel" (also Escape), for questions asked before
+  // something that would discard work: Cancel means "do not go on", No "go on without".
+  // Services that cannot offer it answer as Confirm does.
+  virtual TDialogAnswer ConfirmWithCancel(const std::string& text) { return Confirm(text); }
   // Open-file dialog: the chosen names (one unless MultiSelect), or nothing when cancelled.
   virtual std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest& request) = 0;
   // Save-file dialog: the chosen name, or nothing when cancelled. It does not ask about
@@ -56,5 +71,21 @@ class IDialogService {
 // The application's text for an error box: a full stop is appended when the message's last
 // character comes after the full stop in character order.
 std::string ErrorBoxText(const std::string& message);
+
+// An error shown with a second line that the error itself does not carry, such as that the
+// files after the failing one were not read. The message stays the cause's.
+class EDetailedError : public Exception {
+ public:
+  EDetailedError(const Exception& cause, std::string detail) : Exception(cause.Message()), detail_(std::move(detail)) {
+    SetFileName(cause.FileName());
+  }
+  const std::string& Detail() const { return detail_; }
+
+ private:
+  std::string detail_;
+};
+
+// The second line of the error box for an error: its own detail, else the file it is about.
+std::string ErrorBoxDetail(const std::exception& error);
 
 }  // namespace gliffo

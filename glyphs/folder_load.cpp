@@ -33,6 +33,8 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
   };
   try {
     collection.Items.Clear();
+    // Whatever the files give, the list now holds nothing but what is in the folder.
+    collection.MarkLoaded({TListSourceKind::Folder, folder});
     collection.ImageList1.SetHeight(size);
     collection.ImageList1.SetWidth(size);
     TBitmap image;

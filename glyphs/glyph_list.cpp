@@ -47,7 +47,38 @@ void TModeMenu::SetEnabled(int size, bool enabled) {
   if (OnChange) OnChange();
 }
 
+std::string TListSource::Name() const {
+  if (Kind == TListSourceKind::None) return {};
+  std::string path = Path;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos || path.size() == 1 ? path : path.substr(slash + 1);
+}
+
 TGlyphCollection::TGlyphCollection() = default;
+
+void TGlyphCollection::StateChanged() {
+  if (OnStateChange) OnStateChange();
+}
+
+void TGlyphCollection::SetModified(bool modified) {
+  if (modified_ == modified) return;
+  modified_ = modified;
+  StateChanged();
+}
+
+void TGlyphCollection::MarkLoaded(TListSource source) {
+  if (!modified_ && source_ == source) return;
+  modified_ = false;
+  source_ = std::move(source);
+  StateChanged();
+}
+
+std::string TGlyphCollection::DescribeGlyph(int index) const {
+  std::string text = FormatMessage(texts::GlyphNumber, index);
+  if (source_.Kind != TListSourceKind::None) text = FormatMessage(FormatMessage(texts::GlyphOfSource, index), source_.Name());
+  return text;
+}
 
 void TGlyphCollection::SetGlyphSize(int value) {
   if (value < 1) throw EInvalidOperation(texts::InvalidImageSize);
@@ -87,6 +118,7 @@ void TGlyphCollection::AddfromEditor() {
   TListItem& item = Items.Add();
   item.SetImageIndex(n);
   item.SetCaption(std::to_string(n));
+  SetModified(true);
 }
 
 bool TGlyphCollection::ReplaceSelected() {
@@ -94,6 +126,7 @@ bool TGlyphCollection::ReplaceSelected() {
   if (!selected || !editor_) return false;
   ImageList1.Replace(selected->ImageIndex(), editor_->GlyphBitmap());
   Items.RedrawItems(selected->Index(), selected->Index());
+  SetModified(true);
   return true;
 }
 
@@ -122,6 +155,7 @@ void TGlyphCollection::ClearGlyphList() {
   ApplyGlyphSize();
   ModeMenu.Check(16);
   for (int size : {16, 24, 32}) ModeMenu.SetEnabled(size, true);
+  MarkLoaded({});
 }
 
 bool TGlyphCollection::Mode(int size, IDialogService& dialogs) {

@@ -3,6 +3,7 @@
 // of the glyph view, GlyphSize, the mode menu, and the window operations on them. The window
 // turns menu commands into these calls and paints what they leave behind.
 #include <functional>
+#include <string>
 
 #include "glyphs/glyph_geometry.h"
 #include "glyphs/image_list.h"
@@ -59,6 +60,16 @@ class TModeMenu {
   TMenuItemState items_[3];
 };
 
+// Where the glyphs of the list came from: nowhere yet, a collection file, or a folder.
+enum class TListSourceKind { None, File, Folder };
+struct TListSource {
+  TListSourceKind Kind = TListSourceKind::None;
+  std::string Path;
+  // The last part of the path ("icons.gbc", the folder's name, "/" for the root); "" for none.
+  std::string Name() const;
+  friend bool operator==(const TListSource&, const TListSource&) = default;
+};
+
 class TGlyphCollection {
  public:
   TGlyphCollection();
@@ -99,6 +110,20 @@ class TGlyphCollection {
   // the size was taken.
   bool Mode(int size, IDialogService& dialogs);
 
+  // The list is modified once a glyph was written into it or added (by the editor, or any later
+  // command that changes glyphs) and clean again once it was loaded or saved whole; commands
+  // that would discard a modified list ask first.
+  bool Modified() const { return modified_; }
+  void SetModified(bool modified);
+  const TListSource& Source() const { return source_; }
+  // The list now holds exactly what is at the source (loaded from it, or saved whole to it).
+  void MarkLoaded(TListSource source);
+  // Raised after the modified state or the source changed, so the window mirrors them.
+  std::function<void()> OnStateChange;
+
+  // "Glyph 3 of icons.gbc": a glyph by its number and where the list came from.
+  std::string DescribeGlyph(int index) const;
+
   // True when the cells have GlyphSize (always so while the list holds glyphs).
   bool CellsMatchGlyphSize() const {
     return ImageList1.Width() == glyphSize_ && ImageList1.Height() == glyphSize_;
@@ -107,8 +132,12 @@ class TGlyphCollection {
  private:
   void SizeEditor(int size);
 
+  void StateChanged();
+
   int glyphSize_ = 16;
   IGlyphEditorLink* editor_ = nullptr;
+  bool modified_ = false;
+  TListSource source_;
 };
 
 }  // namespace gliffo

@@ -18,6 +18,14 @@ inline constexpr const char* SelectTwoOrMoreFiles = "Select 2 or more files!";
 inline constexpr const char* ReplaceExistingFile = "Replace Existing File?";
 inline constexpr const char* ClearViewer = "Clear Viewer?";
 
+// Asked before a command discards a modified glyph list.
+inline constexpr const char* SaveChanges = "Save changes to the glyph list?";
+// The file a failed folder load stopped at, under the error's own message.
+inline constexpr const char* FolderLoadStopped = "%s\nThe files after it in the folder were not read.";
+// Which glyph the editor holds.
+inline constexpr const char* GlyphNumber = "Glyph %d";
+inline constexpr const char* GlyphOfSource = "Glyph %d of %s";
+
 inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc";
 inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp";
 inline constexpr const char* CollectionExtension = "gbc";

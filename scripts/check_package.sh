@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a gliffo .deb as a user would (apt-get install ./gliffo_*.deb, which brings in what it
 # depends on), checks the installed program from its installed paths, then removes it again.
-# Needs root, desktop-file-validate (desktop-file-utils) and appstreamcli (appstream).
+# Needs root, desktop-file-validate and update-desktop-database (desktop-file-utils),
+# appstreamcli (appstream), xmllint (libxml2-utils) and the shared MIME database (shared-mime-info).
 # Usage: scripts/check_package.sh build-rel/gliffo_2.0_amd64.deb
 set -euo pipefail
 deb=$(realpath "$1")
@@ -18,13 +19,21 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"  # nothing of the build tree beside us
 
 for f in /usr/bin/gliffo /usr/bin/gliffo-tool /usr/share/gliffo/Gliffo.hlp /usr/share/man/man1/gliffo-tool.1 \
-         /usr/share/applications/gliffo.desktop; do
+         /usr/share/applications/gliffo.desktop /usr/share/mime/packages/gliffo.xml; do
   [ -f "$f" ] || { echo "missing: $f"; exit 1; }
 done
 for size in 16 24 32 48 256; do
   [ -f "/usr/share/icons/hicolor/${size}x${size}/apps/gliffo.png" ] || { echo "missing: ${size}x${size} icon"; exit 1; }
 done
 desktop-file-validate /usr/share/applications/gliffo.desktop
+grep -qx 'Exec=gliffo %f' /usr/share/applications/gliffo.desktop || { echo "the desktop entry passes no file"; exit 1; }
+# The collection files' type: a valid shared-mime-info file, taken into the database by the MIME
+# package's trigger, and the desktop entry offered for it by the desktop database's.
+xmllint --noout /usr/share/mime/packages/gliffo.xml
+grep -q '<glob pattern="\*.gbc"/>' /usr/share/mime/packages/gliffo.xml || { echo "no *.gbc glob in the MIME type"; exit 1; }
+[ -f /usr/share/mime/image/x-gliffo-collection.xml ] || { echo "the MIME database did not take the type in"; exit 1; }
+grep -q '^image/x-gliffo-collection=.*gliffo.desktop' /usr/share/applications/mimeinfo.cache ||
+  { echo "the desktop database does not offer gliffo for *.gbc"; exit 1; }
 metainfo=$(dpkg -L gliffo | grep '^/usr/share/metainfo/.*\.metainfo\.xml$')
 [ -n "$metainfo" ] || { echo "missing: AppStream metainfo"; exit 1; }
 appstreamcli validate --no-net $metainfo
@@ -50,14 +59,17 @@ PY
 /usr/bin/gliffo-tool gather icons all.gbc --size 16
 /usr/bin/gliffo-tool list all.gbc | grep -qx 'glyphs: 1'
 
-# The program has no arguments and no test switch: it counts as started when, after a few
-# seconds on the offscreen platform, it is still running its event loop with the window shown.
-status=0
-HOME="$work" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/gliffo || status=$?
-if [ "$status" -ne 124 ]; then
-  echo "gliffo ended with status $status before its first paint"
-  exit 1
-fi
+# The program has no test switch: it counts as started when, after a few seconds on the
+# offscreen platform, it is still running its event loop with the window shown; once bare, once
+# on a collection file as a file manager starts it.
+for args in "" all.gbc; do
+  status=0
+  HOME="$work" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/gliffo $args || status=$?
+  if [ "$status" -ne 124 ]; then
+    echo "gliffo $args ended with status $status before its first paint"
+    exit 1
+  fi
+done
 # An installed program keeps its settings in the user's folder, root's too.
 [ ! -e /usr/bin/gliffo.ini ] || { echo "gliffo wrote its settings into /usr/bin"; exit 1; }
 

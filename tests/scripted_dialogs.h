@@ -11,15 +11,17 @@
 namespace gliffo::testing {
 
 struct TDialogCall {
-  std::string Kind;  // "message", "error", "confirm", "open", "save", "font", "input"
+  std::string Kind;  // "message", "error", "confirm", "ask" (with Cancel), "open", "save", "font", "input"
   std::string Text;  // message or prompt
+  std::string Detail;  // an error box's second line
   TOpenFileRequest Open;
   TSaveFileRequest Save;
 };
 
 class TScriptedDialogs : public IDialogService {
  public:
-  // Answers, taken in order; when a queue runs dry the dialog is cancelled (No for confirmations).
+  // Answers, taken in order; when a queue runs dry the dialog is cancelled (No for confirmations,
+  // Cancel for questions that offer it). Both kinds of question take from ConfirmAnswers.
   std::deque<TDialogAnswer> ConfirmAnswers;
   std::deque<std::optional<std::vector<std::string>>> OpenAnswers;
   std::deque<std::optional<std::string>> SaveAnswers;
@@ -32,9 +34,16 @@ class TScriptedDialogs : public IDialogService {
 
   void ShowMessage(const std::string& text) override { Record("message", text); }
   void ShowError(const std::string& text) override { Record("error", text); }
+  void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+    Record("error", text).Detail = detail;
+  }
   TDialogAnswer Confirm(const std::string& text) override {
     Record("confirm", text);
     return Take(ConfirmAnswers, TDialogAnswer::No);
+  }
+  TDialogAnswer ConfirmWithCancel(const std::string& text) override {
+    Record("ask", text);
+    return Take(ConfirmAnswers, TDialogAnswer::Cancel);
   }
   std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest& request) override {
     Record("open", "").Open = request;

@@ -12,6 +12,8 @@ class ICollectionHost {
   virtual ~ICollectionHost() = default;
   virtual TGlyphCollection& Collection() = 0;
   virtual const profile::TSettingsLocation& Settings() const = 0;
+  // The program's help, as the collection window's Help > Contents shows it.
+  virtual void ShowHelp() {}
 };
 
 }  // namespace gliffo

@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <algorithm>
 
@@ -58,6 +59,7 @@ TGliffEditF::TGliffEditF(IApplication& application, ICollectionHost& host)
 
   BuildMenu();
   BuildClient();
+  BuildHeldGlyphLineAndHelpKey();
   move(DesignLeft, DesignTop);
   model_.SetView(this);
   app_.Guard([this] { FormCreate(); });
@@ -295,9 +297,24 @@ void TGliffEditF::BuildClient() {
   setFixedSize(width, height + MainMenu1->sizeHint().height());
 }
 
+void TGliffEditF::BuildHeldGlyphLineAndHelpKey() {
+  HeldGlyph1 = new QLabel(centralWidget());
+  HeldGlyph1->setObjectName(QStringLiteral("HeldGlyph1"));
+  HeldGlyph1->setGeometry(pic->x(), pic->y() + pic->height(), pic->width(), fontMetrics().height() + 2);
+  HelpKey = new QAction(this);
+  HelpKey->setObjectName(QStringLiteral("HelpKey"));
+  HelpKey->setShortcut(QKeySequence(Qt::Key_F1));
+  HelpKey->setShortcutContext(Qt::WindowShortcut);
+  connect(HelpKey, &QAction::triggered, this, [this] { host_.ShowHelp(); });
+  addAction(HelpKey);
+}
+
 // --- What the collection window asks ---------------------------------------------------------
 
-void TGliffEditF::EditGlyph(const TImageList& images, int cellIndex) { model_.EditGlyph(images, cellIndex); }
+void TGliffEditF::EditGlyph(const TImageList& images, int cellIndex) {
+  model_.EditGlyph(images, cellIndex);
+  HeldGlyph1->setText(QString::fromStdString(host_.Collection().DescribeGlyph(cellIndex)));
+}
 void TGliffEditF::ShowEditor() { model_.ShowEditor(); }
 void TGliffEditF::SetGlyphImageSize(int size) { model_.SetGlyphImageSize(size); }
 void TGliffEditF::SetSurfacePenWidth(int width) { model_.SetSurfacePenWidth(width); }

@@ -14,6 +14,7 @@
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMenu;
 
 namespace gliffo {
@@ -99,6 +100,11 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;
   TSurfaceView* pic = nullptr;
+  // The line under the surface saying which glyph the editor took ("Glyph 3 of icons.gbc"),
+  // so the user knows what the glyph came from before Update writes it back.
+  QLabel* HeldGlyph1 = nullptr;
+  // F1: the program's help, as in the collection window.
+  QAction* HelpKey = nullptr;
   // The Pen and Symbol menus' items, by the rows of their tables.
   QAction* PenAction(TPenItem item) const;
   QAction* SymbolAction(TSymbolItem item) const;
@@ -131,6 +137,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void FormCreate();
   void FormDestroy();
   void ShowGrid(bool shown);
+  void BuildHeldGlyphLineAndHelpKey();
   void ShowButtonStates();
   void ShowGlyphPixels(bool shown);
   void ShowHistory();

@@ -194,6 +194,8 @@ TEST_F(FolderBrowserTest, AnUnreadableFileStopsTheLoadWithItsError) {
   DoubleClick("broken");
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_EQ(dialogs_->Calls[0].Kind, "error");
+  // The box names the file it stopped at, under the reader's own message.
+  EXPECT_EQ(dialogs_->Calls[0].Detail, root_ + "/icons/broken/b.bmp\nThe files after it in the folder were not read.");
   EXPECT_EQ(Folders().Directory(), root_ + "/icons/broken");
   // The glyphs read before the bad file are shown, numbered; nothing after it was read.
   EXPECT_EQ(Captions(), (std::vector<std::string>{"0", "1", "2"}));
