@@ -60,17 +60,15 @@ TInputFile::TInputFile(const std::string& fileName, std::uint64_t pipeLimit) : f
   struct stat kind {};
   const bool known = ::fstat(fd_, &kind) == 0;
   if (known && S_ISREG(kind.st_mode)) return;
-  ::close(fd_);
-  fd_ = -1;
-  if (!known || !S_ISFIFO(kind.st_mode)) throw cannotOpen();
-  // Opened without waiting, a FIFO has no writer yet and reads as empty: open it again, waiting
-  // for its writer as any reader of a FIFO does. A pipe (a shell's /dev/fd/63) has one already.
-  const int pipe = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (pipe < 0) throw cannotOpen();
-  if (::fstat(pipe, &kind) != 0 || !S_ISFIFO(kind.st_mode)) {
-    ::close(pipe);
+  if (!known || !S_ISFIFO(kind.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
     throw cannotOpen();
   }
+  // Kept open as it is: closed and opened again to wait for the writer, a FIFO would lose
+  // what a writer quick enough put in it and left between the two. HoldWhole waits instead.
+  const int pipe = fd_;
+  fd_ = -1;
   try {
     HoldWhole(pipe, pipeLimit);
   } catch (...) {
@@ -106,15 +104,16 @@ void TInputFile::HoldWhole(int from, std::uint64_t pipeLimit) {
     std::uint8_t chunk[65536];
     std::uint64_t total = 0;
     for (;;) {
+      // Waiting here, not in read: a FIFO opened without waiting reads as ended until its
+      // first writer comes, while poll waits for that writer (and reports its leaving).
+      struct pollfd ready {from, POLLIN, 0};
+      if (::poll(&ready, 1, -1) < 0) {
+        if (errno == EINTR) continue;
+        ReadFailed();
+      }
       const ssize_t got = ::read(from, chunk, sizeof chunk);
       if (got < 0) {
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN) {
-          // Standard input left in non-blocking mode by whoever started us.
-          struct pollfd wait {from, POLLIN, 0};
-          ::poll(&wait, 1, -1);
-          continue;
-        }
+        if (errno == EINTR || errno == EAGAIN) continue;
         ReadFailed();
       }
       if (got == 0) break;
