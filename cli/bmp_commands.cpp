@@ -85,12 +85,12 @@ constexpr std::size_t BandBytes = std::size_t{1} << 20;
 
 int Decode(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
-  CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0]);
   bmp::TBmpRowReader reader;
-  AboutFile(args[0], [&] { reader.Open(args[0]); });
+  AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   AboutFile(args[1], [&] {
-    files::TSafeFileWriter file(args[1]);
+    files::TSafeFileWriter file(OutputPath(args[1]));
     std::string head = "P6\n";
     head += std::to_string(reader.Width());
     head += ' ';
@@ -137,11 +137,11 @@ int Decode(const std::vector<std::string>& args) {
 
 int Copy(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
-  CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0]);
   TBitmap image;
-  image.LoadFromFile(args[0]);
+  image.LoadFromFile(input.Path);
   if (image.Empty()) ThrowEmptyInput(args[0]);
-  image.SaveToFile(args[1]);
+  image.SaveToFile(OutputPath(args[1]));
   return 0;
 }
 
@@ -149,9 +149,9 @@ int To4Bit(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
   // The source a band at a time, each colour matched straight into the 4-bit image: the same
   // pixels as drawing the loaded image onto it, without holding the source whole.
-  CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0]);
   bmp::TBmpRowReader reader;
-  AboutFile(args[0], [&] { reader.Open(args[0]); });
+  AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   TBitmap target;
   target.SetPixelFormat(TPixelFormat::pf4bit);
@@ -167,7 +167,7 @@ int To4Bit(const std::vector<std::string>& args) {
     });
     target.Changed();
   }
-  target.SaveToFile(args[1]);
+  target.SaveToFile(OutputPath(args[1]));
   return 0;
 }
 

@@ -2,6 +2,7 @@
 // The command table of gliffo-tool. Each source file registers its commands with a static
 // CommandRegistrar; main() dispatches on the first argument.
 #include <cstdint>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,11 +42,23 @@ int ParsePositive(const std::string& text, const std::string& what);
 // is read, and a file that is not a regular one (a FIFO, a device, a folder) is refused without
 // waiting on it. Empty is true for a 0-byte file, which has no headers.
 struct InputHeader {
+  std::string Path;  // the name to load the file by (InputPath)
   bool Empty = true;
   std::uint64_t FileSize = 0;
   bmp::BmpHeader Header;
 };
 InputHeader ReadInputHeader(const std::string& fileName);
+
+// "-" is standard input where a file is read and standard output where one is written. A
+// pipe, or a FIFO named as an input, is read whole once (within one picture's size for all of
+// a job's pipes together) and then loaded like a regular file.
+// InputPath gives the name an input is loaded by; OutputPath the name an output is saved by;
+// ShownName turns either back into the name the user gave, for messages; ReportStream is where
+// a job's report goes, standard error when its output takes standard output.
+std::string InputPath(const std::string& fileName);
+std::string OutputPath(const std::string& fileName);
+std::string ShownName(const std::string& fileName);
+std::ostream& ReportStream(const std::string& output);
 
 // An empty file loads as an empty image, but a job never writes an empty picture in place of
 // its output: it fails with "FILE: the file is empty" and leaves the output alone.

@@ -88,9 +88,9 @@ int Edit(const std::vector<std::string>& arguments) {
     TBitmap surface;
     surface.Assign(&session.Editor().pic());
     surface.SetPixelFormat(TPixelFormat::pf32bit);
-    surface.SaveToFile(surfaceFile);
+    surface.SaveToFile(OutputPath(surfaceFile));
   }
-  session.Editor().SaveGlyphFile(output);
+  session.Editor().SaveGlyphFile(OutputPath(output));
   return 0;
 }
 

@@ -1,55 +1,85 @@
-// Inputs of the jobs judged by their headers before anything is loaded.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+// Inputs of the jobs judged by their headers before anything is loaded; "-" and pipes as
+// inputs and outputs.
 #include <iostream>
 #include <limits>
+#include <map>
+#include <memory>
 
 #include "cli/commands.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
+#include "platform/raster/pixels.h"
 
 namespace gliffo::cli {
 
 namespace {
 
 constexpr const char* FileIsEmpty = "the file is empty";
+constexpr const char* StandardStream = "-";
+const std::string StandardOutputName = "/proc/self/fd/1";
 
 // Every header, the masks and the largest colour table fit in this many bytes.
 constexpr std::size_t HeaderBytes = 14 + 124 + 16 + 256 * 4;
 
-struct Descriptor {
-  int Fd;
-  ~Descriptor() {
-    if (Fd >= 0) ::close(Fd);
-  }
+// What every pipe of a job may hold together: one picture of the largest size at 32 bits and
+// its headers, so piped inputs stay within a job's memory budget however many there are.
+constexpr std::uint64_t PipeBudget = static_cast<std::uint64_t>(raster::MaxPicturePixels) * 4 + 65536;
+
+// Pipes read whole, by the name they were given; they stand as regular files for the job.
+struct HeldInputs {
+  std::map<std::string, std::unique_ptr<files::TInputFile>> ByName;
+  std::uint64_t Bytes = 0;
 };
+HeldInputs& Held() {
+  static HeldInputs held;
+  return held;
+}
 
 }  // namespace
 
+std::string InputPath(const std::string& fileName) {
+  HeldInputs& held = Held();
+  if (const auto found = held.ByName.find(fileName); found != held.ByName.end()) return found->second->ReopenName();
+  const std::uint64_t left = PipeBudget - held.Bytes;
+  std::unique_ptr<files::TInputFile> file =
+      AboutFile(fileName, [&] {
+        return fileName == StandardStream ? files::TInputFile::StandardInput(left)
+                                          : std::make_unique<files::TInputFile>(fileName, left);
+      });
+  if (!file->HeldWhole()) return fileName;
+  held.Bytes += file->RegularSize().value_or(0);
+  std::string path = file->ReopenName();
+  held.ByName.emplace(fileName, std::move(file));
+  return path;
+}
+
+std::string OutputPath(const std::string& fileName) {
+  // The open descriptor itself, so a redirection that appends goes on appending.
+  return fileName == StandardStream ? StandardOutputName : fileName;
+}
+
+std::string ShownName(const std::string& fileName) {
+  if (fileName == StandardOutputName) return StandardStream;
+  for (const auto& [name, file] : Held().ByName)
+    if (file->ReopenName() == fileName) return name;
+  return fileName;
+}
+
+std::ostream& ReportStream(const std::string& output) { return output == StandardStream ? std::cerr : std::cout; }
+
 InputHeader ReadInputHeader(const std::string& fileName) {
+  const std::string path = InputPath(fileName);
   return AboutFile(fileName, [&] {
-    const auto cannotOpen = [&] { return EFOpenError(FormatMessage(texts::CannotOpenFile, fileName)); };
-    Descriptor file{::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-    struct stat info {};
-    if (file.Fd < 0 || ::fstat(file.Fd, &info) != 0 || !S_ISREG(info.st_mode)) throw cannotOpen();
+    const files::TInputFile file(path);
     InputHeader input;
-    input.FileSize = static_cast<std::uint64_t>(info.st_size);
+    input.Path = path;
+    input.FileSize = file.RegularSize().value_or(0);
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(input.FileSize, HeaderBytes)));
-    std::size_t got = 0;
-    while (got < head.size()) {
-      const ssize_t n = ::pread(file.Fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw EReadError(texts::StreamReadError);
-      if (n == 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    head.resize(got);
+    head.resize(file.ReadAt(head.data(), head.size(), 0));
     if (head.empty()) return input;
     input.Empty = false;
-    input.Header = bmp::ParseHeader(head, got < HeaderBytes ? got : static_cast<std::size_t>(input.FileSize));
+    input.Header = bmp::ParseHeader(head, head.size() < HeaderBytes ? head.size() : static_cast<std::size_t>(input.FileSize));
     return input;
   });
 }

@@ -1,3 +1,5 @@
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -6,6 +8,7 @@
 #include "cli/commands.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::cli {
 
@@ -13,6 +16,25 @@ namespace {
 std::vector<Command>& Table() {
   static std::vector<Command> table;
   return table;
+}
+
+// A save under way writes into an unnamed temporary that vanishes with the process; where the
+// file system takes none, into a named one that this removes before the signal ends us.
+void RemoveTemporariesAndDie(int signalNumber) {
+  gliffo::files::RemovePendingTemporaries();
+  ::signal(signalNumber, SIG_DFL);
+  ::raise(signalNumber);
+}
+
+void RemoveTemporariesOnKill() {
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction action {};
+    if (::sigaction(signalNumber, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) continue;  // nohup
+    action.sa_handler = RemoveTemporariesAndDie;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(signalNumber, &action, nullptr);
+  }
 }
 
 void PrintOverview(std::ostream& out) {
@@ -76,6 +98,7 @@ int main(int argc, char** argv) {
         return 0;
       }
     }
+    RemoveTemporariesOnKill();
     try {
       return command.Run(rest);
     } catch (const UsageError& e) {
@@ -84,7 +107,7 @@ int main(int argc, char** argv) {
       return 2;
     } catch (const gliffo::Exception& e) {
       // "gliffo-tool: FILE: message", the message as the program words it.
-      std::cerr << "gliffo-tool: " << (e.FileName().empty() ? "" : e.FileName() + ": ") << e.what() << "\n";
+      std::cerr << "gliffo-tool: " << (e.FileName().empty() ? "" : ShownName(e.FileName()) + ": ") << e.what() << "\n";
       return 1;
     } catch (const std::bad_alloc&) {
       std::cerr << "gliffo-tool: " << gliffo::texts::OutOfSystemResources << "\n";

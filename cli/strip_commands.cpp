@@ -50,13 +50,13 @@ int Gather(const std::vector<std::string>& arguments) {
   // The strip the window's folder load and Save Collection give, made without the glyph list.
   TBitmap strip;
   const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, strip);
-  std::cout << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
+  ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
     std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
-  strip.SaveToFile(output);
+  strip.SaveToFile(OutputPath(output));
   return 0;
 }
 
@@ -64,13 +64,14 @@ int Combine(const std::vector<std::string>& arguments) {
   RejectOptions(arguments);
   if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
   const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
-  for (const std::string& input : inputs) CheckInput(input, false);
+  std::vector<std::string> paths;
+  for (const std::string& input : inputs) paths.push_back(CheckInput(input, false).Path);
   TBitmap combined;
-  BuildCombinedStrip(inputs, combined);
+  BuildCombinedStrip(paths, combined);
   // The first file gives the height: an empty one leaves nothing to write.
   if (combined.Empty()) ThrowEmptyInput(inputs.front());
-  combined.SaveToFile(arguments[0]);
-  std::cout << "width: " << combined.Width() << "\nheight: " << combined.Height() << "\n";
+  combined.SaveToFile(OutputPath(arguments[0]));
+  ReportStream(arguments[0]) << "width: " << combined.Width() << "\nheight: " << combined.Height() << "\n";
   return 0;
 }
 
@@ -86,9 +87,9 @@ int Split(const std::vector<std::string>& arguments) {
   const std::string sizeText = TakeOption(args, "--size", "");
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output folder");
-  CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0]);
   TBitmap strip;
-  strip.LoadFromFile(args[0]);
+  strip.LoadFromFile(input.Path);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
   if (size <= 0) ThrowAboutFile(args[0], EInvalidOperation(texts::InvalidImageSize));
   TGlyphCollection collection;
@@ -119,13 +120,13 @@ int Disable(const std::vector<std::string>& arguments) {
   const std::string sizeText = TakeOption(args, "--size", "");
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output file");
-  CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0]);
   TBitmap strip, looks;
-  strip.LoadFromFile(args[0]);
+  strip.LoadFromFile(input.Path);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
   AboutFile(args[0], [&] { MakeDisabledStrip(strip, size, looks); });
-  looks.SaveToFile(args[1]);
-  std::cout << "glyphs: " << looks.Width() / size << "\n";
+  looks.SaveToFile(OutputPath(args[1]));
+  ReportStream(args[1]) << "glyphs: " << looks.Width() / size << "\n";
   return 0;
 }
 

@@ -1,11 +1,20 @@
 #include "platform/files/file_io.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
+#include <climits>
+#include <cstring>
 #include <new>
 
 #include "platform/errors.h"
@@ -42,6 +51,90 @@ TInputFile::TInputFile(const std::string& fileName) : fileName_(fileName) {
     fd_ = -1;
     throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
   }
+}
+
+TInputFile::TInputFile(const std::string& fileName, std::uint64_t pipeLimit) : fileName_(fileName) {
+  const auto cannotOpen = [&] { return EFOpenError(FormatMessage(texts::CannotOpenFile, fileName)); };
+  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) throw cannotOpen();
+  struct stat kind {};
+  const bool known = ::fstat(fd_, &kind) == 0;
+  if (known && S_ISREG(kind.st_mode)) return;
+  if (!known || !S_ISFIFO(kind.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw cannotOpen();
+  }
+  // Kept open as it is: closed and opened again to wait for the writer, a FIFO would lose
+  // what a writer quick enough put in it and left between the two. HoldWhole waits instead.
+  const int pipe = fd_;
+  fd_ = -1;
+  try {
+    HoldWhole(pipe, pipeLimit);
+  } catch (...) {
+    ::close(pipe);
+    throw;
+  }
+  ::close(pipe);
+}
+
+std::unique_ptr<TInputFile> TInputFile::StandardInput(std::uint64_t pipeLimit) {
+  std::unique_ptr<TInputFile> file(new TInputFile());
+  file->fileName_ = "-";
+  struct stat kind {};
+  if (::fstat(STDIN_FILENO, &kind) != 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, file->fileName_));
+  if (S_ISREG(kind.st_mode)) {
+    file->fd_ = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (file->fd_ < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, file->fileName_));
+  } else if (S_ISFIFO(kind.st_mode) || S_ISSOCK(kind.st_mode)) {
+    file->HoldWhole(STDIN_FILENO, pipeLimit);
+  } else {
+    // A terminal or a device: nothing a picture comes from.
+    throw EFOpenError(FormatMessage(texts::CannotOpenFile, file->fileName_));
+  }
+  return file;
+}
+
+void TInputFile::HoldWhole(int from, std::uint64_t pipeLimit) {
+  // Held in memory rather than in a file on disk: nothing to clean up after a kill, and the
+  // limit keeps it within a job's budget.
+  const int copy = ::memfd_create("gliffo-input", MFD_CLOEXEC);
+  if (copy < 0) throw EOutOfResources(texts::OutOfSystemResources);
+  try {
+    std::uint8_t chunk[65536];
+    std::uint64_t total = 0;
+    for (;;) {
+      // Waiting here, not in read: a FIFO opened without waiting reads as ended until its
+      // first writer comes, while poll waits for that writer (and reports its leaving).
+      struct pollfd ready {from, POLLIN, 0};
+      if (::poll(&ready, 1, -1) < 0) {
+        if (errno == EINTR) continue;
+        ReadFailed();
+      }
+      const ssize_t got = ::read(from, chunk, sizeof chunk);
+      if (got < 0) {
+        if (errno == EINTR || errno == EAGAIN) continue;
+        ReadFailed();
+      }
+      if (got == 0) break;
+      total += static_cast<std::uint64_t>(got);
+      if (total > pipeLimit) throw EOutOfResources(texts::OutOfSystemResources);
+      try {
+        WriteAllOrThrow(copy, chunk, static_cast<std::size_t>(got));
+      } catch (const EWriteError&) {
+        throw EOutOfResources(texts::OutOfSystemResources);
+      }
+    }
+  } catch (...) {
+    ::close(copy);
+    throw;
+  }
+  fd_ = copy;
+  held_ = true;
+}
+
+std::string TInputFile::ReopenName() const {
+  return held_ ? "/proc/self/fd/" + std::to_string(fd_) : fileName_;
 }
 
 TInputFile::~TInputFile() {
@@ -106,54 +199,303 @@ void WriteWholeFile(const std::string& fileName, std::span<const std::span<const
   file.Commit();
 }
 
-TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : fileName_(fileName) {
-  // Replace what a symbolic link points at, not the link.
-  target_ = fileName;
-  if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
-    struct stat linkInfo {};
-    if (::lstat(fileName.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) target_ = resolved;
-    std::free(resolved);
-  }
-  struct stat old {};
-  const bool replacing = ::stat(target_.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
+namespace {
 
-  temp_ = target_ + ".XXXXXX";
-  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
-  if (fd_ < 0) throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName));
-  // A new file gets the usual permissions; a replaced one keeps its own.
+// Named temporaries the signal handler removes. A slot is free (0), being filled (1) or
+// holding a name (2); the handler looks only at names, and only at whole ones.
+constexpr int PendingSlots = 16;
+struct TPendingSlot {
+  std::atomic<int> State{0};
+  char Path[PATH_MAX];
+};
+TPendingSlot pending[PendingSlots];
+
+int AddPending(const std::string& path) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < PendingSlots; ++i) {
+    int free = 0;
+    if (!pending[i].State.compare_exchange_strong(free, 1)) continue;
+    std::memcpy(pending[i].Path, path.c_str(), path.size() + 1);
+    pending[i].State.store(2);
+    return i;
+  }
+  return -1;
+}
+
+void DropPending(const std::string& path) {
+  for (TPendingSlot& slot : pending) {
+    if (slot.State.load() != 2 || path != slot.Path) continue;
+    slot.State.store(0);
+    return;
+  }
+}
+
+// Keeps SIGINT, SIGTERM and SIGHUP waiting while a temporary gets its name or a file is
+// overwritten in place, so no kill but SIGKILL stops it halfway.
+class TSignalsHeld {
+ public:
+  TSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigaddset(&held, SIGHUP);
+    ::pthread_sigmask(SIG_BLOCK, &held, &saved_);
+  }
+  ~TSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+  TSignalsHeld(const TSignalsHeld&) = delete;
+  TSignalsHeld& operator=(const TSignalsHeld&) = delete;
+
+ private:
+  sigset_t saved_;
+};
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A short name beside the target: a target of the longest name its folder allows must still
+// have room for its temporary.
+std::string TemporaryName(const std::string& folder) {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::uint8_t noise[6] = {};
+  if (::getrandom(noise, sizeof noise, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof noise)) {
+    static std::atomic<unsigned> counter{0};
+    const auto mix = static_cast<unsigned>(::getpid()) * 2654435761u + counter.fetch_add(1) * 40503u +
+                     static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (std::size_t i = 0; i < sizeof noise; ++i) noise[i] = static_cast<std::uint8_t>(mix >> (i * 5));
+  }
+  std::string name = folder + "/.gliffo-";
+  for (const std::uint8_t n : noise) name += letters[n % (sizeof letters - 1)];
+  return name;
+}
+
+// A temporary file in folder, open for reading and writing. Unnamed where the file system
+// allows, so that nothing is left of it after any kill; elsewhere a named one, put where
+// RemovePendingTemporaries finds it. -1 when the folder takes neither.
+int OpenTemporary(const std::string& folder, std::string& named) {
+  named.clear();
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryName(folder);
+    const TSignalsHeld held;  // made and listed in one step, or not at all
+    const int made = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made < 0 && errno == EEXIST) continue;
+    if (made >= 0) {
+      named = name;
+      AddPending(named);
+    }
+    return made;
+  }
+  return -1;
+}
+
+void CloseTemporary(int fd, std::string& named) {
+  if (fd >= 0) ::close(fd);
+  if (named.empty()) return;
+  ::unlink(named.c_str());
+  DropPending(named);
+  named.clear();
+}
+
+// Copies count bytes from the start of one file to the start of another.
+bool CopyStart(int from, int to, std::uint64_t count) {
+  std::vector<std::uint8_t> chunk(std::size_t{1} << 20);
+  for (std::uint64_t at = 0; at < count;) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), count - at));
+    const ssize_t got = ::pread(from, chunk.data(), want, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    for (ssize_t put = 0; put < got;) {
+      const ssize_t n = ::pwrite(to, chunk.data() + put, static_cast<std::size_t>(got - put), static_cast<off_t>(at) + put);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      put += n;
+    }
+    at += static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
+// "/proc/self/fd/N" (where /dev/stdout and /dev/fd/N lead): the descriptor N, else -1.
+int DescriptorNamed(const std::string& path) {
+  std::string digits;
+  if (path.starts_with("/proc/self/fd/")) digits = path.substr(14);
+  else if (path.starts_with("/proc/" + std::to_string(::getpid()) + "/fd/"))
+    digits = path.substr(6 + std::to_string(::getpid()).size() + 4);
+  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return -1;
+  return std::stoi(digits);
+}
+
+}  // namespace
+
+TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : fileName_(fileName) {
+  // Follow links to what they name, one step at a time: a link that names nothing creates
+  // that file, and a link into /proc (/dev/stdout) is a door to an open file, never a file
+  // to replace.
+  std::string path = fileName;
+  struct stat old {};
+  bool exists = false, intoProc = false;
+  for (int hop = 0;; ++hop) {
+    if (hop == 40) CannotCreate();
+    if (path.starts_with("/proc/")) {
+      intoProc = true;
+      break;
+    }
+    if (::lstat(path.c_str(), &old) != 0) break;
+    if (!S_ISLNK(old.st_mode)) {
+      exists = true;
+      break;
+    }
+    std::string link(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= link.size()) CannotCreate();
+    link.resize(static_cast<std::size_t>(length));
+    path = link.starts_with('/') ? link : FolderOf(path) + "/" + link;
+  }
+  target_ = path;
+  folder_ = FolderOf(path);
+
+  if (intoProc || (exists && !S_ISREG(old.st_mode))) {
+    if (exists && S_ISDIR(old.st_mode)) CannotCreate();
+    way_ = TWay::Direct;
+    const int descriptor = intoProc ? DescriptorNamed(path) : -1;
+    // An open descriptor is written as it stands (an appending one goes on appending).
+    fd_ = descriptor >= 0 ? ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0)
+                          : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0) CannotCreate();
+    return;
+  }
+
+  way_ = exists && old.st_nlink > 1 ? TWay::Overwrite : TWay::Replace;
+  fd_ = OpenTemporary(folder_, named_);
+  if (fd_ < 0) CannotCreate();
+  // A new file gets the usual permissions; a replaced one keeps its own, and its owner and
+  // group where we may give them (root saving another user's file must not take it over).
   mode_t mode = 0;
-  if (replacing) {
+  if (exists) {
+    if (::fchown(fd_, old.st_uid, old.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), old.st_gid);
     mode = old.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     mode = 0666 & ~mask;
   }
+  // After fchown, which clears the set-id bits.
   ::fchmod(fd_, mode);
 }
 
 TSafeFileWriter::~TSafeFileWriter() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!committed_) ::unlink(temp_.c_str());
+  if (way_ == TWay::Direct) {
+    if (fd_ >= 0) ::close(fd_);
+    return;
+  }
+  CloseTemporary(fd_, named_);
 }
+
+void TSafeFileWriter::CannotCreate() const { throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName_)); }
 
 void TSafeFileWriter::Write(std::span<const std::uint8_t> bytes) {
   if (fd_ < 0) throw EWriteError(texts::StreamWriteError);
   WriteAllOrThrow(fd_, bytes.data(), bytes.size());
+  written_ += bytes.size();
 }
 
 void TSafeFileWriter::Commit() {
   if (fd_ < 0) throw EWriteError(texts::StreamWriteError);
+  if (way_ == TWay::Direct) {
+    struct stat kind {};
+    const bool regular = ::fstat(fd_, &kind) == 0 && S_ISREG(kind.st_mode);
+    const int fd = fd_;
+    fd_ = -1;
+    const bool synced = !regular || ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !synced) throw EWriteError(texts::StreamWriteError);
+  } else if (way_ == TWay::Overwrite) {
+    CommitOverwrite();
+  } else {
+    CommitReplace();
+  }
+}
+
+void TSafeFileWriter::CommitReplace() {
+  // The data is on disk before the temporary takes the name, so after a crash the name holds
+  // either the old file or the whole new one.
   if (::fsync(fd_) != 0) throw EWriteError(texts::StreamWriteError);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) throw EWriteError(texts::StreamWriteError);
-  // The data is on disk before the rename, so after a crash the name holds either the old
-  // file or the whole new one.
-  if (::rename(temp_.c_str(), target_.c_str()) != 0)
-    throw EFCreateError(FormatMessage(texts::CannotCreateFile, fileName_));
-  committed_ = true;
+  const TSignalsHeld held;
+  if (!named_.empty()) {
+    if (::rename(named_.c_str(), target_.c_str()) != 0) CannotCreate();
+    DropPending(named_);
+    named_.clear();
+    return;
+  }
+  // An unnamed file cannot take a name that exists: it gets a free one, renamed over the
+  // target at once (the signals held, nothing but SIGKILL comes between).
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryName(folder_);
+    int linked = ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd_)).c_str(), AT_FDCWD, name.c_str(),
+                          AT_SYMLINK_FOLLOW);
+    if (linked != 0 && errno == ENOENT) linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+    if (linked != 0) {
+      if (errno == EEXIST) continue;
+      CannotCreate();
+    }
+    if (::rename(name.c_str(), target_.c_str()) != 0) {
+      ::unlink(name.c_str());
+      CannotCreate();
+    }
+    return;
+  }
+  CannotCreate();
+}
+
+// A file with more than one hard link is overwritten in place, or its other names would keep
+// the old picture. A rename cannot do that, so the guarantee is kept another way: the new bytes
+// are whole in the temporary first, the old ones are copied aside, room for the new size is
+// taken before the first byte changes, and a write that fails even so puts the old bytes back.
+// SIGINT, SIGTERM and SIGHUP wait until it is done. Only SIGKILL or a crash during the copy can
+// leave such a file part old, part new: the price of keeping its links.
+void TSafeFileWriter::CommitOverwrite() {
+  const int target = ::open(target_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (target < 0) {
+    // A file we may replace but not write (read-only, in a folder of ours): saved as before,
+    // its links parted from it, rather than not saved.
+    CommitReplace();
+    return;
+  }
+  std::string backupNamed;
+  int backup = -1;
+  const auto finish = [&](bool ok) {
+    ::close(target);
+    CloseTemporary(backup, backupNamed);
+    if (!ok) throw EWriteError(texts::StreamWriteError);
+  };
+  struct stat old {};
+  if (::fstat(target, &old) != 0) finish(false);
+  const auto oldSize = static_cast<std::uint64_t>(old.st_size);
+  backup = OpenTemporary(folder_, backupNamed);
+  if (backup < 0 || !CopyStart(target, backup, oldSize)) finish(false);
+
+  const TSignalsHeld held;
+  if (::fallocate(target, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(written_)) != 0 && errno != EOPNOTSUPP &&
+      errno != ENOSYS) {
+    (void)::ftruncate(target, static_cast<off_t>(oldSize));  // gives back what was taken
+    finish(false);
+  }
+  const bool written = CopyStart(fd_, target, written_) && ::ftruncate(target, static_cast<off_t>(written_)) == 0 &&
+                       ::fsync(target) == 0;
+  if (!written) {
+    (void)(CopyStart(backup, target, oldSize) && ::ftruncate(target, static_cast<off_t>(oldSize)) == 0 &&
+           ::fsync(target) == 0);
+  }
+  finish(written);
+}
+
+void RemovePendingTemporaries() noexcept {
+  for (TPendingSlot& slot : pending)
+    if (slot.State.load() == 2) ::unlink(slot.Path);
 }
 
 }  // namespace gliffo::files
