@@ -9,12 +9,12 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
-#include "glyphs/bmp_row_reader.h"
 #include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/image_list.h"
+#include "glyphs/image_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -164,7 +164,7 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   int height = 0;
   long long totalWidth = 0;
   {
-    bmp::TBmpRowReader reader;
+    TImageRowReader reader;
     for (const std::string& name : fileNames) {
       AboutFile(name, [&] { reader.Open(name); });
       if (widths.empty()) height = reader.Height();
