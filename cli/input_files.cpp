@@ -37,18 +37,30 @@ InputHeader ReadInputHeader(const std::string& fileName) {
     if (file.Fd < 0 || ::fstat(file.Fd, &info) != 0 || !S_ISREG(info.st_mode)) throw cannotOpen();
     InputHeader input;
     input.FileSize = static_cast<std::uint64_t>(info.st_size);
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(input.FileSize, HeaderBytes)));
+    std::vector<std::uint8_t> head;
     std::size_t got = 0;
-    while (got < head.size()) {
-      const ssize_t n = ::pread(file.Fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw EReadError(texts::StreamReadError);
-      if (n == 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    head.resize(got);
+    const auto readUpTo = [&](std::uint64_t size) {
+      head.resize(static_cast<std::size_t>(size));
+      while (got < head.size()) {
+        const ssize_t n = ::pread(file.Fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EReadError(texts::StreamReadError);
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+      }
+      head.resize(got);
+    };
+    readUpTo(std::min<std::uint64_t>(input.FileSize, HeaderBytes));
     if (head.empty()) return input;
     input.Empty = false;
+    if (png::IsPng(head)) {
+      // The chunks before the pixel data may lie anywhere in the file: it is read whole, but
+      // nothing is inflated.
+      readUpTo(input.FileSize);
+      input.Png = true;
+      input.PngHeader = png::ParseHeader(head);
+      return input;
+    }
     input.Header = bmp::ParseHeader(head, got < HeaderBytes ? got : static_cast<std::size_t>(input.FileSize));
     return input;
   });
@@ -62,6 +74,7 @@ InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
     if (refuseEmpty) ThrowEmptyInput(fileName);
     return input;
   }
+  if (input.Png) return input;
   const bmp::BmpHeader& h = input.Header;
   // Run-length data has no size of its own to compare with.
   if (h.Compression != BI_RLE8 && h.Compression != BI_RLE4) {
