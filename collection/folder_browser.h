@@ -41,6 +41,10 @@ class TFileListBox : public QWidget {
   // process's current directory, read back as this list's folder, and listed. When the listing
   // fails the list is left empty on the new folder and the error goes on to the caller.
   void SetDirectory(const std::string& folder);
+  // The patterns the folder's files are listed by ("*.bmp", or "*.bmp;*.png" when PNG files
+  // are taken too). A change re-reads the names of the folder already shown.
+  void SetMask(const std::string& mask);
+  const std::string& Mask() const { return mask_; }
   // How many entries a listing may reach before the busy cursor shows.
   static constexpr size_t QuietEntries = 100;
 

@@ -20,7 +20,7 @@ TOpenFileRequest GlyphOpenRequest() {
 
 TSaveFileRequest GlyphSaveRequest() {
   TSaveFileRequest request;
-  request.Filter = texts::GlyphFileFilter;
+  request.Filter = texts::GlyphSaveFilter;
   request.DefaultExtension = texts::GlyphFileExtension;
   return request;
 }
