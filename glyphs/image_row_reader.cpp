@@ -14,6 +14,7 @@ namespace gliffo {
 namespace {
 
 // The signature, then the first chunk, which must be IHDR: its length, type, width, height.
+constexpr std::size_t SmallFileBytes = 64 * 1024;
 constexpr std::size_t IhdrEnd = png::SignatureSize + 4 + 4 + 8;
 
 std::uint32_t BigEndian32(const std::uint8_t* p) {
@@ -39,7 +40,14 @@ void TImageRowReader::Open(const std::string& fileName) {
     return;
   }
   png_ = true;
-  bytes_ = file_->ReadAll(file_->RegularSize().value_or(0));
+  // Glyph files are small: one read takes the whole of most, without asking for the size.
+  try {
+    bytes_.resize(SmallFileBytes);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources(texts::OutOfSystemResources);
+  }
+  bytes_.resize(file_->ReadAt(bytes_.data(), bytes_.size(), 0));
+  if (bytes_.size() == SmallFileBytes) bytes_ = file_->ReadAll(file_->RegularSize().value_or(0));
   file_.reset();
   // Judged by the first chunk alone, as a BMP file by its headers: a file of another size is
   // never inflated. Anything odd there is left to libspng to name.
