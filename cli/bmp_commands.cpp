@@ -10,8 +10,10 @@
 #include "cli/commands.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
-#include "glyphs/bmp_row_reader.h"
 #include "glyphs/canvas.h"
+#include "glyphs/image_formats.h"
+#include "glyphs/image_row_reader.h"
+#include "glyphs/png_codec.h"
 #include "glyphs/strings.h"
 #include "platform/raster/pixels.h"
 #include "platform/errors.h"
@@ -62,11 +64,45 @@ TPixelFormat FormatOf(const bmp::BmpHeader& h) {
   return d.PixelFormat();
 }
 
+const char* PngColorTypeName(int colorType) {
+  switch (colorType) {
+    case png::ColorTypeGray: return "grey";
+    case png::ColorTypeRgb: return "RGB";
+    case png::ColorTypeIndexed: return "palette";
+    case png::ColorTypeGrayAlpha: return "grey and alpha";
+    case png::ColorTypeRgba: return "RGBA";
+    default: return "unknown";
+  }
+}
+
+// The store a PNG file loads as (see png::Decode), judged by its header alone.
+TPixelFormat FormatOf(const png::PngHeader& h) {
+  if (h.ColorType == png::ColorTypeIndexed || (h.ColorType == png::ColorTypeGray && h.BitDepth <= 8))
+    return h.BitDepth == 1 ? TPixelFormat::pf1bit : h.BitDepth <= 4 ? TPixelFormat::pf4bit : TPixelFormat::pf8bit;
+  return TPixelFormat::pf24bit;
+}
+
+void PrintPngInfo(const png::PngHeader& h) {
+  std::cout << "format: PNG\n"
+            << "width: " << h.Width << "\n"
+            << "height: " << h.Height << "\n"
+            << "bit depth: " << h.BitDepth << "\n"
+            << "colour type: " << h.ColorType << " (" << PngColorTypeName(h.ColorType) << ")\n"
+            << "interlace: " << (h.Interlaced ? "Adam7" : "none") << "\n"
+            << "palette entries: " << h.PaletteSize << "\n"
+            << "transparency entries: " << h.TransparencyEntries << "\n"
+            << "pixel format: " << PixelFormatName(FormatOf(h)) << "\n";
+}
+
 int Info(const std::vector<std::string>& args) {
   ExpectArguments(args, 1);
   if (PrintIconInfo(args[0])) return 0;
   const InputHeader input = ReadInputHeader(args[0]);
   if (input.Empty) ThrowEmptyInput(args[0]);
+  if (input.Png) {
+    PrintPngInfo(input.PngHeader);
+    return 0;
+  }
   const bmp::BmpHeader& h = input.Header;
   const TPixelFormat format = FormatOf(h);
   std::cout << "header size: " << h.HeaderSize << "\n"
@@ -86,7 +122,7 @@ constexpr std::size_t BandBytes = std::size_t{1} << 20;
 int Decode(const std::vector<std::string>& args) {
   ExpectArguments(args, 2);
   const InputHeader input = CheckInput(args[0]);
-  bmp::TBmpRowReader reader;
+  TImageRowReader reader;
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   AboutFile(args[1], [&] {
@@ -141,7 +177,7 @@ int Copy(const std::vector<std::string>& args) {
   TBitmap image;
   image.LoadFromFile(input.Path);
   if (image.Empty()) ThrowEmptyInput(args[0]);
-  image.SaveToFile(OutputPath(args[1]));
+  image.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
   return 0;
 }
 
@@ -150,7 +186,7 @@ int To4Bit(const std::vector<std::string>& args) {
   // The source a band at a time, each colour matched straight into the 4-bit image: the same
   // pixels as drawing the loaded image onto it, without holding the source whole.
   const InputHeader input = CheckInput(args[0]);
-  bmp::TBmpRowReader reader;
+  TImageRowReader reader;
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   TBitmap target;
@@ -167,30 +203,33 @@ int To4Bit(const std::vector<std::string>& args) {
     });
     target.Changed();
   }
-  target.SaveToFile(OutputPath(args[1]));
+  target.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
   return 0;
 }
 
 const CommandRegistrar infoCommand(Command{
-    "info", "info FILE.bmp", "print what the headers of a BMP file say, one 'key: value' line each",
+    "info", "info FILE.bmp", "print what the headers of a BMP or PNG file say, one 'key: value' line each",
     "Keys: header size, width, height (signed as stored: negative means top row first), bits per\n"
     "pixel, compression, colour-table entries, pixel format (the format the file loads as; run-length\n"
-    "files load device-dependent), top-down. Only the headers are read.",
+    "files load device-dependent), top-down. Only the headers are read.\n"
+    "For a PNG file: format, width, height, bit depth, colour type, interlace, palette entries,\n"
+    "transparency entries (tRNS) and pixel format; nothing is inflated.",
     Info});
 
 const CommandRegistrar decodeCommand(Command{
-    "decode", "decode IN.bmp OUT.ppm", "write the picture of a BMP file as a binary PPM (P6, maxval 255)",
+    "decode", "decode IN.bmp OUT.ppm", "write the picture of a BMP or PNG file as a binary PPM (P6, maxval 255)",
     "Colours are those the image shows: indexed pixels through the colour table (an index beyond the\n"
     "table shows black), channels narrower than 8 bits expanded as round(v * 255 / max).",
     Decode});
 
 const CommandRegistrar copyCommand(Command{
-    "copy", "copy IN.bmp OUT.bmp", "load a BMP file and save it again, as Gliffo's Save As does",
-    "Uncompressed files keep their format; run-length files are written at 32 bits per pixel.", Copy});
+    "copy", "copy IN.bmp OUT.bmp", "load an image file and save it again, as Gliffo's Save As does",
+    "Uncompressed files keep their format; run-length files are written at 32 bits per pixel.\n"
+    "OUT ending in .png is written as PNG, every pixel opaque.", Copy});
 
 const CommandRegistrar to4BitCommand(Command{
     "to4bit", "to4bit IN.bmp OUT.bmp",
-    "redraw a BMP file as a 4-bit image with the 16-colour system palette",
+    "redraw an image file as a 4-bit image with the 16-colour system palette",
     "Every colour becomes the nearest of the 16 system colours, as in a saved glyph strip.", To4Bit});
 
 }  // namespace

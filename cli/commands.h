@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "glyphs/bmp_file.h"
+#include "glyphs/png_codec.h"
 
 namespace gliffo::cli {
 
@@ -35,17 +36,25 @@ const std::vector<Command>& Commands();
 
 // Helpers for commands: the value of "--name VALUE" (removed from args), or fallback.
 std::string TakeOption(std::vector<std::string>& args, const std::string& name, const std::string& fallback);
+// Takes "--opaque" from the args of a job that writes glyphs: every pixel of a PNG output is
+// then written opaque instead of each glyph's key colour transparent.
+void TakeOpaqueOption(std::vector<std::string>& args);
 // Parses a positive decimal integer or throws UsageError.
 int ParsePositive(const std::string& text, const std::string& what);
 
 // What the headers of an input file say, read without its pixels: nothing beyond the headers
 // is read, and a file that is not a regular one (a FIFO, a device, a folder) is refused without
-// waiting on it. Empty is true for a 0-byte file, which has no headers.
+// waiting on it. Empty is true for a 0-byte file, which has no headers. A PNG file (known by
+// its first bytes, whatever its name) fills PngHeader instead of Header.
 struct InputHeader {
   std::string Path;  // the name to load the file by (InputPath)
   bool Empty = true;
   std::uint64_t FileSize = 0;
+  bool Png = false;
   bmp::BmpHeader Header;
+  png::PngHeader PngHeader;
+  int Width() const { return Empty ? 0 : Png ? static_cast<int>(PngHeader.Width) : Header.Width; }
+  int Height() const { return Empty ? 0 : Png ? static_cast<int>(PngHeader.Height) : Header.AbsHeight(); }
 };
 InputHeader ReadInputHeader(const std::string& fileName);
 

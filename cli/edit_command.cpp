@@ -15,6 +15,7 @@
 #include "cli/commands.h"
 #include "editor/session.h"
 #include "glyphs/bitmap.h"
+#include "glyphs/image_formats.h"
 
 namespace gliffo::cli {
 
@@ -33,6 +34,7 @@ int Edit(const std::vector<std::string>& arguments) {
   // for memory no icon needs.
   if (size > 1024) throw UsageError("--size must be at most 1024");
   const std::string surfaceFile = TakeOption(args, "--surface", "");
+  TakeOpaqueOption(args);
   for (const std::string& a : args)
     if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
   if (args.size() != 2) throw UsageError("needs a script and an output file");
@@ -88,7 +90,8 @@ int Edit(const std::vector<std::string>& arguments) {
     TBitmap surface;
     surface.Assign(&session.Editor().pic());
     surface.SetPixelFormat(TPixelFormat::pf32bit);
-    surface.SaveToFile(OutputPath(surfaceFile));
+    // The surface is a view of the glyph, not a glyph: nothing of it is transparent.
+    surface.SaveToFile(OutputPath(surfaceFile), OpaqueEncodeOptions());
   }
   session.Editor().SaveGlyphFile(OutputPath(output));
   return 0;
@@ -96,7 +99,7 @@ int Edit(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-const CommandRegistrar editCommand({"edit", "edit SCRIPT OUT.bmp [--size N] [--surface SURFACE.bmp]",
+const CommandRegistrar editCommand({"edit", "edit SCRIPT OUT.bmp [--size N] [--surface SURFACE.bmp] [--opaque]",
                                     "replay an editing session on a glyph and save it", SessionCommandHelp(), Edit});
 
 }  // namespace gliffo::cli

@@ -79,6 +79,15 @@ InputHeader ReadInputHeader(const std::string& fileName) {
     head.resize(file.ReadAt(head.data(), head.size(), 0));
     if (head.empty()) return input;
     input.Empty = false;
+    if (png::IsPng(head)) {
+      // The chunks before the pixel data may lie anywhere in the file: it is read whole, but
+      // nothing is inflated.
+      head.resize(static_cast<std::size_t>(input.FileSize));
+      head.resize(file.ReadAt(head.data(), head.size(), 0));
+      input.Png = true;
+      input.PngHeader = png::ParseHeader(head);
+      return input;
+    }
     input.Header = bmp::ParseHeader(head, head.size() < HeaderBytes ? head.size() : static_cast<std::size_t>(input.FileSize));
     return input;
   });
@@ -92,6 +101,7 @@ InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
     if (refuseEmpty) ThrowEmptyInput(fileName);
     return input;
   }
+  if (input.Png) return input;
   const bmp::BmpHeader& h = input.Header;
   // Run-length data has no size of its own to compare with.
   if (h.Compression != BI_RLE8 && h.Compression != BI_RLE4) {

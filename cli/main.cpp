@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cli/commands.h"
+#include "glyphs/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
@@ -37,13 +38,41 @@ void RemoveTemporariesOnKill() {
   }
 }
 
+constexpr const char* AlphaRuleHelp =
+    "Every command reads PNG as well as BMP, known by the file's first bytes whatever its name, and\n"
+    "writes PNG to a name ending in .png (any case), BMP to any other name. Reading PNG, a pixel whose\n"
+    "alpha is below 128 becomes the key colour (--key RRGGBB, default FF00FF); one of 128 or more is\n"
+    "blended over the matte (--matte RRGGBB, default C0C0C0) and an opaque one keeps its colour.\n"
+    "Writing PNG, the glyph jobs (gather, combine, split, disable, edit) give each glyph's key colour,\n"
+    "its bottom-left pixel's, alpha 0; with --opaque, and always for copy and to4bit, every pixel is\n"
+    "opaque.\n";
+
+// "RRGGBB" (a "#" before it allowed) as a colour.
+gliffo::raster::ColorRef ParseColour(const std::string& text, const std::string& what) {
+  const std::string digits = text.starts_with('#') ? text.substr(1) : text;
+  if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw UsageError(what + " must be a colour RRGGBB, as FF00FF");
+  const unsigned long v = std::stoul(digits, nullptr, 16);
+  return gliffo::raster::MakeColorRef(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF),
+                                      static_cast<int>(v & 0xFF));
+}
+
+// --key and --matte, for every command: each one that reads an image may meet a PNG.
+void TakeDecodeOptions(std::vector<std::string>& args) {
+  gliffo::TDecodeOptions& options = gliffo::DefaultDecodeOptions();
+  const std::string key = TakeOption(args, "--key", "");
+  if (!key.empty()) options.Key = ParseColour(key, "--key");
+  const std::string matte = TakeOption(args, "--matte", "");
+  if (!matte.empty()) options.Matte = ParseColour(matte, "--matte");
+}
+
 void PrintOverview(std::ostream& out) {
   out << "usage: gliffo-tool COMMAND [ARGS]\n"
          "       gliffo-tool --help | --version\n\n"
          "Headless jobs on BMP files and glyph strips, byte for byte what Gliffo writes.\n\n"
          "Commands:\n";
   for (const Command& c : Table()) out << "  " << c.Usage << "\n      " << c.Summary << "\n";
-  out << "\nRun 'gliffo-tool COMMAND --help' for one command.\n";
+  out << "\n" << AlphaRuleHelp << "\nRun 'gliffo-tool COMMAND --help' for one command.\n";
 }
 }  // namespace
 
@@ -61,6 +90,16 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name, 
     }
   }
   return fallback;
+}
+
+void TakeOpaqueOption(std::vector<std::string>& args) {
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    if (*it == "--opaque") {
+      args.erase(it);
+      gliffo::DefaultEncodeOptions().Opaque = true;
+      return;
+    }
+  }
 }
 
 int ParsePositive(const std::string& text, const std::string& what) {
@@ -95,11 +134,13 @@ int main(int argc, char** argv) {
       if (a == "--help" || a == "-h") {
         std::cout << "usage: gliffo-tool " << command.Usage << "\n\n" << command.Summary << "\n";
         if (!command.Help.empty()) std::cout << "\n" << command.Help << "\n";
+        std::cout << "\n" << AlphaRuleHelp;
         return 0;
       }
     }
     RemoveTemporariesOnKill();
     try {
+      TakeDecodeOptions(rest);
       return command.Run(rest);
     } catch (const UsageError& e) {
       std::cerr << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage

@@ -13,6 +13,7 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
+#include "glyphs/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/drives/folder_listing.h"
 #include "platform/errors.h"
@@ -41,12 +42,22 @@ std::string BaseName(const std::string& path) {
 int Gather(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const int size = SizeOption(args, 16);
+  TakeOpaqueOption(args);
+  bool withPng = false;
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    if (*it == "--png") {
+      withPng = true;
+      args.erase(it);
+      break;
+    }
+  }
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a folder and an output file");
   const std::string& folder = args[0];
   const std::string& output = args[1];
 
-  const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder); });
+  const std::string mask = withPng ? "*.bmp;*.png" : "*.bmp";
+  const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder, mask); });
   // The strip the window's folder load and Save Collection give, made without the glyph list.
   TBitmap strip;
   const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, strip);
@@ -60,7 +71,9 @@ int Gather(const std::vector<std::string>& arguments) {
   return 0;
 }
 
-int Combine(const std::vector<std::string>& arguments) {
+int Combine(const std::vector<std::string>& options) {
+  std::vector<std::string> arguments = options;
+  TakeOpaqueOption(arguments);
   RejectOptions(arguments);
   if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
   const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
@@ -85,6 +98,9 @@ void LoadStrip(TGlyphCollection& collection, const TBitmap& strip, int size) {
 int Split(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
+  const std::string format = TakeOption(args, "--format", "bmp");
+  if (format != "bmp" && format != "png") throw UsageError("--format must be bmp or png");
+  TakeOpaqueOption(args);
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output folder");
   const InputHeader input = CheckInput(args[0]);
@@ -106,7 +122,7 @@ int Split(const std::vector<std::string>& arguments) {
   for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     index.insert(0, static_cast<std::size_t>(digits) - index.size(), '0');
-    const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + ".bmp";
+    const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + "." + format;
     TBitmap glyph;
     MakeGlyphImage(collection, i, glyph);
     glyph.SaveToFile(fileName);
@@ -118,6 +134,7 @@ int Split(const std::vector<std::string>& arguments) {
 int Disable(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
+  TakeOpaqueOption(args);
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output file");
   const InputHeader input = CheckInput(args[0]);
@@ -125,9 +142,16 @@ int Disable(const std::vector<std::string>& arguments) {
   strip.LoadFromFile(input.Path);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
   AboutFile(args[0], [&] { MakeDisabledStrip(strip, size, looks); });
-  looks.SaveToFile(OutputPath(args[1]));
+  looks.SaveToFile(OutputPath(args[1]), GlyphEncodeOptions(size));
   ReportStream(args[1]) << "glyphs: " << looks.Width() / size << "\n";
   return 0;
+}
+
+// The bits per pixel of the store a PNG file loads as (see png::Decode).
+int PngStoreBitCount(const png::PngHeader& h) {
+  if (h.ColorType == png::ColorTypeIndexed || (h.ColorType == png::ColorTypeGray && h.BitDepth <= 8))
+    return h.BitDepth == 2 ? 4 : h.BitDepth;
+  return 24;
 }
 
 int List(const std::vector<std::string>& arguments) {
@@ -138,14 +162,14 @@ int List(const std::vector<std::string>& arguments) {
   // The headers alone say it all; the pixels are never read.
   const InputHeader input = ReadInputHeader(args[0]);
   const bmp::BmpHeader& h = input.Header;
-  const int width = input.Empty ? 0 : h.Width, height = input.Empty ? 0 : h.AbsHeight();
+  const int width = input.Width(), height = input.Height();
   const int size = sizeText.empty() ? height : ParsePositive(sizeText, "--size");
   // Counted as the image list cuts: whole glyphs from the left, a strip lower than a glyph
   // holds none.
   const int glyphs = (size > 0 && height >= size) ? width / size : 0;
   // An empty file and run-length files load in the device-dependent format.
-  const bool device = input.Empty || h.Compression == BI_RLE8 || h.Compression == BI_RLE4;
-  const int bitCount = device ? DeviceBitCount : h.BitCount;
+  const bool device = input.Empty || (!input.Png && (h.Compression == BI_RLE8 || h.Compression == BI_RLE4));
+  const int bitCount = device ? DeviceBitCount : input.Png ? PngStoreBitCount(input.PngHeader) : h.BitCount;
   std::cout << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
             << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
             << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)
@@ -153,26 +177,28 @@ int List(const std::vector<std::string>& arguments) {
   return 0;
 }
 
-const CommandRegistrar gatherCommand({"gather", "gather DIR OUT.gbc [--size N]",
+const CommandRegistrar gatherCommand({"gather", "gather DIR OUT.gbc [--size N] [--png] [--opaque]",
                                       "collect the N x N glyphs of a folder's BMP files into one strip",
-                                      "Reads DIR's *.bmp files (any letter case, hidden files left out) in name\n"
+                                      "Reads DIR's *.bmp files (with --png, its *.png files too, in the same name\n"
+                                      "order; any letter case, hidden files left out) in name\n"
                                       "order, keeps those N pixels high and a multiple of N wide, cuts them into\n"
                                       "glyphs from the left and saves every glyph as one 4-bit strip, as the\n"
                                       "collection window's folder load and Save Collection do. N defaults to 16.\n"
                                       "An unreadable BMP stops the job with its message (status 1).",
                                       Gather});
-const CommandRegistrar combineCommand({"combine", "combine OUT.bmp IN1 IN2 [IN...]",
+const CommandRegistrar combineCommand({"combine", "combine OUT.bmp IN1 IN2 [IN...] [--opaque]",
                                        "join strip files side by side, as Combine Collections does",
                                        "The result keeps the pixel format and height of IN1. OUT is replaced\n"
                                        "if it exists; it is written only when every input could be read.",
                                        Combine});
-const CommandRegistrar splitCommand({"split", "split STRIP OUTDIR [--size N]",
+const CommandRegistrar splitCommand({"split", "split STRIP OUTDIR [--size N] [--format bmp|png] [--opaque]",
                                      "export every glyph of a strip as its own 4-bit BMP",
                                      "Files are named after the strip with a zero-padded index\n"
                                      "(icons.gbc gives OUTDIR/icons_000.bmp, icons_001.bmp, ...). N defaults to\n"
-                                     "the strip's height; OUTDIR is created when missing.",
+                                     "the strip's height; OUTDIR is created when missing. --format png writes\n"
+                                     "NAME_000.png, ... instead, each glyph's key colour transparent.",
                                      Split});
-const CommandRegistrar disableCommand({"disable", "disable IN.bmp OUT.bmp [--size N]",
+const CommandRegistrar disableCommand({"disable", "disable IN.bmp OUT.bmp [--size N] [--opaque]",
                                        "write the disabled looks of a strip's glyphs as a strip beside it",
                                        "Each glyph's pixels that are not its bottom-left pixel's colour become one\n"
                                        "shape, drawn in white one pixel down and right and in gray where it stands;\n"

@@ -92,6 +92,12 @@ void TFileListBox::SetDirectory(const std::string& folder) {
   ReadFileNames();
 }
 
+void TFileListBox::SetMask(const std::string& mask) {
+  if (mask == mask_) return;
+  mask_ = mask;
+  if (!directory_.empty()) ReadFileNames();
+}
+
 void TFileListBox::ReadFileNames() {
   names_.clear();
   ++readCount_;

@@ -43,6 +43,10 @@ class TFileListBox : public QWidget {
   void SetDirectory(const std::string& folder);
   // Lists the folder's names again (files may have come or gone since).
   void Reread() { ReadFileNames(); }
+  // The patterns the folder's files are listed by ("*.bmp", or "*.bmp;*.png" when PNG files
+  // are taken too). A change re-reads the names of the folder already shown.
+  void SetMask(const std::string& mask);
+  const std::string& Mask() const { return mask_; }
   // How many entries a listing may reach before the busy cursor shows.
   static constexpr size_t QuietEntries = 100;
 

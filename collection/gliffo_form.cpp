@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "collection/folder_browser.h"
+#include "collection/options_menu.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
 #include "glyphs/collection_files.h"
@@ -84,6 +85,9 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   MirrorState();
   UpdateEditorCommands();
   app_.Guard([this] { FormCreate(); });
+  // Choices beyond the classic program, in a menu of their own, read from the settings.
+  BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
+                   [this](const std::function<void()>& handler) { app_.Guard(handler); });
 }
 
 TGliffoF::~TGliffoF() {

@@ -5,6 +5,7 @@
 #include "editor/glyph_editor.h"
 #include "editor/strings.h"
 #include "glyphs/dialogs.h"
+#include "glyphs/image_formats.h"
 #include "glyphs/image_list.h"
 
 namespace gliffo {
@@ -20,7 +21,7 @@ TOpenFileRequest GlyphOpenRequest() {
 
 TSaveFileRequest GlyphSaveRequest() {
   TSaveFileRequest request;
-  request.Filter = texts::GlyphFileFilter;
+  request.Filter = texts::GlyphSaveFilter;
   request.DefaultExtension = texts::GlyphFileExtension;
   return request;
 }
@@ -83,7 +84,10 @@ void TGlyphEditor::Open1Click(IDialogService& dialogs) {
 void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   // An unreadable file raises before anything of the editor changed.
   TBitmap opened;
-  opened.LoadFromFile(fileName);
+  // An icon holding several sizes gives the one of the glyph's size.
+  TDecodeOptions options = DefaultDecodeOptions();
+  options.PreferredSize = GlyphSize();
+  opened.LoadFromFile(fileName, options);
   if (opened.Width() != GlyphSize() || opened.Height() != GlyphSize()) return;
   // The glyph takes the file's format and colour table; later reductions are matched to it.
   editor_.Assign(&opened);

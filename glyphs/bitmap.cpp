@@ -244,8 +244,14 @@ void TBitmap::LoadFromFile(const std::string& fileName) {
   ReplaceImage(AboutFile(fileName, [&] { return LoadImageFile(fileName); }));
 }
 
-void TBitmap::SaveToFile(const std::string& fileName) {
-  AboutFile(fileName, [&] { SaveImageFile(*image_, fileName); });
+void TBitmap::LoadFromFile(const std::string& fileName, const TDecodeOptions& options) {
+  ReplaceImage(AboutFile(fileName, [&] { return LoadImageFile(fileName, options); }));
+}
+
+void TBitmap::SaveToFile(const std::string& fileName) { SaveToFile(fileName, DefaultEncodeOptions()); }
+
+void TBitmap::SaveToFile(const std::string& fileName, const TEncodeOptions& options) {
+  AboutFile(fileName, [&] { SaveImageFile(*image_, fileName, options); });
 }
 
 void TBitmap::Draw(TCanvas& canvas, int x, int y) const {

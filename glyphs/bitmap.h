@@ -16,6 +16,8 @@ namespace gliffo {
 
 class TCanvas;
 class TBitmapCanvas;
+struct TDecodeOptions;
+struct TEncodeOptions;
 
 class TBitmap final : public IImageSource {
  public:
@@ -40,8 +42,11 @@ class TBitmap final : public IImageSource {
 
   // Through the image-format table: the format is recognised by the file's first bytes, and
   // chosen for saving by the file name.
+  // Both take the run's options (DefaultDecodeOptions, DefaultEncodeOptions) unless told.
   void LoadFromFile(const std::string& fileName);
+  void LoadFromFile(const std::string& fileName, const TDecodeOptions& options);
   void SaveToFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName, const TEncodeOptions& options);
   // The same over bytes in memory; a failure leaves the image as it was.
   void LoadFromBytes(std::span<const std::uint8_t> bytes);
   std::vector<std::uint8_t> SaveToBytes() const;

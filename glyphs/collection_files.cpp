@@ -9,12 +9,12 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/bmp_file.h"
-#include "glyphs/bmp_row_reader.h"
 #include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/image_list.h"
+#include "glyphs/image_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -70,6 +70,11 @@ void DrawCellsSideBySide(const TImageList& list, const std::vector<int>& cells, 
 }
 
 void DrawPart(TBitmap& strip, int x, const TBitmap& part) { strip.Canvas().Draw(x, 0, &part); }
+
+// Combine keeps parts decoded while judging them up to these sizes (at 4 bytes a pixel, the
+// most any store takes), so a folder of strips is read once without holding a large part twice.
+constexpr std::size_t KeptPartBytes = std::size_t{1} << 20;
+constexpr std::size_t KeptPartsBudget = std::size_t{64} << 20;
 
 }  // namespace
 
@@ -180,26 +185,40 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
 
 void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result) {
   if (fileNames.empty()) throw EInvalidOperation(texts::SelectTwoOrMoreFiles);
-  // Every file's headers are read before anything is drawn, so an unreadable one stops the job
-  // early; the pixels are then loaded one file at a time, so a job holds the result and one
-  // part, however many files it joins.
+  // Every file is judged by its headers before anything is drawn, so an unreadable one stops
+  // the job early. Small files (most strips) are decoded then and kept, within a budget, so
+  // they are read once; the rest are loaded again one at a time while drawing, so a job holds
+  // the result, the kept parts and one part, however many files it joins.
   std::vector<int> widths;
+  std::vector<std::shared_ptr<TBitmapImage>> kept(fileNames.size());
   widths.reserve(fileNames.size());
   int height = 0;
   long long totalWidth = 0;
   {
-    bmp::TBmpRowReader reader;
-    for (const std::string& name : fileNames) {
+    std::size_t keptBytes = 0;
+    TImageRowReader reader;
+    for (std::size_t i = 0; i < fileNames.size(); ++i) {
+      const std::string& name = fileNames[i];
       AboutFile(name, [&] { reader.Open(name); });
       if (widths.empty()) height = reader.Height();
       widths.push_back(reader.Width());
       totalWidth += reader.Width();
       if (totalWidth > INT_MAX || raster::TooManyPixels(totalWidth, height))
         ThrowAboutFile(name, EOutOfResources(texts::OutOfSystemResources));
+      const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
+      if (bytes <= KeptPartBytes && keptBytes + bytes <= KeptPartsBudget) {
+        kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
+        keptBytes += bytes;
+      }
     }
   }
+  // A kept part is what loading the file gives (nullptr for an empty file).
+  const auto load = [&](TBitmap& bitmap, std::size_t i) {
+    if (kept[i] || widths[i] == 0) bitmap.ReplaceImage(std::move(kept[i]));
+    else bitmap.LoadFromFile(fileNames[i]);
+  };
   result.SetPixelFormat(TPixelFormat::pf4bit);
-  result.LoadFromFile(fileNames[0]);
+  load(result, 0);
   if (fileNames.size() == 1) return;
 
   // Widening the strip once per file would copy it again for every file. One widening gives
@@ -214,7 +233,7 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
     if (i == 2) result.SetWidth(static_cast<int>(totalWidth));
     TBitmap part;
     part.SetPixelFormat(TPixelFormat::pf4bit);
-    part.LoadFromFile(fileNames[i]);
+    load(part, i);
     DrawPart(result, x, part);
     x += part.Width();
   }

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_row_reader.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/glyph_list.h"
+#include "glyphs/image_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -38,7 +38,7 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
     collection.ImageList1.SetHeight(size);
     collection.ImageList1.SetWidth(size);
     TBitmap image;
-    bmp::TBmpRowReader reader;
+    TImageRowReader reader;
     for (const std::string& name : names) {
       // Judged by its headers: a file of another size is never decoded.
       const std::string path = FolderEntryPath(folder, name);
@@ -81,7 +81,7 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   raster::Surface matched = palette;
   matched.Height = 1;
   matched.BottomUp = false;
-  bmp::TBmpRowReader reader;
+  TImageRowReader reader;
   int count = 0;
   for (const std::string& name : names) {
     const std::string path = FolderEntryPath(folder, name);

@@ -1,11 +1,13 @@
 #include "glyphs/image_formats.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include "glyphs/bmp_file.h"
 #include "glyphs/bmp_row_reader.h"
 #include "glyphs/ico_codec.h"
+#include "glyphs/png_codec.h"
 #include "platform/files/file_io.h"
 
 namespace gliffo {
@@ -15,12 +17,28 @@ namespace {
 bool EndsWithNoCase(std::string_view name, std::string_view ending) {
   if (name.size() < ending.size()) return false;
   return std::equal(ending.begin(), ending.end(), name.end() - static_cast<std::ptrdiff_t>(ending.size()),
-                    [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b); });
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+png::DecodeOptions PngDecodeOptions(const TDecodeOptions& options) {
+  png::DecodeOptions png;
+  png.Key = options.Key;
+  png.Matte = options.Matte;
+  return png;
+}
+
+png::EncodeOptions PngEncodeOptions(const TEncodeOptions& options) {
+  png::EncodeOptions png;
+  png.Opaque = options.Opaque;
+  png.GlyphSize = options.GlyphSize;
+  return png;
 }
 
 ico::DecodeOptions IcoOptions(const TDecodeOptions& options) {
   ico::DecodeOptions o;
   o.PreferredSize = options.PreferredSize;
+  o.Key = options.Key;
+  o.Matte = options.Matte;
   return o;
 }
 
@@ -32,6 +50,27 @@ std::vector<std::uint8_t> EncodeIcon(const TBitmapImage& image) {
 
 const TImageFormat Formats[] = {
     {
+        "PNG",
+        png::SignatureSize,
+        [](std::span<const std::uint8_t> head) { return png::IsPng(head); },
+        [](std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
+          return png::Decode(bytes, PngDecodeOptions(options));
+        },
+        [](const files::TInputFile& file, const TDecodeOptions& options) {
+          // Compressed rows cannot be cut: the file is read whole. A picture beyond the limit
+          // is refused by its header before its pixels are inflated.
+          const std::vector<std::uint8_t> bytes = file.ReadAll(file.RegularSize().value_or(0));
+          return png::Decode(bytes, PngDecodeOptions(options));
+        },
+        [](const TBitmapImage& image, const TEncodeOptions& options) {
+          return png::Encode(image, PngEncodeOptions(options));
+        },
+        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options) {
+          files::WriteWholeFile(fileName, png::Encode(image, PngEncodeOptions(options)));
+        },
+        [](std::string_view fileName) { return EndsWithNoCase(fileName, ".png"); },
+    },
+    {
         "ICO",
         ico::DirectoryHeaderSize,
         [](std::span<const std::uint8_t> head) { return ico::IsIco(head); },
@@ -40,8 +79,8 @@ const TImageFormat Formats[] = {
           const std::vector<std::uint8_t> bytes = file.ReadAll(static_cast<std::size_t>(file.RegularSize().value_or(0)));
           return ico::Decode(bytes, IcoOptions(options));
         },
-        EncodeIcon,
-        [](const TBitmapImage& image, const std::string& fileName) {
+        [](const TBitmapImage& image, const TEncodeOptions&) { return EncodeIcon(image); },
+        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions&) {
           files::WriteWholeFile(fileName, EncodeIcon(image));
         },
         [](std::string_view fileName) { return EndsWithNoCase(fileName, ".ico"); },
@@ -52,8 +91,10 @@ const TImageFormat Formats[] = {
         [](std::span<const std::uint8_t> head) { return bmp::IsBmpSignature(head); },
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions&) { return bmp::Decode(bytes); },
         [](const files::TInputFile& file, const TDecodeOptions&) { return bmp::LoadFile(file); },
-        [](const TBitmapImage& image) { return bmp::Encode(image); },
-        [](const TBitmapImage& image, const std::string& fileName) { bmp::SaveFile(image, fileName); },
+        [](const TBitmapImage& image, const TEncodeOptions&) { return bmp::Encode(image); },
+        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions&) {
+          bmp::SaveFile(image, fileName);
+        },
         [](std::string_view) { return true; },
     },
 };
@@ -61,9 +102,20 @@ const TImageFormat Formats[] = {
 // Enough first bytes for every row's signature.
 constexpr std::size_t LongestSignature = 16;
 
+// BMP, the classic format: it takes every name and every file no other row recognises.
 const TImageFormat& Fallback() { return Formats[std::size(Formats) - 1]; }
 
 }  // namespace
+
+TDecodeOptions& DefaultDecodeOptions() {
+  static TDecodeOptions options;
+  return options;
+}
+
+TEncodeOptions& DefaultEncodeOptions() {
+  static TEncodeOptions options;
+  return options;
+}
 
 std::span<const TImageFormat> ImageFormats() { return Formats; }
 
@@ -92,12 +144,13 @@ std::shared_ptr<TBitmapImage> LoadImageFile(const std::string& fileName, const T
   return FormatOfBytes(std::span<const std::uint8_t>(head, got)).DecodeFile(file, options);
 }
 
-std::vector<std::uint8_t> EncodeImage(const TBitmapImage& image, std::string_view fileName) {
-  return FormatOfName(fileName).EncodeBytes(image);
+std::vector<std::uint8_t> EncodeImage(const TBitmapImage& image, std::string_view fileName,
+                                      const TEncodeOptions& options) {
+  return FormatOfName(fileName).EncodeBytes(image, options);
 }
 
-void SaveImageFile(const TBitmapImage& image, const std::string& fileName) {
-  FormatOfName(fileName).EncodeFile(image, fileName);
+void SaveImageFile(const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options) {
+  FormatOfName(fileName).EncodeFile(image, fileName, options);
 }
 
 }  // namespace gliffo

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "glyphs/bitmap_image.h"
+#include "platform/raster/pixels.h"
 
 namespace gliffo {
 
@@ -18,13 +19,45 @@ namespace files {
 class TInputFile;
 }
 
-// Choices a decoder may need beyond the bytes. Formats with an alpha channel will take the
-// colour that transparent pixels become here.
+// Choices a decoder may need beyond the bytes. Glyphs live in a key-colour world, and formats
+// with an alpha channel are brought into it: a pixel whose alpha is below 128 becomes Key; one
+// of 128 or more is blended over Matte; an opaque one keeps its colour exactly.
 struct TDecodeOptions {
   // The glyph size the caller works in: a file holding several pictures (an icon) gives the
   // one of this size; 0, or no picture of it, gives the largest.
   int PreferredSize = 0;
+  raster::ColorRef Key = raster::MakeColorRef(0xFF, 0x00, 0xFF);    // "magic pink"
+  raster::ColorRef Matte = raster::MakeColorRef(0xC0, 0xC0, 0xC0);  // the button face
 };
+
+// Choices an encoder with an alpha channel takes. A glyph job writes each glyph's transparent
+// colour (its bottom-left pixel's, as a speed button draws it) with alpha 0; a picture that
+// is not a glyph, or a user who asks for it, has every pixel opaque. Formats without alpha
+// ignore both.
+struct TEncodeOptions {
+  bool Opaque = false;
+  // The edge of the square glyphs the picture is cut into, left to right; 0 means the
+  // picture's height, as in a strip or a single glyph.
+  int GlyphSize = 0;
+};
+
+// What loads and saves take when a caller gives nothing: gliffo-tool's --key, --matte and
+// --opaque and the window's options set them for the whole run, so every reader and writer
+// of the program, however deep, follows the user's choice.
+TDecodeOptions& DefaultDecodeOptions();
+TEncodeOptions& DefaultEncodeOptions();
+// The glyph rule, for jobs that write glyphs: the run's choice of transparency.
+inline TEncodeOptions GlyphEncodeOptions(int glyphSize = 0) {
+  TEncodeOptions options = DefaultEncodeOptions();
+  options.GlyphSize = glyphSize;
+  return options;
+}
+// For jobs that copy a picture rather than write glyphs: every pixel opaque.
+inline TEncodeOptions OpaqueEncodeOptions() {
+  TEncodeOptions options;
+  options.Opaque = true;
+  return options;
+}
 
 struct TImageFormat {
   const char* Name;
@@ -36,8 +69,8 @@ struct TImageFormat {
   std::shared_ptr<TBitmapImage> (*DecodeBytes)(std::span<const std::uint8_t> bytes, const TDecodeOptions& options);
   std::shared_ptr<TBitmapImage> (*DecodeFile)(const files::TInputFile& file, const TDecodeOptions& options);
   // An image without pixels encodes as no bytes (an empty file).
-  std::vector<std::uint8_t> (*EncodeBytes)(const TBitmapImage& image);
-  void (*EncodeFile)(const TBitmapImage& image, const std::string& fileName);
+  std::vector<std::uint8_t> (*EncodeBytes)(const TBitmapImage& image, const TEncodeOptions& options);
+  void (*EncodeFile)(const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options);
   // Whether a file of this name is written in this format.
   bool (*WritesName)(std::string_view fileName);
 };
@@ -54,13 +87,17 @@ const TImageFormat& FormatOfBytes(std::span<const std::uint8_t> head);
 const TImageFormat& FormatOfName(std::string_view fileName);
 
 // Decodes bytes of any known format; nullptr for no bytes (an empty image).
-std::shared_ptr<TBitmapImage> DecodeImage(std::span<const std::uint8_t> bytes, const TDecodeOptions& options = {});
+std::shared_ptr<TBitmapImage> DecodeImage(std::span<const std::uint8_t> bytes,
+                                          const TDecodeOptions& options = DefaultDecodeOptions());
 // Loads a file of any known format; nullptr for an empty file. EFOpenError "Cannot open file
 // %s" when it cannot be opened, else what the format's decoder raises.
-std::shared_ptr<TBitmapImage> LoadImageFile(const std::string& fileName, const TDecodeOptions& options = {});
+std::shared_ptr<TBitmapImage> LoadImageFile(const std::string& fileName,
+                                            const TDecodeOptions& options = DefaultDecodeOptions());
 // The bytes of a store in the format its file name asks for (BMP for no name).
-std::vector<std::uint8_t> EncodeImage(const TBitmapImage& image, std::string_view fileName = {});
+std::vector<std::uint8_t> EncodeImage(const TBitmapImage& image, std::string_view fileName = {},
+                                      const TEncodeOptions& options = DefaultEncodeOptions());
 // Saves a store in the format its file name asks for, through the safe writer.
-void SaveImageFile(const TBitmapImage& image, const std::string& fileName);
+void SaveImageFile(const TBitmapImage& image, const std::string& fileName,
+                   const TEncodeOptions& options = DefaultEncodeOptions());
 
 }  // namespace gliffo

@@ -11,11 +11,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-
-namespace gliffo::texts {
-// %s is libspng's own word for what is wrong ("CRC mismatch", "invalid signature", ...).
-inline constexpr const char* PngImageIsNotValid = "PNG image is not valid: %s";
-}  // namespace gliffo::texts
+#include "glyphs/strings.h"
 
 namespace gliffo::png {
 

@@ -7,6 +7,8 @@ namespace gliffo::texts {
 
 inline constexpr const char* InvalidPixelFormat = "Invalid pixel format";
 inline constexpr const char* BitmapImageIsNotValid = "Bitmap image is not valid";
+// %s is libspng's own word for what is wrong ("CRC mismatch", "invalid signature", ...).
+inline constexpr const char* PngImageIsNotValid = "PNG image is not valid: %s";
 inline constexpr const char* Win32Error = "Win32 Error.  Code: %d.\n%s";
 
 inline constexpr const char* InvalidImageSize = "Invalid image size";
@@ -26,8 +28,10 @@ inline constexpr const char* FolderLoadStopped = "%s\nThe files after it in the 
 inline constexpr const char* GlyphNumber = "Glyph %d";
 inline constexpr const char* GlyphOfSource = "Glyph %d of %s";
 
-inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc";
-inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp";
+// Open dialogs keep their classic entry first, then one for every image the program reads;
+// save dialogs gain PNG after their classic entries. A name ending in .png writes PNG.
+inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico";
+inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png";
 inline constexpr const char* CollectionExtension = "gbc";
 inline constexpr const char* BitmapExtension = "bmp";
 

@@ -6,8 +6,15 @@ make_data.py OUTDIR [GLYPHS] [STRIPS] [--check GLIFFO_TOOL]
                       system palette, odd ones 24-bit; names in mixed letter case.
   OUTDIR/glyphs1000/  the first 1,000 of those, the same bytes.
   OUTDIR/strips/      STRIPS strips of 10 glyphs, 160 x 16 (default 1000), alternating 24- and 4-bit.
+  OUTDIR/strips24/    STRIPS strips of 10 glyphs, 160 x 16, all 24-bit.
+  OUTDIR/pngglyphs/   GLYPHS PNG files of 16 x 16, even ones RGBA (alpha 0 or 255), odd ones 4-bit
+                      palette whose entry 0 is transparent (tRNS); every opaque pixel one of the 16
+                      system colours, so the gathered 4-bit strip is exact. Names in mixed case.
+  OUTDIR/pngglyphs.sha256  the picture gathering them gives (transparent pixels magenta, FF00FF).
+  OUTDIR/wide4.bmp    one 4-bit strip of 10,000 glyphs, each glyph's bottom-left pixel magenta.
   OUTDIR/wide24.bmp   one 24-bit strip of 10,000 glyphs, 160,000 x 16, in colours of its own.
-  OUTDIR/big/         4096 x 4096 pictures: rgb24, pal8 (256 colours), pal4, rle8, rle4 .bmp; flat
+  OUTDIR/big/         4096 x 4096 pictures: rgb24, pal8 (256 colours), pal4, rle8, rle4 .bmp, and
+                      rgba.png (rgb24's picture, every alpha 255); flat
                       areas with noisy patches, so the run-length files hold both kinds of runs.
   OUTDIR/big/pictures.sha256  each big picture's pixels, top row first, as a P6 file holds them.
   OUTDIR/palette16.ppm  the 16 system colours, for ImageMagick's -remap.
@@ -20,6 +27,7 @@ import random
 import struct
 import subprocess
 import sys
+import zlib
 
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
            (0, 128, 128), (128, 128, 128), (192, 192, 192), (255, 0, 0), (0, 255, 0),
@@ -54,6 +62,42 @@ def bmp(width, height, bit_count, pixels):
         rows.append(bytes(data))
     bits = b"".join(rows)
     return bmp_head(width, height, bit_count, table, bits) + bits
+
+
+def png(width, height, colour_type, bit_depth, rows, plte=b"", trns=b"", level=6):
+    """A PNG file of rows of raw sample bytes (filter type 0 on every row)."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    out = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, bit_depth, colour_type, 0, 0, 0))
+    if plte:
+        out += chunk(b"PLTE", plte)
+    if trns:
+        out += chunk(b"tRNS", trns)
+    return out + chunk(b"IDAT", zlib.compress(b"".join(b"\0" + r for r in rows), level)) + chunk(b"IEND", b"")
+
+
+MAGENTA = 13  # the key colour's index among the 16
+
+
+def png_glyph(rng, i):
+    """(PNG bytes, the picture it gathers to: 16 rows of RGB bytes)."""
+    indices = glyph_pixels(rng, 16, 16, 4)
+    # A ground of index 0 around the shape: transparent in both kinds of file.
+    clear = [[x < 2 or y > 13 or (x + y) % 7 == 0 for x in range(16)] for y in range(16)]
+    picture = [b"".join(bytes(PALETTE[MAGENTA] if clear[y][x] else PALETTE[indices[y][x]]) for x in range(16))
+               for y in range(16)]
+    if i % 2 == 0:
+        rows = [b"".join(b"\0\0\0\0" if clear[y][x] else bytes(PALETTE[indices[y][x]]) + b"\xff" for x in range(16))
+                for y in range(16)]
+        return png(16, 16, 6, 8, rows), picture
+    # Entry 0 is transparent; the other fifteen are the system colours but black, which takes
+    # magenta's place in the glyph (magenta is the key it would read as anyway).
+    table = [(0, 0, 0)] + PALETTE[1:]
+    values = [[0 if clear[y][x] else (indices[y][x] or MAGENTA) for x in range(16)] for y in range(16)]
+    picture = [b"".join(bytes(PALETTE[MAGENTA] if clear[y][x] else PALETTE[values[y][x]]) for x in range(16))
+               for y in range(16)]
+    rows = [bytes((row[x] << 4) | row[x + 1] for x in range(0, 16, 2)) for row in values]
+    return png(16, 16, 3, 4, rows, b"".join(bytes(c) for c in table), b"\0"), picture
 
 
 def glyph_pixels(rng, width, height, bit_count):
@@ -203,6 +247,10 @@ def magick_env(folder):
     return dict(os.environ, MAGICK_CONFIGURE_PATH=folder)
 
 
+def big_file(name):
+    return name + (".png" if name == "rgba" else ".bmp")
+
+
 def check_big(out, tool, size, expected):
     here = os.path.dirname(os.path.abspath(__file__))
     decoders = {"gliffo-tool": lambda src, dst: [tool, "decode", src, dst]}
@@ -219,17 +267,17 @@ def check_big(out, tool, size, expected):
     for name, picture in expected.items():
         agree = []
         for decoder, command in decoders.items():
-            result = subprocess.run(command(os.path.join(out, "big", name + ".bmp"), check), env=env,
+            result = subprocess.run(command(os.path.join(out, "big", big_file(name)), check), env=env,
                                     capture_output=True)
             if result.returncode == 0 and read_ppm(check) == (size, size, picture):
                 agree.append(decoder)
             else:
-                print(f"{name}.bmp: {decoder} does not decode the picture written "
+                print(f"{big_file(name)}: {decoder} does not decode the picture written "
                       f"{result.stderr.decode()[:300]}")
         # gliffo-tool is what is measured; another reader that agrees shows the file is right.
         if "gliffo-tool" not in agree or len(agree) < 2:
-            sys.exit(f"make_data.py: {name}.bmp is not checked by two readers; the data is not kept")
-        print(f"{name}.bmp: {', '.join(agree)} decode the picture written")
+            sys.exit(f"make_data.py: {big_file(name)} is not checked by two readers; the data is not kept")
+        print(f"{big_file(name)}: {', '.join(agree)} decode the picture written")
     os.remove(check)
 
 
@@ -244,7 +292,7 @@ def main():
     glyphs = int(args[1]) if len(args) > 1 else 10000
     strips = int(args[2]) if len(args) > 2 else 1000
     rng = random.Random(20240607)
-    for folder in ("glyphs", "glyphs1000", "strips", "big"):
+    for folder in ("glyphs", "glyphs1000", "strips", "strips24", "pngglyphs", "big"):
         os.makedirs(os.path.join(out, folder), exist_ok=True)
     for i in range(glyphs):
         bit_count = 4 if i % 2 == 0 else 24
@@ -262,8 +310,36 @@ def main():
     files, expected = big_pictures(rng, 4096)
     for name, data in files.items():
         write(os.path.join(out, "big", name + ".bmp"), data)
+    rgb = expected["rgb24"]
+    rows = []
+    for y in range(4096):
+        row = bytearray(4 * 4096)
+        for c in range(3):
+            row[c::4] = rgb[y * 3 * 4096 + c:(y + 1) * 3 * 4096:3]
+        row[3::4] = b"\xff" * 4096
+        rows.append(bytes(row))
+    write(os.path.join(out, "big", "rgba.png"), png(4096, 4096, 6, 8, rows))
+    expected["rgba"] = rgb
     write(os.path.join(out, "big", "pictures.sha256"),
           "".join(f"{hashlib.sha256(p).hexdigest()} {n}\n" for n, p in expected.items()).encode())
+    # The PNG jobs' data and the 24-bit strips come from a generator of their own, so the data
+    # above stays the bytes it always was.
+    rng = random.Random(20240924)
+    for i in range(strips):
+        write(os.path.join(out, "strips24", f"s{i:04d}.bmp"), bmp(160, 16, 24, glyph_pixels(rng, 160, 16, 24)))
+    pictures = []
+    for i in range(glyphs):
+        data, picture = png_glyph(rng, i)
+        write(os.path.join(out, "pngglyphs", name_for("p", i).replace(".bmp", ".png").replace(".BMP", ".PNG")), data)
+        pictures.append(picture)
+    gathered = b"".join(b"".join(p[y] for p in pictures) for y in range(16))
+    write(os.path.join(out, "pngglyphs.sha256"), (hashlib.sha256(gathered).hexdigest() + "\n").encode())
+    wide4 = []
+    for g in range(10000):
+        glyph = glyph_pixels(rng, 16, 16, 4)
+        glyph[15][0] = MAGENTA
+        wide4.append(glyph)
+    write(os.path.join(out, "wide4.bmp"), bmp(16 * 10000, 16, 4, [[v for g in wide4 for v in g[y]] for y in range(16)]))
     if tool:
         check_big(out, tool, 4096, expected)
 

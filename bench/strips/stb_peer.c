@@ -3,11 +3,15 @@
  *   stb_peer gather DIR OUT.bmp SIZE   the SIZE-high files of DIR, name order, side by side
  *   stb_peer combine OUT.bmp IN...     the files side by side, at the first one's height
  *   stb_peer to4bit IN.bmp OUT.bmp     nearest of the 16 system colours, as a 4-bit BMP
- *   stb_peer decode IN.bmp OUT.ppm     the picture as a binary PPM
+ *   stb_peer decode IN OUT.ppm         the picture as a binary PPM
+ *   stb_peer gatherpng DIR OUT.bmp SIZE  gather of *.bmp and *.png, alpha below 128 magenta
+ *   stb_peer split STRIP OUTDIR        each glyph as NAME_NNNN.png, its bottom-left colour
+ *                                      transparent
  * Strips are written with stbi_write_bmp, which only knows 24 bits per pixel. */
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_ONLY_BMP
+#define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
@@ -31,13 +35,29 @@ static int by_name(const void *a, const void *b) { return strcasecmp(*(char *con
 
 /* Loads every file, keeps those of the height (0: the first file's) whose width is a multiple of
  * the given one, and writes them side by side. */
+/* Four channels to three, a pixel of alpha below 128 magenta. */
+static unsigned char *keyed(unsigned char *p, int w, int h) {
+  if (!p) return p;
+  const size_t n = (size_t)w * (size_t)h;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char *s = p + 4 * i;
+    unsigned char *d = p + 3 * i;
+    if (s[3] < 128) d[0] = 255, d[1] = 0, d[2] = 255;
+    else d[0] = s[0], d[1] = s[1], d[2] = s[2];
+  }
+  return p;
+}
+
+static int key_alpha = 0;
+
 static int join(char **files, int count, int height, int multiple, const char *out) {
   unsigned char **pixels = calloc((size_t)count, sizeof *pixels);
   int *widths = calloc((size_t)count, sizeof *widths);
   long total = 0;
   for (int i = 0; i < count; ++i) {
     int w, h, n;
-    unsigned char *p = stbi_load(files[i], &w, &h, &n, 3);
+    unsigned char *p = stbi_load(files[i], &w, &h, &n, key_alpha ? 4 : 3);
+    if (key_alpha) keyed(p, w, h);
     if (!p) return fail(files[i], stbi_failure_reason());
     if (height == 0) height = h;
     if (h != height || w % multiple != 0) {
@@ -66,6 +86,10 @@ static int join(char **files, int count, int height, int multiple, const char *o
   return 0;
 }
 
+static int has_ending(const char *name, size_t len, const char *ending) {
+  return len >= 4 && strcasecmp(name + len - 4, ending) == 0;
+}
+
 static int gather(const char *folder, const char *out, int size) {
   DIR *dir = opendir(folder);
   if (!dir) return fail(folder, "cannot list");
@@ -73,7 +97,8 @@ static int gather(const char *folder, const char *out, int size) {
   char **files = malloc(room * sizeof *files);
   for (struct dirent *e; (e = readdir(dir)) != NULL;) {
     const size_t len = strlen(e->d_name);
-    if (e->d_name[0] == '.' || len < 4 || strcasecmp(e->d_name + len - 4, ".bmp") != 0) continue;
+    if (e->d_name[0] == '.' || !(has_ending(e->d_name, len, ".bmp") || (key_alpha && has_ending(e->d_name, len, ".png"))))
+      continue;
     if (count == room) files = realloc(files, (room *= 2) * sizeof *files);
     files[count] = malloc(strlen(folder) + len + 2);
     sprintf(files[count++], "%s/%s", folder, e->d_name);
@@ -138,7 +163,38 @@ static int decode(const char *in, const char *out) {
   return 0;
 }
 
+static int split(const char *in, const char *folder) {
+  int w, h, n;
+  unsigned char *p = stbi_load(in, &w, &h, &n, 4);
+  if (!p) return fail(in, stbi_failure_reason());
+  const char *slash = strrchr(in, '/');
+  char base[256];
+  snprintf(base, sizeof base, "%s", slash ? slash + 1 : in);
+  char *dot = strrchr(base, '.');
+  if (dot && dot != base) *dot = 0;
+  unsigned char *glyph = malloc((size_t)h * (size_t)h * 4);
+  char *name = malloc(strlen(folder) + strlen(base) + 32);
+  for (int g = 0; g < w / h; ++g) {
+    for (int y = 0; y < h; ++y) memcpy(glyph + (size_t)y * h * 4, p + ((size_t)y * w + (size_t)g * h) * 4, (size_t)h * 4);
+    unsigned char key[4];
+    memcpy(key, glyph + (size_t)(h - 1) * h * 4, 4);
+    for (int i = 0; i < h * h; ++i)
+      if (memcmp(glyph + 4 * i, key, 3) == 0) glyph[4 * i + 3] = 0;
+    sprintf(name, "%s/%s_%04d.png", folder, base, g);
+    if (!stbi_write_png(name, h, h, 4, glyph, h * 4)) return fail(name, "cannot write");
+  }
+  free(name);
+  free(glyph);
+  stbi_image_free(p);
+  return 0;
+}
+
 int main(int argc, char **argv) {
+  if (argc == 5 && strcmp(argv[1], "gatherpng") == 0) {
+    key_alpha = 1;
+    return gather(argv[2], argv[3], atoi(argv[4]));
+  }
+  if (argc == 4 && strcmp(argv[1], "split") == 0) return split(argv[2], argv[3]);
   if (argc == 5 && strcmp(argv[1], "gather") == 0) return gather(argv[2], argv[3], atoi(argv[4]));
   if (argc >= 4 && strcmp(argv[1], "combine") == 0) return join(argv + 3, argc - 3, 0, 1, argv[2]);
   if (argc == 4 && strcmp(argv[1], "to4bit") == 0) return to4bit(argv[2], argv[3]);

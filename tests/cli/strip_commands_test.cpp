@@ -12,6 +12,7 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
+#include "glyphs/png_codec.h"
 #include "platform/drives/folder_listing.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
@@ -121,6 +122,62 @@ TEST_F(StripCommands, SplitExportsEachGlyphAndListCountsThem) {
   }
   EXPECT_FALSE(fs::exists(outDir / "icons_003.bmp"));
   EXPECT_EQ(Tool({"split", strip, outDir.string(), "--size", "32"}, folder.Path()).Status, 1);
+}
+
+// PNG through the jobs: gather --png takes *.png files in the same name order as the window's
+// folder load with PNG files included, split --format png writes each glyph's key transparent,
+// copy writes every pixel opaque, --key names the colour transparent pixels read as, and a
+// broken PNG is refused with the reader's message and nothing written.
+TEST_F(StripCommands, PngJobsReadWriteAndRefuse) {
+  Image("b.bmp", 32, 16, 1, TPixelFormat::pf4bit);
+  Image("A.png", 16, 16, 2);
+  Image("c.PNG", 16, 16, 3);
+  Image("skip.png", 20, 16, 4);
+  const std::string in = (folder.Path() / "in").string(), out = folder / "out.gbc";
+  ToolResult r = Tool({"gather", in, out}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("glyphs: 2\n"), std::string::npos) << r.Out;
+  r = Tool({"gather", in, out, "--png"}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("glyphs: 4\n"), std::string::npos) << r.Out;
+  TGlyphCollection glyphs;
+  LoadFolder(glyphs, in, drives::ListFolderFiles(in, "*.bmp;*.png"));
+  glyphs.SelectAll();
+  SaveCollection(glyphs, folder / "expected.gbc");
+  EXPECT_EQ(ReadBytes(out), ReadBytes(folder / "expected.gbc"));
+
+  const fs::path outDir = folder.Path() / "split";
+  r = Tool({"split", out, outDir.string(), "--format", "png"}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_FALSE(fs::exists(outDir / "out_000.bmp"));
+  png::DecodeOptions unusual;
+  unusual.Key = raster::MakeColorRef(1, 2, 3);
+  for (int i = 0; i < 4; ++i) {
+    const auto glyph = png::Decode(ReadBytes(outDir / ("out_00" + std::to_string(i) + ".png")), unusual);
+    ASSERT_TRUE(glyph) << i;
+    EXPECT_EQ(raster::GetPixel(glyph->Surface(), 0, 15), unusual.Key) << i;
+  }
+
+  r = Tool({"copy", outDir / "out_001.png", folder / "copy.png"}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(png::ParseHeader(ReadBytes(folder / "copy.png")).TransparencyEntries, 0);
+
+  // The key of a split glyph read back: magenta by default, the colour --key names otherwise.
+  r = Tool({"decode", outDir / "out_001.png", folder / "k.ppm", "--key", "00ff00"}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const std::vector<std::uint8_t> ppm = ReadBytes(folder / "k.ppm");
+  ASSERT_GE(ppm.size(), 16u * 16 * 3);
+  const std::size_t bottomLeft = ppm.size() - 16 * 3;
+  EXPECT_EQ((std::vector<std::uint8_t>(ppm.begin() + bottomLeft, ppm.begin() + bottomLeft + 3)),
+            (std::vector<std::uint8_t>{0, 255, 0}));
+
+  std::vector<std::uint8_t> broken = ReadBytes(outDir / "out_000.png");
+  broken[broken.size() - 20] ^= 0x55;  // inside the last chunks: a checksum fails
+  WriteBytes(folder / "broken.png", broken);
+  r = Tool({"copy", folder / "broken.png", folder / "never.bmp"}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err.rfind("gliffo-tool: " + (folder / "broken.png") + ": PNG image is not valid", 0), 0u) << r.Err;
+  EXPECT_FALSE(fs::exists(folder / "never.bmp"));
 }
 
 }  // namespace

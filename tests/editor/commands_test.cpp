@@ -43,10 +43,10 @@ TEST_F(EditorCommandsTest, OpenAndSaveAsAskForBmpFiles) {
   editor.Open1Click(dialogs);
   editor.SaveAs1Click(dialogs);
   ASSERT_EQ(dialogs.Log(), (std::vector<std::string>{"open", "save"}));
-  EXPECT_EQ(dialogs.Calls[0].Open.Filter, "BMP Files|*.bmp");
+  EXPECT_EQ(dialogs.Calls[0].Open.Filter, "BMP Files|*.bmp|All Images|*.bmp;*.png;*.ico");
   EXPECT_EQ(dialogs.Calls[0].Open.DefaultExtension, "bmp");
   EXPECT_FALSE(dialogs.Calls[0].Open.MultiSelect);
-  EXPECT_EQ(dialogs.Calls[1].Save.Filter, "BMP Files|*.bmp");
+  EXPECT_EQ(dialogs.Calls[1].Save.Filter, "BMP Files|*.bmp|PNG|*.png");
   EXPECT_EQ(dialogs.Calls[1].Save.DefaultExtension, "bmp");
 }
 

@@ -11,6 +11,10 @@
 #include "collection/strings.h"
 #include "collection/viewer.h"
 #include "glyphs/bitmap.h"
+#include "glyphs/image_formats.h"
+#include "glyphs/png_codec.h"
+#include "platform/files/file_io.h"
+#include "platform/profile/profile.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {
@@ -90,7 +94,7 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
   Start();
   std::vector<std::string> bar;
   for (QAction* action : window_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Help"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Options", "&Help"}));
   EXPECT_EQ(Captions(window_->File1),
             (std::vector<std::string>{"&Open Collection...", "&Save Collection As...", "&Combine Collections...", "-",
                                       "&Export Bitmap...", "-", "Close"}));
@@ -147,7 +151,7 @@ TEST_F(CollectionWindowTest, OpenCollectionFillsTheViewAndLocksTheMenu) {
   OpenStrip(Path("three.gbc"));
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_EQ(dialogs_->Calls[0].Kind, "open");
-  EXPECT_EQ(dialogs_->Calls[0].Open.Filter, "Bitmap Collection|*.gbc");
+  EXPECT_EQ(dialogs_->Calls[0].Open.Filter, "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico");
   EXPECT_FALSE(dialogs_->Calls[0].Open.MultiSelect);
 
   EXPECT_EQ(ItemCaptions(Glyphs()), (std::vector<std::string>{"0", "1", "2"}));
@@ -206,7 +210,7 @@ TEST_F(CollectionWindowTest, SaveCollectionWritesTheSelectionInItemOrder) {
   dialogs_->SaveAnswers.push_back(Path("out.gbc"));
   window_->SaveCollection->trigger();
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
-  EXPECT_EQ(dialogs_->Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp");
+  EXPECT_EQ(dialogs_->Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png");
   EXPECT_EQ(dialogs_->Calls[0].Save.FilterIndex, 1);
   EXPECT_EQ(dialogs_->Calls[0].Save.DefaultExtension, "gbc");
 
@@ -513,6 +517,64 @@ TEST(HelpFileTest, NamesEveryCommand) {
     QString plain = QString::fromUtf8(caption).remove('&');
     EXPECT_TRUE(text.contains(plain)) << plain.toStdString();
   }
+}
+
+// A PNG strip in and out of the window: each saved glyph's own key colour (its bottom-left
+// pixel's) is written transparent, also where it is another glyph's ink; unchecking
+// "Transparent key colour" writes every pixel opaque, and both choices reach the settings file.
+TEST_F(CollectionWindowTest, PngStripOpensAndSavesWithEachGlyphsKey) {
+  const raster::ColorRef silver = raster::MakeColorRef(192, 192, 192), red = raster::MakeColorRef(255, 0, 0);
+  const raster::ColorRef blue = raster::MakeColorRef(0, 0, 255);
+  TBitmap strip;
+  strip.SetPixelFormat(TPixelFormat::pf24bit);
+  strip.SetWidth(48);
+  strip.SetHeight(16);
+  {
+    const raster::Surface s = strip.WritableSurface();
+    const raster::ColorRef grounds[3] = {silver, red, silver};
+    const raster::ColorRef inks[3] = {red, silver, blue};
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 48; ++x)
+        raster::WriteValue(s, x, y, raster::ColorToValue(s, (x % 16) == y ? inks[x / 16] : grounds[x / 16]));
+  }
+  strip.SaveToFile(Path("strip.png"), OpaqueEncodeOptions());
+  Start();
+  OpenStrip(Path("strip.png"));
+  ASSERT_EQ(Glyphs().Items.Count(), 3);
+  SelectRows({0, 1});
+
+  const auto saveSelection = [&](const std::string& name) {
+    dialogs_->SaveAnswers.push_back(Path(name));
+    window_->SaveCollection->trigger();
+    png::DecodeOptions unusual;  // a key no glyph uses, to see which pixels were transparent
+    unusual.Key = raster::MakeColorRef(1, 2, 3);
+    const std::vector<std::uint8_t> bytes = files::ReadWholeFile(Path(name));
+    return png::Decode(bytes, unusual);
+  };
+  std::shared_ptr<TBitmapImage> saved = saveSelection("out.png");
+  ASSERT_TRUE(saved);
+  ASSERT_EQ(saved->Width, 32);
+  const raster::Surface s = saved->Surface();
+  const raster::ColorRef clear = raster::MakeColorRef(1, 2, 3);
+  EXPECT_EQ(raster::GetPixel(s, 1, 0), clear);   // glyph 0's ground
+  EXPECT_EQ(raster::GetPixel(s, 0, 0), red);     // glyph 0's ink
+  EXPECT_EQ(raster::GetPixel(s, 17, 0), clear);  // glyph 1's ground, red: glyph 0's ink
+  EXPECT_EQ(raster::GetPixel(s, 16, 0), silver); // glyph 1's ink, silver: glyph 0's ground
+
+  QAction* transparent = window_->findChild<QAction*>("TransparentKeyColour1");
+  QAction* includePng = window_->findChild<QAction*>("IncludePngFiles1");
+  ASSERT_TRUE(transparent && includePng);
+  EXPECT_TRUE(transparent->isChecked());
+  EXPECT_FALSE(includePng->isChecked());
+  transparent->trigger();
+  includePng->trigger();
+  saved = saveSelection("opaque.png");
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(raster::GetPixel(saved->Surface(), 1, 0), silver);
+  EXPECT_EQ(raster::GetPixel(saved->Surface(), 17, 0), red);
+  EXPECT_EQ(profile::GetPrivateProfileString("Options", "TransparentKeyColour", "", IniPath()), "0");
+  EXPECT_EQ(profile::GetPrivateProfileString("Options", "IncludePngFiles", "", IniPath()), "1");
+  transparent->trigger();  // the choice is the whole program's: leave it as found
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST_F(EditorRoadTest, FileAndEditMenusThroughTheDialogsAndTheGuard) {
   dialogs_->Calls.clear();
   dialogs_->SaveAnswers.push_back(Path("lime.bmp"));
   editor_->SaveAs1->trigger();
-  EXPECT_EQ(dialogs_->Calls.at(0).Save.Filter, "BMP Files|*.bmp");
+  EXPECT_EQ(dialogs_->Calls.at(0).Save.Filter, "BMP Files|*.bmp|PNG|*.png");
   TBitmap saved;
   saved.LoadFromFile(Path("lime.bmp"));
   EXPECT_EQ(saved.Canvas().Pixel(0, 0), clLime);

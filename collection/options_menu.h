@@ -1,0 +1,36 @@
+#pragma once
+// The Options menu of the collection window: choices beyond the classic program, each a
+// checkable item remembered in the settings file.
+//   Include PNG Files       folder loads take *.png files too, in the same name order (off at
+//                           start);
+//   Transparent key colour  PNG files written by glyph jobs give each glyph's key colour
+//                           alpha 0 (on at start); off, every pixel is written opaque.
+#include <functional>
+#include <string>
+
+#include "platform/profile/settings_path.h"
+
+class QMenu;
+class QMenuBar;
+
+namespace gliffo {
+
+class TFileListBox;
+
+inline constexpr const char* OptionsSection = "Options";
+inline constexpr const char* IncludePngFilesKey = "IncludePngFiles";
+inline constexpr const char* TransparentKeyKey = "TransparentKeyColour";
+
+// The file masks of a folder load.
+inline constexpr const char* BmpMask = "*.bmp";
+inline constexpr const char* BmpAndPngMask = "*.bmp;*.png";
+
+// Builds the menu into the bar before `before` (at the end when null), reads both choices from
+// the settings and applies them: the file list's mask and the program's default for writing.
+// A click applies the new choice and writes it to the settings at once; re-listing the folder
+// runs inside the guard, so no error reaches the event loop.
+QMenu* BuildOptionsMenu(QMenuBar& bar, QMenu* before, TFileListBox* fileList,
+                        const profile::TSettingsLocation& settings,
+                        const std::function<void(const std::function<void()>&)>& guard);
+
+}  // namespace gliffo
