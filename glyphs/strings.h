@@ -25,6 +25,15 @@ inline constexpr const char* FolderLoadStopped = "%s\nThe files after it in the 
 // Which glyph the editor holds.
 inline constexpr const char* GlyphNumber = "Glyph %d";
 inline constexpr const char* GlyphOfSource = "Glyph %d of %s";
+// Glyphs inserted into the list must have its glyph size as their height.
+// Save Back to Files.
+inline constexpr const char* SaveBackNeedsFolder =
+    "None of these glyphs came from a file of a folder; save them with Save Collection As.";
+inline constexpr const char* SaveBackWithoutFile =
+    "%d glyphs belong to no file and were not written; save them with Save Collection As.";
+inline constexpr const char* SaveBackFileChanged =
+    "%s no longer holds the glyphs that were loaded from it; no file was written.";
+inline constexpr const char* WrongStripHeight = "The image is %d pixels high; the glyphs are %d.";
 
 inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc";
 inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp";
