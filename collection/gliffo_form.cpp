@@ -1,6 +1,14 @@
 #include "collection/gliffo_form.h"
 
 #include <QActionGroup>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QUrl>
 #include <QCloseEvent>
 #include <filesystem>
 #include <QMenuBar>
@@ -10,7 +18,11 @@
 #include "collection/folder_browser.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
+#include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
+#include "glyphs/image_formats.h"
+#include "glyphs/png_codec.h"
+#include "glyphs/save_back.h"
 #include "glyphs/dialogs.h"
 #include "platform/drives/folder_lines.h"
 #include "platform/drives/folder_listing.h"
@@ -153,6 +165,8 @@ void TGliffoF::BuildMenu() {
     modeGroup_->addAction(item);
   }
 
+  BuildGlyphsMenu();
+
   Help1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuHelp));
   Contents1 = AddCommand(Help1, texts::MenuContents, &TGliffoF::Contents1Click);
   Contents1->setShortcut(QKeySequence(Qt::Key_F1));
@@ -167,6 +181,41 @@ void TGliffoF::BuildMenu() {
       {bmp16, "bmp16"}, {bmp24, "bmp24"}, {bmp32, "bmp32"}, {Help1, "Help1"}, {Contents1, "Contents1"},
       {About1, "About1"}};
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
+}
+
+void TGliffoF::BuildGlyphsMenu() {
+  Glyphs1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuGlyphs));
+  Glyphs1->setObjectName(QStringLiteral("Glyphs1"));
+  struct TCommand {
+    QAction** Action;
+    const char* Caption;
+    const char* Name;
+    void (TGliffoF::*Handler)();
+    QKeySequence Keys;
+    bool SeparatorBefore;
+  };
+  const TCommand commands[] = {
+      {&Undo1, texts::MenuUndo, "Undo1", &TGliffoF::Undo1Click, QKeySequence(Qt::CTRL | Qt::Key_Z), false},
+      {&Redo1, texts::MenuRedo, "Redo1", &TGliffoF::Redo1Click, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false},
+      {&Delete1, texts::MenuDelete, "Delete1", &TGliffoF::Delete1Click, QKeySequence(Qt::Key_Delete), true},
+      {&MoveLeft1, texts::MenuMoveLeft, "MoveLeft1", &TGliffoF::MoveLeft1Click, QKeySequence(Qt::CTRL | Qt::Key_Left), false},
+      {&MoveRight1, texts::MenuMoveRight, "MoveRight1", &TGliffoF::MoveRight1Click, QKeySequence(Qt::CTRL | Qt::Key_Right), false},
+      {&Duplicate1, texts::MenuDuplicate, "Duplicate1", &TGliffoF::Duplicate1Click, QKeySequence(Qt::CTRL | Qt::Key_D), false},
+      {&Copy1, texts::MenuCopy, "Copy1", &TGliffoF::Copy1Click, QKeySequence(Qt::CTRL | Qt::Key_C), true},
+      {&Paste1, texts::MenuPaste, "Paste1", &TGliffoF::Paste1Click, QKeySequence(Qt::CTRL | Qt::Key_V), false},
+      {&SaveBack1, texts::MenuSaveBack, "SaveBack1", &TGliffoF::SaveBack1Click, QKeySequence(), true},
+  };
+  for (const TCommand& command : commands) {
+    if (command.SeparatorBefore) Glyphs1->addSeparator();
+    QAction* action = AddCommand(Glyphs1, command.Caption, command.Handler);
+    action->setObjectName(QString::fromLatin1(command.Name));
+    if (!command.Keys.isEmpty()) {
+      // The keys act while the glyph view has the focus, so the folder list keeps its own.
+      action->setShortcut(command.Keys);
+      action->setShortcutContext(Qt::WidgetShortcut);
+    }
+    *command.Action = action;
+  }
 }
 
 void TGliffoF::BuildKeys() {
@@ -205,6 +254,16 @@ void TGliffoF::BuildClient() {
   viewer = new TViewer(glyphs_, client);
   layout->addWidget(viewer, 1);
   connect(viewer, &TViewer::DoubleClicked, this, [this] { RunCommand(&TGliffoF::Image1Click); });
+  for (QAction* action : Glyphs1->actions())
+    if (!action->shortcut().isEmpty()) viewer->addAction(action);
+  connect(viewer, &TViewer::GlyphsDragged, this, [this](int before) { app_.Guard([&] { MoveSelectionTo(before); }); });
+  connect(viewer, &TViewer::PathsDropped, this, [this](const QStringList& paths, int before) {
+    std::vector<std::string> names;
+    for (const QString& path : paths) names.push_back(path.toStdString());
+    app_.Guard([&] { DropPaths(names, before); });
+  });
+  // A folder dropped anywhere on the window is browsed into.
+  setAcceptDrops(true);
   setCentralWidget(client);
 
   StatusBar1 = statusBar();
@@ -251,6 +310,10 @@ void TGliffoF::MirrorState() {
   if (glyphs_.Modified() && name.empty()) name = texts::UntitledList;
   if (!name.empty()) title += texts::TitleSeparator + std::string(glyphs_.Modified() ? texts::ModifiedMark : "") + name;
   setWindowTitle(QString::fromStdString(title));
+  if (Undo1 != nullptr) {
+    Undo1->setEnabled(glyphs_.CanUndo());
+    Redo1->setEnabled(glyphs_.CanRedo());
+  }
 }
 
 bool TGliffoF::MaySaveChanges() { return SaveChangesCommand(glyphs_, app_.Dialogs()); }
@@ -340,6 +403,122 @@ void TGliffoF::Contents1Click() {
 }
 
 void TGliffoF::About1Click() { app_.Dialogs().ShowMessage(std::string(texts::AboutPrefix) + texts::AuthorCredit); }
+
+void TGliffoF::Undo1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.Undo();
+}
+
+void TGliffoF::Redo1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.Redo();
+}
+
+void TGliffoF::Delete1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.DeleteSelected();
+}
+
+void TGliffoF::MoveLeft1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.MoveSelected(-1);
+}
+
+void TGliffoF::MoveRight1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.MoveSelected(+1);
+}
+
+void TGliffoF::Duplicate1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.DuplicateSelected();
+}
+
+void TGliffoF::MoveSelectionTo(int before) {
+  TSelectionBatch batch(*viewer);
+  glyphs_.MoveSelectedTo(before);
+}
+
+void TGliffoF::Copy1Click() {
+  TBitmap strip;
+  if (!glyphs_.SelectedStrip(strip)) return;
+  // PNG and BMP bytes of our own, so other programs get the glyphs' exact colours.
+  png::EncodeOptions opaque;
+  opaque.Opaque = true;
+  const std::vector<std::uint8_t> png = png::Encode(strip.Image(), opaque);
+  const std::vector<std::uint8_t> bmp = EncodeImage(strip.Image());
+  auto* data = new QMimeData;
+  data->setData(QStringLiteral("image/png"), QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size())));
+  data->setData(QStringLiteral("image/bmp"), QByteArray(reinterpret_cast<const char*>(bmp.data()), static_cast<qsizetype>(bmp.size())));
+  QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void TGliffoF::Paste1Click() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  QByteArray bytes;
+  if (data != nullptr && data->hasFormat(QStringLiteral("image/png"))) {
+    bytes = data->data(QStringLiteral("image/png"));
+  } else if (data != nullptr && data->hasFormat(QStringLiteral("image/bmp"))) {
+    bytes = data->data(QStringLiteral("image/bmp"));
+  } else if (data != nullptr && data->hasImage()) {
+    // Any other picture the platform offers, through PNG so one reader takes every paste.
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    qvariant_cast<QImage>(data->imageData()).save(&buffer, "PNG");
+  }
+  if (bytes.isEmpty()) {
+    app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
+    return;
+  }
+  const std::span<const std::uint8_t> clip(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                           static_cast<std::size_t>(bytes.size()));
+  std::shared_ptr<TBitmapImage> image = png::IsPng(clip) ? png::Decode(clip) : DecodeImage(clip, {glyphs_.GlyphSize()});
+  if (!image) {
+    app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
+    return;
+  }
+  TBitmap strip;
+  strip.ReplaceImage(std::move(image));
+  if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize()) {
+    app_.Dialogs().ShowMessage(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
+    return;
+  }
+  TSelectionBatch batch(*viewer);
+  glyphs_.InsertStrip(strip, glyphs_.InsertionPoint());
+}
+
+void TGliffoF::SaveBack1Click() { SaveBackCommand(glyphs_, app_.Dialogs()); }
+
+void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
+  std::vector<std::unique_ptr<TBitmap>> strips;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      OpenPath(path);
+      return;
+    }
+    auto strip = std::make_unique<TBitmap>();
+    strip->LoadFromFile(path);
+    strips.push_back(std::move(strip));
+  }
+  std::vector<const TBitmap*> pointers;
+  for (const auto& strip : strips) pointers.push_back(strip.get());
+  TSelectionBatch batch(*viewer);
+  glyphs_.InsertStrips(pointers, before);
+}
+
+void TGliffoF::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TGliffoF::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+  // Outside the glyph view, files go to the end of the list.
+  app_.Guard([&] { DropPaths(paths, glyphs_.Items.Count()); });
+}
 
 // --- Events ----------------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,11 @@ class TGlyphCollection {
   // become the selection. An empty list takes the strip's height as its glyph size; otherwise a
   // strip of another height raises EInvalidOperation saying both heights, and nothing changes.
   int InsertStrip(const TBitmap& strip, int before);
+  // Several strips in one step, in their order; each must have the height of the first (or of
+  // the list's glyphs).
+  int InsertStrips(std::span<const TBitmap* const> strips, int before);
+  // The selected glyphs side by side, unchanged, as one 24-bit strip; false with none selected.
+  bool SelectedStrip(TBitmap& strip) const;
   // Where pasted glyphs go: after the last selected item, or at the end.
   int InsertionPoint() const;
 

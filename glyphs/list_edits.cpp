@@ -6,6 +6,7 @@
 #include <string>
 
 #include "glyphs/bitmap.h"
+#include "glyphs/canvas.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
@@ -241,16 +242,25 @@ int TGlyphCollection::InsertionPoint() const {
 }
 
 int TGlyphCollection::InsertStrip(const TBitmap& strip, int before) {
-  if (strip.Empty() || strip.Width() < strip.Height()) throw EInvalidOperation(texts::InvalidImageSize);
+  const TBitmap* strips[] = {&strip};
+  return InsertStrips(strips, before);
+}
+
+int TGlyphCollection::InsertStrips(std::span<const TBitmap* const> strips, int before) {
+  if (strips.empty()) return 0;
   const bool empty = ImageList1.Count() == 0;
-  if (!empty && strip.Height() != glyphSize_)
-    throw EInvalidOperation(FormatMessage(FormatMessage(texts::WrongStripHeight, strip.Height()), glyphSize_));
-  const int size = empty ? strip.Height() : glyphSize_;
-  // The strip's cells in the list's own format, through an image list of their size.
+  const int size = empty ? strips.front()->Height() : glyphSize_;
+  // Every strip is judged before anything changes.
+  for (const TBitmap* strip : strips) {
+    if (strip->Empty() || strip->Width() < strip->Height()) throw EInvalidOperation(texts::InvalidImageSize);
+    if (strip->Height() != size)
+      throw EInvalidOperation(FormatMessage(FormatMessage(texts::WrongStripHeight, strip->Height()), size));
+  }
+  // The strips' cells in the list's own format, through an image list of their size.
   TImageList cut;
   cut.SetWidth(size);
   cut.SetHeight(size);
-  cut.Add(strip);
+  for (const TBitmap* strip : strips) cut.Add(*strip);
   const TListState was = CaptureState();
   std::vector<TCell> cells = CellsOf(was);
   for (TCell& cell : cells) cell.Selected = false;
@@ -260,6 +270,19 @@ int TGlyphCollection::InsertStrip(const TBitmap& strip, int before) {
   cells.insert(cells.begin() + before, added.begin(), added.end());
   Commit(was, StateOf(size, cells));
   return cut.Count();
+}
+
+bool TGlyphCollection::SelectedStrip(TBitmap& strip) const {
+  std::vector<int> cells;
+  for (int k = 0; k < Items.Count(); ++k)
+    if (Items.Item(k).Selected()) cells.push_back(Items.Item(k).ImageIndex());
+  if (cells.empty()) return false;
+  strip.SetPixelFormat(TPixelFormat::pf24bit);
+  strip.SetWidth(glyphSize_ * static_cast<int>(cells.size()));
+  strip.SetHeight(glyphSize_);
+  for (std::size_t k = 0; k < cells.size(); ++k)
+    ImageList1.Draw(strip.Canvas(), glyphSize_ * static_cast<int>(k), 0, cells[k]);
+  return true;
 }
 
 }  // namespace gliffo
