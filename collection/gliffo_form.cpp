@@ -20,6 +20,7 @@
 #include "collection/viewer.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
+#include "glyphs/glyph_exports.h"
 #include "glyphs/image_formats.h"
 #include "glyphs/png_codec.h"
 #include "glyphs/save_back.h"
@@ -215,6 +216,18 @@ void TGliffoF::BuildGlyphsMenu() {
       action->setShortcutContext(Qt::WidgetShortcut);
     }
     *command.Action = action;
+  }
+  Glyphs1->addSeparator();
+  ExportIcon1 = AddCommand(Glyphs1, texts::MenuExportIcon, &TGliffoF::ExportIcon1Click);
+  ExportIcon1->setObjectName(QStringLiteral("ExportIcon1"));
+  ExportScaled1 = Glyphs1->addMenu(QString::fromUtf8(texts::MenuExportScaled));
+  ExportScaled1->setObjectName(QStringLiteral("ExportScaled1"));
+  const std::pair<const char*, TScaleFactor> factors[] = {
+      {texts::MenuScaled15, TScaleFactor::By1_5}, {texts::MenuScaled2, TScaleFactor::By2}, {texts::MenuScaled3, TScaleFactor::By3}};
+  for (const auto& [caption, factor] : factors) {
+    QAction* action = ExportScaled1->addAction(QString::fromUtf8(caption));
+    connect(action, &QAction::triggered, this,
+            [this, factor = factor] { app_.Guard([&] { ExportScaledCommand(glyphs_, factor, app_.Dialogs()); }); });
   }
 }
 
@@ -486,6 +499,8 @@ void TGliffoF::Paste1Click() {
   TSelectionBatch batch(*viewer);
   glyphs_.InsertStrip(strip, glyphs_.InsertionPoint());
 }
+
+void TGliffoF::ExportIcon1Click() { ExportIconCommand(glyphs_, app_.Dialogs()); }
 
 void TGliffoF::SaveBack1Click() { SaveBackCommand(glyphs_, app_.Dialogs()); }
 

@@ -84,6 +84,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void Copy1Click();
   void Paste1Click();
   void SaveBack1Click();
+  void ExportIcon1Click();
   // A drag within the view: the selection moves to just before item `before`.
   void MoveSelectionTo(int before);
   // Dropped paths: a folder is browsed into; files are read as Open Collection reads one and
@@ -124,6 +125,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QAction* Copy1 = nullptr;
   QAction* Paste1 = nullptr;
   QAction* SaveBack1 = nullptr;
+  QAction* ExportIcon1 = nullptr;
+  QMenu* ExportScaled1 = nullptr;  // 1.5x, 2x, 3x
   // Keys with no menu item of their own: Ctrl+O, Ctrl+S, Ctrl+Q and F5.
   QAction* OpenKey = nullptr;
   QAction* SaveKey = nullptr;

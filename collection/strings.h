@@ -62,7 +62,10 @@ inline constexpr const char* MenuCopy = "&Copy";
 inline constexpr const char* MenuPaste = "&Paste";
 inline constexpr const char* MenuSaveBack = "Save &Back to Files";
 inline constexpr const char* MenuExportIcon = "Export &Icon...";
-inline constexpr const char* MenuExportScaled = "Export &Scaled...";
+inline constexpr const char* MenuExportScaled = "Export &Scaled";
+inline constexpr const char* MenuScaled15 = "1.5x...";
+inline constexpr const char* MenuScaled2 = "2x...";
+inline constexpr const char* MenuScaled3 = "3x...";
 // Paste refuses an image that is not a strip of the list's glyphs.
 inline constexpr const char* ClipboardWrongHeight = "The clipboard image is %d pixels high; the glyphs are %d.";
 inline constexpr const char* ClipboardNoImage = "The clipboard holds no image.";

@@ -36,7 +36,11 @@ inline constexpr const char* SaveBackFileChanged =
 inline constexpr const char* WrongStripHeight = "The image is %d pixels high; the glyphs are %d.";
 
 inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc";
-inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp";
+inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp|Icon|*.ico";
+// Export Icon.
+inline constexpr const char* IconFilter = "Icon|*.ico";
+inline constexpr const char* IconExtension = "ico";
+inline constexpr const char* IncludeLargerSizes = "Include the 2x and 3x sizes in the icon?";
 inline constexpr const char* CollectionExtension = "gbc";
 inline constexpr const char* BitmapExtension = "bmp";
 

@@ -9,9 +9,12 @@
 #include <QTest>
 #include <QUrl>
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "collection/folder_browser.h"
 #include "collection/viewer.h"
+#include "glyphs/ico_codec.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {
@@ -136,6 +139,28 @@ TEST_F(ReshapeTest, DroppedFilesAreInsertedWhereTheyLandAndAFolderIsBrowsedInto)
   Drop({QUrl::fromLocalFile(QString::fromStdString(Path("icons")))}, QPoint(1, 1));
   EXPECT_EQ(window_->Browser()->RzDirectoryListBox1->Directory(), fs::canonical(dir_ / "icons").string());
   EXPECT_EQ(Order(), "01");
+}
+
+TEST_F(ReshapeTest, ExportIconWritesTheGlyphWithItsLargerSizesOnRequest) {
+  WriteStrip(Path("four.gbc"), 16, 4);
+  Start();
+  Open("four.gbc");
+  ASSERT_EQ(Order(), "0123");
+  SelectRows({2});
+  dialogs_->SaveAnswers.push_back(Path("glyph.ico"));
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
+  window_->ExportIcon1->trigger();
+  std::ifstream in(Path("glyph.ico"), std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<ico::IcoEntry> entries = ico::ParseDirectory(bytes);
+  ASSERT_EQ(entries.size(), 3u);
+  const int sizes[] = {16, 32, 48};
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const std::shared_ptr<TBitmapImage> picture = ico::DecodeEntry(bytes, entries[k]);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->Width, sizes[k]);
+    EXPECT_EQ(picture->Height, sizes[k]);
+  }
 }
 
 }  // namespace
