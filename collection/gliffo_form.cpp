@@ -1,12 +1,8 @@
 #include "collection/gliffo_form.h"
 
 #include <QActionGroup>
-#include <QBuffer>
-#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
-#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 #include <QCloseEvent>
@@ -21,8 +17,6 @@
 #include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
 #include "glyphs/glyph_exports.h"
-#include "glyphs/image_formats.h"
-#include "glyphs/png_codec.h"
 #include "glyphs/save_back.h"
 #include "glyphs/dialogs.h"
 #include "platform/drives/folder_lines.h"
@@ -31,6 +25,7 @@
 #include "platform/profile/window_placement.h"
 #include "ui/application_intf.h"
 #include "ui/design_frame.h"
+#include "ui/glyph_clipboard.h"
 #include "ui/window_placement_qt.h"
 
 namespace gliffo {
@@ -454,44 +449,15 @@ void TGliffoF::MoveSelectionTo(int before) {
 
 void TGliffoF::Copy1Click() {
   TBitmap strip;
-  if (!glyphs_.SelectedStrip(strip)) return;
-  // PNG and BMP bytes of our own, so other programs get the glyphs' exact colours.
-  png::EncodeOptions opaque;
-  opaque.Opaque = true;
-  const std::vector<std::uint8_t> png = png::Encode(strip.Image(), opaque);
-  const std::vector<std::uint8_t> bmp = EncodeImage(strip.Image());
-  auto* data = new QMimeData;
-  data->setData(QStringLiteral("image/png"), QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size())));
-  data->setData(QStringLiteral("image/bmp"), QByteArray(reinterpret_cast<const char*>(bmp.data()), static_cast<qsizetype>(bmp.size())));
-  QGuiApplication::clipboard()->setMimeData(data);
+  if (glyphs_.SelectedStrip(strip)) PutOnClipboard(strip);
 }
 
 void TGliffoF::Paste1Click() {
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  QByteArray bytes;
-  if (data != nullptr && data->hasFormat(QStringLiteral("image/png"))) {
-    bytes = data->data(QStringLiteral("image/png"));
-  } else if (data != nullptr && data->hasFormat(QStringLiteral("image/bmp"))) {
-    bytes = data->data(QStringLiteral("image/bmp"));
-  } else if (data != nullptr && data->hasImage()) {
-    // Any other picture the platform offers, through PNG so one reader takes every paste.
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    qvariant_cast<QImage>(data->imageData()).save(&buffer, "PNG");
-  }
-  if (bytes.isEmpty()) {
-    app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
-    return;
-  }
-  const std::span<const std::uint8_t> clip(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                           static_cast<std::size_t>(bytes.size()));
-  std::shared_ptr<TBitmapImage> image = png::IsPng(clip) ? png::Decode(clip) : DecodeImage(clip, {glyphs_.GlyphSize()});
-  if (!image) {
-    app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
-    return;
-  }
   TBitmap strip;
-  strip.ReplaceImage(std::move(image));
+  if (!TakeFromClipboard(strip)) {
+    app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
+    return;
+  }
   if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize()) {
     app_.Dialogs().ShowMessage(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
     return;

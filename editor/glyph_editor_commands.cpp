@@ -6,6 +6,7 @@
 #include "editor/strings.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/image_list.h"
+#include "platform/errors.h"
 
 namespace gliffo {
 
@@ -91,6 +92,17 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   if (view_) view_->GlyphChanged();
   CopyToPreview();
   RecordStep(StepName(texts::MenuOpen));
+}
+
+void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
+  if (picture.Width() != GlyphSize() || picture.Height() != GlyphSize())
+    throw EInvalidOperation(FormatMessage(FormatMessage(texts::PastedGlyphSize, picture.Width()), GlyphSize()));
+  undo_.Assign(&pic());
+  picture.Draw(editor_.Canvas(), 0, 0);
+  EnlargeGlyph();
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+  RecordStep(texts::StepPaste);
 }
 
 void TGlyphEditor::SaveAs1Click(IDialogService& dialogs) {
