@@ -51,7 +51,7 @@ inline constexpr const char* MenuHelp = "&Help";
 inline constexpr const char* MenuContents = "&Contents";
 inline constexpr const char* MenuAbout = "&About";
 // The menu that reshapes the set, beside the classic ones.
-inline constexpr const char* MenuGlyphs = "&Glyphs";
+inline constexpr const char* MenuGlyphs = "&Set";
 inline constexpr const char* MenuUndo = "&Undo";
 inline constexpr const char* MenuRedo = "&Redo";
 inline constexpr const char* MenuDelete = "&Delete";

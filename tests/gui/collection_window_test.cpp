@@ -90,7 +90,7 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
   Start();
   std::vector<std::string> bar;
   for (QAction* action : window_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Glyphs", "&Help"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Help"}));
   EXPECT_EQ(Captions(window_->File1),
             (std::vector<std::string>{"&Open Collection...", "&Save Collection As...", "&Combine Collections...", "-",
                                       "&Export Bitmap...", "-", "Close"}));
