@@ -1,6 +1,11 @@
 #include "collection/gliffo_form.h"
 
 #include <QActionGroup>
+#include <algorithm>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCloseEvent>
 #include <filesystem>
 #include <QMenuBar>
@@ -11,7 +16,10 @@
 #include "collection/options_menu.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
+#include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
+#include "glyphs/glyph_exports.h"
+#include "glyphs/save_back.h"
 #include "glyphs/dialogs.h"
 #include "platform/drives/folder_lines.h"
 #include "platform/drives/folder_listing.h"
@@ -19,6 +27,7 @@
 #include "platform/profile/window_placement.h"
 #include "ui/application_intf.h"
 #include "ui/design_frame.h"
+#include "ui/glyph_clipboard.h"
 #include "ui/window_placement_qt.h"
 
 namespace gliffo {
@@ -76,7 +85,15 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
     return SaveChangesCommand(glyphs_, app_.Dialogs());
   };
   BuildKeys();
-  setFixedSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
+  // Choices beyond the classic program, in a menu of their own, read from the settings (the
+  // creation handler finds the same file again for the placement).
+  settings_ = profile::SettingsLocationFor(app_.ExeName());
+  BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
+                   [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  // The classic frame has room for the classic menus only; with the menus beyond them it widens
+  // just enough to show every title, so Help never hides behind an overflow button.
+  setFixedSize(std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
+               Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
   move(DesignLeft, DesignTop);
 
   glyphs_.ModeMenu.OnChange = [this] { MirrorModeMenu(); };
@@ -85,9 +102,6 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   MirrorState();
   UpdateEditorCommands();
   app_.Guard([this] { FormCreate(); });
-  // Choices beyond the classic program, in a menu of their own, read from the settings.
-  BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
-                   [this](const std::function<void()>& handler) { app_.Guard(handler); });
 }
 
 TGliffoF::~TGliffoF() {
@@ -157,6 +171,8 @@ void TGliffoF::BuildMenu() {
     modeGroup_->addAction(item);
   }
 
+  BuildGlyphsMenu();
+
   Help1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuHelp));
   Contents1 = AddCommand(Help1, texts::MenuContents, &TGliffoF::Contents1Click);
   Contents1->setShortcut(QKeySequence(Qt::Key_F1));
@@ -171,6 +187,53 @@ void TGliffoF::BuildMenu() {
       {bmp16, "bmp16"}, {bmp24, "bmp24"}, {bmp32, "bmp32"}, {Help1, "Help1"}, {Contents1, "Contents1"},
       {About1, "About1"}};
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
+}
+
+void TGliffoF::BuildGlyphsMenu() {
+  Glyphs1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuGlyphs));
+  Glyphs1->setObjectName(QStringLiteral("Glyphs1"));
+  struct TCommand {
+    QAction** Action;
+    const char* Caption;
+    const char* Name;
+    void (TGliffoF::*Handler)();
+    QKeySequence Keys;
+    bool SeparatorBefore;
+  };
+  const TCommand commands[] = {
+      {&Undo1, texts::MenuUndo, "Undo1", &TGliffoF::Undo1Click, QKeySequence(Qt::CTRL | Qt::Key_Z), false},
+      {&Redo1, texts::MenuRedo, "Redo1", &TGliffoF::Redo1Click, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false},
+      {&Delete1, texts::MenuDelete, "Delete1", &TGliffoF::Delete1Click, QKeySequence(Qt::Key_Delete), true},
+      {&MoveLeft1, texts::MenuMoveLeft, "MoveLeft1", &TGliffoF::MoveLeft1Click, QKeySequence(Qt::CTRL | Qt::Key_Left), false},
+      {&MoveRight1, texts::MenuMoveRight, "MoveRight1", &TGliffoF::MoveRight1Click, QKeySequence(Qt::CTRL | Qt::Key_Right), false},
+      {&Duplicate1, texts::MenuDuplicate, "Duplicate1", &TGliffoF::Duplicate1Click, QKeySequence(Qt::CTRL | Qt::Key_D), false},
+      {&Copy1, texts::MenuCopy, "Copy1", &TGliffoF::Copy1Click, QKeySequence(Qt::CTRL | Qt::Key_C), true},
+      {&Paste1, texts::MenuPaste, "Paste1", &TGliffoF::Paste1Click, QKeySequence(Qt::CTRL | Qt::Key_V), false},
+      {&SaveBack1, texts::MenuSaveBack, "SaveBack1", &TGliffoF::SaveBack1Click, QKeySequence(), true},
+  };
+  for (const TCommand& command : commands) {
+    if (command.SeparatorBefore) Glyphs1->addSeparator();
+    QAction* action = AddCommand(Glyphs1, command.Caption, command.Handler);
+    action->setObjectName(QString::fromLatin1(command.Name));
+    if (!command.Keys.isEmpty()) {
+      // The keys act while the glyph view has the focus, so the folder list keeps its own.
+      action->setShortcut(command.Keys);
+      action->setShortcutContext(Qt::WidgetShortcut);
+    }
+    *command.Action = action;
+  }
+  Glyphs1->addSeparator();
+  ExportIcon1 = AddCommand(Glyphs1, texts::MenuExportIcon, &TGliffoF::ExportIcon1Click);
+  ExportIcon1->setObjectName(QStringLiteral("ExportIcon1"));
+  ExportScaled1 = Glyphs1->addMenu(QString::fromUtf8(texts::MenuExportScaled));
+  ExportScaled1->setObjectName(QStringLiteral("ExportScaled1"));
+  const std::pair<const char*, TScaleFactor> factors[] = {
+      {texts::MenuScaled15, TScaleFactor::By1_5}, {texts::MenuScaled2, TScaleFactor::By2}, {texts::MenuScaled3, TScaleFactor::By3}};
+  for (const auto& [caption, factor] : factors) {
+    QAction* action = ExportScaled1->addAction(QString::fromUtf8(caption));
+    connect(action, &QAction::triggered, this,
+            [this, factor = factor] { app_.Guard([&] { ExportScaledCommand(glyphs_, factor, app_.Dialogs()); }); });
+  }
 }
 
 void TGliffoF::BuildKeys() {
@@ -209,6 +272,16 @@ void TGliffoF::BuildClient() {
   viewer = new TViewer(glyphs_, client);
   layout->addWidget(viewer, 1);
   connect(viewer, &TViewer::DoubleClicked, this, [this] { RunCommand(&TGliffoF::Image1Click); });
+  for (QAction* action : Glyphs1->actions())
+    if (!action->shortcut().isEmpty()) viewer->addAction(action);
+  connect(viewer, &TViewer::GlyphsDragged, this, [this](int before) { app_.Guard([&] { MoveSelectionTo(before); }); });
+  connect(viewer, &TViewer::PathsDropped, this, [this](const QStringList& paths, int before) {
+    std::vector<std::string> names;
+    for (const QString& path : paths) names.push_back(path.toStdString());
+    app_.Guard([&] { DropPaths(names, before); });
+  });
+  // A folder dropped anywhere on the window is browsed into.
+  setAcceptDrops(true);
   setCentralWidget(client);
 
   StatusBar1 = statusBar();
@@ -255,6 +328,10 @@ void TGliffoF::MirrorState() {
   if (glyphs_.Modified() && name.empty()) name = texts::UntitledList;
   if (!name.empty()) title += texts::TitleSeparator + std::string(glyphs_.Modified() ? texts::ModifiedMark : "") + name;
   setWindowTitle(QString::fromStdString(title));
+  if (Undo1 != nullptr) {
+    Undo1->setEnabled(glyphs_.CanUndo());
+    Redo1->setEnabled(glyphs_.CanRedo());
+  }
 }
 
 bool TGliffoF::MaySaveChanges() { return SaveChangesCommand(glyphs_, app_.Dialogs()); }
@@ -344,6 +421,95 @@ void TGliffoF::Contents1Click() {
 }
 
 void TGliffoF::About1Click() { app_.Dialogs().ShowMessage(std::string(texts::AboutPrefix) + texts::AuthorCredit); }
+
+void TGliffoF::Undo1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.Undo();
+}
+
+void TGliffoF::Redo1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.Redo();
+}
+
+void TGliffoF::Delete1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.DeleteSelected();
+}
+
+void TGliffoF::MoveLeft1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.MoveSelected(-1);
+}
+
+void TGliffoF::MoveRight1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.MoveSelected(+1);
+}
+
+void TGliffoF::Duplicate1Click() {
+  TSelectionBatch batch(*viewer);
+  glyphs_.DuplicateSelected();
+}
+
+void TGliffoF::MoveSelectionTo(int before) {
+  TSelectionBatch batch(*viewer);
+  glyphs_.MoveSelectedTo(before);
+}
+
+void TGliffoF::Copy1Click() {
+  TBitmap strip;
+  if (glyphs_.SelectedStrip(strip)) PutOnClipboard(strip);
+}
+
+void TGliffoF::Paste1Click() {
+  TBitmap strip;
+  if (!TakeFromClipboard(strip)) {
+    app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
+    return;
+  }
+  if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize()) {
+    app_.Dialogs().ShowMessage(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
+    return;
+  }
+  TSelectionBatch batch(*viewer);
+  glyphs_.InsertStrip(strip, glyphs_.InsertionPoint());
+}
+
+void TGliffoF::ExportIcon1Click() { ExportIconCommand(glyphs_, app_.Dialogs()); }
+
+void TGliffoF::SaveBack1Click() { SaveBackCommand(glyphs_, app_.Dialogs()); }
+
+void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
+  std::vector<std::unique_ptr<TBitmap>> strips;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      OpenPath(path);
+      return;
+    }
+    auto strip = std::make_unique<TBitmap>();
+    strip->LoadFromFile(path);
+    strips.push_back(std::move(strip));
+  }
+  std::vector<const TBitmap*> pointers;
+  for (const auto& strip : strips) pointers.push_back(strip.get());
+  TSelectionBatch batch(*viewer);
+  glyphs_.InsertStrips(pointers, before);
+}
+
+void TGliffoF::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TGliffoF::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+  // Outside the glyph view, files go to the end of the list.
+  app_.Guard([&] { DropPaths(paths, glyphs_.Items.Count()); });
+}
 
 // --- Events ----------------------------------------------------------------------------------
 

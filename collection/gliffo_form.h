@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "glyphs/glyph_list.h"
 #include "platform/profile/settings_path.h"
@@ -74,6 +75,21 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void bmp32Click();
   void Contents1Click();
   void About1Click();
+  void Undo1Click();
+  void Redo1Click();
+  void Delete1Click();
+  void MoveLeft1Click();
+  void MoveRight1Click();
+  void Duplicate1Click();
+  void Copy1Click();
+  void Paste1Click();
+  void SaveBack1Click();
+  void ExportIcon1Click();
+  // A drag within the view: the selection moves to just before item `before`.
+  void MoveSelectionTo(int before);
+  // Dropped paths: a folder is browsed into; files are read as Open Collection reads one and
+  // their glyphs inserted before item `before`, in one step.
+  void DropPaths(const std::vector<std::string>& paths, int before);
 
   // Runs a handler inside the application's guard.
   bool RunCommand(void (TGliffoF::*handler)());
@@ -99,6 +115,18 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* About1 = nullptr;
+  QMenu* Glyphs1 = nullptr;
+  QAction* Undo1 = nullptr;
+  QAction* Redo1 = nullptr;
+  QAction* Delete1 = nullptr;
+  QAction* MoveLeft1 = nullptr;
+  QAction* MoveRight1 = nullptr;
+  QAction* Duplicate1 = nullptr;
+  QAction* Copy1 = nullptr;
+  QAction* Paste1 = nullptr;
+  QAction* SaveBack1 = nullptr;
+  QAction* ExportIcon1 = nullptr;
+  QMenu* ExportScaled1 = nullptr;  // 1.5x, 2x, 3x
   // Keys with no menu item of their own: Ctrl+O, Ctrl+S, Ctrl+Q and F5.
   QAction* OpenKey = nullptr;
   QAction* SaveKey = nullptr;
@@ -121,6 +149,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate();
@@ -131,6 +161,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void MirrorModeMenu();
   void MirrorState();
   void BuildKeys();
+  void BuildGlyphsMenu();
   // Asks whether to save a modified list before it is discarded; true means go on.
   bool MaySaveChanges();
   void UpdateEditorCommands();

@@ -53,5 +53,24 @@ inline constexpr const char* MenuTransparentKey = "Transparent key colour";
 inline constexpr const char* MenuHelp = "&Help";
 inline constexpr const char* MenuContents = "&Contents";
 inline constexpr const char* MenuAbout = "&About";
+// The menu that reshapes the set, beside the classic ones.
+inline constexpr const char* MenuGlyphs = "&Set";
+inline constexpr const char* MenuUndo = "&Undo";
+inline constexpr const char* MenuRedo = "&Redo";
+inline constexpr const char* MenuDelete = "&Delete";
+inline constexpr const char* MenuMoveLeft = "Move &Left";
+inline constexpr const char* MenuMoveRight = "Move &Right";
+inline constexpr const char* MenuDuplicate = "D&uplicate";
+inline constexpr const char* MenuCopy = "&Copy";
+inline constexpr const char* MenuPaste = "&Paste";
+inline constexpr const char* MenuSaveBack = "Save &Back to Files";
+inline constexpr const char* MenuExportIcon = "Export &Icon...";
+inline constexpr const char* MenuExportScaled = "Export &Scaled";
+inline constexpr const char* MenuScaled15 = "1.5x...";
+inline constexpr const char* MenuScaled2 = "2x...";
+inline constexpr const char* MenuScaled3 = "3x...";
+// Paste refuses an image that is not a strip of the list's glyphs.
+inline constexpr const char* ClipboardWrongHeight = "The clipboard image is %d pixels high; the glyphs are %d.";
+inline constexpr const char* ClipboardNoImage = "The clipboard holds no image.";
 
 }  // namespace gliffo::texts

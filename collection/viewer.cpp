@@ -1,5 +1,13 @@
 #include "collection/viewer.h"
 
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPixmap>
+#include <QUrl>
+
+#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -207,6 +215,11 @@ TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
   setTabKeyNavigation(false);
   setItemDelegate(new TViewerDelegate(this));
   setModel(model_);
+  // Glyphs are dragged to a new place within the view; files and folders are dropped on it.
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setDropIndicatorShown(true);
 
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -300,6 +313,15 @@ void TViewer::focusOutEvent(QFocusEvent* event) {
 
 void TViewer::keyPressEvent(QKeyEvent* event) {
   // Ctrl+A belongs to the menu's "Select All", which goes through the glyph list.
+  // The view's own keys for copying and the like give way to the window's commands on them.
+  for (QAction* action : actions()) {
+    if (action->isEnabled() && !action->shortcut().isEmpty() &&
+        action->shortcut().matches(QKeySequence(event->keyCombination())) == QKeySequence::ExactMatch) {
+      event->accept();
+      action->trigger();
+      return;
+    }
+  }
   if (event->matches(QKeySequence::SelectAll)) {
     event->ignore();
     return;
@@ -312,6 +334,75 @@ void TViewer::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QListView::keyPressEvent(event);
+}
+
+namespace {
+
+// What a drag within the view carries: nothing but the fact that the selection moves.
+constexpr const char* GlyphDragFormat = "application/x-gliffo-glyphs";
+
+}  // namespace
+
+void TViewer::startDrag(Qt::DropActions /*supportedActions*/) {
+  if (collection_.Items.SelCount() == 0) return;
+  auto* drag = new QDrag(this);
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(GlyphDragFormat), QByteArray("move"));
+  drag->setMimeData(data);
+  const QModelIndex current = currentIndex();
+  if (current.isValid()) drag->setPixmap(QPixmap::fromImage(model_->CellImage(current.row())));
+  drag->exec(Qt::MoveAction);
+}
+
+void TViewer::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if ((data->hasFormat(QString::fromLatin1(GlyphDragFormat)) && event->source() == this) || data->hasUrls())
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TViewer::dragMoveEvent(QDragMoveEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if ((data->hasFormat(QString::fromLatin1(GlyphDragFormat)) && event->source() == this) || data->hasUrls())
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+int TViewer::DropRow(const QPoint& point) const {
+  const QModelIndex index = indexAt(point);
+  const int count = collection_.Items.Count();
+  if (!index.isValid()) {
+    // Between items or past the last: before the first item that starts after the point.
+    for (int row = 0; row < count; ++row) {
+      const QRect rect = visualRect(model_->index(row));
+      if (rect.top() > point.y() || (rect.bottom() >= point.y() && rect.left() > point.x())) return row;
+    }
+    return count;
+  }
+  const QRect rect = visualRect(index);
+  return point.x() > rect.center().x() ? index.row() + 1 : index.row();
+}
+
+void TViewer::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  const int before = DropRow(event->position().toPoint());
+  if (data->hasFormat(QString::fromLatin1(GlyphDragFormat)) && event->source() == this) {
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    emit GlyphsDragged(before);
+    return;
+  }
+  if (data->hasUrls()) {
+    QStringList paths;
+    for (const QUrl& url : data->urls())
+      if (url.isLocalFile()) paths << url.toLocalFile();
+    event->acceptProposedAction();
+    if (!paths.isEmpty()) emit PathsDropped(paths, before);
+    return;
+  }
+  event->ignore();
 }
 
 }  // namespace gliffo

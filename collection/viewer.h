@@ -92,12 +92,25 @@ class TViewer : public QListView {
  signals:
   // A double-click anywhere in the view, or Enter.
   void DoubleClicked();
+  // The selected glyphs were dragged within the view to just before item `before`.
+  void GlyphsDragged(int before);
+  // Files or folders were dropped with `before` the item they landed before (Count for the end).
+  void PathsDropped(const QStringList& paths, int before);
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ public:
+  // The item a drop at this point of the viewport lands before: the one under it, or the next
+  // when the point is on the right half of an item; the item count past the last.
+  int DropRow(const QPoint& point) const;
 
  private:
   void TakeSelectionFromItems();

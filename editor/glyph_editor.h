@@ -149,6 +149,9 @@ class TGlyphEditor : public IGlyphEditorLink {
   void TextCaption1Click(IDialogService& dialogs);
   // What the dialogs of Open and Save As hand over, without a dialog.
   void OpenGlyphFile(const std::string& fileName);
+  // A picture of the glyph size (from the clipboard) becomes the glyph, as one step; any other
+  // size raises EInvalidOperation saying both sizes and changes nothing.
+  void PasteGlyph(const TBitmap& picture);
   void SaveGlyphFile(const std::string& fileName);
 
   // --- Transform menu ------------------------------------------------------------------------

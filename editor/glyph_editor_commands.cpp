@@ -7,6 +7,7 @@
 #include "glyphs/dialogs.h"
 #include "glyphs/image_formats.h"
 #include "glyphs/image_list.h"
+#include "platform/errors.h"
 
 namespace gliffo {
 
@@ -95,6 +96,17 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   if (view_) view_->GlyphChanged();
   CopyToPreview();
   RecordStep(StepName(texts::MenuOpen));
+}
+
+void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
+  if (picture.Width() != GlyphSize() || picture.Height() != GlyphSize())
+    throw EInvalidOperation(FormatMessage(FormatMessage(texts::PastedGlyphSize, picture.Width()), GlyphSize()));
+  undo_.Assign(&pic());
+  picture.Draw(editor_.Canvas(), 0, 0);
+  EnlargeGlyph();
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+  RecordStep(texts::StepPaste);
 }
 
 void TGlyphEditor::SaveAs1Click(IDialogService& dialogs) {

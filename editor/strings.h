@@ -65,5 +65,7 @@ inline constexpr const char* HistoryCaption = "History";
 // The names of steps that are no menu item's caption.
 inline constexpr const char* StepStart = "Start";
 inline constexpr const char* StepGlyph = "Glyph from Collection";
+inline constexpr const char* StepPaste = "Paste";
+inline constexpr const char* PastedGlyphSize = "The clipboard image is %d pixels wide; the glyph is %d.";
 
 }  // namespace gliffo::texts

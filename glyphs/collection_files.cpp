@@ -97,6 +97,7 @@ void OpenCollection(TGlyphCollection& collection, const std::string& fileName) {
   collection.ApplyGlyphSize();
   collection.ImageList1.Add(strip);
   collection.RebuildNumberedItems();
+  collection.StartFresh({});
   collection.MarkLoaded({TListSourceKind::File, fileName});
 }
 

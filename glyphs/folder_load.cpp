@@ -26,7 +26,10 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
   collection.Items.BeginUpdate();
   // Whatever happens below, the items end up numbered for the cells the list holds and the
   // bracket closed, so the view shows exactly what was loaded.
+  // Each glyph read is known by its file and place, even when a later file stops the load.
+  std::vector<TGlyphOrigin> origins;
   auto finish = [&] {
+    collection.StartFresh(std::move(origins));
     collection.RebuildNumberedItems();
     collection.Items.EndUpdate();
     collection.ApplyGlyphSize();
@@ -39,6 +42,7 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
     collection.ImageList1.SetWidth(size);
     TBitmap image;
     TImageRowReader reader;
+
     for (const std::string& name : names) {
       // Judged by its headers: a file of another size is never decoded.
       const std::string path = FolderEntryPath(folder, name);
@@ -50,6 +54,7 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
       ++result.FilesAccepted;
       result.GlyphsAdded += image.Width() / size;
       collection.ImageList1.Add(image);
+      for (int k = 0; k < image.Width() / size; ++k) origins.push_back({path, k});
     }
   } catch (...) {
     finish();

@@ -113,6 +113,7 @@ void TGlyphCollection::ApplyGlyphSize() {
 void TGlyphCollection::AddfromEditor() {
   if (!editor_) return;
   ApplyGlyphSize();
+  RecordStep();
   TUpdateBracket bracket(Items);
   const int n = ImageList1.Add(editor_->GlyphBitmap());
   TListItem& item = Items.Add();
@@ -124,6 +125,7 @@ void TGlyphCollection::AddfromEditor() {
 bool TGlyphCollection::ReplaceSelected() {
   TListItem* selected = Items.Selected();
   if (!selected || !editor_) return false;
+  RecordStep();
   ImageList1.Replace(selected->ImageIndex(), editor_->GlyphBitmap());
   Items.RedrawItems(selected->Index(), selected->Index());
   SetModified(true);
@@ -155,6 +157,7 @@ void TGlyphCollection::ClearGlyphList() {
   ApplyGlyphSize();
   ModeMenu.Check(16);
   for (int size : {16, 24, 32}) ModeMenu.SetEnabled(size, true);
+  StartFresh({});
   MarkLoaded({});
 }
 

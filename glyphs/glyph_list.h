@@ -2,8 +2,12 @@
 // The glyph state of the collection window as plain C++: the image list ImageList1, the items
 // of the glyph view, GlyphSize, the mode menu, and the window operations on them. The window
 // turns menu commands into these calls and paints what they leave behind.
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "glyphs/glyph_geometry.h"
 #include "glyphs/image_list.h"
@@ -70,6 +74,25 @@ struct TListSource {
   friend bool operator==(const TListSource&, const TListSource&) = default;
 };
 
+// Where a glyph came from: the file and its place in that file's strip. A glyph added, pasted
+// or duplicated belongs to no file (File empty).
+struct TGlyphOrigin {
+  std::string File;
+  int Position = -1;
+  bool HasFile() const { return !File.empty(); }
+  friend bool operator==(const TGlyphOrigin&, const TGlyphOrigin&) = default;
+};
+
+// The whole list as its history keeps it: the cells one after the other, where each came from,
+// and which items were selected.
+struct TListState {
+  int GlyphSize = 16;
+  int Count = 0;
+  std::vector<std::uint32_t> Pixels;
+  std::vector<TGlyphOrigin> Origins;
+  std::vector<bool> Selected;
+};
+
 class TGlyphCollection {
  public:
   TGlyphCollection();
@@ -124,6 +147,47 @@ class TGlyphCollection {
   // "Glyph 3 of icons.gbc": a glyph by its number and where the list came from.
   std::string DescribeGlyph(int index) const;
 
+  // --- Reshaping the set (glyphs/list_edits.cpp) ---------------------------------------------
+  // Every command below keeps the items numbered 0..n-1 with item k showing cell k, marks the
+  // list modified and can be taken back with Undo. Each returns whether it changed anything.
+
+  // Removes the selected glyphs; the item now at the first removed place is selected.
+  bool DeleteSelected();
+  // Moves the selected glyphs one place left (step -1) or right (step +1); a block already at
+  // that end stays, the others still move.
+  bool MoveSelected(int step);
+  // Moves the selected glyphs, in their order, to just before the item that was at `before`
+  // (Count() for the end), as dragging them there does.
+  bool MoveSelectedTo(int before);
+  // Puts a copy of each selected glyph right after it; the copies become the selection.
+  bool DuplicateSelected();
+  // Cuts the strip into glyphs and inserts them before item `before` (Count() appends); they
+  // become the selection. An empty list takes the strip's height as its glyph size; otherwise a
+  // strip of another height raises EInvalidOperation saying both heights, and nothing changes.
+  int InsertStrip(const TBitmap& strip, int before);
+  // Several strips in one step, in their order; each must have the height of the first (or of
+  // the list's glyphs).
+  int InsertStrips(std::span<const TBitmap* const> strips, int before);
+  // The selected glyphs side by side, unchanged, as one 24-bit strip; false with none selected.
+  bool SelectedStrip(TBitmap& strip) const;
+  // Where pasted glyphs go: after the last selected item, or at the end.
+  int InsertionPoint() const;
+
+  // The list's own history. Loading a list, or clearing it, starts it afresh.
+  bool CanUndo() const { return !undo_.empty(); }
+  bool CanRedo() const { return !redo_.empty(); }
+  bool Undo();
+  bool Redo();
+  // Called before a change: the current state becomes a step to go back to.
+  void RecordStep();
+
+  // The file and place a cell came from (no file for cells added since the load).
+  TGlyphOrigin Origin(int cell) const;
+  // After a load: the cells' origins, in cell order, and no history.
+  void StartFresh(std::vector<TGlyphOrigin> origins);
+  TListState CaptureState() const;
+  void RestoreState(const TListState& state);
+
   // True when the cells have GlyphSize (always so while the list holds glyphs).
   bool CellsMatchGlyphSize() const {
     return ImageList1.Width() == glyphSize_ && ImageList1.Height() == glyphSize_;
@@ -133,11 +197,16 @@ class TGlyphCollection {
   void SizeEditor(int size);
 
   void StateChanged();
+  // A command's result: the state before it becomes the step to go back to.
+  void Commit(const TListState& before, const TListState& after);
 
   int glyphSize_ = 16;
   IGlyphEditorLink* editor_ = nullptr;
   bool modified_ = false;
   TListSource source_;
+  std::vector<TGlyphOrigin> origins_;
+  std::deque<TListState> undo_;
+  std::deque<TListState> redo_;
 };
 
 }  // namespace gliffo

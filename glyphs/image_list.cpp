@@ -136,6 +136,28 @@ int TImageList::Add(const TBitmap& image) {
   CheckImageSize(image);
   const int cells = image.Width() / width_;
   if (cells <= 0) return -1;
+  ReserveCells(cells);
+  const raster::Surface src = image.Image().Surface();
+  const int first = count_;
+  count_ += cells;
+  CopyIntoCells([&](int k) { return CellAt(first + k); }, cells, width_, height_, src);
+  Notify(TImageListChangeKind::Added, first, cells);
+  return first;
+}
+
+int TImageList::AddCells(const std::uint32_t* pixels, int cells) {
+  if (cells <= 0) return -1;
+  ReserveCells(cells);
+  const std::size_t cellPixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  const int first = count_;
+  count_ += cells;
+  for (int k = 0; k < cells; ++k)
+    std::memcpy(CellAt(first + k), pixels + cellPixels * static_cast<std::size_t>(k), cellPixels * sizeof(std::uint32_t));
+  Notify(TImageListChangeKind::Added, first, cells);
+  return first;
+}
+
+void TImageList::ReserveCells(int cells) {
   if (cells > INT_MAX - count_) throw EOutOfResources(texts::OutOfSystemResources);
   // Room for every new cell first, so a failed allocation changes no cell.
   const std::int64_t cellPixels = std::int64_t{width_} * height_;
@@ -148,12 +170,6 @@ int TImageList::Add(const TBitmap& image) {
   } catch (const std::bad_alloc&) {
     throw EOutOfResources(texts::OutOfSystemResources);
   }
-  const raster::Surface src = image.Image().Surface();
-  const int first = count_;
-  count_ += cells;
-  CopyIntoCells([&](int k) { return CellAt(first + k); }, cells, width_, height_, src);
-  Notify(TImageListChangeKind::Added, first, cells);
-  return first;
 }
 
 void TImageList::Replace(int index, const TBitmap& image) {

@@ -61,6 +61,9 @@ class TImageList {
   // when nothing was added. An image lower or narrower than a cell raises EInvalidOperation
   // "Invalid image size" and changes nothing.
   int Add(const TBitmap& image);
+  // Appends cells given as Width × Height pixels each, one after the other, in the cells' own
+  // format (as CellPixels gives them). Returns the index of the first, or -1 for none.
+  int AddCells(const std::uint32_t* pixels, int cells);
   // The cell takes the top-left cell-sized part of the image. "Invalid image size" as Add;
   // EInvalidOperation "Unable to Replace Image" for an index that holds no cell.
   void Replace(int index, const TBitmap& image);
@@ -84,6 +87,7 @@ class TImageList {
  private:
   std::uint32_t* CellAt(int index) const;
   std::uint32_t* AppendCell();
+  void ReserveCells(int cells);
   void CheckImageSize(const TBitmap& image) const;
   void Reset(int width, int height);
   void Notify(TImageListChangeKind kind, int first, int count);

@@ -27,11 +27,25 @@ inline constexpr const char* FolderLoadStopped = "%s\nThe files after it in the 
 // Which glyph the editor holds.
 inline constexpr const char* GlyphNumber = "Glyph %d";
 inline constexpr const char* GlyphOfSource = "Glyph %d of %s";
+// Save Back to Files.
+inline constexpr const char* SaveBackNeedsFolder =
+    "None of these glyphs came from a file of a folder; save them with Save Collection As.";
+inline constexpr const char* SaveBackWithoutFile =
+    "%d glyphs belong to no file and were not written; save them with Save Collection As.";
+inline constexpr const char* SaveBackFileChanged =
+    "%s no longer holds the glyphs that were loaded from it; no file was written.";
+// Glyphs inserted into the list must have its glyph size as their height.
+inline constexpr const char* WrongStripHeight = "The image is %d pixels high; the glyphs are %d.";
 
 // Open dialogs keep their classic entry first, then one for every image the program reads;
-// save dialogs gain PNG after their classic entries. A name ending in .png writes PNG.
+// save dialogs gain PNG and Icon after their classic entries. A name ending in .png writes PNG,
+// one ending in .ico an icon.
 inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico";
-inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png";
+inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico";
+// Export Icon.
+inline constexpr const char* IconFilter = "Icon|*.ico";
+inline constexpr const char* IconExtension = "ico";
+inline constexpr const char* IncludeLargerSizes = "Include the 2x and 3x sizes in the icon?";
 inline constexpr const char* CollectionExtension = "gbc";
 inline constexpr const char* BitmapExtension = "bmp";
 

@@ -3,7 +3,11 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 
 #include "editor/qt/button_states.h"
@@ -20,6 +24,7 @@
 #include "platform/strings.h"
 #include "ui/application_intf.h"
 #include "ui/design_frame.h"
+#include "ui/glyph_clipboard.h"
 #include "ui/window_placement_qt.h"
 
 namespace gliffo {
@@ -307,6 +312,35 @@ void TGliffEditF::BuildHeldGlyphLineAndHelpKey() {
   HelpKey->setShortcutContext(Qt::WindowShortcut);
   connect(HelpKey, &QAction::triggered, this, [this] { host_.ShowHelp(); });
   addAction(HelpKey);
+  // Ctrl+C and Ctrl+V carry the glyph through the system clipboard, beside the classic menus.
+  auto* copyKey = new QAction(this);
+  copyKey->setObjectName(QStringLiteral("CopyKey"));
+  copyKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  connect(copyKey, &QAction::triggered, this, [this] { RunCommand([this] { PutOnClipboard(model_.GlyphBitmap()); }); });
+  addAction(copyKey);
+  auto* pasteKey = new QAction(this);
+  pasteKey->setObjectName(QStringLiteral("PasteKey"));
+  pasteKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  connect(pasteKey, &QAction::triggered, this, [this] {
+    RunCommand([this] {
+      TBitmap picture;
+      if (TakeFromClipboard(picture)) model_.PasteGlyph(picture);
+    });
+  });
+  addAction(pasteKey);
+  setAcceptDrops(true);
+}
+
+void TGliffEditF::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TGliffEditF::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  const std::string path = urls.front().toLocalFile().toStdString();
+  RunCommand([this, path] { model_.OpenGlyphFile(path); });
 }
 
 // --- What the collection window asks ---------------------------------------------------------

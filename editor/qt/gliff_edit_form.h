@@ -120,6 +120,9 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
 
  protected:
   bool event(QEvent* event) override;
+  // A file dropped on the window opens as File > Open opens it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void SurfaceChanged(const TRect& area) override;

@@ -1,0 +1,288 @@
+// Reshaping the glyph list: delete, move, duplicate and insert, and the list's own history.
+// Every command works on a whole snapshot of the list and puts it back in one go, so the image
+// list always holds the cells in the shown order and the items are always numbered 0..n-1.
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/canvas.h"
+#include "glyphs/glyph_list.h"
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+
+namespace gliffo {
+
+namespace {
+
+// The history keeps whole snapshots; beyond this many steps or bytes the oldest are dropped.
+constexpr std::size_t MaxSteps = 100;
+constexpr std::size_t MaxHistoryBytes = std::size_t{256} << 20;
+
+std::size_t StateBytes(const TListState& state) { return state.Pixels.size() * sizeof(std::uint32_t); }
+
+std::size_t CellPixelCount(const TListState& state) {
+  return static_cast<std::size_t>(state.GlyphSize) * static_cast<std::size_t>(state.GlyphSize);
+}
+
+// One glyph taken out of a snapshot, to be put back in another order.
+struct TCell {
+  const std::uint32_t* Pixels;
+  TGlyphOrigin Origin;
+  bool Selected;
+};
+
+std::vector<TCell> CellsOf(const TListState& state) {
+  std::vector<TCell> cells;
+  cells.reserve(static_cast<std::size_t>(state.Count));
+  const std::size_t n = CellPixelCount(state);
+  for (int k = 0; k < state.Count; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i]});
+  }
+  return cells;
+}
+
+TListState StateOf(int glyphSize, const std::vector<TCell>& cells) {
+  TListState state;
+  state.GlyphSize = glyphSize;
+  state.Count = static_cast<int>(cells.size());
+  const std::size_t n = static_cast<std::size_t>(glyphSize) * static_cast<std::size_t>(glyphSize);
+  state.Pixels.reserve(n * cells.size());
+  for (const TCell& cell : cells) {
+    state.Pixels.insert(state.Pixels.end(), cell.Pixels, cell.Pixels + n);
+    state.Origins.push_back(cell.Origin);
+    state.Selected.push_back(cell.Selected);
+  }
+  return state;
+}
+
+void TrimHistory(std::deque<TListState>& steps) {
+  std::size_t bytes = 0;
+  for (const TListState& step : steps) bytes += StateBytes(step);
+  while (steps.size() > 1 && (steps.size() > MaxSteps || bytes > MaxHistoryBytes)) {
+    bytes -= StateBytes(steps.front());
+    steps.pop_front();
+  }
+}
+
+}  // namespace
+
+TGlyphOrigin TGlyphCollection::Origin(int cell) const {
+  if (cell < 0 || static_cast<std::size_t>(cell) >= origins_.size()) return {};
+  return origins_[static_cast<std::size_t>(cell)];
+}
+
+void TGlyphCollection::StartFresh(std::vector<TGlyphOrigin> origins) {
+  origins_ = std::move(origins);
+  undo_.clear();
+  redo_.clear();
+  StateChanged();
+}
+
+TListState TGlyphCollection::CaptureState() const {
+  TListState state;
+  state.GlyphSize = glyphSize_;
+  // Cells of another size than GlyphSize only exist in an empty list.
+  state.Count = CellsMatchGlyphSize() ? ImageList1.Count() : 0;
+  const std::size_t n = CellPixelCount(state);
+  state.Pixels.resize(n * static_cast<std::size_t>(state.Count));
+  for (int k = 0; k < state.Count; ++k) {
+    const std::uint32_t* cell = ImageList1.CellPixels(k);
+    std::copy(cell, cell + n, state.Pixels.begin() + static_cast<std::ptrdiff_t>(n * static_cast<std::size_t>(k)));
+    state.Origins.push_back(Origin(k));
+  }
+  state.Selected.assign(static_cast<std::size_t>(state.Count), false);
+  for (int k = 0; k < std::min(state.Count, Items.Count()); ++k)
+    state.Selected[static_cast<std::size_t>(Items.Item(k).ImageIndex())] = Items.Item(k).Selected();
+  return state;
+}
+
+void TGlyphCollection::RestoreState(const TListState& state) {
+  if (state.GlyphSize != glyphSize_) {
+    glyphSize_ = state.GlyphSize;
+    ModeMenu.Check(glyphSize_);
+  }
+  TUpdateBracket bracket(Items);
+  Items.Clear();
+  ImageList1.Clear();
+  ImageList1.SetWidth(glyphSize_);
+  ImageList1.SetHeight(glyphSize_);
+  ImageList1.AddCells(state.Pixels.data(), state.Count);
+  origins_ = state.Origins;
+  RebuildNumberedItems();
+  for (int k = 0; k < state.Count; ++k) Items.Item(k).SetSelected(state.Selected[static_cast<std::size_t>(k)]);
+  ApplyGlyphSize();
+  // A list emptied by the history may take any size again.
+  if (state.Count == 0)
+    for (int size : {16, 24, 32}) ModeMenu.SetEnabled(size, true);
+}
+
+void TGlyphCollection::RecordStep() {
+  undo_.push_back(CaptureState());
+  redo_.clear();
+  TrimHistory(undo_);
+  StateChanged();
+}
+
+void TGlyphCollection::Commit(const TListState& before, const TListState& after) {
+  undo_.push_back(before);
+  redo_.clear();
+  TrimHistory(undo_);
+  RestoreState(after);
+  modified_ = true;
+  StateChanged();
+}
+
+bool TGlyphCollection::Undo() {
+  if (undo_.empty()) return false;
+  redo_.push_back(CaptureState());
+  TListState state = std::move(undo_.back());
+  undo_.pop_back();
+  RestoreState(state);
+  modified_ = true;
+  StateChanged();
+  return true;
+}
+
+bool TGlyphCollection::Redo() {
+  if (redo_.empty()) return false;
+  undo_.push_back(CaptureState());
+  TListState state = std::move(redo_.back());
+  redo_.pop_back();
+  RestoreState(state);
+  modified_ = true;
+  StateChanged();
+  return true;
+}
+
+namespace {
+
+bool AnySelected(const std::vector<TCell>& cells) {
+  return std::any_of(cells.begin(), cells.end(), [](const TCell& cell) { return cell.Selected; });
+}
+
+}  // namespace
+
+bool TGlyphCollection::DeleteSelected() {
+  const TListState before = CaptureState();
+  std::vector<TCell> cells = CellsOf(before);
+  if (!AnySelected(cells)) return false;
+  const auto first = static_cast<std::size_t>(
+      std::find_if(cells.begin(), cells.end(), [](const TCell& cell) { return cell.Selected; }) - cells.begin());
+  std::erase_if(cells, [](const TCell& cell) { return cell.Selected; });
+  if (!cells.empty()) cells[std::min(first, cells.size() - 1)].Selected = true;
+  Commit(before, StateOf(glyphSize_, cells));
+  return true;
+}
+
+bool TGlyphCollection::MoveSelected(int step) {
+  const TListState before = CaptureState();
+  std::vector<TCell> cells = CellsOf(before);
+  if (!AnySelected(cells) || (step != -1 && step != 1)) return false;
+  bool moved = false;
+  // Each selected glyph swaps with an unselected neighbour; a selected glyph at the end (or
+  // behind one that could not move) stays, so a block keeps its shape.
+  const int count = static_cast<int>(cells.size());
+  for (int pass = 0; pass < count; ++pass) {
+    const int k = step < 0 ? pass : count - 1 - pass;
+    const int to = k + step;
+    if (!cells[static_cast<std::size_t>(k)].Selected || to < 0 || to >= count) continue;
+    if (cells[static_cast<std::size_t>(to)].Selected) continue;
+    std::swap(cells[static_cast<std::size_t>(k)], cells[static_cast<std::size_t>(to)]);
+    moved = true;
+  }
+  if (!moved) return false;
+  Commit(before, StateOf(glyphSize_, cells));
+  return true;
+}
+
+bool TGlyphCollection::MoveSelectedTo(int before) {
+  const TListState was = CaptureState();
+  std::vector<TCell> cells = CellsOf(was);
+  if (!AnySelected(cells)) return false;
+  before = std::clamp(before, 0, static_cast<int>(cells.size()));
+  std::vector<TCell> moving, staying;
+  int place = 0;  // where `before` lands among the glyphs that stay
+  for (int k = 0; k < static_cast<int>(cells.size()); ++k) {
+    const TCell& cell = cells[static_cast<std::size_t>(k)];
+    if (cell.Selected) {
+      moving.push_back(cell);
+    } else {
+      staying.push_back(cell);
+      if (k < before) ++place;
+    }
+  }
+  staying.insert(staying.begin() + place, moving.begin(), moving.end());
+  const TListState after = StateOf(glyphSize_, staying);
+  if (after.Pixels == was.Pixels && after.Origins == was.Origins) return false;
+  Commit(was, after);
+  return true;
+}
+
+bool TGlyphCollection::DuplicateSelected() {
+  const TListState before = CaptureState();
+  const std::vector<TCell> cells = CellsOf(before);
+  if (!AnySelected(cells)) return false;
+  std::vector<TCell> result;
+  result.reserve(cells.size() * 2);
+  for (const TCell& cell : cells) {
+    result.push_back({cell.Pixels, cell.Origin, false});
+    if (cell.Selected) result.push_back({cell.Pixels, {}, true});
+  }
+  Commit(before, StateOf(glyphSize_, result));
+  return true;
+}
+
+int TGlyphCollection::InsertionPoint() const {
+  int point = Items.Count();
+  for (int k = 0; k < Items.Count(); ++k)
+    if (Items.Item(k).Selected()) point = k + 1;
+  return point;
+}
+
+int TGlyphCollection::InsertStrip(const TBitmap& strip, int before) {
+  const TBitmap* strips[] = {&strip};
+  return InsertStrips(strips, before);
+}
+
+int TGlyphCollection::InsertStrips(std::span<const TBitmap* const> strips, int before) {
+  if (strips.empty()) return 0;
+  const bool empty = ImageList1.Count() == 0;
+  const int size = empty ? strips.front()->Height() : glyphSize_;
+  // Every strip is judged before anything changes.
+  for (const TBitmap* strip : strips) {
+    if (strip->Empty() || strip->Width() < strip->Height()) throw EInvalidOperation(texts::InvalidImageSize);
+    if (strip->Height() != size)
+      throw EInvalidOperation(FormatMessage(FormatMessage(texts::WrongStripHeight, strip->Height()), size));
+  }
+  // The strips' cells in the list's own format, through an image list of their size.
+  TImageList cut;
+  cut.SetWidth(size);
+  cut.SetHeight(size);
+  for (const TBitmap* strip : strips) cut.Add(*strip);
+  const TListState was = CaptureState();
+  std::vector<TCell> cells = CellsOf(was);
+  for (TCell& cell : cells) cell.Selected = false;
+  before = std::clamp(before, 0, static_cast<int>(cells.size()));
+  std::vector<TCell> added;
+  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true});
+  cells.insert(cells.begin() + before, added.begin(), added.end());
+  Commit(was, StateOf(size, cells));
+  return cut.Count();
+}
+
+bool TGlyphCollection::SelectedStrip(TBitmap& strip) const {
+  std::vector<int> cells;
+  for (int k = 0; k < Items.Count(); ++k)
+    if (Items.Item(k).Selected()) cells.push_back(Items.Item(k).ImageIndex());
+  if (cells.empty()) return false;
+  strip.SetPixelFormat(TPixelFormat::pf24bit);
+  strip.SetWidth(glyphSize_ * static_cast<int>(cells.size()));
+  strip.SetHeight(glyphSize_);
+  for (std::size_t k = 0; k < cells.size(); ++k)
+    ImageList1.Draw(strip.Canvas(), glyphSize_ * static_cast<int>(k), 0, cells[k]);
+  return true;
+}
+
+}  // namespace gliffo

@@ -1,0 +1,82 @@
+#include "glyphs/save_back.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/canvas.h"
+#include "glyphs/dialogs.h"
+#include "glyphs/glyph_list.h"
+#include "glyphs/image_list.h"
+#include "glyphs/strings.h"
+#include "platform/errors.h"
+
+namespace gliffo {
+
+namespace {
+
+struct TFileBack {
+  std::unique_ptr<TBitmap> Image;
+  bool Changed = false;
+};
+
+}  // namespace
+
+TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
+  TSaveBackResult result;
+  const int size = collection.GlyphSize();
+  const int count = collection.CellsMatchGlyphSize() ? collection.ImageList1.Count() : 0;
+  const std::size_t cellBytes = static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * sizeof(std::uint32_t);
+
+  // Read and compare everything first, so a file that went missing or changed its shape costs
+  // no other file anything.
+  std::map<std::string, TFileBack> files;
+  std::map<std::string, std::unique_ptr<TImageList>> onDisk;
+  for (int cell = 0; cell < count; ++cell) {
+    const TGlyphOrigin origin = collection.Origin(cell);
+    if (!origin.HasFile()) {
+      ++result.GlyphsWithoutFile;
+      continue;
+    }
+    TFileBack& file = files[origin.File];
+    std::unique_ptr<TImageList>& cells = onDisk[origin.File];
+    if (!file.Image) {
+      file.Image = std::make_unique<TBitmap>();
+      file.Image->LoadFromFile(origin.File);
+      if (file.Image->Empty() || file.Image->Height() != size) throw EInvalidOperation(FormatMessage(texts::SaveBackFileChanged, origin.File));
+      cells = std::make_unique<TImageList>();
+      cells->SetWidth(size);
+      cells->SetHeight(size);
+      cells->Add(*file.Image);
+    }
+    if (origin.Position < 0 || origin.Position >= cells->Count())
+      throw EInvalidOperation(FormatMessage(texts::SaveBackFileChanged, origin.File));
+    if (std::memcmp(cells->CellPixels(origin.Position), collection.ImageList1.CellPixels(cell), cellBytes) == 0) continue;
+    collection.ImageList1.Draw(file.Image->Canvas(), origin.Position * size, 0, cell);
+    file.Changed = true;
+    ++result.GlyphsWritten;
+  }
+  for (auto& [name, file] : files) {
+    if (!file.Changed) continue;
+    file.Image->SaveToFile(name);
+    ++result.FilesWritten;
+  }
+  if (result.GlyphsWithoutFile == 0) collection.SetModified(false);
+  return result;
+}
+
+void SaveBackCommand(TGlyphCollection& collection, IDialogService& dialogs) {
+  bool anyFromFile = false;
+  for (int cell = 0; cell < collection.ImageList1.Count() && !anyFromFile; ++cell)
+    anyFromFile = collection.Origin(cell).HasFile();
+  if (!anyFromFile) {
+    dialogs.ShowMessage(texts::SaveBackNeedsFolder);
+    return;
+  }
+  const TSaveBackResult result = SaveBackToFiles(collection);
+  if (result.GlyphsWithoutFile > 0) dialogs.ShowMessage(FormatMessage(texts::SaveBackWithoutFile, result.GlyphsWithoutFile));
+}
+
+}  // namespace gliffo

@@ -1,0 +1,56 @@
+#include "ui/glyph_clipboard.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <span>
+#include <vector>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/image_formats.h"
+#include "glyphs/png_codec.h"
+
+namespace gliffo {
+
+namespace {
+
+QByteArray Bytes(const std::vector<std::uint8_t>& bytes) {
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+void PutOnClipboard(const TBitmap& picture) {
+  png::EncodeOptions opaque;
+  opaque.Opaque = true;
+  auto* data = new QMimeData;
+  data->setData(QStringLiteral("image/png"), Bytes(png::Encode(picture.Image(), opaque)));
+  data->setData(QStringLiteral("image/bmp"), Bytes(EncodeImage(picture.Image())));
+  QGuiApplication::clipboard()->setMimeData(data);
+}
+
+bool TakeFromClipboard(TBitmap& picture) {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  QByteArray bytes;
+  if (data != nullptr && data->hasFormat(QStringLiteral("image/png"))) {
+    bytes = data->data(QStringLiteral("image/png"));
+  } else if (data != nullptr && data->hasFormat(QStringLiteral("image/bmp"))) {
+    bytes = data->data(QStringLiteral("image/bmp"));
+  } else if (data != nullptr && data->hasImage()) {
+    // Any other picture the platform offers, through PNG so one reader takes every paste.
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    qvariant_cast<QImage>(data->imageData()).save(&buffer, "PNG");
+  }
+  if (bytes.isEmpty()) return false;
+  const std::span<const std::uint8_t> clip(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                           static_cast<std::size_t>(bytes.size()));
+  std::shared_ptr<TBitmapImage> image = png::IsPng(clip) ? png::Decode(clip) : DecodeImage(clip);
+  if (!image) return false;
+  picture.ReplaceImage(std::move(image));
+  return true;
+}
+
+}  // namespace gliffo
