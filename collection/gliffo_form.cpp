@@ -90,10 +90,7 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   settings_ = profile::SettingsLocationFor(app_.ExeName());
   BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
                    [this](const std::function<void()>& handler) { app_.Guard(handler); });
-  // The classic frame has room for the classic menus only; with the menus beyond them it widens
-  // just enough to show every title, so Help never hides behind an overflow button.
-  setFixedSize(std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
-               Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
+  FitFrame();
   move(DesignLeft, DesignTop);
 
   glyphs_.ModeMenu.OnChange = [this] { MirrorModeMenu(); };
@@ -530,7 +527,18 @@ bool TGliffoF::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+void TGliffoF::FitFrame() {
+  if (!MainMenu1 || (windowState() & Qt::WindowMaximized)) return;
+  // The classic frame has room for the classic menus only; with the menus beyond them it widens
+  // just enough to show every title, so Help never hides behind an overflow button. The
+  // platform's menu font is known for sure only once the window is shown: asked again then.
+  setFixedSize(std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
+               Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
+}
+
 bool TGliffoF::event(QEvent* event) {
+  if (event->type() == QEvent::Show || event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    FitFrame();
   const bool result = QMainWindow::event(event);
   placed_->WindowEvent(*event);
   return result;

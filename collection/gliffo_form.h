@@ -166,6 +166,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   bool MaySaveChanges();
   void UpdateEditorCommands();
   void ModeCommand(int size);
+  void FitFrame();
 
   IApplication& app_;
   TGlyphCollection glyphs_;
