@@ -126,7 +126,8 @@ std::vector<std::uint8_t> SmallIcon() {
 }
 
 void Set32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  ASSERT_LE(at + 4, b.size());
+  for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 TEST(IcoCodec, HostileIconsAreRefusedCleanly) {
