@@ -101,6 +101,24 @@ void OpenCollection(TGlyphCollection& collection, const std::string& fileName) {
   collection.MarkLoaded({TListSourceKind::File, fileName});
 }
 
+namespace {
+
+// The cells side by side from the left of the strip: straight from their stores when every cell
+// has one of the glyph size, else drawn one by one as the image list draws them.
+void DrawCellsIntoStrip(const TGlyphCollection& collection, const std::vector<int>& cells, bool allCells,
+                        TBitmap& strip) {
+  if (allCells) {
+    DrawCellsSideBySide(collection.ImageList1, cells, strip);
+    return;
+  }
+  TCanvas& canvas = strip.Canvas();
+  const int size = collection.GlyphSize();
+  for (std::size_t k = 0; k < cells.size(); ++k)
+    collection.ImageList1.Draw(canvas, static_cast<int>(k) * size, 0, cells[k]);
+}
+
+}  // namespace
+
 bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
   const TListItems& items = collection.Items;
   const int selected = items.SelCount();
@@ -116,13 +134,7 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
     cells.push_back(item.ImageIndex());
     allCells = allCells && collection.ImageList1.CellPixels(item.ImageIndex()) != nullptr;
   }
-  if (allCells) {
-    DrawCellsSideBySide(collection.ImageList1, cells, strip);
-  } else {
-    TCanvas& canvas = strip.Canvas();
-    for (std::size_t k = 0; k < cells.size(); ++k)
-      collection.ImageList1.Draw(canvas, static_cast<int>(k) * size, 0, cells[k]);
-  }
+  DrawCellsIntoStrip(collection, cells, allCells, strip);
   return true;
 }
 
@@ -139,13 +151,7 @@ bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip) {
     cells.push_back(items.Item(i).ImageIndex());
     allCells = allCells && collection.ImageList1.CellPixels(cells.back()) != nullptr;
   }
-  if (allCells) {
-    DrawCellsSideBySide(collection.ImageList1, cells, strip);
-  } else {
-    TCanvas& canvas = strip.Canvas();
-    for (std::size_t k = 0; k < cells.size(); ++k)
-      collection.ImageList1.Draw(canvas, static_cast<int>(k) * size, 0, cells[k]);
-  }
+  DrawCellsIntoStrip(collection, cells, allCells, strip);
   return true;
 }
 
