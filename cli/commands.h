@@ -53,8 +53,15 @@ struct InputHeader {
   bool Png = false;
   bmp::BmpHeader Header;
   png::PngHeader PngHeader;
-  int Width() const { return Empty ? 0 : Png ? static_cast<int>(PngHeader.Width) : Header.Width; }
-  int Height() const { return Empty ? 0 : Png ? static_cast<int>(PngHeader.Height) : Header.AbsHeight(); }
+  // An icon: the entry a load takes, decoded (entries are small), for its size and depth.
+  bool Icon = false;
+  int IconWidth = 0, IconHeight = 0, IconBitCount = 0;
+  int Width() const {
+    return Empty ? 0 : Icon ? IconWidth : Png ? static_cast<int>(PngHeader.Width) : Header.Width;
+  }
+  int Height() const {
+    return Empty ? 0 : Icon ? IconHeight : Png ? static_cast<int>(PngHeader.Height) : Header.AbsHeight();
+  }
 };
 InputHeader ReadInputHeader(const std::string& fileName);
 

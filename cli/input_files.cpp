@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "glyphs/ico_codec.h"
+#include "glyphs/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
@@ -79,6 +81,18 @@ InputHeader ReadInputHeader(const std::string& fileName) {
     head.resize(file.ReadAt(head.data(), head.size(), 0));
     if (head.empty()) return input;
     input.Empty = false;
+    if (ico::IsIco(head)) {
+      head.resize(static_cast<std::size_t>(input.FileSize));
+      head.resize(file.ReadAt(head.data(), head.size(), 0));
+      const std::shared_ptr<TBitmapImage> entry = DecodeImage(head, DefaultDecodeOptions());
+      input.Icon = true;
+      if (entry) {
+        input.IconWidth = entry->Width;
+        input.IconHeight = entry->AbsHeight();
+        input.IconBitCount = entry->DeviceDependent ? DeviceBitCount : entry->BitCount;
+      }
+      return input;
+    }
     if (png::IsPng(head)) {
       // The chunks before the pixel data may lie anywhere in the file: it is read whole, but
       // nothing is inflated.
@@ -101,7 +115,7 @@ InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
     if (refuseEmpty) ThrowEmptyInput(fileName);
     return input;
   }
-  if (input.Png) return input;
+  if (input.Png || input.Icon) return input;
   const bmp::BmpHeader& h = input.Header;
   // Run-length data has no size of its own to compare with.
   if (h.Compression != BI_RLE8 && h.Compression != BI_RLE4) {

@@ -168,8 +168,11 @@ int List(const std::vector<std::string>& arguments) {
   // holds none.
   const int glyphs = (size > 0 && height >= size) ? width / size : 0;
   // An empty file and run-length files load in the device-dependent format.
-  const bool device = input.Empty || (!input.Png && (h.Compression == BI_RLE8 || h.Compression == BI_RLE4));
-  const int bitCount = device ? DeviceBitCount : input.Png ? PngStoreBitCount(input.PngHeader) : h.BitCount;
+  const bool device = input.Empty || (!input.Png && !input.Icon && (h.Compression == BI_RLE8 || h.Compression == BI_RLE4));
+  const int bitCount = device       ? DeviceBitCount
+                       : input.Icon ? input.IconBitCount
+                       : input.Png  ? PngStoreBitCount(input.PngHeader)
+                                    : h.BitCount;
   std::cout << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
             << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
             << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)

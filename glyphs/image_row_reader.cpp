@@ -3,6 +3,7 @@
 #include <new>
 #include <string_view>
 
+#include "glyphs/ico_codec.h"
 #include "glyphs/image_formats.h"
 #include "glyphs/png_codec.h"
 #include "glyphs/strings.h"
@@ -35,6 +36,14 @@ void TImageRowReader::Open(const std::string& fileName) {
   file_.emplace(fileName);
   std::uint8_t head[png::SignatureSize];
   const std::size_t got = file_->ReadAt(head, sizeof head, 0);
+  if (ico::IsIco(std::span<const std::uint8_t>(head, got))) {
+    // An icon's entries are small and stored apart: the one a load takes is decoded whole.
+    png_ = true;
+    bytes_ = file_->ReadAll(file_->RegularSize().value_or(0));
+    file_.reset();
+    DecodePng();
+    return;
+  }
   if (!png::IsPng(std::span<const std::uint8_t>(head, got))) {
     bmp_.Open(*file_);
     return;

@@ -111,6 +111,10 @@ TEST_F(IconCommands, IcoWritesOneEntryPerPictureInOrder) {
   EXPECT_EQ(entries[1].Width, 16);
   const ToolResult info = RunTool({"info", out}, folder.Path());
   EXPECT_NE(info.Out.find("entry 1: 16x16, 32 bits per pixel, BMP"), std::string::npos) << info.Out;
+  // Every job reads an icon as it reads any picture: its largest entry.
+  const ToolResult list = RunTool({"list", out}, folder.Path());
+  EXPECT_NE(list.Out.find("width: 32\nheight: 32"), std::string::npos) << list.Out << list.Err;
+  EXPECT_EQ(RunTool({"to4bit", out, folder / "from-icon.bmp"}, folder.Path()).Status, 0);
   // A strip is no icon picture: refused, the icon already there kept.
   const std::string strip = Strip("strip.bmp", TPixelFormat::pf4bit, 16, 3);
   EXPECT_EQ(RunTool({"ico", out, a, strip}, folder.Path()).Status, 1);
