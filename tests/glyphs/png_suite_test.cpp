@@ -26,7 +26,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 fs::path SuiteFolder() {
   const char* env = std::getenv("GLIFFO_PNGSUITE");
-  return env && *env ? fs::path(env) : fs::path("/work/shared/pngsuite/png");
+  // The shared corpora stand beside the project, never inside it.
+  return env && *env ? fs::path(env) : fs::path(GLIFFO_PNGSUITE_DIR);
 }
 
 std::vector<fs::path> SuiteFiles() {
