@@ -178,6 +178,9 @@ class TGlyphEditor : public IGlyphEditorLink {
   const TBitmap& GlyphBitmap() override { return editor_; }
 
  private:
+  // Clear and Fill: the glyph in one colour, the surface in another, then reduced, shown and
+  // recorded as one step.
+  void FillGlyphAndSurface(TColor glyphColor, TColor surfaceColor, const char* stepCaption);
   void SetEditorControlSize(int width, int height);
   // The whole surface stretched onto the glyph's 0, 0, GlyphSize, GlyphSize.
   void ReduceSurface();

@@ -141,32 +141,25 @@ void TGlyphEditor::Undo1Click() {
   RecordStep(StepName(texts::MenuUndo));
 }
 
-void TGlyphEditor::Clear1Click() {
+void TGlyphEditor::FillGlyphAndSurface(TColor glyphColor, TColor surfaceColor, const char* stepCaption) {
   TCanvas& glyph = editor_.Canvas();
-  glyph.Brush().SetColor(clWhite);
+  glyph.Brush().SetColor(glyphColor);
   glyph.FillRect(Rect(0, 0, editor_.Width(), editor_.Height()));
   TCanvas& surface = pic().Canvas();
-  surface.Brush().SetColor(clWhite);
+  surface.Brush().SetColor(surfaceColor);
   surface.FillRect(Rect(0, 0, SurfaceSize, SurfaceSize));
   SurfaceChanged();
   ReduceSurface();
   CopyToPreview();
-  RecordStep(StepName(texts::MenuClear));
+  RecordStep(StepName(stepCaption));
 }
+
+void TGlyphEditor::Clear1Click() { FillGlyphAndSurface(clWhite, clWhite, texts::MenuClear); }
 
 void TGlyphEditor::Fill1Click() {
   // The glyph's own brush keeps the foreground colour: it fills what a later resize adds. The
   // reduction covers the foreground fill at once with the surface's background colour.
-  TCanvas& glyph = editor_.Canvas();
-  glyph.Brush().SetColor(ForegroundColor());
-  glyph.FillRect(Rect(0, 0, editor_.Width(), editor_.Height()));
-  TCanvas& surface = pic().Canvas();
-  surface.Brush().SetColor(BackgroundColor());
-  surface.FillRect(Rect(0, 0, SurfaceSize, SurfaceSize));
-  SurfaceChanged();
-  ReduceSurface();
-  CopyToPreview();
-  RecordStep(StepName(texts::MenuFill));
+  FillGlyphAndSurface(ForegroundColor(), BackgroundColor(), texts::MenuFill);
 }
 
 void TGlyphEditor::Text2Click(IDialogService& dialogs) {
