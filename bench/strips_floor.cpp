@@ -1,9 +1,10 @@
 // The floor of the strip jobs: read every input byte and write an output of a given size, with
 // nothing decoded; a job that does its real work cannot be faster than this.
 //
-// strips_floor [--out OUT BYTES [--durable]] DIR | FILE...
+// strips_floor [--out OUT BYTES [--durable]] [--png] DIR | FILE...
 //   DIR      list its *.bmp files (any letter case, no hidden ones), sort the names case-blind and
-//            read every file in full, as gather does;
+//            read every file in full, as gather does; with --png its *.png files too, as
+//            gather --png does;
 //   FILE...  read the files as given, as combine, to4bit and decode do.
 //   --durable  write as a safe save does: a temporary file beside OUT, written, flushed to disk,
 //            closed and renamed over OUT; without it OUT is written in place.
@@ -21,14 +22,15 @@
 
 namespace {
 
-std::vector<std::string> SortedBmpFiles(const std::string& folder) {
+std::vector<std::string> SortedImageFiles(const std::string& folder, bool png) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return names;
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name[0] == '.' || name.size() < 4) continue;
-    if (strcasecmp(name.c_str() + name.size() - 4, ".bmp") != 0) continue;
+    const char* ext = name.c_str() + name.size() - 4;
+    if (strcasecmp(ext, ".bmp") != 0 && !(png && strcasecmp(ext, ".png") == 0)) continue;
     names.push_back(name);
   }
   closedir(dir);
@@ -77,26 +79,26 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string out;
   unsigned long long outBytes = 0;
-  bool durable = false;
+  bool durable = false, png = false;
   for (std::size_t i = 0; i < args.size();) {
     if (args[i] == "--out" && i + 2 < args.size()) {
       out = args[i + 1];
       outBytes = std::strtoull(args[i + 2].c_str(), nullptr, 10);
       args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 3);
-    } else if (args[i] == "--durable") {
-      durable = true;
+    } else if (args[i] == "--durable" || args[i] == "--png") {
+      (args[i] == "--png" ? png : durable) = true;
       args.erase(args.begin() + static_cast<long>(i));
     } else {
       ++i;
     }
   }
   if (args.empty() || (durable && out.empty())) {
-    std::fprintf(stderr, "usage: strips_floor [--out OUT BYTES [--durable]] DIR | FILE...\n");
+    std::fprintf(stderr, "usage: strips_floor [--out OUT BYTES [--durable]] [--png] DIR | FILE...\n");
     return 2;
   }
   struct stat info {};
   const bool folder = args.size() == 1 && stat(args[0].c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-  const std::vector<std::string> files = folder ? SortedBmpFiles(args[0]) : args;
+  const std::vector<std::string> files = folder ? SortedImageFiles(args[0], png) : args;
 
   std::vector<char> buffer(1 << 16);
   unsigned long long total = 0;

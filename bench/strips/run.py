@@ -99,7 +99,7 @@ def main():
             pil=lambda o, d=folder: ["gather", d, o, "16"], stb_args=lambda o, d=folder: ["gather", d, o, "16"])
     png_glyphs = os.path.join(data, "pngglyphs")
     png_names = sorted((n for n in os.listdir(png_glyphs) if n.lower().endswith((".bmp", ".png"))), key=str.lower)
-    job("gather PNG", "gather 10,000 16×16 PNG files", [png_glyphs], "bmp",
+    job("gather PNG", "gather 10,000 16×16 PNG files", ["--png", png_glyphs], "bmp",
         lambda o: ["gather", png_glyphs, o, "--size", "16", "--png"],
         im=lambda o: png_names + ["-background", "#FF00FF", "-alpha", "remove", "+append", "BMP3:" + o],
         im_cwd=png_glyphs, pil=lambda o: ["gatherpng", png_glyphs, o, "16"],
