@@ -11,8 +11,7 @@ namespace gliffo::bmp {
 
 namespace {
 
-// Files up to this size are read whole into one reused buffer.
-constexpr std::size_t SmallFileBytes = 64 * 1024;
+constexpr std::size_t SmallFileBytes = TBmpRowReader::HeadBytes;
 
 [[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
 
@@ -69,10 +68,26 @@ void TBmpRowReader::Open(const files::TInputFile& file) {
   }
 }
 
+void TBmpRowReader::Open(const files::TInputFile& file, std::vector<std::uint8_t>& head, std::size_t have) {
+  Close();
+  try {
+    file_ = &file;
+    small_.swap(head);
+    small_.resize(SmallFileBytes);
+    ParseHeaders(have);
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
 void TBmpRowReader::ReadHeaders() {
-  // As LoadFile: a small file is read whole, a larger one by its headers first.
   small_.resize(SmallFileBytes);
-  const std::size_t have = file_->ReadAt(small_.data(), small_.size(), 0);
+  ParseHeaders(file_->ReadHead(small_.data(), small_.size()));
+}
+
+void TBmpRowReader::ParseHeaders(std::size_t have) {
+  // As LoadFile: a small file is read whole, a larger one by its headers first.
   if (have < small_.size()) {
     if (have == 0) return;  // an empty file makes an empty image
     const std::span<const std::uint8_t> bytes(small_.data(), have);

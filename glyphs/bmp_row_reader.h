@@ -37,6 +37,12 @@ class TBmpRowReader {
   // The same over a file already open, which must stay open until the reader is closed
   // (TakeImage, or the next Open).
   void Open(const files::TInputFile& file);
+  // Files up to this size are read whole, in one read.
+  static constexpr std::size_t HeadBytes = 64 * 1024;
+  // The same over a file whose head another reader has already read: head holds its first
+  // have bytes, as TInputFile::ReadHead(data, HeadBytes) gives them. The reader takes head's
+  // buffer and leaves one of its own in its place, so neither is read nor copied again.
+  void Open(const files::TInputFile& file, std::vector<std::uint8_t>& head, std::size_t have);
   // An empty file: an image without pixels.
   bool Empty() const { return width_ == 0; }
   int Width() const { return width_; }
@@ -59,6 +65,7 @@ class TBmpRowReader {
   raster::Surface Band(int firstRow, std::size_t bandBytes);
   void DecodeRunLengths();
   void ReadHeaders();
+  void ParseHeaders(std::size_t have);
   void Close();
 
   std::optional<files::TInputFile> owned_;  // a file opened by name

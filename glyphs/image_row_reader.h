@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,9 @@ class TImageRowReader {
   std::optional<files::TInputFile> file_;
   bool png_ = false;
   int width_ = 0, height_ = 0;
-  std::vector<std::uint8_t> bytes_;  // the PNG file's bytes, reused from file to file
+  std::vector<std::uint8_t> head_;   // the first bytes of a file, reused from file to file
+  std::vector<std::uint8_t> bytes_;  // a larger PNG or icon file's bytes
+  std::span<const std::uint8_t> pngBytes_;  // the PNG or icon file, in head_ or bytes_
   std::shared_ptr<TBitmapImage> whole_;
 };
 

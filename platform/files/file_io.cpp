@@ -15,7 +15,10 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "platform/errors.h"
 #include "platform/strings.h"
@@ -51,6 +54,7 @@ TInputFile::TInputFile(const std::string& fileName) : fileName_(fileName) {
     fd_ = -1;
     throw EFOpenError(FormatMessage(texts::CannotOpenFile, fileName));
   }
+  openSize_ = static_cast<std::uint64_t>(kind.st_size);
 }
 
 TInputFile::TInputFile(const std::string& fileName, std::uint64_t pipeLimit) : fileName_(fileName) {
@@ -59,7 +63,10 @@ TInputFile::TInputFile(const std::string& fileName, std::uint64_t pipeLimit) : f
   if (fd_ < 0) throw cannotOpen();
   struct stat kind {};
   const bool known = ::fstat(fd_, &kind) == 0;
-  if (known && S_ISREG(kind.st_mode)) return;
+  if (known && S_ISREG(kind.st_mode)) {
+    openSize_ = static_cast<std::uint64_t>(kind.st_size);
+    return;
+  }
   if (!known || !S_ISFIFO(kind.st_mode)) {
     ::close(fd_);
     fd_ = -1;
@@ -86,6 +93,7 @@ std::unique_ptr<TInputFile> TInputFile::StandardInput(std::uint64_t pipeLimit) {
   if (S_ISREG(kind.st_mode)) {
     file->fd_ = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
     if (file->fd_ < 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, file->fileName_));
+    file->openSize_ = static_cast<std::uint64_t>(kind.st_size);
   } else if (S_ISFIFO(kind.st_mode) || S_ISSOCK(kind.st_mode)) {
     file->HoldWhole(STDIN_FILENO, pipeLimit);
   } else {
@@ -100,9 +108,9 @@ void TInputFile::HoldWhole(int from, std::uint64_t pipeLimit) {
   // limit keeps it within a job's budget.
   const int copy = ::memfd_create("gliffo-input", MFD_CLOEXEC);
   if (copy < 0) throw EOutOfResources(texts::OutOfSystemResources);
+  std::uint64_t total = 0;
   try {
     std::uint8_t chunk[65536];
-    std::uint64_t total = 0;
     for (;;) {
       // Waiting here, not in read: a FIFO opened without waiting reads as ended until its
       // first writer comes, while poll waits for that writer (and reports its leaving).
@@ -131,6 +139,7 @@ void TInputFile::HoldWhole(int from, std::uint64_t pipeLimit) {
   }
   fd_ = copy;
   held_ = true;
+  openSize_ = total;
 }
 
 std::string TInputFile::ReopenName() const {
@@ -155,6 +164,12 @@ std::size_t TInputFile::ReadAt(std::uint8_t* to, std::size_t count, std::uint64_
     done += static_cast<std::size_t>(got);
   }
   return done;
+}
+
+std::size_t TInputFile::ReadHead(std::uint8_t* to, std::size_t count) const {
+  // A size of 0 is also what pseudo-files report that do hold bytes: those are read on.
+  if (openSize_ && *openSize_ > 0 && *openSize_ < count) count = static_cast<std::size_t>(*openSize_);
+  return ReadAt(to, count, 0);
 }
 
 std::vector<std::uint8_t> TInputFile::ReadAll(std::size_t sizeHint) const {
@@ -420,10 +435,20 @@ void TSafeFileWriter::Commit() {
   }
 }
 
-void TSafeFileWriter::CommitReplace() {
+bool TSafeFileWriter::Deferrable() const { return fd_ >= 0 && way_ == TWay::Replace && named_.empty(); }
+
+void TSafeFileWriter::CommitFlushed() {
+  if (!Deferrable()) {
+    Commit();
+    return;
+  }
+  CommitReplace(true);
+}
+
+void TSafeFileWriter::CommitReplace(bool flushed) {
   // The data is on disk before the temporary takes the name, so after a crash the name holds
   // either the old file or the whole new one.
-  if (::fsync(fd_) != 0) throw EWriteError(texts::StreamWriteError);
+  if (!flushed && ::fsync(fd_) != 0) throw EWriteError(texts::StreamWriteError);
   const TSignalsHeld held;
   if (!named_.empty()) {
     if (::rename(named_.c_str(), target_.c_str()) != 0) CannotCreate();
@@ -491,6 +516,87 @@ void TSafeFileWriter::CommitOverwrite() {
            ::fsync(target) == 0);
   }
   finish(written);
+}
+
+TSafeFileBatch::~TSafeFileBatch() {
+  if (releaser_.joinable()) releaser_.join();
+}
+
+void TSafeFileBatch::Save(const std::string& fileName, std::span<const std::uint8_t> bytes) {
+  try {
+    AboutFile(fileName, [&] {
+      auto file = std::make_unique<TSafeFileWriter>(fileName);
+      file->Write(bytes);
+      if (!file->Deferrable()) {
+        // Saved before the files waiting: those are saved next, in their order.
+        Commit();
+        file->Commit();
+        if (onSaved_) onSaved_(fileName);
+        return;
+      }
+      waiting_.emplace_back(fileName, std::move(file));
+    });
+  } catch (...) {
+    // The files written before the one that failed are saved, as they would be one by one.
+    try {
+      Commit();
+    } catch (...) {
+    }
+    throw;
+  }
+  if (waiting_.size() >= GroupSize) Commit();
+}
+
+void TSafeFileBatch::Commit() {
+  if (waiting_.empty()) return;
+  // One flush for each file system the group writes to; each file on its own where that fails.
+  bool flushed = true;
+  std::vector<dev_t> synced;
+  for (const auto& [fileName, file] : waiting_) {
+    struct stat info {};
+    if (::fstat(file->Descriptor(), &info) != 0) {
+      flushed = false;
+      break;
+    }
+    if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
+    if (::syncfs(file->Descriptor()) != 0) {
+      flushed = false;
+      break;
+    }
+    synced.push_back(info.st_dev);
+  }
+  // A file replaced is held open while its successor takes its name, and let go by a helper
+  // thread: the file system frees its blocks when the last hold goes, and may wait on the disk
+  // for that, file by file, while this thread goes on with the next group.
+  std::vector<int> replaced;
+  replaced.reserve(waiting_.size());
+  std::exception_ptr first;
+  auto group = std::move(waiting_);
+  waiting_.clear();
+  for (auto& [fileName, file] : group) {
+    const int old = ::open(fileName.c_str(), O_PATH | O_CLOEXEC);
+    if (old >= 0) replaced.push_back(old);
+    try {
+      AboutFile(fileName, [&] { flushed ? file->CommitFlushed() : file->Commit(); });
+      if (onSaved_) onSaved_(fileName);
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+    file.reset();
+  }
+  LetGo(std::move(replaced));
+  if (first) std::rethrow_exception(first);
+}
+
+void TSafeFileBatch::LetGo(std::vector<int> files) {
+  if (releaser_.joinable()) releaser_.join();
+  try {
+    releaser_ = std::thread([files = std::move(files)] {
+      for (const int fd : files) ::close(fd);
+    });
+  } catch (const std::system_error&) {
+    for (const int fd : files) ::close(fd);
+  }
 }
 
 void RemovePendingTemporaries() noexcept {

@@ -3,10 +3,13 @@
 // writing one so that a failed write never destroys the file it replaces, nor takes its owner,
 // its links or a special file's nature from it. Nothing here knows what the bytes mean.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace gliffo::files {
@@ -31,6 +34,10 @@ class TInputFile {
 
   // Reads up to count bytes at offset; fewer only at the end of the file.
   std::size_t ReadAt(std::uint8_t* to, std::size_t count, std::uint64_t offset) const;
+  // Reads the file's first bytes, up to count: fewer only when the file (as it was when opened)
+  // holds fewer, and then all of it. A small file takes one read rather than a second one that
+  // finds its end.
+  std::size_t ReadHead(std::uint8_t* to, std::size_t count) const;
   // Reads from the start to the end of the file, expecting about sizeHint bytes; files that
   // report no size (or grew) are read on to their end. EOutOfResources when it cannot be held.
   std::vector<std::uint8_t> ReadAll(std::size_t sizeHint) const;
@@ -48,6 +55,7 @@ class TInputFile {
   std::string fileName_;
   int fd_ = -1;
   bool held_ = false;
+  std::optional<std::uint64_t> openSize_;  // the size when opened
 };
 
 // Reads a whole file at once; raises what TInputFile raises.
@@ -79,10 +87,16 @@ class TSafeFileWriter {
   TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
   void Write(std::span<const std::uint8_t> bytes);
   void Commit();
+  // Whether the file is saved through an unnamed temporary, which a crash or a kill leaves no
+  // trace of, and which CommitFlushed can give its name once its bytes are known to be on disk.
+  bool Deferrable() const;
+  // Commit, for a file whose bytes the caller has flushed to disk (see TSafeFileBatch).
+  void CommitFlushed();
+  int Descriptor() const { return fd_; }
 
  private:
   enum class TWay { Replace, Overwrite, Direct };
-  void CommitReplace();
+  void CommitReplace(bool flushed = false);
   void CommitOverwrite();
   [[noreturn]] void CannotCreate() const;
 
@@ -91,6 +105,36 @@ class TSafeFileWriter {
   TWay way_ = TWay::Replace;
   std::uint64_t written_ = 0;
   int fd_ = -1;
+};
+
+// Saves many files, each with the guarantee of TSafeFileWriter, for far fewer flushes to disk:
+// the files are written to unnamed temporaries a group at a time, the group is flushed to disk
+// at once (syncfs), and only then does each temporary take its name. A crash leaves every name
+// holding its old file or its whole new one, as saving them one by one would. Files the safe
+// writer must treat otherwise (hard links, devices, folders without unnamed temporaries) are
+// saved at once, as WriteWholeFile saves them. An error is about the file it names; the files
+// of the group that failed stay as they were; every other file is saved.
+class TSafeFileBatch {
+ public:
+  // onSaved, when given, hears of every file once it holds its new bytes, in the order saved.
+  explicit TSafeFileBatch(std::function<void(const std::string&)> onSaved = {}) : onSaved_(std::move(onSaved)) {}
+  ~TSafeFileBatch();  // drops the temporaries of files not committed: their names keep their files
+  TSafeFileBatch(const TSafeFileBatch&) = delete;
+  TSafeFileBatch& operator=(const TSafeFileBatch&) = delete;
+
+  void Save(const std::string& fileName, std::span<const std::uint8_t> bytes);
+  // Saves the files still waiting.
+  void Commit();
+
+  // Open temporaries held at most: well within the usual limit of 1024 open files.
+  static constexpr std::size_t GroupSize = 256;
+
+ private:
+  void LetGo(std::vector<int> files);
+
+  std::vector<std::pair<std::string, std::unique_ptr<TSafeFileWriter>>> waiting_;
+  std::function<void(const std::string&)> onSaved_;
+  std::thread releaser_;
 };
 
 // Removes the named temporaries of saves under way. Only async-signal-safe calls: a program's
