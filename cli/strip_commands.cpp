@@ -17,6 +17,7 @@
 #include "glyphs/strings.h"
 #include "platform/drives/folder_listing.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::cli {
 
@@ -119,15 +120,18 @@ int Split(const std::vector<std::string>& arguments) {
   for (int n = count - 1; n >= 10; n /= 10) ++digits;
   if (digits < 3) digits = 3;
   const std::string base = BaseName(args[0]);
+  // Each file as safe as a save of its own, but flushed to disk a group at a time: one flush
+  // per file would take most of the job's time. A name is printed once its file is saved.
+  files::TSafeFileBatch files([](const std::string& fileName) { std::cout << fileName << "\n"; });
   for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     index.insert(0, static_cast<std::size_t>(digits) - index.size(), '0');
     const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + "." + format;
     TBitmap glyph;
     MakeGlyphImage(collection, i, glyph);
-    glyph.SaveToFile(fileName);
-    std::cout << fileName << "\n";
+    files.Save(fileName, AboutFile(fileName, [&] { return EncodeImage(glyph.Image(), fileName); }));
   }
+  files.Commit();
   return 0;
 }
 
