@@ -1,7 +1,14 @@
 #include "glyphs/folder_load.h"
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
@@ -64,6 +71,119 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
   return result;
 }
 
+namespace {
+
+// A run of the folder's files as one worker gathers them: the glyphs they hold in the strip's
+// 4-bit values, glyph after glyph, and how many glyphs each file gave (0 for a file not taken).
+// A run ends at the first file that cannot be read (Error is about file First + Cells.size()),
+// or, with neither error nor every file read, where the whole gather reached the picture limit.
+struct TGatherRun {
+  std::size_t First = 0, End = 0;
+  std::vector<std::uint8_t> Glyphs;
+  std::vector<int> Cells;
+  std::exception_ptr Error;
+  bool Whole() const { return !Error && First + Cells.size() == End; }
+};
+
+// What one thread needs to cut files into 4-bit glyphs: its reader, a colour matcher and a row.
+class TGlyphCutter {
+ public:
+  TGlyphCutter(int size, const raster::Surface& palette)
+      : size_(size),
+        packed_(size % 2 == 0),
+        rowBytes_(packed_ ? static_cast<std::size_t>(size) / 2 : static_cast<std::size_t>(size)),
+        glyphBytes_(rowBytes_ * static_cast<std::size_t>(size)),
+        encoder_(palette),
+        matched_(palette) {
+    matched_.Height = 1;
+    matched_.BottomUp = false;
+  }
+  std::size_t RowBytes() const { return rowBytes_; }
+  std::size_t GlyphBytes() const { return glyphBytes_; }
+  bool Packed() const { return packed_; }
+
+  // Reads the run's files from where it stands, in order. Each file that would bring the
+  // cells taken by every run together (taken) past the picture limit is left to the caller,
+  // which knows the order: the run then stops, neither whole nor failed.
+  void Go(const std::string& folder, const std::vector<std::string>& names, TGatherRun& run,
+          std::atomic<std::int64_t>& taken) {
+    try {
+      for (std::size_t i = run.First + run.Cells.size(); i < run.End; ++i) {
+        const std::string path = FolderEntryPath(folder, names[i]);
+        AboutFile(path, [&] { reader_.Open(path); });
+        if (reader_.Empty() || reader_.Height() != size_ || reader_.Width() % size_ != 0) {
+          run.Cells.push_back(0);
+          continue;
+        }
+        const int cells = reader_.Width() / size_;
+        const std::int64_t before = taken.fetch_add(cells);
+        if (raster::TooManyPixels((before + cells) * size_, size_)) {
+          taken.fetch_sub(cells);
+          return;
+        }
+        Cut(path, cells, run.Glyphs);
+        run.Cells.push_back(cells);
+      }
+    } catch (...) {
+      run.Error = std::current_exception();
+    }
+  }
+
+ private:
+  // Each file row matched into one 4-bit row in the strip's colours, then cut into glyphs.
+  void Cut(const std::string& path, int cells, std::vector<std::uint8_t>& glyphs) {
+    const std::size_t first = glyphs.size();
+    try {
+      glyphs.resize(first + glyphBytes_ * static_cast<std::size_t>(cells));
+      matchedBits_.resize((static_cast<std::size_t>(reader_.Width()) + 1) / 2);
+    } catch (const std::bad_alloc&) {
+      ThrowAboutFile(path, EOutOfResources(texts::OutOfSystemResources));
+    }
+    matched_.Bits = matchedBits_.data();
+    matched_.Width = reader_.Width();
+    matched_.Stride = static_cast<std::ptrdiff_t>(matchedBits_.size());
+    std::uint8_t* const glyphsOfFile = glyphs.data() + first;
+    AboutFile(path, [&] {
+      reader_.ForEachBand(std::size_t{1} << 20, [&](const raster::Surface& band, int firstRow) {
+        // A 4-bit file in the strip's own colours (most glyph files) keeps its bytes.
+        bool sameValues = packed_ && band.BitCount == 4;
+        for (int i = 0; i < 16 && sameValues; ++i)
+          sameValues = i < band.TableSize && encoder_.Encode(raster::ToColorRef(band.Table[i])) == static_cast<std::uint32_t>(i);
+        for (int y = 0; y < band.Height; ++y) {
+          const std::uint8_t* row = band.Row(y);
+          if (!sameValues) {
+            raster::CopyRowColors(band, y, matched_, 0, encoder_);
+            row = matchedBits_.data();
+          }
+          const std::size_t at = static_cast<std::size_t>(firstRow + y) * rowBytes_;
+          for (int k = 0; k < cells; ++k) {
+            std::uint8_t* out = glyphsOfFile + static_cast<std::size_t>(k) * glyphBytes_ + at;
+            if (packed_) {
+              std::memcpy(out, row + static_cast<std::size_t>(k) * rowBytes_, rowBytes_);
+            } else {
+              for (int x = 0; x < size_; ++x) out[x] = static_cast<std::uint8_t>(raster::ReadValue(matched_, k * size_ + x, 0));
+            }
+          }
+        }
+      });
+    });
+  }
+
+  int size_;
+  bool packed_;
+  std::size_t rowBytes_, glyphBytes_;
+  TImageRowReader reader_;
+  raster::ColorEncoder encoder_;
+  std::vector<std::uint8_t> matchedBits_;
+  raster::Surface matched_;
+};
+
+// Files a worker takes at a time: a folder of fewer is read by one thread.
+constexpr std::size_t RunFiles = 64;
+constexpr unsigned MostGatherThreads = 4;
+
+}  // namespace
+
 TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
                                     TBitmap& strip) {
   TFolderLoadResult result;
@@ -73,68 +193,77 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   TBitmap colours;
   MakeSystemPaletteImage(colours, 1, 1);
   const raster::Surface palette = colours.WritableSurface();
-  raster::ColorEncoder encoder(palette);
 
   // Glyph after glyph, each as size rows of 4-bit values: packed two to a byte when the size
   // is even, so that a glyph row lands whole bytes in the strip; one to a byte otherwise.
-  const bool packed = size % 2 == 0;
-  const std::size_t rowBytes = packed ? static_cast<std::size_t>(size) / 2 : static_cast<std::size_t>(size);
-  const std::size_t glyphBytes = rowBytes * static_cast<std::size_t>(size);
-  std::vector<std::uint8_t> glyphs;
-  // Each file row matched into one 4-bit row in the strip's colours, then cut into glyphs.
-  std::vector<std::uint8_t> matchedBits;
-  raster::Surface matched = palette;
-  matched.Height = 1;
-  matched.BottomUp = false;
-  TImageRowReader reader;
-  int count = 0;
-  for (const std::string& name : names) {
-    const std::string path = FolderEntryPath(folder, name);
-    AboutFile(path, [&] { reader.Open(path); });
-    ++result.FilesRead;
-    if (reader.Empty() || reader.Height() != size || reader.Width() % size != 0) continue;
-    const int cells = reader.Width() / size;
-    // The strip is one picture and meets the limit of one, before its glyphs are gathered.
-    if (cells > INT_MAX - count || raster::TooManyPixels(std::int64_t{count + cells} * size, size))
-      ThrowAboutFile(path, EOutOfResources(texts::OutOfSystemResources));
-    ++result.FilesAccepted;
-    result.GlyphsAdded += cells;
-    const std::size_t first = glyphs.size();
-    try {
-      glyphs.resize(first + glyphBytes * static_cast<std::size_t>(cells));
-      matchedBits.resize((static_cast<std::size_t>(reader.Width()) + 1) / 2);
-    } catch (const std::bad_alloc&) {
-      throw EOutOfResources(texts::OutOfSystemResources);
-    }
-    matched.Bits = matchedBits.data();
-    matched.Width = reader.Width();
-    matched.Stride = static_cast<std::ptrdiff_t>(matchedBits.size());
-    std::uint8_t* const glyphsOfFile = glyphs.data() + first;
-    AboutFile(path, [&] {
-      reader.ForEachBand(std::size_t{1} << 20, [&](const raster::Surface& band, int firstRow) {
-        // A 4-bit file in the strip's own colours (most glyph files) keeps its bytes.
-        bool sameValues = packed && band.BitCount == 4;
-        for (int i = 0; i < 16 && sameValues; ++i)
-          sameValues = i < band.TableSize && encoder.Encode(raster::ToColorRef(band.Table[i])) == static_cast<std::uint32_t>(i);
-        for (int y = 0; y < band.Height; ++y) {
-          const std::uint8_t* row = band.Row(y);
-          if (!sameValues) {
-            raster::CopyRowColors(band, y, matched, 0, encoder);
-            row = matchedBits.data();
-          }
-          const std::size_t at = static_cast<std::size_t>(firstRow + y) * rowBytes;
-          for (int k = 0; k < cells; ++k) {
-            std::uint8_t* out = glyphsOfFile + static_cast<std::size_t>(k) * glyphBytes + at;
-            if (packed) {
-              std::memcpy(out, row + static_cast<std::size_t>(k) * rowBytes, rowBytes);
-            } else {
-              for (int x = 0; x < size; ++x) out[x] = static_cast<std::uint8_t>(raster::ReadValue(matched, k * size + x, 0));
-            }
-          }
+  // Runs of files are read by as many threads as there are cores (reading glyph files is
+  // mostly waiting on the system and inflating), then taken in order, as one thread would.
+  std::vector<TGatherRun> runs((names.size() + RunFiles - 1) / RunFiles);
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    runs[r].First = r * RunFiles;
+    runs[r].End = std::min(names.size(), runs[r].First + RunFiles);
+  }
+  TGlyphCutter cutter(size, palette);
+  std::atomic<std::int64_t> taken{0};
+  std::atomic<std::size_t> nextRun{0}, failedRun{runs.size()};
+  const auto work = [&](TGlyphCutter& mine) {
+    for (std::size_t r; (r = nextRun.fetch_add(1)) < runs.size();) {
+      if (r > failedRun.load()) break;  // never looked at: an earlier run stops the gather
+      mine.Go(folder, names, runs[r], taken);
+      if (!runs[r].Whole()) {
+        std::size_t failed = failedRun.load();
+        while (r < failed && !failedRun.compare_exchange_weak(failed, r)) {
         }
-      });
-    });
-    count += cells;
+      }
+    }
+  };
+  {
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostGatherThreads);
+    const std::size_t helpers = std::min<std::size_t>(cores, runs.size()) - (runs.empty() ? 0 : 1);
+    std::vector<std::thread> threads;
+    std::vector<std::unique_ptr<TGlyphCutter>> cutters;
+    for (std::size_t t = 0; t < helpers; ++t) {
+      try {
+        cutters.push_back(std::make_unique<TGlyphCutter>(size, palette));
+        threads.emplace_back(work, std::ref(*cutters.back()));
+      } catch (const std::system_error&) {
+        break;  // fewer threads; the runs are shared out all the same
+      } catch (const std::bad_alloc&) {
+        break;
+      }
+    }
+    work(cutter);
+    for (std::thread& thread : threads) thread.join();
+  }
+
+  // In name order: the counts, the picture limit, and the first error, as one thread meets them.
+  int count = 0;
+  for (TGatherRun& run : runs) {
+    if (!run.Whole() && !run.Error) {
+      // Stopped short, by the limit counted over runs read out of order: read on, counting in order.
+      std::int64_t inOrder = count;
+      for (const int cells : run.Cells) inOrder += cells;
+      taken = inOrder;
+      cutter.Go(folder, names, run, taken);
+    }
+    for (std::size_t k = 0; k < run.Cells.size(); ++k) {
+      const std::string path = FolderEntryPath(folder, names[run.First + k]);
+      ++result.FilesRead;
+      const int cells = run.Cells[k];
+      if (cells == 0) continue;
+      // The strip is one picture and meets the limit of one, before its glyphs are gathered.
+      if (cells > INT_MAX - count || raster::TooManyPixels(std::int64_t{count + cells} * size, size))
+        ThrowAboutFile(path, EOutOfResources(texts::OutOfSystemResources));
+      ++result.FilesAccepted;
+      result.GlyphsAdded += cells;
+      count += cells;
+    }
+    if (run.Error) std::rethrow_exception(run.Error);
+    if (!run.Whole()) {
+      // Past the limit even in order: the file the run stopped at is the one.
+      ThrowAboutFile(FolderEntryPath(folder, names[run.First + run.Cells.size()]),
+                     EOutOfResources(texts::OutOfSystemResources));
+    }
   }
   if (count == 0) {
     strip.Assign(nullptr);
@@ -144,14 +273,19 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   TBitmap made;
   MakeSystemPaletteImage(made, count * size, size);
   const raster::Surface dst = made.WritableSurface();
+  const std::size_t rowBytes = cutter.RowBytes(), glyphBytes = cutter.GlyphBytes();
   for (int y = 0; y < size; ++y) {
     std::uint8_t* row = dst.Row(y);
-    for (int k = 0; k < count; ++k) {
-      const std::uint8_t* in = glyphs.data() + static_cast<std::size_t>(k) * glyphBytes + static_cast<std::size_t>(y) * rowBytes;
-      if (packed) {
-        std::memcpy(row + static_cast<std::size_t>(k) * rowBytes, in, rowBytes);
-      } else {
-        for (int x = 0; x < size; ++x) raster::WriteValue(dst, k * size + x, y, in[x]);
+    int k = 0;
+    for (const TGatherRun& run : runs) {
+      const std::size_t glyphsOfRun = run.Glyphs.size() / glyphBytes;
+      for (std::size_t g = 0; g < glyphsOfRun; ++g, ++k) {
+        const std::uint8_t* in = run.Glyphs.data() + g * glyphBytes + static_cast<std::size_t>(y) * rowBytes;
+        if (cutter.Packed()) {
+          std::memcpy(row + static_cast<std::size_t>(k) * rowBytes, in, rowBytes);
+        } else {
+          for (int x = 0; x < size; ++x) raster::WriteValue(dst, k * size + x, y, in[x]);
+        }
       }
     }
   }

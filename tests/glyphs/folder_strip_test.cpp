@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
@@ -107,6 +108,34 @@ TEST_F(FolderStrip, AnUnreadableFileRaisesWhatTheFolderLoadRaisesAndKeepsTheStri
     EXPECT_EQ(FailureOf([&] { GatherFolderStrip(folder.Path().string(), names, 16, strip); }), expected) << bad;
     EXPECT_EQ(strip.SaveToBytes(), before) << bad;
   }
+}
+
+TEST_F(FolderStrip, ManyFilesAreGatheredInNameOrderAndTheFirstUnreadableOneStopsThem) {
+  // Enough names that several threads read them, each a run of its own.
+  Painted("a.bmp", TPixelFormat::pf24bit, 32, 16, 1);
+  Painted("b.bmp", TPixelFormat::pf4bit, 16, 16, 2);
+  Painted("c.bmp", TPixelFormat::pf24bit, 16, 15, 3);  // not taken
+  Put("bad.bmp", {'B', 'M', 7});
+  std::vector<std::string> names;
+  for (int i = 0; i < 500; ++i) names.push_back(i % 3 == 0 ? "a.bmp" : i % 3 == 1 ? "b.bmp" : "c.bmp");
+  ExpectSameStrip(names, 16);
+
+  names[300] = "bad.bmp";
+  names[450] = "missing.bmp";
+  const auto failure = [&](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const Exception& e) {
+      return e.FileName() + ": " + e.Message();
+    }
+    return std::string("no error");
+  };
+  TGlyphCollection glyphs;
+  const std::string expected = failure([&] { LoadFolder(glyphs, folder.Path().string(), names); });
+  EXPECT_NE(expected.find("bad.bmp"), std::string::npos) << expected;
+  TBitmap strip;
+  EXPECT_EQ(failure([&] { GatherFolderStrip(folder.Path().string(), names, 16, strip); }), expected);
+  EXPECT_TRUE(strip.Empty());
 }
 
 }  // namespace
