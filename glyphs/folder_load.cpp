@@ -7,11 +7,10 @@
 #include <exception>
 #include <memory>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "glyphs/bitmap.h"
 #include "glyphs/collection_files.h"
+#include "glyphs/file_runs.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/image_row_reader.h"
 #include "glyphs/strings.h"
@@ -178,10 +177,6 @@ class TGlyphCutter {
   raster::Surface matched_;
 };
 
-// Files a worker takes at a time: a folder of fewer is read by one thread.
-constexpr std::size_t RunFiles = 64;
-constexpr unsigned MostGatherThreads = 4;
-
 }  // namespace
 
 TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
@@ -198,43 +193,19 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   // is even, so that a glyph row lands whole bytes in the strip; one to a byte otherwise.
   // Runs of files are read by as many threads as there are cores (reading glyph files is
   // mostly waiting on the system and inflating), then taken in order, as one thread would.
-  std::vector<TGatherRun> runs((names.size() + RunFiles - 1) / RunFiles);
+  std::vector<TGatherRun> runs(RunCount(names.size()));
   for (std::size_t r = 0; r < runs.size(); ++r) {
     runs[r].First = r * RunFiles;
     runs[r].End = std::min(names.size(), runs[r].First + RunFiles);
   }
-  TGlyphCutter cutter(size, palette);
   std::atomic<std::int64_t> taken{0};
-  std::atomic<std::size_t> nextRun{0}, failedRun{runs.size()};
-  const auto work = [&](TGlyphCutter& mine) {
-    for (std::size_t r; (r = nextRun.fetch_add(1)) < runs.size();) {
-      if (r > failedRun.load()) break;  // never looked at: an earlier run stops the gather
-      mine.Go(folder, names, runs[r], taken);
-      if (!runs[r].Whole()) {
-        std::size_t failed = failedRun.load();
-        while (r < failed && !failedRun.compare_exchange_weak(failed, r)) {
-        }
-      }
-    }
-  };
-  {
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostGatherThreads);
-    const std::size_t helpers = std::min<std::size_t>(cores, runs.size()) - (runs.empty() ? 0 : 1);
-    std::vector<std::thread> threads;
-    std::vector<std::unique_ptr<TGlyphCutter>> cutters;
-    for (std::size_t t = 0; t < helpers; ++t) {
-      try {
-        cutters.push_back(std::make_unique<TGlyphCutter>(size, palette));
-        threads.emplace_back(work, std::ref(*cutters.back()));
-      } catch (const std::system_error&) {
-        break;  // fewer threads; the runs are shared out all the same
-      } catch (const std::bad_alloc&) {
-        break;
-      }
-    }
-    work(cutter);
-    for (std::thread& thread : threads) thread.join();
-  }
+  ReadRunsOnCores(
+      runs.size(), [&] { return std::make_unique<TGlyphCutter>(size, palette); },
+      [&](TGlyphCutter& cutter, std::size_t r) {
+        cutter.Go(folder, names, runs[r], taken);
+        return runs[r].Whole();
+      });
+  TGlyphCutter cutter(size, palette);
 
   // In name order: the counts, the picture limit, and the first error, as one thread meets them.
   int count = 0;

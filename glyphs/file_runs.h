@@ -1,0 +1,57 @@
+#pragma once
+// Jobs that read many files (gather, combine) read them on every core: the files are cut into
+// runs, and each run is read by one thread, the runs in no set order. A job then takes the
+// runs' results in order itself, so that what it reports (counts, limits, the first file that
+// cannot be read) is what reading the files one by one would report.
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace gliffo {
+
+// Files a thread takes at a time: a job of fewer files runs on one thread.
+constexpr std::size_t RunFiles = 64;
+constexpr unsigned MostReadingThreads = 4;
+
+inline std::size_t RunCount(std::size_t files) { return (files + RunFiles - 1) / RunFiles; }
+
+// Calls read(state, run) for every run in [0, runs), on up to one thread a core, this one
+// among them; each thread has a state of its own, *make() (make gives a unique_ptr). read must
+// not throw. It returns false when the job may end in its run (a file that cannot be read):
+// runs after it may then be left unread, and the job must not take them as read.
+template <class Make, class Read>
+void ReadRunsOnCores(std::size_t runs, Make&& make, Read&& read) {
+  std::atomic<std::size_t> next{0}, stop{runs};
+  const auto work = [&](auto& state) {
+    for (std::size_t r; (r = next.fetch_add(1)) < runs && r <= stop.load();) {
+      if (read(state, r)) continue;
+      std::size_t seen = stop.load();
+      while (r < seen && !stop.compare_exchange_weak(seen, r)) {
+      }
+    }
+  };
+  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostReadingThreads);
+  const std::size_t helpers = runs == 0 ? 0 : std::min<std::size_t>(cores, runs) - 1;
+  auto mine = make();
+  std::vector<decltype(mine)> states;
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < helpers; ++t) {
+    try {
+      states.push_back(make());
+      threads.emplace_back([&work, &state = *states.back()] { work(state); });
+    } catch (const std::system_error&) {
+      break;  // fewer threads: the runs are shared out all the same
+    } catch (const std::bad_alloc&) {
+      break;
+    }
+  }
+  work(*mine);
+  for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace gliffo
