@@ -83,6 +83,8 @@ std::ostream& ReportStream(const std::string& output);
 // Reads an input's headers for a job that loads it: refuses an empty file (ThrowEmptyInput)
 // unless told otherwise, and warns on standard error when the file ends before its pixels do (they load as zeros).
 InputHeader CheckInput(const std::string& fileName, bool refuseEmpty = true);
+// CheckInput of every file, the first refusal in their order raised.
+std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, bool refuseEmpty = true);
 
 // Lists every picture of an icon file for info; false, printing nothing, for any other file.
 bool PrintIconInfo(const std::string& fileName);

@@ -1,11 +1,16 @@
 // Inputs of the jobs judged by their headers before anything is loaded; "-" and pipes as
 // inputs and outputs.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <exception>
 #include <iostream>
 #include <limits>
 #include <map>
 #include <memory>
 
 #include "cli/commands.h"
+#include "glyphs/file_runs.h"
 #include "glyphs/ico_codec.h"
 #include "glyphs/image_formats.h"
 #include "glyphs/strings.h"
@@ -43,6 +48,10 @@ HeldInputs& Held() {
 std::string InputPath(const std::string& fileName) {
   HeldInputs& held = Held();
   if (const auto found = held.ByName.find(fileName); found != held.ByName.end()) return found->second->ReopenName();
+  // Most inputs are plain files, known as such without opening them; anything else (or a file
+  // that cannot be looked at) is opened below, which also says what is wrong with it.
+  struct stat info {};
+  if (fileName != StandardStream && ::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return fileName;
   const std::uint64_t left = PipeBudget - held.Bytes;
   std::unique_ptr<files::TInputFile> file =
       AboutFile(fileName, [&] {
@@ -109,24 +118,56 @@ InputHeader ReadInputHeader(const std::string& fileName) {
 
 void ThrowEmptyInput(const std::string& fileName) { ThrowAboutFile(fileName, EInvalidGraphic(FileIsEmpty)); }
 
-InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
-  const InputHeader input = ReadInputHeader(fileName);
-  if (input.Empty) {
-    if (refuseEmpty) ThrowEmptyInput(fileName);
-    return input;
-  }
-  if (input.Png || input.Icon) return input;
+namespace {
+
+void WarnIfShort(const std::string& fileName, const InputHeader& input) {
+  if (input.Empty || input.Png || input.Icon) return;
   const bmp::BmpHeader& h = input.Header;
   // Run-length data has no size of its own to compare with.
-  if (h.Compression != BI_RLE8 && h.Compression != BI_RLE4) {
-    const std::uint64_t stride = static_cast<std::uint64_t>(raster::DibStride(h.Width, h.BitCount));
-    const std::uint64_t wanted = stride * static_cast<std::uint64_t>(h.AbsHeight());
-    const std::uint64_t left = input.FileSize > h.PixelOffset ? input.FileSize - h.PixelOffset : 0;
-    if (left < wanted)
-      std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << (wanted - left)
-                << " bytes before its last pixel; the missing pixels load as zeros\n";
-  }
+  if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) return;
+  const std::uint64_t stride = static_cast<std::uint64_t>(raster::DibStride(h.Width, h.BitCount));
+  const std::uint64_t wanted = stride * static_cast<std::uint64_t>(h.AbsHeight());
+  const std::uint64_t left = input.FileSize > h.PixelOffset ? input.FileSize - h.PixelOffset : 0;
+  if (left < wanted)
+    std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << (wanted - left)
+              << " bytes before its last pixel; the missing pixels load as zeros\n";
+}
+
+}  // namespace
+
+InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
+  const InputHeader input = ReadInputHeader(fileName);
+  if (input.Empty && refuseEmpty) ThrowEmptyInput(fileName);
+  WarnIfShort(fileName, input);
   return input;
+}
+
+std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, bool refuseEmpty) {
+  // Pipes are read whole here, one after another; the headers are then read on every core,
+  // and judged in order.
+  for (const std::string& fileName : fileNames) InputPath(fileName);
+  std::vector<InputHeader> inputs(fileNames.size());
+  std::vector<std::exception_ptr> errors(fileNames.size());
+  ReadRunsOnCores(
+      RunCount(fileNames.size()), [] { return std::make_unique<int>(); },
+      [&](int&, std::size_t run) {
+        const std::size_t end = std::min(fileNames.size(), (run + 1) * RunFiles);
+        for (std::size_t i = run * RunFiles; i < end; ++i) {
+          try {
+            inputs[i] = ReadInputHeader(fileNames[i]);
+          } catch (...) {
+            errors[i] = std::current_exception();
+            return false;
+          }
+        }
+        return true;
+      });
+  for (std::size_t i = 0; i < fileNames.size(); ++i) {
+    if (errors[i]) std::rethrow_exception(errors[i]);
+    if (inputs[i].Empty && refuseEmpty) ThrowEmptyInput(fileNames[i]);
+    WarnIfShort(fileNames[i], inputs[i]);
+  }
+  return inputs;
 }
 
 }  // namespace gliffo::cli

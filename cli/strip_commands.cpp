@@ -79,7 +79,7 @@ int Combine(const std::vector<std::string>& options) {
   if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
   const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
   std::vector<std::string> paths;
-  for (const std::string& input : inputs) paths.push_back(CheckInput(input, false).Path);
+  for (const InputHeader& input : CheckInputs(inputs, false)) paths.push_back(input.Path);
   TBitmap combined;
   BuildCombinedStrip(paths, combined);
   // The first file gives the height: an empty one leaves nothing to write.
