@@ -122,5 +122,40 @@ TEST_F(FileIo, ASavedFileKeepsItsOwnerGroupAndHardLinks) {
   EXPECT_EQ(after.st_gid, 8765u);
 }
 
+TEST_F(FileIo, ABatchSavesEveryFileInOrderAndStopsAtTheFirstItCannot) {
+  // More files than a group, some replacing old ones, one with a second name.
+  const std::size_t count = files::TSafeFileBatch::GroupSize + 44;
+  const auto name = [&](std::size_t i) { return PathOf("f" + std::to_string(i)); };
+  for (std::size_t i = 0; i < count; i += 7) Put("f" + std::to_string(i), {9, 9});
+  ASSERT_EQ(::link(name(14).c_str(), PathOf("second").c_str()), 0);
+  std::vector<std::string> saved;
+  {
+    files::TSafeFileBatch batch([&](const std::string& n) { saved.push_back(n); });
+    for (std::size_t i = 0; i < count; ++i) batch.Save(name(i), Bytes(i % 50 + 1, static_cast<std::uint8_t>(i)));
+    batch.Commit();
+  }
+  ASSERT_EQ(saved.size(), count);
+  for (std::size_t i = 0; i < count; ++i) {
+    EXPECT_EQ(saved[i], name(i));
+    EXPECT_EQ(files::ReadWholeFile(name(i)), Bytes(i % 50 + 1, static_cast<std::uint8_t>(i))) << i;
+  }
+  EXPECT_EQ(files::ReadWholeFile(PathOf("second")), Bytes(15, 14));
+  EXPECT_EQ(FileCount(), count + 1);  // no temporary left beside them
+
+  // A file that cannot be created: the ones before it are saved, the ones after never begun.
+  saved.clear();
+  files::TSafeFileBatch batch([&](const std::string& n) { saved.push_back(n); });
+  batch.Save(name(0), Bytes{1});
+  batch.Save(name(1), Bytes{2});
+  try {
+    batch.Save(PathOf("no-such-folder/f"), Bytes{3});
+    ADD_FAILURE() << "saved into a missing folder";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.FileName(), PathOf("no-such-folder/f"));
+  }
+  EXPECT_EQ(saved, (std::vector<std::string>{name(0), name(1)}));
+  EXPECT_EQ(files::ReadWholeFile(name(1)), Bytes{2});
+}
+
 }  // namespace
 }  // namespace gliffo
