@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 
 namespace gliffo::raster {
@@ -242,11 +243,14 @@ bool PaletteGrid::Matches(const Rgb* table, int count) const {
 
 namespace {
 
-// The last few searches built, kept while their tables come back. The program works on one
-// user-interface thread.
+// The last few searches built, kept while their tables come back. Jobs that read files on
+// several threads (gather) match colours on each of them, so the list is shared under a lock;
+// an encoder asks for a search once, after many misses.
 template <typename Search>
 std::shared_ptr<const Search> RecentSearchFor(const Rgb* table, int count) {
+  static std::mutex guard;
   static std::vector<std::shared_ptr<const Search>> recent;
+  const std::lock_guard<std::mutex> held(guard);
   for (const auto& search : recent)
     if (search->Matches(table, count)) return search;
   auto search = std::make_shared<const Search>(table, count);
