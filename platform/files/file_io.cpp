@@ -573,16 +573,18 @@ void TSafeFileBatch::Commit() {
   std::exception_ptr first;
   auto group = std::move(waiting_);
   waiting_.clear();
-  for (auto& [fileName, file] : group) {
+  for (auto& waiting : group) {
+    const std::string& fileName = waiting.first;
+    TSafeFileWriter& file = *waiting.second;
     const int old = ::open(fileName.c_str(), O_PATH | O_CLOEXEC);
     if (old >= 0) replaced.push_back(old);
     try {
-      AboutFile(fileName, [&] { flushed ? file->CommitFlushed() : file->Commit(); });
+      AboutFile(fileName, [&] { flushed ? file.CommitFlushed() : file.Commit(); });
       if (onSaved_) onSaved_(fileName);
     } catch (...) {
       if (!first) first = std::current_exception();
     }
-    file.reset();
+    waiting.second.reset();
   }
   LetGo(std::move(replaced));
   if (first) std::rethrow_exception(first);

@@ -112,8 +112,8 @@ class TSafeFileWriter {
 // at once (syncfs), and only then does each temporary take its name. A crash leaves every name
 // holding its old file or its whole new one, as saving them one by one would. Files the safe
 // writer must treat otherwise (hard links, devices, folders without unnamed temporaries) are
-// saved at once, as WriteWholeFile saves them. An error is about the file it names; the files
-// of the group that failed stay as they were; every other file is saved.
+// saved at once, as WriteWholeFile saves them. An error is about the file it names, which
+// stays as it was; the files given before it are saved all the same.
 class TSafeFileBatch {
  public:
   // onSaved, when given, hears of every file once it holds its new bytes, in the order saved.
