@@ -277,7 +277,7 @@ def main():
     for note in notes:
         print(f"- {note}")
     print("- split PNG: the floors write the bytes of all 10,000 files as one file; gliffo-tool saves each "
-          "file safely (temporary file, flush, rename), the peers write in place")
+          "file safely (temporary file, flushed to disk 256 files at a time, renamed), the peers write in place")
     print("- peers write their output in place without flushing it to disk, as the plain floor does; "
           "Pillow and stb_image write strips at 24 bits, Pillow its 4-bit job at 8 bits")
 
