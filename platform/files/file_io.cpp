@@ -385,6 +385,7 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : fileName_(fileNa
     return;
   }
 
+  existed_ = exists;
   way_ = exists && old.st_nlink > 1 ? TWay::Overwrite : TWay::Replace;
   fd_ = OpenTemporary(folder_, named_);
   if (fd_ < 0) CannotCreate();
@@ -456,14 +457,21 @@ void TSafeFileWriter::CommitReplace(bool flushed) {
     named_.clear();
     return;
   }
+  const auto link = [&](const std::string& name) {
+    const int linked = ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd_)).c_str(), AT_FDCWD, name.c_str(),
+                                AT_SYMLINK_FOLLOW);
+    return linked != 0 && errno == ENOENT ? ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) : linked;
+  };
+  // A new file takes its name at once; should one have come meanwhile, it is replaced below.
+  if (!existed_) {
+    if (link(target_) == 0) return;
+    if (errno != EEXIST) CannotCreate();
+  }
   // An unnamed file cannot take a name that exists: it gets a free one, renamed over the
   // target at once (the signals held, nothing but SIGKILL comes between).
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = TemporaryName(folder_);
-    int linked = ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd_)).c_str(), AT_FDCWD, name.c_str(),
-                          AT_SYMLINK_FOLLOW);
-    if (linked != 0 && errno == ENOENT) linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
-    if (linked != 0) {
+    if (link(name) != 0) {
       if (errno == EEXIST) continue;
       CannotCreate();
     }

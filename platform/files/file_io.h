@@ -103,6 +103,7 @@ class TSafeFileWriter {
   std::string fileName_, target_, folder_;
   std::string named_;  // a named temporary where the folder takes no unnamed one, else ""
   TWay way_ = TWay::Replace;
+  bool existed_ = false;  // the target, when the temporary was made
   std::uint64_t written_ = 0;
   int fd_ = -1;
 };
