@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -526,6 +527,12 @@ void TSafeFileWriter::CommitOverwrite() {
   finish(written);
 }
 
+TSafeFileBatch::TSafeFileBatch(std::function<void(const std::string&)> onSaved) : onSaved_(std::move(onSaved)) {
+  struct rlimit open {};
+  if (::getrlimit(RLIMIT_NOFILE, &open) == 0 && open.rlim_cur != RLIM_INFINITY)
+    groupSize_ = std::clamp<std::size_t>(static_cast<std::size_t>(open.rlim_cur) / 4, 1, GroupSize);
+}
+
 TSafeFileBatch::~TSafeFileBatch() {
   if (releaser_.joinable()) releaser_.join();
 }
@@ -552,7 +559,7 @@ void TSafeFileBatch::Save(const std::string& fileName, std::span<const std::uint
     }
     throw;
   }
-  if (waiting_.size() >= GroupSize) Commit();
+  if (waiting_.size() >= groupSize_) Commit();
 }
 
 void TSafeFileBatch::Commit() {

@@ -118,7 +118,7 @@ class TSafeFileWriter {
 class TSafeFileBatch {
  public:
   // onSaved, when given, hears of every file once it holds its new bytes, in the order saved.
-  explicit TSafeFileBatch(std::function<void(const std::string&)> onSaved = {}) : onSaved_(std::move(onSaved)) {}
+  explicit TSafeFileBatch(std::function<void(const std::string&)> onSaved = {});
   ~TSafeFileBatch();  // drops the temporaries of files not committed: their names keep their files
   TSafeFileBatch(const TSafeFileBatch&) = delete;
   TSafeFileBatch& operator=(const TSafeFileBatch&) = delete;
@@ -127,7 +127,9 @@ class TSafeFileBatch {
   // Saves the files still waiting.
   void Commit();
 
-  // Open temporaries held at most: well within the usual limit of 1024 open files.
+  // Files flushed together at most. A group holds two descriptors a file, and the group before
+  // it one more while it is let go, so a group is at most a quarter of the descriptors the
+  // process may open: 256 for the usual limit of 1024, fewer below it.
   static constexpr std::size_t GroupSize = 256;
 
  private:
@@ -135,6 +137,7 @@ class TSafeFileBatch {
 
   std::vector<std::pair<std::string, std::unique_ptr<TSafeFileWriter>>> waiting_;
   std::function<void(const std::string&)> onSaved_;
+  std::size_t groupSize_ = GroupSize;
   std::thread releaser_;
 };
 

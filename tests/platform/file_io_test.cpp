@@ -1,9 +1,11 @@
 // Saving over what is not a plain file of our own, and reading pipes: the cases where replacing
 // a file by a new one would do harm.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -155,6 +157,22 @@ TEST_F(FileIo, ABatchSavesEveryFileInOrderAndStopsAtTheFirstItCannot) {
   }
   EXPECT_EQ(saved, (std::vector<std::string>{name(0), name(1)}));
   EXPECT_EQ(files::ReadWholeFile(name(1)), Bytes{2});
+
+  // A process allowed few open files saves them all the same, in smaller groups.
+  struct rlimit usual {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &usual), 0);
+  struct rlimit few = usual;
+  few.rlim_cur = std::min<rlim_t>(usual.rlim_cur, 64);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+  try {
+    files::TSafeFileBatch small;
+    for (std::size_t i = 0; i < count; ++i) small.Save(name(i), Bytes{static_cast<std::uint8_t>(i), 7});
+    small.Commit();
+  } catch (const Exception& e) {
+    ADD_FAILURE() << e.FileName() << ": " << e.Message();
+  }
+  ::setrlimit(RLIMIT_NOFILE, &usual);
+  EXPECT_EQ(files::ReadWholeFile(name(count - 1)), (Bytes{static_cast<std::uint8_t>(count - 1), 7}));
 }
 
 }  // namespace
