@@ -200,45 +200,27 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   // they are read once; the rest are loaded again one at a time while drawing, so a job holds
   // the result, the kept parts and one part, however many files it joins.
   // The headers are read on every core, the files a run at a time, and then taken in order.
-  struct TPart {
-    int Width = 0, Height = 0;
-    std::exception_ptr Error;
-  };
-  std::vector<TPart> parts(fileNames.size());
+  std::vector<int> widths(fileNames.size()), heights(fileNames.size());
   std::vector<std::shared_ptr<TBitmapImage>> kept(fileNames.size());
   std::atomic<std::size_t> keptBytes{0};
-  ReadRunsOnCores(
-      RunCount(fileNames.size()), [] { return std::make_unique<TImageRowReader>(); },
-      [&](TImageRowReader& reader, std::size_t run) {
-        const std::size_t end = std::min(fileNames.size(), (run + 1) * RunFiles);
-        for (std::size_t i = run * RunFiles; i < end; ++i) {
-          try {
-            const std::string& name = fileNames[i];
-            AboutFile(name, [&] { reader.Open(name); });
-            parts[i].Width = reader.Width();
-            parts[i].Height = reader.Height();
-            const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
-            if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
-              kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
-            else if (bytes <= KeptPartBytes)
-              keptBytes.fetch_sub(bytes);
-          } catch (...) {
-            parts[i].Error = std::current_exception();
-            return false;
-          }
-        }
-        return true;
+  const std::vector<std::exception_ptr> errors = ReadFilesOnCores(
+      fileNames.size(), [] { return std::make_unique<TImageRowReader>(); },
+      [&](TImageRowReader& reader, std::size_t i) {
+        const std::string& name = fileNames[i];
+        AboutFile(name, [&] { reader.Open(name); });
+        widths[i] = reader.Width();
+        heights[i] = reader.Height();
+        const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
+        if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
+          kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
+        else if (bytes <= KeptPartBytes)
+          keptBytes.fetch_sub(bytes);
       });
-  std::vector<int> widths;
-  widths.reserve(fileNames.size());
-  int height = 0;
   long long totalWidth = 0;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
-    if (parts[i].Error) std::rethrow_exception(parts[i].Error);
-    if (widths.empty()) height = parts[i].Height;
-    widths.push_back(parts[i].Width);
-    totalWidth += parts[i].Width;
-    if (totalWidth > INT_MAX || raster::TooManyPixels(totalWidth, height))
+    if (errors[i]) std::rethrow_exception(errors[i]);
+    totalWidth += widths[i];
+    if (totalWidth > INT_MAX || raster::TooManyPixels(totalWidth, heights[0]))
       ThrowAboutFile(fileNames[i], EOutOfResources(texts::OutOfSystemResources));
   }
   // A kept part is what loading the file gives (nullptr for an empty file).

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -52,6 +53,35 @@ void ReadRunsOnCores(std::size_t runs, Make&& make, Read&& read) {
   }
   work(*mine);
   for (std::thread& thread : threads) thread.join();
+}
+
+// The common case: read(state, i) for every file i in [0, files), on every core. A file whose
+// read throws ends its run; the error is kept at its place, and files after it may be left
+// unread, so a job takes the files in order and stops at the first error.
+template <class Make, class Read>
+std::vector<std::exception_ptr> ReadFilesOnCores(std::size_t files, Make&& make, Read&& read) {
+  std::vector<std::exception_ptr> errors(files);
+  ReadRunsOnCores(RunCount(files), make, [&](auto& state, std::size_t run) {
+    const std::size_t end = std::min(files, (run + 1) * RunFiles);
+    for (std::size_t i = run * RunFiles; i < end; ++i) {
+      try {
+        read(state, i);
+      } catch (...) {
+        errors[i] = std::current_exception();
+        return false;
+      }
+    }
+    return true;
+  });
+  return errors;
+}
+
+// The same for reads that need no state of their own: read(i).
+template <class Read>
+std::vector<std::exception_ptr> ReadFilesOnCores(std::size_t files, Read&& read) {
+  struct TNoState {};
+  return ReadFilesOnCores(
+      files, [] { return std::make_unique<TNoState>(); }, [&](TNoState&, std::size_t i) { read(i); });
 }
 
 }  // namespace gliffo
