@@ -2,7 +2,6 @@
 // inputs and outputs.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <limits>
@@ -143,25 +142,21 @@ InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
 }
 
 std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, bool refuseEmpty) {
-  // Pipes are read whole here, one after another; the headers are then read on every core,
-  // and judged in order.
-  for (const std::string& fileName : fileNames) InputPath(fileName);
+  // Pipes are read whole here, one after another (a name that cannot be opened keeps its error
+  // for its turn); the headers are then read on every core, and judged in order.
+  std::vector<std::exception_ptr> opened(fileNames.size());
+  for (std::size_t i = 0; i < fileNames.size(); ++i) {
+    try {
+      InputPath(fileNames[i]);
+    } catch (...) {
+      opened[i] = std::current_exception();
+    }
+  }
   std::vector<InputHeader> inputs(fileNames.size());
-  std::vector<std::exception_ptr> errors(fileNames.size());
-  ReadRunsOnCores(
-      RunCount(fileNames.size()), [] { return std::make_unique<int>(); },
-      [&](int&, std::size_t run) {
-        const std::size_t end = std::min(fileNames.size(), (run + 1) * RunFiles);
-        for (std::size_t i = run * RunFiles; i < end; ++i) {
-          try {
-            inputs[i] = ReadInputHeader(fileNames[i]);
-          } catch (...) {
-            errors[i] = std::current_exception();
-            return false;
-          }
-        }
-        return true;
-      });
+  const std::vector<std::exception_ptr> errors = ReadFilesOnCores(fileNames.size(), [&](std::size_t i) {
+    if (opened[i]) std::rethrow_exception(opened[i]);
+    inputs[i] = ReadInputHeader(fileNames[i]);
+  });
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     if (errors[i]) std::rethrow_exception(errors[i]);
     if (inputs[i].Empty && refuseEmpty) ThrowEmptyInput(fileNames[i]);

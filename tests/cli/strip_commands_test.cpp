@@ -98,6 +98,10 @@ TEST_F(StripCommands, CombineWritesWhatCombineCollectionsBuilds) {
   EXPECT_EQ(bad.Status, 1);
   EXPECT_EQ(bad.Err.rfind("gliffo-tool: " + (folder / "missing.bmp") + ": ", 0), 0u) << bad.Err;
   EXPECT_FALSE(fs::exists(folder.Path() / "new.bmp"));
+  // The first input that cannot be read is the one named, whatever is wrong with later ones.
+  WriteBytes(folder / "cut.bmp", {'B', 'M'});
+  const ToolResult first = Tool({"combine", folder / "new.bmp", inputs[0], folder / "cut.bmp", folder / "missing.bmp"}, folder.Path());
+  EXPECT_EQ(first.Err.rfind("gliffo-tool: " + (folder / "cut.bmp") + ": ", 0), 0u) << first.Err;
 }
 
 TEST_F(StripCommands, SplitExportsEachGlyphAndListCountsThem) {
