@@ -607,12 +607,14 @@ void TSafeFileBatch::Commit() {
 
 void TSafeFileBatch::LetGo(std::vector<int> files) {
   if (releaser_.joinable()) releaser_.join();
+  letGo_ = std::move(files);
+  const auto closeAll = [this] {
+    for (const int fd : letGo_) ::close(fd);
+  };
   try {
-    releaser_ = std::thread([files = std::move(files)] {
-      for (const int fd : files) ::close(fd);
-    });
+    releaser_ = std::thread(closeAll);
   } catch (const std::system_error&) {
-    for (const int fd : files) ::close(fd);
+    closeAll();  // no thread to be had: let go here
   }
 }
 

@@ -138,6 +138,7 @@ class TSafeFileBatch {
   std::vector<std::pair<std::string, std::unique_ptr<TSafeFileWriter>>> waiting_;
   std::function<void(const std::string&)> onSaved_;
   std::size_t groupSize_ = GroupSize;
+  std::vector<int> letGo_;  // the replaced files releaser_ closes
   std::thread releaser_;
 };
 
