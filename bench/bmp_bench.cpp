@@ -24,7 +24,7 @@
 
 #include "bench/ratio_reporter.h"
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "glyphs/canvas.h"
 #include "glyphs/colors.h"
 #include "platform/files/file_io.h"

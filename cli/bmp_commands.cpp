@@ -9,11 +9,9 @@
 
 #include "cli/commands.h"
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
 #include "glyphs/canvas.h"
-#include "glyphs/image_formats.h"
-#include "glyphs/image_row_reader.h"
-#include "glyphs/png_codec.h"
+#include "formats/image_formats.h"
+#include "formats/image_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/raster/pixels.h"
 #include "platform/errors.h"
@@ -29,100 +27,19 @@ void ExpectArguments(const std::vector<std::string>& args, std::size_t count) {
   if (args.size() != count) throw UsageError(count == 1 ? "needs one file name" : "needs two file names");
 }
 
-const char* CompressionName(std::uint32_t compression) {
-  switch (compression) {
-    case BI_RGB: return "BI_RGB";
-    case BI_RLE8: return "BI_RLE8";
-    case BI_RLE4: return "BI_RLE4";
-    case BI_BITFIELDS: return "BI_BITFIELDS";
-    default: return "unknown";
-  }
-}
-
-const char* PixelFormatName(TPixelFormat format) {
-  switch (format) {
-    case TPixelFormat::pfDevice: return "device-dependent";
-    case TPixelFormat::pf1bit: return "1-bit";
-    case TPixelFormat::pf4bit: return "4-bit";
-    case TPixelFormat::pf8bit: return "8-bit";
-    case TPixelFormat::pf15bit: return "15-bit";
-    case TPixelFormat::pf16bit: return "16-bit";
-    case TPixelFormat::pf24bit: return "24-bit";
-    case TPixelFormat::pf32bit: return "32-bit";
-    default: return "custom";
-  }
-}
-
-// The pixel format a file loads as, judged by its header alone.
-TPixelFormat FormatOf(const bmp::BmpHeader& h) {
-  if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) return TPixelFormat::pfDevice;
-  TBitmapImage d;
-  d.DeviceDependent = false;
-  d.BitCount = h.BitCount;
-  d.Compression = h.Compression;
-  d.GreenMask = h.GreenMask;
-  return d.PixelFormat();
-}
-
-const char* PngColorTypeName(int colorType) {
-  switch (colorType) {
-    case png::ColorTypeGray: return "grey";
-    case png::ColorTypeRgb: return "RGB";
-    case png::ColorTypeIndexed: return "palette";
-    case png::ColorTypeGrayAlpha: return "grey and alpha";
-    case png::ColorTypeRgba: return "RGBA";
-    default: return "unknown";
-  }
-}
-
-// The store a PNG file loads as (see png::Decode), judged by its header alone.
-TPixelFormat FormatOf(const png::PngHeader& h) {
-  if (h.ColorType == png::ColorTypeIndexed || (h.ColorType == png::ColorTypeGray && h.BitDepth <= 8))
-    return h.BitDepth == 1 ? TPixelFormat::pf1bit : h.BitDepth <= 4 ? TPixelFormat::pf4bit : TPixelFormat::pf8bit;
-  return TPixelFormat::pf24bit;
-}
-
-void PrintPngInfo(const png::PngHeader& h) {
-  std::cout << "format: PNG\n"
-            << "width: " << h.Width << "\n"
-            << "height: " << h.Height << "\n"
-            << "bit depth: " << h.BitDepth << "\n"
-            << "colour type: " << h.ColorType << " (" << PngColorTypeName(h.ColorType) << ")\n"
-            << "interlace: " << (h.Interlaced ? "Adam7" : "none") << "\n"
-            << "palette entries: " << h.PaletteSize << "\n"
-            << "transparency entries: " << h.TransparencyEntries << "\n"
-            << "pixel format: " << PixelFormatName(FormatOf(h)) << "\n";
-}
-
-int Info(const std::vector<std::string>& args) {
+int Info(const std::vector<std::string>& args, TImageOptions&) {
   ExpectArguments(args, 1);
-  if (PrintIconInfo(args[0])) return 0;
-  const InputHeader input = ReadInputHeader(args[0]);
-  if (input.Empty) ThrowEmptyInput(args[0]);
-  if (input.Png) {
-    PrintPngInfo(input.PngHeader);
-    return 0;
-  }
-  const bmp::BmpHeader& h = input.Header;
-  const TPixelFormat format = FormatOf(h);
-  std::cout << "header size: " << h.HeaderSize << "\n"
-            << "width: " << h.Width << "\n"
-            << "height: " << h.Height << "\n"
-            << "bits per pixel: " << h.BitCount << "\n"
-            << "compression: " << CompressionName(h.Compression) << "\n"
-            << "colour-table entries: " << h.ColorTable.size() << "\n"
-            << "pixel format: " << PixelFormatName(format) << "\n"
-            << "top-down: " << (h.TopDown() ? "yes" : "no") << "\n";
+  DescribeInput(args[0]);
   return 0;
 }
 
 // Bands of about this many bytes are read at a time, so a picture is never held whole.
 constexpr std::size_t BandBytes = std::size_t{1} << 20;
 
-int Decode(const std::vector<std::string>& args) {
+int Decode(const std::vector<std::string>& args, TImageOptions& options) {
   ExpectArguments(args, 2);
-  const InputHeader input = CheckInput(args[0]);
-  TImageRowReader reader;
+  const InputHeader input = CheckInput(args[0], options.Decode);
+  TImageRowReader reader(options.Decode);
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   AboutFile(args[1], [&] {
@@ -171,22 +88,22 @@ int Decode(const std::vector<std::string>& args) {
   return 0;
 }
 
-int Copy(const std::vector<std::string>& args) {
+int Copy(const std::vector<std::string>& args, TImageOptions& options) {
   ExpectArguments(args, 2);
-  const InputHeader input = CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0], options.Decode);
   TBitmap image;
-  image.LoadFromFile(input.Path);
+  image.LoadFromFile(input.Path, options.Decode);
   if (image.Empty()) ThrowEmptyInput(args[0]);
   image.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
   return 0;
 }
 
-int To4Bit(const std::vector<std::string>& args) {
+int To4Bit(const std::vector<std::string>& args, TImageOptions& options) {
   ExpectArguments(args, 2);
   // The source a band at a time, each colour matched straight into the 4-bit image: the same
   // pixels as drawing the loaded image onto it, without holding the source whole.
-  const InputHeader input = CheckInput(args[0]);
-  TImageRowReader reader;
+  const InputHeader input = CheckInput(args[0], options.Decode);
+  TImageRowReader reader(options.Decode);
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   TBitmap target;

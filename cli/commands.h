@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "glyphs/bmp_file.h"
-#include "glyphs/png_codec.h"
+#include "formats/image_formats.h"
 
 namespace gliffo::cli {
 
@@ -23,9 +22,10 @@ struct Command {
   std::string Usage;    // e.g. "info FILE.bmp"
   std::string Summary;  // one line for the overview
   std::string Help;     // the rest of --help for this command
-  // Runs with the arguments after the command name; returns the exit status. Program errors
-  // (exceptions of the program's classes) are reported by main() with status 1.
-  int (*Run)(const std::vector<std::string>& args);
+  // Runs with the arguments after the command name and the run's options (--key, --matte;
+  // a command that writes glyphs takes --opaque into them itself); returns the exit status.
+  // Program errors (exceptions of the program's classes) are reported by main() with status 1.
+  int (*Run)(const std::vector<std::string>& args, TImageOptions& options);
 };
 
 struct CommandRegistrar {
@@ -38,32 +38,26 @@ const std::vector<Command>& Commands();
 std::string TakeOption(std::vector<std::string>& args, const std::string& name, const std::string& fallback);
 // Takes "--opaque" from the args of a job that writes glyphs: every pixel of a PNG output is
 // then written opaque instead of each glyph's key colour transparent.
-void TakeOpaqueOption(std::vector<std::string>& args);
+void TakeOpaqueOption(std::vector<std::string>& args, TImageOptions& options);
 // Parses a positive decimal integer or throws UsageError.
 int ParsePositive(const std::string& text, const std::string& what);
 
 // What the headers of an input file say, read without its pixels: nothing beyond the headers
 // is read, and a file that is not a regular one (a FIFO, a device, a folder) is refused without
-// waiting on it. Empty is true for a 0-byte file, which has no headers. A PNG file (known by
-// its first bytes, whatever its name) fills PngHeader instead of Header.
+// waiting on it. Empty is true for a 0-byte file, which has no headers. The format is known by
+// the file's first bytes, whatever its name.
 struct InputHeader {
   std::string Path;  // the name to load the file by (InputPath)
   bool Empty = true;
   std::uint64_t FileSize = 0;
-  bool Png = false;
-  bmp::BmpHeader Header;
-  png::PngHeader PngHeader;
-  // An icon: the entry a load takes, decoded (entries are small), for its size and depth.
-  bool Icon = false;
-  int IconWidth = 0, IconHeight = 0, IconBitCount = 0;
-  int Width() const {
-    return Empty ? 0 : Icon ? IconWidth : Png ? static_cast<int>(PngHeader.Width) : Header.Width;
-  }
-  int Height() const {
-    return Empty ? 0 : Icon ? IconHeight : Png ? static_cast<int>(PngHeader.Height) : Header.AbsHeight();
-  }
+  const TImageFormat* Format = nullptr;  // nullptr for an empty file
+  TImageHeader Header;
+  int Width() const { return Header.Width; }
+  int Height() const { return Header.Height; }
 };
-InputHeader ReadInputHeader(const std::string& fileName);
+InputHeader ReadInputHeader(const std::string& fileName, const TDecodeOptions& options);
+// Prints info's lines for an input file, as its format describes it.
+void DescribeInput(const std::string& fileName);
 
 // "-" is standard input where a file is read and standard output where one is written. A
 // pipe, or a FIFO named as an input, is read whole once (within one picture's size for all of
@@ -82,11 +76,9 @@ std::ostream& ReportStream(const std::string& output);
 
 // Reads an input's headers for a job that loads it: refuses an empty file (ThrowEmptyInput)
 // unless told otherwise, and warns on standard error when the file ends before its pixels do (they load as zeros).
-InputHeader CheckInput(const std::string& fileName, bool refuseEmpty = true);
+InputHeader CheckInput(const std::string& fileName, const TDecodeOptions& options, bool refuseEmpty = true);
 // CheckInput of every file, the first refusal in their order raised.
-std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, bool refuseEmpty = true);
-
-// Lists every picture of an icon file for info; false, printing nothing, for any other file.
-bool PrintIconInfo(const std::string& fileName);
+std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, const TDecodeOptions& options,
+                                     bool refuseEmpty = true);
 
 }  // namespace gliffo::cli

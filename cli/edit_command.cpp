@@ -15,7 +15,7 @@
 #include "cli/commands.h"
 #include "editor/session.h"
 #include "glyphs/bitmap.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 
 namespace gliffo::cli {
 
@@ -26,7 +26,7 @@ int ReportLine(const std::string& script, const TSessionError& error, int status
   return status;
 }
 
-int Edit(const std::vector<std::string>& arguments) {
+int Edit(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
   const int size = sizeText.empty() ? 16 : ParsePositive(sizeText, "--size");
@@ -34,7 +34,7 @@ int Edit(const std::vector<std::string>& arguments) {
   // for memory no icon needs.
   if (size > 1024) throw UsageError("--size must be at most 1024");
   const std::string surfaceFile = TakeOption(args, "--surface", "");
-  TakeOpaqueOption(args);
+  TakeOpaqueOption(args, options);
   for (const std::string& a : args)
     if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
   if (args.size() != 2) throw UsageError("needs a script and an output file");
@@ -79,6 +79,7 @@ int Edit(const std::vector<std::string>& arguments) {
   }
 
   TEditSession session(size);
+  session.Collection().Options = options;
   try {
     session.Run(commands);
   } catch (const TSessionError& e) {

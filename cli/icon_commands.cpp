@@ -11,9 +11,9 @@
 
 #include "cli/commands.h"
 #include "glyphs/bitmap.h"
-#include "glyphs/ico_codec.h"
-#include "glyphs/image_formats.h"
-#include "glyphs/png_codec.h"
+#include "formats/ico_codec.h"
+#include "formats/image_formats.h"
+#include "formats/png_codec.h"
 #include "glyphs/scaling.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
@@ -36,13 +36,12 @@ int SizeOption(std::vector<std::string>& args) {
 // A picture of any format the program reads; an icon gives its entry of preferredSize (its
 // largest when 0). An empty file is refused, and so is anything but a regular file, which a
 // read could wait on for ever.
-std::shared_ptr<TBitmapImage> LoadPicture(const std::string& fileName, int preferredSize) {
+std::shared_ptr<TBitmapImage> LoadPicture(const std::string& fileName, const TImageOptions& options, int preferredSize) {
   struct stat info {};
   if (::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
     ThrowAboutFile(fileName, EFOpenError(FormatMessage(texts::CannotOpenFile, fileName)));
-  TDecodeOptions options;
-  options.PreferredSize = preferredSize;
-  std::shared_ptr<TBitmapImage> image = AboutFile(fileName, [&] { return LoadImageFile(fileName, options); });
+  std::shared_ptr<TBitmapImage> image =
+      AboutFile(fileName, [&] { return LoadImageFile(fileName, options.DecodeAt(preferredSize)); });
   if (!image || !image->HasPixels()) ThrowEmptyInput(fileName);
   return image;
 }
@@ -54,9 +53,9 @@ struct Strip {
   int Glyphs() const { return Image->Width / Size; }
 };
 
-Strip LoadStrip(const std::string& fileName, int size) {
+Strip LoadStrip(const std::string& fileName, const TImageOptions& options, int size) {
   Strip s;
-  s.Image = LoadPicture(fileName, size);
+  s.Image = LoadPicture(fileName, options, size);
   s.Size = size > 0 ? size : s.Image->AbsHeight();
   if (s.Image->AbsHeight() != s.Size || s.Image->Width < s.Size)
     ThrowAboutFile(fileName, EInvalidOperation("the picture is " + std::to_string(s.Image->Width) + "x" +
@@ -83,10 +82,10 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
   return out;
 }
 
-void SavePicture(std::shared_ptr<TBitmapImage> image, const std::string& fileName) {
+void SavePicture(std::shared_ptr<TBitmapImage> image, const std::string& fileName, const TImageOptions& options) {
   TBitmap bitmap;
   bitmap.ReplaceImage(std::move(image));
-  AboutFile(fileName, [&] { bitmap.SaveToFile(fileName); });
+  AboutFile(fileName, [&] { bitmap.SaveToFile(fileName, options.Encode); });
 }
 
 TScaleFactor FactorOption(std::vector<std::string>& args) {
@@ -97,7 +96,7 @@ TScaleFactor FactorOption(std::vector<std::string>& args) {
   return *factor;
 }
 
-int Scale(const std::vector<std::string>& arguments) {
+int Scale(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const TScaleFactor factor = FactorOption(args);
   const std::string methodText = TakeOption(args, "--method", "");
@@ -111,12 +110,12 @@ int Scale(const std::vector<std::string>& arguments) {
     method = *m;
   }
   if (!ScaleMethodFits(factor, method)) throw UsageError(methodText + " does not scale by that factor");
-  const Strip strip = LoadStrip(args[0], size);
+  const Strip strip = LoadStrip(args[0], options, size);
   if (ScaledSize(strip.Size, factor) == 0)
     throw UsageError("1.5 times " + std::to_string(strip.Size) + " pixels is no whole glyph");
   std::shared_ptr<TBitmapImage> scaled = AboutFile(args[0], [&] { return ScaleStrip(*strip.Image, strip.Size, factor, method); });
   const int outSize = scaled->AbsHeight();
-  SavePicture(scaled, args[1]);
+  SavePicture(scaled, args[1], options);
   std::cout << "glyphs: " << strip.Glyphs() << "\nglyph-size: " << outSize << "\n";
   return 0;
 }
@@ -143,25 +142,25 @@ std::vector<int> ParsePickSpec(const std::vector<std::string>& words, int glyphs
   return picked;
 }
 
-int Pick(const std::vector<std::string>& arguments) {
+int Pick(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const int size = SizeOption(args);
   RejectOptions(args);
   if (args.size() < 3) throw UsageError(args.size() < 2 ? "needs an input, an output and the glyphs to pick" : "names no glyph to pick");
-  const Strip strip = LoadStrip(args[0], size);
+  const Strip strip = LoadStrip(args[0], options, size);
   const std::vector<int> picked = ParsePickSpec(std::vector<std::string>(args.begin() + 2, args.end()), strip.Glyphs());
-  SavePicture(GlyphsOf(strip, picked), args[1]);
+  SavePicture(GlyphsOf(strip, picked), args[1], options);
   std::cout << "glyphs: " << picked.size() << "\n";
   return 0;
 }
 
-int Ico(const std::vector<std::string>& args) {
+int Ico(const std::vector<std::string>& args, TImageOptions& options) {
   RejectOptions(args);
   if (args.size() < 2) throw UsageError("needs an output file and at least one picture");
   std::vector<std::shared_ptr<TBitmapImage>> pictures;
   std::vector<const TBitmapImage*> entries;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    pictures.push_back(LoadPicture(args[i], 0));
+    pictures.push_back(LoadPicture(args[i], options, 0));
     const TBitmapImage& p = *pictures.back();
     if (p.Width != p.AbsHeight() || p.Width > ico::MaxSide)
       ThrowAboutFile(args[i], EInvalidGraphic(FormatMessage(texts::IconPictureSize,
@@ -196,18 +195,18 @@ std::vector<std::string> ReadNames(const std::string& fileName, int glyphs) {
 }
 
 // A larger size of the strip: the hand-drawn strip when given, else the scaled one.
-Strip Variant(const Strip& base, TScaleFactor factor, const std::string& handDrawn) {
+Strip Variant(const Strip& base, TScaleFactor factor, const std::string& handDrawn, const TImageOptions& options) {
   const int size = ScaledSize(base.Size, factor);
   if (size == 0) throw UsageError("1.5 times " + std::to_string(base.Size) + " pixels is no whole glyph");
   if (handDrawn.empty()) return Strip{ScaleStrip(*base.Image, base.Size, factor, DefaultScaleMethod(factor)), size};
-  Strip s = LoadStrip(handDrawn, size);
+  Strip s = LoadStrip(handDrawn, options, size);
   if (s.Glyphs() != base.Glyphs())
     ThrowAboutFile(handDrawn, EInvalidOperation("holds " + std::to_string(s.Glyphs()) + " glyphs of " + std::to_string(size) +
                                                 " pixels, the strip " + std::to_string(base.Glyphs())));
   return s;
 }
 
-int Variants(const std::vector<std::string>& arguments) {
+int Variants(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string namesFile = TakeOption(args, "--names", "");
   const std::string scheme = TakeOption(args, "--scheme", "");
@@ -220,7 +219,7 @@ int Variants(const std::vector<std::string>& arguments) {
   if (scheme != "qt" && scheme != "percent") throw UsageError("--scheme is qt or percent");
   if (scheme == "qt" && !x15.empty()) throw UsageError("the qt scheme has no 1.5x size for --x15");
 
-  const Strip base = LoadStrip(args[0], size);
+  const Strip base = LoadStrip(args[0], options, size);
   const std::vector<std::string> names = ReadNames(namesFile, base.Glyphs());
   struct Size {
     Strip Glyphs;
@@ -228,10 +227,10 @@ int Variants(const std::vector<std::string>& arguments) {
   };
   std::vector<Size> sizes{{base, ""}};
   if (scheme == "qt") {
-    sizes.push_back({Variant(base, TScaleFactor::By2, x2), "@2x"});
+    sizes.push_back({Variant(base, TScaleFactor::By2, x2, options), "@2x"});
   } else {
-    sizes.push_back({Variant(base, TScaleFactor::By1_5, x15), "_150"});
-    sizes.push_back({Variant(base, TScaleFactor::By2, x2), "_200"});
+    sizes.push_back({Variant(base, TScaleFactor::By1_5, x15, options), "_150"});
+    sizes.push_back({Variant(base, TScaleFactor::By2, x2, options), "_200"});
   }
   // Every file made before the first is written: a refusal leaves the folder as it was.
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
@@ -282,23 +281,5 @@ const CommandRegistrar pickCommand({"pick", "pick IN OUT SPEC... [--size N]", "a
                                     Pick});
 
 }  // namespace
-
-bool PrintIconInfo(const std::string& fileName) {
-  std::uint8_t head[ico::DirectoryHeaderSize] = {};
-  struct stat info {};
-  if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  std::size_t got = 0;
-  AboutFile(fileName, [&] { got = files::TInputFile(fileName).ReadAt(head, sizeof head, 0); });
-  if (!ico::IsIco(std::span<const std::uint8_t>(head, got))) return false;
-  const std::vector<std::uint8_t> bytes = AboutFile(fileName, [&] { return files::ReadWholeFile(fileName); });
-  const std::vector<ico::IcoEntry> entries = AboutFile(fileName, [&] { return ico::ParseDirectory(bytes); });
-  std::cout << "format: ICO\nentries: " << entries.size() << "\n";
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const ico::IcoEntry& e = entries[i];
-    std::cout << "entry " << i << ": " << e.Width << "x" << e.Height << ", " << e.BitCount << " bits per pixel, "
-              << (e.Png ? "PNG" : "BMP") << ", " << e.Size << " bytes\n";
-  }
-  return true;
-}
 
 }  // namespace gliffo::cli

@@ -10,8 +10,7 @@
 
 #include "cli/commands.h"
 #include "glyphs/file_runs.h"
-#include "glyphs/ico_codec.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
@@ -24,9 +23,6 @@ namespace {
 constexpr const char* FileIsEmpty = "the file is empty";
 constexpr const char* StandardStream = "-";
 const std::string StandardOutputName = "/proc/self/fd/1";
-
-// Every header, the masks and the largest colour table fit in this many bytes.
-constexpr std::size_t HeaderBytes = 14 + 124 + 16 + 256 * 4;
 
 // What every pipe of a job may hold together: one picture of the largest size at 32 bits and
 // its headers, so piped inputs stay within a job's memory budget however many there are.
@@ -78,41 +74,27 @@ std::string ShownName(const std::string& fileName) {
 
 std::ostream& ReportStream(const std::string& output) { return output == StandardStream ? std::cerr : std::cout; }
 
-InputHeader ReadInputHeader(const std::string& fileName) {
+InputHeader ReadInputHeader(const std::string& fileName, const TDecodeOptions& options) {
   const std::string path = InputPath(fileName);
   return AboutFile(fileName, [&] {
     const files::TInputFile file(path);
+    const TFileHead head = ReadFileHead(file);
     InputHeader input;
     input.Path = path;
-    input.FileSize = file.RegularSize().value_or(0);
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(input.FileSize, HeaderBytes)));
-    head.resize(file.ReadAt(head.data(), head.size(), 0));
-    if (head.empty()) return input;
+    input.FileSize = head.FileSize;
+    if (!head.Format) return input;
     input.Empty = false;
-    if (ico::IsIco(head)) {
-      head.resize(static_cast<std::size_t>(input.FileSize));
-      head.resize(file.ReadAt(head.data(), head.size(), 0));
-      const std::shared_ptr<TBitmapImage> entry = DecodeImage(head, DefaultDecodeOptions());
-      input.Icon = true;
-      if (entry) {
-        input.IconWidth = entry->Width;
-        input.IconHeight = entry->AbsHeight();
-        input.IconBitCount = entry->DeviceDependent ? DeviceBitCount : entry->BitCount;
-      }
-      return input;
-    }
-    if (png::IsPng(head)) {
-      // The chunks before the pixel data may lie anywhere in the file: it is read whole, but
-      // nothing is inflated.
-      head.resize(static_cast<std::size_t>(input.FileSize));
-      head.resize(file.ReadAt(head.data(), head.size(), 0));
-      input.Png = true;
-      input.PngHeader = png::ParseHeader(head);
-      return input;
-    }
-    input.Header = bmp::ParseHeader(head, head.size() < HeaderBytes ? head.size() : static_cast<std::size_t>(input.FileSize));
+    input.Format = head.Format;
+    input.Header = head.Format->ReadHeader(head.Bytes, head.FileSize, options);
     return input;
   });
+}
+
+void DescribeInput(const std::string& fileName) {
+  const std::string path = InputPath(fileName);
+  const TFileHead head = AboutFile(fileName, [&] { return ReadFileHead(files::TInputFile(path)); });
+  if (!head.Format) ThrowEmptyInput(fileName);
+  AboutFile(fileName, [&] { head.Format->Describe(head.Bytes, head.FileSize, std::cout); });
 }
 
 void ThrowEmptyInput(const std::string& fileName) { ThrowAboutFile(fileName, EInvalidGraphic(FileIsEmpty)); }
@@ -120,28 +102,22 @@ void ThrowEmptyInput(const std::string& fileName) { ThrowAboutFile(fileName, EIn
 namespace {
 
 void WarnIfShort(const std::string& fileName, const InputHeader& input) {
-  if (input.Empty || input.Png || input.Icon) return;
-  const bmp::BmpHeader& h = input.Header;
-  // Run-length data has no size of its own to compare with.
-  if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) return;
-  const std::uint64_t stride = static_cast<std::uint64_t>(raster::DibStride(h.Width, h.BitCount));
-  const std::uint64_t wanted = stride * static_cast<std::uint64_t>(h.AbsHeight());
-  const std::uint64_t left = input.FileSize > h.PixelOffset ? input.FileSize - h.PixelOffset : 0;
-  if (left < wanted)
-    std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << (wanted - left)
+  if (input.Header.MissingBytes > 0)
+    std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << input.Header.MissingBytes
               << " bytes before its last pixel; the missing pixels load as zeros\n";
 }
 
 }  // namespace
 
-InputHeader CheckInput(const std::string& fileName, bool refuseEmpty) {
-  const InputHeader input = ReadInputHeader(fileName);
+InputHeader CheckInput(const std::string& fileName, const TDecodeOptions& options, bool refuseEmpty) {
+  const InputHeader input = ReadInputHeader(fileName, options);
   if (input.Empty && refuseEmpty) ThrowEmptyInput(fileName);
   WarnIfShort(fileName, input);
   return input;
 }
 
-std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, bool refuseEmpty) {
+std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, const TDecodeOptions& options,
+                                     bool refuseEmpty) {
   // Pipes are read whole here, one after another (a name that cannot be opened keeps its error
   // for its turn); the headers are then read on every core, and judged in order.
   std::vector<std::exception_ptr> opened(fileNames.size());
@@ -155,7 +131,7 @@ std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, 
   std::vector<InputHeader> inputs(fileNames.size());
   const std::vector<std::exception_ptr> errors = ReadFilesOnCores(fileNames.size(), [&](std::size_t i) {
     if (opened[i]) std::rethrow_exception(opened[i]);
-    inputs[i] = ReadInputHeader(fileNames[i]);
+    inputs[i] = ReadInputHeader(fileNames[i], options);
   });
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     if (errors[i]) std::rethrow_exception(errors[i]);

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "cli/commands.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
@@ -58,8 +58,7 @@ gliffo::raster::ColorRef ParseColour(const std::string& text, const std::string&
 }
 
 // --key and --matte, for every command: each one that reads an image may meet a PNG.
-void TakeDecodeOptions(std::vector<std::string>& args) {
-  gliffo::TDecodeOptions& options = gliffo::DefaultDecodeOptions();
+void TakeDecodeOptions(std::vector<std::string>& args, gliffo::TDecodeOptions& options) {
   const std::string key = TakeOption(args, "--key", "");
   if (!key.empty()) options.Key = ParseColour(key, "--key");
   const std::string matte = TakeOption(args, "--matte", "");
@@ -92,11 +91,11 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name, 
   return fallback;
 }
 
-void TakeOpaqueOption(std::vector<std::string>& args) {
+void TakeOpaqueOption(std::vector<std::string>& args, TImageOptions& options) {
   for (auto it = args.begin(); it != args.end(); ++it) {
     if (*it == "--opaque") {
       args.erase(it);
-      gliffo::DefaultEncodeOptions().Opaque = true;
+      options.Encode.Opaque = true;
       return;
     }
   }
@@ -140,8 +139,10 @@ int main(int argc, char** argv) {
     }
     RemoveTemporariesOnKill();
     try {
-      TakeDecodeOptions(rest);
-      return command.Run(rest);
+      // The run's choices, held here and handed to the job.
+      gliffo::TImageOptions options;
+      TakeDecodeOptions(rest, options.Decode);
+      return command.Run(rest, options);
     } catch (const UsageError& e) {
       std::cerr << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage
                 << "\n";

@@ -13,7 +13,7 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/drives/folder_listing.h"
 #include "platform/errors.h"
@@ -40,10 +40,10 @@ std::string BaseName(const std::string& path) {
   return name.empty() ? "glyph" : name;
 }
 
-int Gather(const std::vector<std::string>& arguments) {
+int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const int size = SizeOption(args, 16);
-  TakeOpaqueOption(args);
+  TakeOpaqueOption(args, options);
   bool withPng = false;
   for (auto it = args.begin(); it != args.end(); ++it) {
     if (*it == "--png") {
@@ -57,34 +57,34 @@ int Gather(const std::vector<std::string>& arguments) {
   const std::string& folder = args[0];
   const std::string& output = args[1];
 
-  const std::string mask = withPng ? "*.bmp;*.png" : "*.bmp";
+  const std::string mask = FolderMask(withPng);
   const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder, mask); });
   // The strip the window's folder load and Save Collection give, made without the glyph list.
   TBitmap strip;
-  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, strip);
+  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, options.Decode, strip);
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
     std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
-  strip.SaveToFile(OutputPath(output));
+  strip.SaveToFile(OutputPath(output), options.Encode);
   return 0;
 }
 
-int Combine(const std::vector<std::string>& options) {
-  std::vector<std::string> arguments = options;
-  TakeOpaqueOption(arguments);
+int Combine(const std::vector<std::string>& args, TImageOptions& options) {
+  std::vector<std::string> arguments = args;
+  TakeOpaqueOption(arguments, options);
   RejectOptions(arguments);
   if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
   const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
   std::vector<std::string> paths;
-  for (const InputHeader& input : CheckInputs(inputs, false)) paths.push_back(input.Path);
+  for (const InputHeader& input : CheckInputs(inputs, options.Decode, false)) paths.push_back(input.Path);
   TBitmap combined;
-  BuildCombinedStrip(paths, combined);
+  BuildCombinedStrip(paths, combined, options.Decode);
   // The first file gives the height: an empty one leaves nothing to write.
   if (combined.Empty()) ThrowEmptyInput(inputs.front());
-  combined.SaveToFile(OutputPath(arguments[0]));
+  combined.SaveToFile(OutputPath(arguments[0]), options.Encode);
   ReportStream(arguments[0]) << "width: " << combined.Width() << "\nheight: " << combined.Height() << "\n";
   return 0;
 }
@@ -96,17 +96,17 @@ void LoadStrip(TGlyphCollection& collection, const TBitmap& strip, int size) {
   collection.ImageList1.Add(strip);
 }
 
-int Split(const std::vector<std::string>& arguments) {
+int Split(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
   const std::string format = TakeOption(args, "--format", "bmp");
   if (format != "bmp" && format != "png") throw UsageError("--format must be bmp or png");
-  TakeOpaqueOption(args);
+  TakeOpaqueOption(args, options);
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output folder");
-  const InputHeader input = CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0], options.Decode);
   TBitmap strip;
-  strip.LoadFromFile(input.Path);
+  strip.LoadFromFile(input.Path, options.Decode);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
   if (size <= 0) ThrowAboutFile(args[0], EInvalidOperation(texts::InvalidImageSize));
   TGlyphCollection collection;
@@ -129,54 +129,42 @@ int Split(const std::vector<std::string>& arguments) {
     const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + "." + format;
     TBitmap glyph;
     MakeGlyphImage(collection, i, glyph);
-    files.Save(fileName, AboutFile(fileName, [&] { return EncodeImage(glyph.Image(), fileName); }));
+    files.Save(fileName, AboutFile(fileName, [&] { return EncodeImage(glyph.Image(), fileName, options.Encode); }));
   }
   files.Commit();
   return 0;
 }
 
-int Disable(const std::vector<std::string>& arguments) {
+int Disable(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
-  TakeOpaqueOption(args);
+  TakeOpaqueOption(args, options);
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a strip and an output file");
-  const InputHeader input = CheckInput(args[0]);
+  const InputHeader input = CheckInput(args[0], options.Decode);
   TBitmap strip, looks;
-  strip.LoadFromFile(input.Path);
+  strip.LoadFromFile(input.Path, options.Decode);
   const int size = sizeText.empty() ? strip.Height() : ParsePositive(sizeText, "--size");
   AboutFile(args[0], [&] { MakeDisabledStrip(strip, size, looks); });
-  looks.SaveToFile(OutputPath(args[1]), GlyphEncodeOptions(size));
+  looks.SaveToFile(OutputPath(args[1]), options.Glyphs(size));
   ReportStream(args[1]) << "glyphs: " << looks.Width() / size << "\n";
   return 0;
 }
 
-// The bits per pixel of the store a PNG file loads as (see png::Decode).
-int PngStoreBitCount(const png::PngHeader& h) {
-  if (h.ColorType == png::ColorTypeIndexed || (h.ColorType == png::ColorTypeGray && h.BitDepth <= 8))
-    return h.BitDepth == 2 ? 4 : h.BitDepth;
-  return 24;
-}
-
-int List(const std::vector<std::string>& arguments) {
+int List(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string sizeText = TakeOption(args, "--size", "");
   RejectOptions(args);
   if (args.size() != 1) throw UsageError("needs one strip");
   // The headers alone say it all; the pixels are never read.
-  const InputHeader input = ReadInputHeader(args[0]);
-  const bmp::BmpHeader& h = input.Header;
+  const InputHeader input = ReadInputHeader(args[0], options.Decode);
   const int width = input.Width(), height = input.Height();
   const int size = sizeText.empty() ? height : ParsePositive(sizeText, "--size");
   // Counted as the image list cuts: whole glyphs from the left, a strip lower than a glyph
   // holds none.
   const int glyphs = (size > 0 && height >= size) ? width / size : 0;
-  // An empty file and run-length files load in the device-dependent format.
-  const bool device = input.Empty || (!input.Png && !input.Icon && (h.Compression == BI_RLE8 || h.Compression == BI_RLE4));
-  const int bitCount = device       ? DeviceBitCount
-                       : input.Icon ? input.IconBitCount
-                       : input.Png  ? PngStoreBitCount(input.PngHeader)
-                                    : h.BitCount;
+  // An empty file loads in the device-dependent format, as run-length files do.
+  const int bitCount = input.Empty ? DeviceBitCount : input.Header.BitCount;
   std::cout << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
             << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
             << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_formats.h"
 #include "platform/drives/folder_lines.h"
 #include "platform/drives/volumes.h"
 
@@ -58,7 +59,7 @@ class TFileListBox : public QWidget {
  private:
   void ReadFileNames();
 
-  std::string mask_ = "*.bmp";
+  std::string mask_ = FolderMask(false);
   std::string directory_;
   std::vector<std::string> names_;
   int readCount_ = 0;

@@ -88,7 +88,7 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   // Choices beyond the classic program, in a menu of their own, read from the settings (the
   // creation handler finds the same file again for the placement).
   settings_ = profile::SettingsLocationFor(app_.ExeName());
-  BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
+  BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), glyphs_.Options, settings_,
                    [this](const std::function<void()>& handler) { app_.Guard(handler); });
   FitFrame();
   move(DesignLeft, DesignTop);
@@ -342,7 +342,7 @@ void TGliffoF::OpenCollection1Click() {
 
 void TGliffoF::SaveCollectionClick() { SaveCollectionCommand(glyphs_, app_.Dialogs()); }
 
-void TGliffoF::CombineCollections1Click() { CombineCollectionsCommand(app_.Dialogs()); }
+void TGliffoF::CombineCollections1Click() { CombineCollectionsCommand(app_.Dialogs(), glyphs_.Options); }
 
 void TGliffoF::ExportBitmap1Click() { ExportBitmapCommand(glyphs_, app_.Dialogs()); }
 
@@ -486,7 +486,7 @@ void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
       return;
     }
     auto strip = std::make_unique<TBitmap>();
-    strip->LoadFromFile(path);
+    strip->LoadFromFile(path, glyphs_.Options.Decode);
     strips.push_back(std::move(strip));
   }
   std::vector<const TBitmap*> pointers;

@@ -6,7 +6,7 @@
 
 #include "collection/folder_browser.h"
 #include "collection/strings.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 #include "platform/profile/profile.h"
 
 namespace gliffo {
@@ -34,7 +34,7 @@ QAction* AddChoice(QMenu* menu, const char* caption, const char* objectName, boo
 
 }  // namespace
 
-QMenu* BuildOptionsMenu(QMenuBar& bar, QMenu* before, TFileListBox* fileList,
+QMenu* BuildOptionsMenu(QMenuBar& bar, QMenu* before, TFileListBox* fileList, TImageOptions& options,
                         const profile::TSettingsLocation& settings,
                         const std::function<void(const std::function<void()>&)>& guard) {
   auto* menu = new QMenu(QString::fromUtf8(texts::MenuOptions), &bar);
@@ -48,9 +48,9 @@ QMenu* BuildOptionsMenu(QMenuBar& bar, QMenu* before, TFileListBox* fileList,
   QAction* key = AddChoice(menu, texts::MenuTransparentKey, "TransparentKeyColour1", transparentKey);
 
   const auto applyPng = [fileList, guard](bool on) {
-    if (fileList) guard([=] { fileList->SetMask(on ? BmpAndPngMask : BmpMask); });
+    if (fileList) guard([=] { fileList->SetMask(FolderMask(on)); });
   };
-  const auto applyKey = [](bool on) { DefaultEncodeOptions().Opaque = !on; };
+  const auto applyKey = [&options](bool on) { options.Encode.Opaque = !on; };
   applyPng(includePng);
   applyKey(transparentKey);
   QObject::connect(png, &QAction::toggled, menu, [=](bool on) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "formats/image_options.h"
 #include "platform/profile/settings_path.h"
 
 class QMenu;
@@ -21,15 +22,12 @@ inline constexpr const char* OptionsSection = "Options";
 inline constexpr const char* IncludePngFilesKey = "IncludePngFiles";
 inline constexpr const char* TransparentKeyKey = "TransparentKeyColour";
 
-// The file masks of a folder load.
-inline constexpr const char* BmpMask = "*.bmp";
-inline constexpr const char* BmpAndPngMask = "*.bmp;*.png";
-
 // Builds the menu into the bar before `before` (at the end when null), reads both choices from
-// the settings and applies them: the file list's mask and the program's default for writing.
+// the settings and applies them: the file list's mask and the options the glyph list (and its
+// editor) write files with.
 // A click applies the new choice and writes it to the settings at once; re-listing the folder
 // runs inside the guard, so no error reaches the event loop.
-QMenu* BuildOptionsMenu(QMenuBar& bar, QMenu* before, TFileListBox* fileList,
+QMenu* BuildOptionsMenu(QMenuBar& bar, QMenu* before, TFileListBox* fileList, TImageOptions& options,
                         const profile::TSettingsLocation& settings,
                         const std::function<void(const std::function<void()>&)>& guard);
 

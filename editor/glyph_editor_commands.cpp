@@ -5,7 +5,7 @@
 #include "editor/glyph_editor.h"
 #include "editor/strings.h"
 #include "glyphs/dialogs.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 #include "glyphs/image_list.h"
 #include "platform/errors.h"
 
@@ -15,14 +15,14 @@ namespace {
 
 TOpenFileRequest GlyphOpenRequest() {
   TOpenFileRequest request;
-  request.Filter = texts::GlyphFileFilter;
+  request.Filter = GlyphOpenFilter();
   request.DefaultExtension = texts::GlyphFileExtension;
   return request;
 }
 
 TSaveFileRequest GlyphSaveRequest() {
   TSaveFileRequest request;
-  request.Filter = texts::GlyphSaveFilter;
+  request.Filter = GlyphSaveFilter();
   request.DefaultExtension = texts::GlyphFileExtension;
   return request;
 }
@@ -86,9 +86,7 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   // An unreadable file raises before anything of the editor changed.
   TBitmap opened;
   // An icon holding several sizes gives the one of the glyph's size.
-  TDecodeOptions options = DefaultDecodeOptions();
-  options.PreferredSize = GlyphSize();
-  opened.LoadFromFile(fileName, options);
+  opened.LoadFromFile(fileName, collection_.Options.DecodeAt(GlyphSize()));
   if (opened.Width() != GlyphSize() || opened.Height() != GlyphSize()) return;
   // The glyph takes the file's format and colour table; later reductions are matched to it.
   editor_.Assign(&opened);
@@ -120,7 +118,7 @@ void TGlyphEditor::SaveGlyphFile(const std::string& fileName) {
   // save writes beside the target and renames, so a failure keeps the previous file.
   TPicture picture;
   picture.Bitmap().Assign(&editor_);
-  picture.SaveToFile(fileName);
+  picture.SaveToFile(fileName, collection_.Options.Encode);
 }
 
 void TGlyphEditor::UpdateCollectionItem1Click() {

@@ -11,8 +11,7 @@ inline constexpr const char* DefaultCaptionText = "B";
 inline constexpr const char* DefaultFontName = "arial";
 inline constexpr int DefaultFontSize = 144;
 
-inline constexpr const char* GlyphFileFilter = "BMP Files|*.bmp|All Images|*.bmp;*.png;*.ico";
-inline constexpr const char* GlyphSaveFilter = "BMP Files|*.bmp|PNG|*.png";
+// The file dialogs' filters come from the format table (formats/image_formats.h).
 inline constexpr const char* GlyphFileExtension = "bmp";
 inline constexpr const char* CaptionBoxCaption = "Gliffo Text";
 inline constexpr const char* CaptionBoxPrompt = "Enter Caption";

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/ico_codec.h"
+#include "formats/ico_codec.h"
 #include "platform/errors.h"
 
 namespace {
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A PNG entry's pixels are only judged when decoded.
       }
     }
-    ico::DecodeOptions options;
+    TDecodeOptions options;
     options.PreferredSize = 16;
     ico::Decode(bytes, options);
   } catch (const gliffo::Exception&) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/ico_codec.h"
+#include "formats/ico_codec.h"
 #include "platform/raster/pixels.h"
 
 namespace {

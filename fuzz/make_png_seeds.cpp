@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/png_codec.h"
+#include "formats/png_codec.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   const gliffo::raster::Surface s = strip.WritableSurface();
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 12; ++x) gliffo::raster::WriteValue(s, x, y, static_cast<std::uint32_t>((x * y + x / 4) % 16));
-  gliffo::png::EncodeOptions keyed;
+  gliffo::TEncodeOptions keyed;
   keyed.GlyphSize = 4;
   Save(folder, "strip.png", gliffo::png::Encode(strip.Image(), keyed));
   gliffo::TBitmap photo;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "platform/files/file_io.h"
 #include "glyphs/canvas.h"
 #include "tests/glyphs/bmp_bytes.h"

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/png_codec.h"
+#include "formats/png_codec.h"
 #include "platform/errors.h"
 
 namespace {
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(image != nullptr && image->HasPixels());
     Check(image->Width == static_cast<int>(h.Width) && image->AbsHeight() == static_cast<int>(h.Height));
 
-    png::EncodeOptions opaque;
+    TEncodeOptions opaque;
     opaque.Opaque = true;
     const auto again = png::Decode(png::Encode(*image, opaque));
     Check(again->Width == image->Width && again->AbsHeight() == image->AbsHeight());
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       for (int x = 0; x < s.Width; ++x) Check(raster::GetPixel(s, x, y) == raster::GetPixel(t, x, y));
 
     // The keyed form must be readable too.
-    png::EncodeOptions keyed;
+    TEncodeOptions keyed;
     keyed.GlyphSize = 3;
     Check(png::Decode(png::Encode(*image, keyed))->Width == image->Width);
   } catch (const gliffo::Exception&) {

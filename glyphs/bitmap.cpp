@@ -5,7 +5,7 @@
 #include <new>
 
 #include "glyphs/canvas.h"
-#include "glyphs/image_formats.h"
+#include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/blit.h"
@@ -234,21 +234,15 @@ void TBitmap::Changed() {
   if (OnChange) OnChange();
 }
 
-void TBitmap::LoadFromBytes(std::span<const std::uint8_t> bytes) {
-  ReplaceImage(DecodeImage(bytes));
+void TBitmap::LoadFromBytes(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
+  ReplaceImage(DecodeImage(bytes, options));
 }
 
-std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return EncodeImage(*image_); }
-
-void TBitmap::LoadFromFile(const std::string& fileName) {
-  ReplaceImage(AboutFile(fileName, [&] { return LoadImageFile(fileName); }));
-}
+std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return EncodeImage(*image_, {}, {}); }
 
 void TBitmap::LoadFromFile(const std::string& fileName, const TDecodeOptions& options) {
   ReplaceImage(AboutFile(fileName, [&] { return LoadImageFile(fileName, options); }));
 }
-
-void TBitmap::SaveToFile(const std::string& fileName) { SaveToFile(fileName, DefaultEncodeOptions()); }
 
 void TBitmap::SaveToFile(const std::string& fileName, const TEncodeOptions& options) {
   AboutFile(fileName, [&] { SaveImageFile(*image_, fileName, options); });
@@ -264,8 +258,8 @@ TBitmap& TPicture::Bitmap() {
   return *bitmap_;
 }
 
-void TPicture::SaveToFile(const std::string& fileName) {
-  if (bitmap_) bitmap_->SaveToFile(fileName);
+void TPicture::SaveToFile(const std::string& fileName, const TEncodeOptions& options) {
+  if (bitmap_) bitmap_->SaveToFile(fileName, options);
 }
 
 }  // namespace gliffo

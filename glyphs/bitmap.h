@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "glyphs/bitmap_image.h"
+#include "formats/bitmap_image.h"
+#include "formats/image_options.h"
 #include "glyphs/colors.h"
 #include "platform/raster/pixels.h"
 
@@ -16,8 +17,6 @@ namespace gliffo {
 
 class TCanvas;
 class TBitmapCanvas;
-struct TDecodeOptions;
-struct TEncodeOptions;
 
 class TBitmap final : public IImageSource {
  public:
@@ -41,14 +40,12 @@ class TBitmap final : public IImageSource {
   TCanvas& Canvas();
 
   // Through the image-format table: the format is recognised by the file's first bytes, and
-  // chosen for saving by the file name.
-  // Both take the run's options (DefaultDecodeOptions, DefaultEncodeOptions) unless told.
-  void LoadFromFile(const std::string& fileName);
-  void LoadFromFile(const std::string& fileName, const TDecodeOptions& options);
-  void SaveToFile(const std::string& fileName);
-  void SaveToFile(const std::string& fileName, const TEncodeOptions& options);
+  // chosen for saving by the file name. Callers pass their run's options (the classic BMP
+  // files need none).
+  void LoadFromFile(const std::string& fileName, const TDecodeOptions& options = {});
+  void SaveToFile(const std::string& fileName, const TEncodeOptions& options = {});
   // The same over bytes in memory; a failure leaves the image as it was.
-  void LoadFromBytes(std::span<const std::uint8_t> bytes);
+  void LoadFromBytes(std::span<const std::uint8_t> bytes, const TDecodeOptions& options = {});
   std::vector<std::uint8_t> SaveToBytes() const;
 
   // Copies the whole image at its own size onto the canvas at (x, y).
@@ -78,7 +75,7 @@ class TPicture {
  public:
   TBitmap& Bitmap();
   // A picture that holds no image writes nothing and creates no file.
-  void SaveToFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName, const TEncodeOptions& options = {});
 
  private:
   std::unique_ptr<TBitmap> bitmap_;

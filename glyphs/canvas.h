@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "glyphs/bitmap_image.h"
+#include "formats/bitmap_image.h"
 #include "glyphs/colors.h"
 #include "glyphs/types.h"
 #include "platform/raster/mix.h"

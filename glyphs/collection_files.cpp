@@ -10,14 +10,15 @@
 #include <memory>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "glyphs/button_looks.h"
 #include "glyphs/canvas.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/file_runs.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/image_list.h"
-#include "glyphs/image_row_reader.h"
+#include "formats/image_formats.h"
+#include "formats/image_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -90,7 +91,7 @@ void MakeSystemPaletteImage(TBitmap& image, int width, int height) {
 void OpenCollection(TGlyphCollection& collection, const std::string& fileName) {
   // Read and judge the strip before anything changes, so a bad file costs the user nothing.
   TBitmap strip;
-  strip.LoadFromFile(fileName);
+  strip.LoadFromFile(fileName, collection.Options.Decode);
   if (strip.Empty() || strip.Width() < strip.Height()) throw EInvalidOperation(texts::InvalidImageSize);
 
   collection.ImageList1.Clear();
@@ -161,7 +162,7 @@ bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip) {
 bool SaveCollection(const TGlyphCollection& collection, const std::string& fileName) {
   TBitmap strip;
   if (!MakeSelectionStrip(collection, strip)) return false;
-  strip.SaveToFile(fileName);
+  strip.SaveToFile(fileName, collection.Options.Encode);
   return true;
 }
 
@@ -169,7 +170,7 @@ bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fi
   TBitmap strip, looks;
   if (!MakeSelectionStrip(collection, strip)) return false;
   MakeDisabledStrip(strip, collection.GlyphSize(), looks);
-  looks.SaveToFile(fileName);
+  looks.SaveToFile(fileName, collection.Options.Encode);
   return true;
 }
 
@@ -179,9 +180,10 @@ void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& 
   collection.ImageList1.Draw(image.Canvas(), 0, 0, cellIndex);
 }
 
-bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs) {
+bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs,
+                          const TEncodeOptions& options) {
   if (FileExists(fileName) && dialogs.Confirm(texts::ReplaceExistingFile) != TDialogAnswer::Yes) return false;
-  image.SaveToFile(fileName);
+  image.SaveToFile(fileName, options);
   return true;
 }
 
@@ -190,10 +192,10 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
   if (!selected) return false;
   TBitmap glyph;
   MakeGlyphImage(collection, selected->ImageIndex(), glyph);
-  return SaveWithConfirmation(glyph, fileName, dialogs);
+  return SaveWithConfirmation(glyph, fileName, dialogs, collection.Options.Encode);
 }
 
-void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result) {
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options) {
   if (fileNames.empty()) throw EInvalidOperation(texts::SelectTwoOrMoreFiles);
   // Every file is judged by its headers before anything is drawn, so an unreadable one stops
   // the job early. Small files (most strips) are decoded then and kept, within a budget, so
@@ -204,7 +206,7 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   std::vector<std::shared_ptr<TBitmapImage>> kept(fileNames.size());
   std::atomic<std::size_t> keptBytes{0};
   const std::vector<std::exception_ptr> errors = ReadFilesOnCores(
-      fileNames.size(), [] { return std::make_unique<TImageRowReader>(); },
+      fileNames.size(), [&options] { return std::make_unique<TImageRowReader>(options); },
       [&](TImageRowReader& reader, std::size_t i) {
         const std::string& name = fileNames[i];
         AboutFile(name, [&] { reader.Open(name); });
@@ -226,7 +228,7 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   // A kept part is what loading the file gives (nullptr for an empty file).
   const auto load = [&](TBitmap& bitmap, std::size_t i) {
     if (kept[i] || widths[i] == 0) bitmap.ReplaceImage(std::move(kept[i]));
-    else bitmap.LoadFromFile(fileNames[i]);
+    else bitmap.LoadFromFile(fileNames[i], options);
   };
   result.SetPixelFormat(TPixelFormat::pf4bit);
   load(result, 0);
@@ -252,7 +254,7 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
 
 void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   TOpenFileRequest request;
-  request.Filter = texts::CollectionFilter;
+  request.Filter = CollectionOpenFilter();
   request.MultiSelect = false;
   const auto names = dialogs.OpenFiles(request);
   if (!names || names->empty()) return;
@@ -263,7 +265,7 @@ namespace {
 // The save dialog of the collection window: its one filter list, the given entry chosen.
 TSaveFileRequest SaveRequest(int filterIndex, const char* defaultExtension) {
   TSaveFileRequest request;
-  request.Filter = texts::SaveFilter;
+  request.Filter = CollectionSaveFilter();
   request.FilterIndex = filterIndex;
   request.DefaultExtension = defaultExtension;
   return request;
@@ -289,7 +291,7 @@ void SaveCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs
   TBitmap strip;
   MakeSelectionStrip(collection, strip);
   // The file may hold more glyphs than the selection: replacing it is the user's call.
-  if (!SaveWithConfirmation(strip, *name, dialogs)) return;
+  if (!SaveWithConfirmation(strip, *name, dialogs, collection.Options.Encode)) return;
   if (collection.Items.SelCount() == collection.Items.Count()) collection.MarkLoaded({TListSourceKind::File, *name});
 }
 
@@ -304,7 +306,7 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   if (!name) return false;
   TBitmap strip;
   MakeWholeStrip(collection, strip);
-  if (!SaveWithConfirmation(strip, *name, dialogs)) return false;
+  if (!SaveWithConfirmation(strip, *name, dialogs, collection.Options.Encode)) return false;
   collection.MarkLoaded({TListSourceKind::File, *name});
   return true;
 }
@@ -331,9 +333,9 @@ void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dia
   ExportBitmap(collection, *name, dialogs);
 }
 
-void CombineCollectionsCommand(IDialogService& dialogs) {
+void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& options) {
   TOpenFileRequest request;
-  request.Filter = texts::CollectionFilter;
+  request.Filter = CollectionOpenFilter();
   request.MultiSelect = true;
   const auto names = dialogs.OpenFiles(request);
   if (!names) return;
@@ -342,10 +344,10 @@ void CombineCollectionsCommand(IDialogService& dialogs) {
     return;
   }
   TBitmap combined;
-  BuildCombinedStrip(*names, combined);
+  BuildCombinedStrip(*names, combined, options.Decode);
   const auto output = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
   if (!output) return;
-  SaveWithConfirmation(combined, *output, dialogs);
+  SaveWithConfirmation(combined, *output, dialogs, options.Encode);
 }
 
 }  // namespace gliffo

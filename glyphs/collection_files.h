@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_options.h"
+
 namespace gliffo {
 
 class TBitmap;
@@ -54,11 +56,12 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
 // The strips side by side in the given order: the result keeps the pixel format and the height
 // of the first file, and is as wide as all files together. Every file is read before anything
 // is drawn; a file that cannot be read raises the reader's error. At least one name is needed.
-void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result);
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options);
 
 // Saves an image, asking "Replace Existing File?" first when the file exists; returns whether
 // it was written.
-bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs);
+bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs,
+                          const TEncodeOptions& options);
 
 // --- Menu commands (dialogs and messages included) ------------------------------------------
 
@@ -83,6 +86,6 @@ void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dia
 // Open dialog with multiple selection; fewer than two files: "Select 2 or more files!".
 // Otherwise builds the combined strip, then asks for the output name (filter index 1,
 // default extension "gbc") and saves it (asking before replacing a file).
-void CombineCollectionsCommand(IDialogService& dialogs);
+void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& options);
 
 }  // namespace gliffo

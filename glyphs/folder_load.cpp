@@ -12,7 +12,7 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/file_runs.h"
 #include "glyphs/glyph_list.h"
-#include "glyphs/image_row_reader.h"
+#include "formats/image_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -47,7 +47,7 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
     collection.ImageList1.SetHeight(size);
     collection.ImageList1.SetWidth(size);
     TBitmap image;
-    TImageRowReader reader;
+    TImageRowReader reader(collection.Options.Decode);
 
     for (const std::string& name : names) {
       // Judged by its headers: a file of another size is never decoded.
@@ -87,11 +87,12 @@ struct TGatherRun {
 // What one thread needs to cut files into 4-bit glyphs: its reader, a colour matcher and a row.
 class TGlyphCutter {
  public:
-  TGlyphCutter(int size, const raster::Surface& palette)
+  TGlyphCutter(int size, const raster::Surface& palette, const TDecodeOptions& options)
       : size_(size),
         packed_(size % 2 == 0),
         rowBytes_(packed_ ? static_cast<std::size_t>(size) / 2 : static_cast<std::size_t>(size)),
         glyphBytes_(rowBytes_ * static_cast<std::size_t>(size)),
+        reader_(options),
         encoder_(palette),
         matched_(palette) {
     matched_.Height = 1;
@@ -180,7 +181,7 @@ class TGlyphCutter {
 }  // namespace
 
 TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
-                                    TBitmap& strip) {
+                                    const TDecodeOptions& options, TBitmap& strip) {
   TFolderLoadResult result;
   if (size < 1) throw EInvalidOperation(texts::InvalidImageSize);
   result.Ran = !names.empty();
@@ -200,12 +201,12 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   }
   std::atomic<std::int64_t> taken{0};
   ReadRunsOnCores(
-      runs.size(), [&] { return std::make_unique<TGlyphCutter>(size, palette); },
+      runs.size(), [&] { return std::make_unique<TGlyphCutter>(size, palette, options); },
       [&](TGlyphCutter& cutter, std::size_t r) {
         cutter.Go(folder, names, runs[r], taken);
         return runs[r].Whole();
       });
-  TGlyphCutter cutter(size, palette);
+  TGlyphCutter cutter(size, palette, options);
 
   // In name order: the counts, the picture limit, and the first error, as one thread meets them.
   int count = 0;

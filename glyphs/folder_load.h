@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_options.h"
+
 namespace gliffo {
 
 class TBitmap;
@@ -40,6 +42,6 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
 // strip's colours as they are read. A file that cannot be read raises the same error and the
 // strip stays as it was; a folder without glyphs leaves it empty.
 TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
-                                    TBitmap& strip);
+                                    const TDecodeOptions& options, TBitmap& strip);
 
 }  // namespace gliffo

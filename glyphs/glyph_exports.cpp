@@ -8,7 +8,8 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/glyph_list.h"
-#include "glyphs/ico_codec.h"
+#include "formats/ico_codec.h"
+#include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
@@ -47,7 +48,7 @@ bool ExportScaled(const TGlyphCollection& collection, const std::string& fileNam
   const int size = collection.GlyphSize();
   TBitmap scaled;
   scaled.ReplaceImage(ScaleStrip(strip.Image(), size, factor, DefaultScaleMethod(factor)));
-  return SaveWithConfirmation(scaled, fileName, dialogs);
+  return SaveWithConfirmation(scaled, fileName, dialogs, collection.Options.Encode);
 }
 
 void ExportIconCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
@@ -57,7 +58,7 @@ void ExportIconCommand(const TGlyphCollection& collection, IDialogService& dialo
     return;
   }
   TSaveFileRequest request;
-  request.Filter = texts::IconFilter;
+  request.Filter = SaveFilterOf(FormatNamed("ICO"));
   request.DefaultExtension = texts::IconExtension;
   const auto name = dialogs.SaveFile(request);
   if (!name) return;
@@ -72,7 +73,7 @@ void ExportScaledCommand(const TGlyphCollection& collection, TScaleFactor factor
     return;
   }
   TSaveFileRequest request;
-  request.Filter = texts::SaveFilter;
+  request.Filter = CollectionSaveFilter();
   request.FilterIndex = 1;
   request.DefaultExtension = "gbc";
   const auto name = dialogs.SaveFile(request);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_options.h"
 #include "glyphs/glyph_geometry.h"
 #include "glyphs/image_list.h"
 #include "glyphs/list_items.h"
@@ -102,6 +103,9 @@ class TGlyphCollection {
   TImageList ImageList1;
   TListItems Items;  // the items of the glyph view
   TModeMenu ModeMenu;
+  // The run's choices for every file the list and its editor load and save (the Options menu,
+  // gliffo-tool's --key, --matte and --opaque).
+  TImageOptions Options;
 
   int GlyphSize() const { return glyphSize_; }
   // Sets the value alone (as the window's creation and opening a collection do); values below

@@ -184,14 +184,11 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index) const {
   const std::uint32_t* cell = CellAt(index);
   if (!cell) return;
   // The cell as a device-dependent image, drawn like any other image at scale 1.
-  auto store = std::make_shared<TBitmapImage>();
-  store->DeviceDependent = true;
-  store->Width = width_;
-  store->Height = height_;
-  store->BitCount = DeviceBitCount;
-  const std::size_t bytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
-  store->Bits.resize(bytes);
-  std::memcpy(store->Bits.data(), cell, bytes);
+  TBitmapImage description;  // the device-dependent format
+  description.Width = width_;
+  description.Height = height_;
+  auto store = NewStore(description);
+  std::memcpy(store->Bits.data(), cell, store->Bits.size());
   TBitmap image;
   image.ReplaceImage(std::move(store));
   canvas.Draw(x, y, &image);

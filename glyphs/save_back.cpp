@@ -44,7 +44,7 @@ TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
     std::unique_ptr<TImageList>& cells = onDisk[origin.File];
     if (!file.Image) {
       file.Image = std::make_unique<TBitmap>();
-      file.Image->LoadFromFile(origin.File);
+      file.Image->LoadFromFile(origin.File, collection.Options.Decode);
       if (file.Image->Empty() || file.Image->Height() != size) throw EInvalidOperation(FormatMessage(texts::SaveBackFileChanged, origin.File));
       cells = std::make_unique<TImageList>();
       cells->SetWidth(size);
@@ -60,7 +60,7 @@ TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
   }
   for (auto& [name, file] : files) {
     if (!file.Changed) continue;
-    file.Image->SaveToFile(name);
+    file.Image->SaveToFile(name, collection.Options.Encode);
     ++result.FilesWritten;
   }
   if (result.GlyphsWithoutFile == 0) collection.SetModified(false);

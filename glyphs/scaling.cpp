@@ -162,22 +162,22 @@ std::shared_ptr<TBitmapImage> ScaleStrip(const TBitmapImage& strip, int size, TS
   if (static_cast<std::int64_t>(glyphs) * outSize > 0x7FFFFFFF || raster::TooManyPixels(std::int64_t{glyphs} * outSize, outSize))
     throw EOutOfResources(texts::OutOfSystemResources);
 
-  auto out = std::make_shared<TBitmapImage>();
-  TBitmapImage& t = *out;
   // Everything but the size and the pixels: format, masks, table, resolution.
-  t.DeviceDependent = strip.DeviceDependent;
-  t.BitCount = strip.BitCount;
-  t.Compression = strip.Compression;
-  t.ClrUsed = strip.ClrUsed;
-  t.ClrImportant = strip.ClrImportant;
-  t.XPelsPerMeter = strip.XPelsPerMeter;
-  t.YPelsPerMeter = strip.YPelsPerMeter;
-  t.RedMask = strip.RedMask, t.GreenMask = strip.GreenMask, t.BlueMask = strip.BlueMask;
-  t.ColorTable = strip.ColorTable;
-  t.CoreHeader = strip.CoreHeader;
-  t.Width = glyphs * outSize;
-  t.Height = strip.Height < 0 ? -outSize : outSize;
-  AllocateStoreBits(t.Bits, t.Stride() * outSize);
+  TBitmapImage description;
+  description.DeviceDependent = strip.DeviceDependent;
+  description.BitCount = strip.BitCount;
+  description.Compression = strip.Compression;
+  description.ClrUsed = strip.ClrUsed;
+  description.ClrImportant = strip.ClrImportant;
+  description.XPelsPerMeter = strip.XPelsPerMeter;
+  description.YPelsPerMeter = strip.YPelsPerMeter;
+  description.RedMask = strip.RedMask, description.GreenMask = strip.GreenMask, description.BlueMask = strip.BlueMask;
+  description.ColorTable = strip.ColorTable;
+  description.CoreHeader = strip.CoreHeader;
+  description.Width = glyphs * outSize;
+  description.Height = strip.Height < 0 ? -outSize : outSize;
+  auto out = NewStore(description);
+  TBitmapImage& t = *out;
 
   const raster::Surface src = strip.Surface();
   const raster::Surface dst = t.Surface();

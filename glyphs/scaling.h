@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "glyphs/bitmap_image.h"
+#include "formats/bitmap_image.h"
 
 namespace gliffo {
 

@@ -1,14 +1,11 @@
 #pragma once
 // Texts of the glyph core that the user sees. Each text lives here once, so tests compare
 // against the same constant the program uses.
-#include "platform/strings.h"
+#include "formats/strings.h"
 
 namespace gliffo::texts {
 
 inline constexpr const char* InvalidPixelFormat = "Invalid pixel format";
-inline constexpr const char* BitmapImageIsNotValid = "Bitmap image is not valid";
-// %s is libspng's own word for what is wrong ("CRC mismatch", "invalid signature", ...).
-inline constexpr const char* PngImageIsNotValid = "PNG image is not valid: %s";
 inline constexpr const char* Win32Error = "Win32 Error.  Code: %d.\n%s";
 
 inline constexpr const char* InvalidImageSize = "Invalid image size";
@@ -37,13 +34,7 @@ inline constexpr const char* SaveBackFileChanged =
 // Glyphs inserted into the list must have its glyph size as their height.
 inline constexpr const char* WrongStripHeight = "The image is %d pixels high; the glyphs are %d.";
 
-// Open dialogs keep their classic entry first, then one for every image the program reads;
-// save dialogs gain PNG and Icon after their classic entries. A name ending in .png writes PNG,
-// one ending in .ico an icon.
-inline constexpr const char* CollectionFilter = "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico";
-inline constexpr const char* SaveFilter = "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico";
 // Export Icon.
-inline constexpr const char* IconFilter = "Icon|*.ico";
 inline constexpr const char* IconExtension = "ico";
 inline constexpr const char* IncludeLargerSizes = "Include the 2x and 3x sizes in the icon?";
 inline constexpr const char* CollectionExtension = "gbc";

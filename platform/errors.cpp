@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/strings.h"
+
 namespace gliffo {
 
 namespace {
@@ -9,6 +11,8 @@ std::string ReplaceFirst(const std::string& pattern, const char* token, const st
   return pattern.substr(0, at) + value + pattern.substr(at + 2);
 }
 }  // namespace
+
+void ThrowOutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
 
 std::string FormatMessage(const std::string& pattern, const std::string& argument) {
   return ReplaceFirst(pattern, "%s", argument);

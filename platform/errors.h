@@ -47,7 +47,6 @@ template <class Error>
   }
 
 GLIFFO_ERROR_CLASS(EInvalidGraphic, Exception);
-GLIFFO_ERROR_CLASS(EInvalidGraphicOperation, Exception);
 GLIFFO_ERROR_CLASS(EOutOfResources, Exception);
 GLIFFO_ERROR_CLASS(EInvalidOperation, Exception);
 GLIFFO_ERROR_CLASS(EStreamError, Exception);
@@ -56,7 +55,6 @@ GLIFFO_ERROR_CLASS(EFCreateError, EStreamError);
 GLIFFO_ERROR_CLASS(EReadError, EStreamError);
 GLIFFO_ERROR_CLASS(EWriteError, EStreamError);
 GLIFFO_ERROR_CLASS(EWin32Error, Exception);
-GLIFFO_ERROR_CLASS(EImageListError, Exception);
 GLIFFO_ERROR_CLASS(EIniFileException, Exception);
 
 #undef GLIFFO_ERROR_CLASS
@@ -67,6 +65,9 @@ class EInOutError : public Exception {
   EInOutError(const std::string& message, int errorCode) : Exception(message), ErrorCode(errorCode) {}
   int ErrorCode;
 };
+
+// EOutOfResources "Out of system resources": a size past a limit, or memory that cannot be had.
+[[noreturn]] void ThrowOutOfResources();
 
 // Replaces the first %s or %d in a message pattern.
 std::string FormatMessage(const std::string& pattern, const std::string& argument);

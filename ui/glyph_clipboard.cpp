@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/image_formats.h"
-#include "glyphs/png_codec.h"
+#include "formats/image_formats.h"
 
 namespace gliffo {
 
@@ -23,11 +22,9 @@ QByteArray Bytes(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 void PutOnClipboard(const TBitmap& picture) {
-  png::EncodeOptions opaque;
-  opaque.Opaque = true;
   auto* data = new QMimeData;
-  data->setData(QStringLiteral("image/png"), Bytes(png::Encode(picture.Image(), opaque)));
-  data->setData(QStringLiteral("image/bmp"), Bytes(EncodeImage(picture.Image())));
+  data->setData(QStringLiteral("image/png"), Bytes(EncodeImage(picture.Image(), ".png", OpaqueEncodeOptions())));
+  data->setData(QStringLiteral("image/bmp"), Bytes(EncodeImage(picture.Image(), ".bmp", OpaqueEncodeOptions())));
   QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -47,7 +44,8 @@ bool TakeFromClipboard(TBitmap& picture) {
   if (bytes.isEmpty()) return false;
   const std::span<const std::uint8_t> clip(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                            static_cast<std::size_t>(bytes.size()));
-  std::shared_ptr<TBitmapImage> image = png::IsPng(clip) ? png::Decode(clip) : DecodeImage(clip);
+  // Another program's picture knows nothing of this run's key and matte: the defaults apply.
+  std::shared_ptr<TBitmapImage> image = DecodeImage(clip, TDecodeOptions{});
   if (!image) return false;
   picture.ReplaceImage(std::move(image));
   return true;

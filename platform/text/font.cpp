@@ -46,14 +46,12 @@ struct Counters {
 };
 Counters g_stats;
 
-[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
-
 FT_Library Library() {
   static FT_Library library = [] {
     FT_Library lib = nullptr;
     return FT_Init_FreeType(&lib) == 0 ? lib : nullptr;
   }();
-  if (library == nullptr) OutOfResources();
+  if (library == nullptr) ThrowOutOfResources();
   return library;
 }
 
@@ -92,7 +90,7 @@ class FaceInstance {
   explicit FaceInstance(const Key& key) : key_(key) {
     if (FT_New_Face(Library(), key.File.c_str(), key.Index, &face_) != 0) {
       face_ = nullptr;
-      OutOfResources();
+      ThrowOutOfResources();
     }
     if (face_->charmap == nullptr || face_->charmap->encoding != FT_ENCODING_UNICODE) {
       // Symbol fonts map their characters through the symbol table, at 0xF000 + byte.
@@ -162,7 +160,7 @@ class FaceInstance {
   [[noreturn]] void Fail() {
     FT_Done_Face(face_);
     face_ = nullptr;
-    OutOfResources();
+    ThrowOutOfResources();
   }
 
   FT_UInt GlyphIndex(unsigned char c) const {

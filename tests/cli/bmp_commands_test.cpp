@@ -9,7 +9,7 @@
 
 #include "glyphs/bitmap.h"
 #include "tests/cli/run_tool.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "glyphs/canvas.h"
 #include "platform/files/file_io.h"
 #include "platform/raster/pixels.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/ico_codec.h"
+#include "formats/ico_codec.h"
 #include "tests/cli/run_tool.h"
 #include "tests/glyphs/glyph_fixtures.h"
 

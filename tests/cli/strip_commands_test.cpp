@@ -12,7 +12,7 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
-#include "glyphs/png_codec.h"
+#include "formats/png_codec.h"
 #include "platform/drives/folder_listing.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
@@ -90,7 +90,7 @@ TEST_F(StripCommands, CombineWritesWhatCombineCollectionsBuilds) {
   const ToolResult r = Tool({"combine", out, inputs[0], inputs[1], inputs[2]}, folder.Path());
   ASSERT_EQ(r.Status, 0) << r.Err;
   TBitmap expected;
-  BuildCombinedStrip(inputs, expected);
+  BuildCombinedStrip(inputs, expected, {});
   EXPECT_EQ(ReadBytes(out), expected.SaveToBytes());
 
   EXPECT_EQ(Tool({"combine", out, inputs[0]}, folder.Path()).Status, 2);
@@ -154,7 +154,7 @@ TEST_F(StripCommands, PngJobsReadWriteAndRefuse) {
   r = Tool({"split", out, outDir.string(), "--format", "png"}, folder.Path());
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_FALSE(fs::exists(outDir / "out_000.bmp"));
-  png::DecodeOptions unusual;
+  TDecodeOptions unusual;
   unusual.Key = raster::MakeColorRef(1, 2, 3);
   for (int i = 0; i < 4; ++i) {
     const auto glyph = png::Decode(ReadBytes(outDir / ("out_00" + std::to_string(i) + ".png")), unusual);

@@ -9,8 +9,8 @@
 #include <fstream>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
-#include "glyphs/bmp_row_reader.h"
+#include "formats/bmp_file.h"
+#include "formats/bmp_row_reader.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "tests/glyphs/bmp_bytes.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "glyphs/bmp_row_reader.h"
+#include "formats/bmp_row_reader.h"
 #include "platform/files/file_io.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"

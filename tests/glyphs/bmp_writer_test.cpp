@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "glyphs/canvas.h"
 #include "tests/glyphs/bmp_bytes.h"
 

@@ -171,7 +171,7 @@ TEST_F(CollectionFiles, NothingSelectedSavesNothingAndShowsNothing) {
   ASSERT_EQ(dialogs.Calls.size(), 1u);
   EXPECT_EQ(dialogs.Calls[0].Save.FilterIndex, 1);
   EXPECT_EQ(dialogs.Calls[0].Save.DefaultExtension, "gbc");
-  EXPECT_EQ(dialogs.Calls[0].Save.Filter, texts::SaveFilter);
+  EXPECT_EQ(dialogs.Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico");
   TBitmap saved;
   saved.LoadFromFile(folder / "out.gbc");
   EXPECT_EQ(saved.Width(), 16);
@@ -244,7 +244,7 @@ TEST_F(CollectionFiles, ExportAsksBeforeReplacingAFile) {
 
 TEST_F(CollectionFiles, CombinePutsTheStripsSideBySideAtTheFirstHeight) {
   TBitmap combined;
-  BuildCombinedStrip({TrueColorFile("a.bmp", 32, 16, 1), TrueColorFile("b.bmp", 48, 16, 2)}, combined);
+  BuildCombinedStrip({TrueColorFile("a.bmp", 32, 16, 1), TrueColorFile("b.bmp", 48, 16, 2)}, combined, {});
   EXPECT_EQ(combined.Width(), 80);
   EXPECT_EQ(combined.Height(), 16);
   for (int y = 0; y < 16; ++y)
@@ -254,7 +254,7 @@ TEST_F(CollectionFiles, CombinePutsTheStripsSideBySideAtTheFirstHeight) {
   TBitmap mixed;
   BuildCombinedStrip({TrueColorFile("c.bmp", 16, 16, 3), TrueColorFile("tall.bmp", 24, 24, 4),
                       TrueColorFile("low.bmp", 8, 8, 5)},
-                     mixed);
+                     mixed, {});
   EXPECT_EQ(mixed.Width(), 48);
   EXPECT_EQ(mixed.Height(), 16);
   EXPECT_EQ(PixelOf(mixed, 16 + 23, 15), TrueColor(23, 15, 4));  // the taller one is cut
@@ -307,7 +307,7 @@ TEST_F(CollectionFiles, CombineWritesTheSameBytesAsWideningOneByOne) {
       {four, odd, deep, odd, twins1}, {mono1, odd, deep, four}, {twins1, odd, odd, tall}};
   for (const auto& names : cases) {
     TBitmap combined;
-    BuildCombinedStrip(names, combined);
+    BuildCombinedStrip(names, combined, {});
     EXPECT_EQ(BytesOf(combined), CombinedOneByOne(names)) << names.size() << " files, first " << names[0];
   }
 }
@@ -315,14 +315,14 @@ TEST_F(CollectionFiles, CombineWritesTheSameBytesAsWideningOneByOne) {
 TEST_F(CollectionFiles, CombineCommandNeedsTwoFilesAndReadsAllBeforeWriting) {
   const std::string a = StripFile("a.gbc", 2, 16, 1), b = StripFile("b.gbc", 1, 16, 2);
   dialogs.OpenAnswers = {std::vector<std::string>{a}};
-  CombineCollectionsCommand(dialogs);
+  CombineCollectionsCommand(dialogs, {});
   EXPECT_EQ(dialogs.Log(), (std::vector<std::string>{"open", "message:Select 2 or more files!"}));
   EXPECT_TRUE(dialogs.Calls[0].Open.MultiSelect);
 
   dialogs.Calls.clear();
   dialogs.OpenAnswers = {std::vector<std::string>{a, Garbage("bad.gbc"), b}};
   dialogs.SaveAnswers = {folder / "out.gbc"};
-  EXPECT_THROW(CombineCollectionsCommand(dialogs), EStreamError);
+  EXPECT_THROW(CombineCollectionsCommand(dialogs, {}), EStreamError);
   EXPECT_EQ(dialogs.Log(), std::vector<std::string>{"open"});
   EXPECT_FALSE(fs::exists(folder.Path() / "out.gbc"));
 
@@ -330,7 +330,7 @@ TEST_F(CollectionFiles, CombineCommandNeedsTwoFilesAndReadsAllBeforeWriting) {
   WriteBytes(folder / "out.gbc", {9});
   dialogs.OpenAnswers = {std::vector<std::string>{a, b}};
   dialogs.ConfirmAnswers = {TDialogAnswer::Yes};
-  CombineCollectionsCommand(dialogs);
+  CombineCollectionsCommand(dialogs, {});
   EXPECT_EQ(dialogs.Log(), (std::vector<std::string>{"open", "save", "confirm:Replace Existing File?"}));
   EXPECT_EQ(dialogs.Calls[1].Save.FilterIndex, 1);
   EXPECT_EQ(dialogs.Calls[1].Save.DefaultExtension, "gbc");
@@ -342,7 +342,7 @@ TEST_F(CollectionFiles, OpenCommandCancelledChangesNothing) {
   OpenCollectionCommand(glyphs, dialogs);
   EXPECT_EQ(glyphs.ImageList1.Count(), 2);
   EXPECT_FALSE(dialogs.Calls.at(0).Open.MultiSelect);
-  EXPECT_EQ(dialogs.Calls.at(0).Open.Filter, texts::CollectionFilter);
+  EXPECT_EQ(dialogs.Calls.at(0).Open.Filter, "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico");
   dialogs.OpenAnswers = {std::vector<std::string>{StripFile("five.gbc", 5, 32)}};
   OpenCollectionCommand(glyphs, dialogs);
   EXPECT_EQ(glyphs.ImageList1.Count(), 5);

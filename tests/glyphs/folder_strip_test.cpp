@@ -43,7 +43,7 @@ class FolderStrip : public ::testing::Test {
     const bool saved = SaveCollection(glyphs, out / "saved.bmp");
     TBitmap strip;
     Paint(strip, TPixelFormat::pf24bit, 5, 5, [](int x, int y) { return TrueColor(x, y, 9); });
-    const TFolderLoadResult gathered = GatherFolderStrip(folder.Path().string(), names, size, strip);
+    const TFolderLoadResult gathered = GatherFolderStrip(folder.Path().string(), names, size, {}, strip);
     auto counts = [](const TFolderLoadResult& r) { return std::vector{int{r.Ran}, r.FilesRead, r.FilesAccepted, r.GlyphsAdded}; };
     EXPECT_EQ(counts(gathered), counts(loaded)) << "size " << size;
     EXPECT_EQ(!strip.Empty(), saved) << "size " << size;
@@ -105,7 +105,7 @@ TEST_F(FolderStrip, AnUnreadableFileRaisesWhatTheFolderLoadRaisesAndKeepsTheStri
     TBitmap strip;
     Paint(strip, TPixelFormat::pf4bit, 16, 16, [](int x, int y) { return PaletteColor(x, y, 2); });
     const std::vector<std::uint8_t> before = strip.SaveToBytes();
-    EXPECT_EQ(FailureOf([&] { GatherFolderStrip(folder.Path().string(), names, 16, strip); }), expected) << bad;
+    EXPECT_EQ(FailureOf([&] { GatherFolderStrip(folder.Path().string(), names, 16, {}, strip); }), expected) << bad;
     EXPECT_EQ(strip.SaveToBytes(), before) << bad;
   }
 }
@@ -134,7 +134,7 @@ TEST_F(FolderStrip, ManyFilesAreGatheredInNameOrderAndTheFirstUnreadableOneStops
   const std::string expected = failure([&] { LoadFolder(glyphs, folder.Path().string(), names); });
   EXPECT_NE(expected.find("bad.bmp"), std::string::npos) << expected;
   TBitmap strip;
-  EXPECT_EQ(failure([&] { GatherFolderStrip(folder.Path().string(), names, 16, strip); }), expected);
+  EXPECT_EQ(failure([&] { GatherFolderStrip(folder.Path().string(), names, 16, {}, strip); }), expected);
   EXPECT_TRUE(strip.Empty());
 }
 

@@ -1,12 +1,12 @@
-#include "glyphs/ico_codec.h"
+#include "formats/ico_codec.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "glyphs/image_formats.h"
-#include "glyphs/png_codec.h"
+#include "formats/image_formats.h"
+#include "formats/png_codec.h"
 #include "platform/errors.h"
 #include "tests/glyphs/glyph_fixtures.h"
 
@@ -64,7 +64,7 @@ TEST(IcoCodec, EveryEntryRoundTripsWithTheBottomLeftColourTransparent) {
   EXPECT_EQ(DecodeImage(bytes, options)->Width, 24);
   options.PreferredSize = 20;
   EXPECT_EQ(DecodeImage(bytes, options)->Width, 256);
-  EXPECT_EQ(DecodeImage(bytes)->Width, 256);
+  EXPECT_EQ(DecodeImage(bytes, {})->Width, 256);
 }
 
 TEST(IcoCodec, PicturesAnIconCannotHoldAreRefusedBeforeAnyByte) {

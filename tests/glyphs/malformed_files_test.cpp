@@ -11,7 +11,7 @@
 #include <typeinfo>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_row_reader.h"
+#include "formats/bmp_row_reader.h"
 #include "glyphs/canvas.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 #include "glyphs/colors.h"
-#include "glyphs/png_codec.h"
+#include "formats/png_codec.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 
@@ -92,7 +92,7 @@ TEST(PngDecode, AlphaBelowHalfIsTheKeyAboveIsBlendedOverTheMatteOpaqueIsExact) {
   EXPECT_EQ(At(*image, 2, 0), MakeColorRef(146, 121, 221));
   EXPECT_EQ(At(*image, 3, 0), MakeColorRef(100, 50, 250));
 
-  png::DecodeOptions o;
+  TDecodeOptions o;
   o.Key = MakeColorRef(1, 2, 3);
   o.Matte = MakeColorRef(0, 0, 0);
   const auto other = png::Decode(MakePng(4, 1, 8, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, rows), o);
@@ -142,7 +142,7 @@ TEST(PngRoundTrip, EveryStoreComesBackWithEveryPixel) {
   const auto device = MakeImage(TPixelFormat::pfDevice, 40, 30, [](int x, int y) { return MakeColorRef(x * 6, y * 8, x ^ y); });
   const auto two = MakeImage(TPixelFormat::pfDevice, 17, 3, [](int x, int y) { return (x + y) % 2 ? Pink : Silver; });
   for (const TBitmap* b : {strip.get(), device.get(), two.get()}) {
-    png::EncodeOptions opaque;
+    TEncodeOptions opaque;
     opaque.Opaque = true;
     const Bytes bytes = png::Encode(b->Image(), opaque);
     const auto back = png::Decode(bytes);
@@ -165,7 +165,7 @@ TEST(PngEncode, EachGlyphsBottomLeftColourIsTransparentInThatGlyphOnly) {
     if (g == 1) return ink ? Red : Blue;
     return x == 8 && y == 3 ? Lime : MakeColorRef(x * 20, y * 50, 1);
   });
-  png::EncodeOptions options;
+  TEncodeOptions options;
   options.GlyphSize = 4;
   const Bytes bytes = png::Encode(strip->Image(), options);
   const png::PngHeader h = png::ParseHeader(bytes);
@@ -173,7 +173,7 @@ TEST(PngEncode, EachGlyphsBottomLeftColourIsTransparentInThatGlyphOnly) {
   EXPECT_EQ(h.TransparencyEntries, 3);  // red, blue and lime, each a key somewhere
   EXPECT_EQ(h.PaletteSize, 3 + 2 + 15);   // red and blue twice: key in one glyph, ink in the other
 
-  png::DecodeOptions o;
+  TDecodeOptions o;
   o.Key = MakeColorRef(1, 1, 1);
   const auto back = png::Decode(bytes, o);
   for (int y = 0; y < 4; ++y)

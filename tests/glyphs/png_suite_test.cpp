@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "glyphs/png_codec.h"
+#include "formats/png_codec.h"
 #include "platform/errors.h"
 
 #ifdef GLIFFO_LIBPNG_REFERENCE
@@ -54,8 +54,8 @@ std::vector<raster::ColorRef> Colours(const TBitmapImage& image) {
 }
 
 // Key and matte unlike any colour the suite leans on, so a wrong choice shows.
-png::DecodeOptions Options() {
-  png::DecodeOptions o;
+TDecodeOptions Options() {
+  TDecodeOptions o;
   o.Key = raster::MakeColorRef(0x12, 0x34, 0x56);
   o.Matte = raster::MakeColorRef(0x20, 0xA0, 0x60);
   return o;
@@ -75,7 +75,7 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t n) {
 
 // libpng's view of a file as 8-bit RGBA (16-bit samples keep their high byte), then the rule
 // written out plainly. Returns false when libpng refuses the file.
-bool Reference(const Bytes& file, const png::DecodeOptions& o, std::vector<raster::ColorRef>& out) {
+bool Reference(const Bytes& file, const TDecodeOptions& o, std::vector<raster::ColorRef>& out) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   Bytes rgba;

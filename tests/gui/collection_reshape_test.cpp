@@ -14,7 +14,7 @@
 
 #include "collection/folder_browser.h"
 #include "collection/viewer.h"
-#include "glyphs/ico_codec.h"
+#include "formats/ico_codec.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {

@@ -11,8 +11,8 @@
 #include "collection/strings.h"
 #include "collection/viewer.h"
 #include "glyphs/bitmap.h"
-#include "glyphs/image_formats.h"
-#include "glyphs/png_codec.h"
+#include "formats/image_formats.h"
+#include "formats/png_codec.h"
 #include "platform/files/file_io.h"
 #include "platform/profile/profile.h"
 #include "gui_fixture.h"
@@ -549,7 +549,7 @@ TEST_F(CollectionWindowTest, PngStripOpensAndSavesWithEachGlyphsKey) {
   const auto saveSelection = [&](const std::string& name) {
     dialogs_->SaveAnswers.push_back(Path(name));
     window_->SaveCollection->trigger();
-    png::DecodeOptions unusual;  // a key no glyph uses, to see which pixels were transparent
+    TDecodeOptions unusual;  // a key no glyph uses, to see which pixels were transparent
     unusual.Key = raster::MakeColorRef(1, 2, 3);
     const std::vector<std::uint8_t> bytes = files::ReadWholeFile(Path(name));
     return png::Decode(bytes, unusual);

@@ -4,14 +4,14 @@
 //
 // Glyphs live in a key-colour world (a speed button takes the bottom-left pixel of a glyph as
 // its transparent colour), PNG in an alpha world. Decoding maps alpha onto a key colour and a
-// matte; encoding writes each glyph's key colour with alpha 0.
+// matte, encoding writes each glyph's key colour with alpha 0 (formats/transparency.h).
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
 
-#include "glyphs/bitmap.h"
-#include "glyphs/strings.h"
+#include "formats/bitmap_image.h"
+#include "formats/image_options.h"
 
 namespace gliffo::png {
 
@@ -48,14 +48,6 @@ struct PngHeader {
 // refuses, EOutOfResources for a picture of more than MaxPixels.
 PngHeader ParseHeader(std::span<const std::uint8_t> bytes);
 
-struct DecodeOptions {
-  // A pixel whose alpha is below 128 becomes the key colour ("magic pink" by default).
-  raster::ColorRef Key = raster::MakeColorRef(0xFF, 0x00, 0xFF);
-  // A pixel of alpha 128 or more is blended over the matte (the button face by default); an
-  // opaque one keeps its colour exactly.
-  raster::ColorRef Matte = raster::MakeColorRef(0xC0, 0xC0, 0xC0);
-};
-
 // Decodes a whole file into a new device-independent store, bottom row first:
 //  - palette files keep their palette, in a 1-, 4- (2-bit files widened) or 8-bit store whose
 //    table has every tRNS alpha already resolved by the key and matte rule, so the indexes a
@@ -67,21 +59,16 @@ struct DecodeOptions {
 // samples keep their high byte. Raises EInvalidGraphic for anything libspng refuses (bad
 // signature, checksum, colour type, depth, missing or short data) and EOutOfResources for a
 // picture beyond MaxPixels; nothing half-decoded is ever returned.
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options = {});
-
-struct EncodeOptions {
-  // Every pixel opaque: no key colour at all.
-  bool Opaque = false;
-  // The edge of the square glyphs the picture is cut into, left to right and top to bottom;
-  // each glyph's bottom-left pixel colour is written with alpha 0 in that glyph only (one
-  // glyph's key may be another's ink). 0 means the picture's height, as in a strip.
-  int GlyphSize = 0;
-};
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options = {});
 
 // The bytes of a PNG file for a store of any format; empty for an image without pixels. The
 // smallest form that keeps every pixel: a palette of 1, 2, 4 or 8 bits (a colour that is a key
 // in one glyph and ink in another takes two entries) when 256 entries suffice, else RGB, or
 // RGBA when something is transparent.
-std::vector<std::uint8_t> Encode(const TBitmapImage& image, const EncodeOptions& options = {});
+std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions& options = {});
+
+// Top-down 8-bit RGBA rows as a PNG file of that form, whatever the colours would allow: the
+// form every icon reader takes for an icon's PNG entries.
+std::vector<std::uint8_t> EncodeRgba(int width, int height, std::span<const std::uint8_t> rows);
 
 }  // namespace gliffo::png

@@ -1,10 +1,10 @@
-#include "glyphs/bmp_row_reader.h"
+#include "formats/bmp_row_reader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "glyphs/strings.h"
+#include "formats/strings.h"
 #include "platform/errors.h"
 
 namespace gliffo::bmp {
@@ -12,8 +12,6 @@ namespace gliffo::bmp {
 namespace {
 
 constexpr std::size_t SmallFileBytes = TBmpRowReader::HeadBytes;
-
-[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
 
 // One reader per thread, so a folder of glyph files reuses its buffer.
 TBmpRowReader& ThreadReader() {
@@ -114,7 +112,7 @@ void TBmpRowReader::ParseHeaders(std::size_t have) {
   // The limit a store of these pixels would meet. Run-length data is decoded only when its
   // rows are asked for, so a caller can judge the file by its size first.
   const std::int64_t stride = IsRle(header_) ? std::int64_t{header_.Width} * 4 : raster::DibStride(header_.Width, header_.BitCount);
-  if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) OutOfResources();
+  if (stride < 0 || stride > MaxStoreBytes / header_.AbsHeight()) ThrowOutOfResources();
   width_ = header_.Width;
   height_ = header_.AbsHeight();
 }
@@ -129,7 +127,7 @@ void TBmpRowReader::DecodeRunLengths() {
   try {
     data.resize(header_.PixelBytes);
   } catch (const std::bad_alloc&) {
-    OutOfResources();
+    ThrowOutOfResources();
   }
   data.resize(file_->ReadAt(data.data(), data.size(), header_.PixelOffset));
   whole_ = DecodePixels(header_, data);
@@ -175,7 +173,7 @@ raster::Surface TBmpRowReader::Band(int firstRow, std::size_t bandBytes) {
     try {
       band_.resize(bytes);
     } catch (const std::bad_alloc&) {
-      OutOfResources();
+      ThrowOutOfResources();
     }
     std::size_t got = 0;
     if (inMemory_) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "glyphs/bitmap_image.h"
-#include "glyphs/bmp_file.h"
+#include "formats/bitmap_image.h"
+#include "formats/bmp_file.h"
 #include "platform/files/file_io.h"
 
 namespace gliffo::bmp {

@@ -28,6 +28,13 @@ inline constexpr std::int64_t MaxStoreBytes = std::int64_t{1} << 30;
 // MaxStoreBytes or cannot be had.
 void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes);
 
+struct TBitmapImage;
+
+// A new store as the description says (format, masks, table, resolution, signed height), its
+// pixels allocated and zeroed; the description's own pixels are not copied. EOutOfResources
+// when it is too large or cannot be had.
+std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description);
+
 // A pixel store. Device-dependent stores are 32 bits per pixel, top row first, stride
 // width × 4. Device-independent stores follow the file layout: rows of DibStride bytes, bottom
 // row first for a positive Height, top row first for a negative one.

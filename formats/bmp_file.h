@@ -1,15 +1,15 @@
 #pragma once
 // BMP files: a pure decoder over bytes (header parsing apart from pixel decoding, so a folder
 // can be judged by headers first), a pure encoder to bytes, and the save to a file. Files are
-// read through TBmpRowReader (glyphs/bmp_row_reader.h); loads and saves in general go through
-// the image-format table (glyphs/image_formats.h).
+// read through TBmpRowReader (formats/bmp_row_reader.h); loads and saves in general go through
+// the image-format table (formats/image_formats.h).
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "glyphs/bitmap_image.h"
+#include "formats/bitmap_image.h"
 
 namespace gliffo::bmp {
 

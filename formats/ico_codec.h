@@ -10,14 +10,9 @@
 #include <span>
 #include <vector>
 
-#include "glyphs/bitmap_image.h"
-
-namespace gliffo::texts {
-// %s says what is wrong ("an entry lies past the end of the file", ...).
-inline constexpr const char* IconImageIsNotValid = "Icon image is not valid: %s";
-// %s is the offending picture's size ("16x24").
-inline constexpr const char* IconPictureSize = "An icon holds square pictures of 1 to 256 pixels, not %s";
-}  // namespace gliffo::texts
+#include "formats/bitmap_image.h"
+#include "formats/image_options.h"
+#include "formats/strings.h"
 
 namespace gliffo::ico {
 
@@ -51,20 +46,13 @@ std::vector<IcoEntry> ParseDirectory(std::span<const std::uint8_t> bytes);
 // Of equal sizes, the one with most colours; of those the first.
 std::size_t ChooseEntry(std::span<const IcoEntry> entries, int size);
 
-struct DecodeOptions {
-  raster::ColorRef Key = raster::MakeColorRef(0xFF, 0x00, 0xFF);
-  raster::ColorRef Matte = raster::MakeColorRef(0xC0, 0xC0, 0xC0);
-  // The glyph size a command works in: the entry of this size is taken (0: the largest).
-  int PreferredSize = 0;
-};
-
 // Decodes one entry of a parsed file. An indexed entry keeps its table and indices (the key
 // colour is found in or added to the table where there is room); a 32-bit one, or an indexed
 // one whose table has no room for the key, gives a 24-bit store.
 std::shared_ptr<TBitmapImage> DecodeEntry(std::span<const std::uint8_t> bytes, const IcoEntry& entry,
-                                          const DecodeOptions& options = {});
+                                          const TDecodeOptions& options = {});
 // Decodes the entry ChooseEntry picks.
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options = {});
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options = {});
 
 // One entry per picture, in order: 32 bits with alpha and the AND mask, each picture's
 // bottom-left colour transparent (its pixels keep their colour under alpha 0); 256-pixel

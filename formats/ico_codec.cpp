@@ -1,15 +1,14 @@
-#include "glyphs/ico_codec.h"
-
-#include <spng.h>
+#include "formats/ico_codec.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <new>
 #include <string>
 
-#include "glyphs/bmp_file.h"
-#include "glyphs/png_codec.h"
-#include "glyphs/strings.h"
+#include "formats/bmp_file.h"
+#include "formats/png_codec.h"
+#include "formats/strings.h"
+#include "formats/transparency.h"
+#include "formats/little_endian.h"
 #include "platform/errors.h"
 
 namespace gliffo::ico {
@@ -21,20 +20,7 @@ namespace {
 [[noreturn]] void NotValid(const std::string& why) {
   throw EInvalidGraphic(FormatMessage(texts::IconImageIsNotValid, why));
 }
-[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
 
-std::uint32_t U16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  out[at] = static_cast<std::uint8_t>(v);
-  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 std::span<const std::uint8_t> EntryBytes(std::span<const std::uint8_t> bytes, const IcoEntry& e) {
   return bytes.subspan(e.Offset, e.Size);
@@ -89,18 +75,15 @@ int PngBits(const png::PngHeader& h) {
 
 // A new bottom-up 24-bit store.
 std::shared_ptr<TBitmapImage> NewRgbStore(int width, int height) {
-  auto image = std::make_shared<TBitmapImage>();
-  image->DeviceDependent = false;
-  image->Width = width;
-  image->Height = height;
-  image->BitCount = 24;
-  AllocateStoreBits(image->Bits, image->Stride() * height);
-  return image;
+  TBitmapImage description;
+  description.DeviceDependent = false;
+  description.Width = width;
+  description.Height = height;
+  description.BitCount = 24;
+  return NewStore(description);
 }
 
-std::uint8_t Blend(int channel, int matte, int alpha) { return static_cast<std::uint8_t>((channel * alpha + matte * (255 - alpha) + 127) / 255); }
-
-std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const IcoEntry& entry, const DecodeOptions& options) {
+std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const IcoEntry& entry, const TDecodeOptions& options) {
   const DibLayout d = ParseDibEntry(dib, entry.Width, entry.Height);
   std::shared_ptr<TBitmapImage> stored = bmp::DecodePixels(d.Header, dib.subspan(d.Header.PixelOffset, d.PixelBytes));
   const int w = entry.Width, h = entry.Height;
@@ -119,23 +102,11 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
       for (int x = 0; x < w && !alpha; ++x) alpha = s.Row(y)[x * 4 + 3] != 0;
     auto out = NewRgbStore(w, h);
     const raster::Surface o = out->Surface();
+    const TAlphaRule rule(options);
     for (int y = 0; y < h; ++y) {
       const std::uint8_t* in = s.Row(y);
       std::uint8_t* to = o.Row(y);
-      for (int x = 0; x < w; ++x, in += 4, to += 3) {
-        const int a = alpha ? in[3] : (masked(x, y) ? 0 : 255);
-        if (a < 128) {
-          to[0] = static_cast<std::uint8_t>(raster::BlueOf(options.Key));
-          to[1] = static_cast<std::uint8_t>(raster::GreenOf(options.Key));
-          to[2] = static_cast<std::uint8_t>(raster::RedOf(options.Key));
-        } else if (a < 255) {
-          to[0] = Blend(in[0], raster::BlueOf(options.Matte), a);
-          to[1] = Blend(in[1], raster::GreenOf(options.Matte), a);
-          to[2] = Blend(in[2], raster::RedOf(options.Matte), a);
-        } else {
-          to[0] = in[0], to[1] = in[1], to[2] = in[2];
-        }
-      }
+      for (int x = 0; x < w; ++x, in += 4, to += 3) rule.ApplyBgr(in, alpha ? in[3] : (masked(x, y) ? 0 : 255), to);
     }
     return out;
   }
@@ -191,58 +162,17 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
   return stored;
 }
 
-struct BufferFree {
-  void operator()(void* p) const { std::free(p); }
-};
-struct ContextFree {
-  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-
-void CheckSpng(int err) {
-  if (err == SPNG_EMEM) OutOfResources();
-  if (err != 0) throw EInvalidGraphic(FormatMessage(texts::PngImageIsNotValid, std::string(spng_strerror(err))));
-}
-
-// 8-bit RGBA: the form every icon reader takes, whatever the picture's colours would allow.
-std::vector<std::uint8_t> EncodeRgbaPng(int width, int height, std::vector<std::uint8_t>& rows) {
-  std::unique_ptr<spng_ctx, ContextFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-  if (!ctx) OutOfResources();
-  CheckSpng(spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1));
-  CheckSpng(spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 9));
-  spng_ihdr ihdr{};
-  ihdr.width = static_cast<std::uint32_t>(width);
-  ihdr.height = static_cast<std::uint32_t>(height);
-  ihdr.bit_depth = 8;
-  ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
-  CheckSpng(spng_set_ihdr(ctx.get(), &ihdr));
-  CheckSpng(spng_encode_image(ctx.get(), rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE));
-  std::size_t length = 0;
-  int err = 0;
-  std::unique_ptr<void, BufferFree> buffer(spng_get_png_buffer(ctx.get(), &length, &err));
-  CheckSpng(err);
-  if (!buffer) OutOfResources();
-  const auto* data = static_cast<const std::uint8_t*>(buffer.get());
-  return std::vector<std::uint8_t>(data, data + length);
-}
-
 // The picture as top-down RGBA rows, its bottom-left colour with alpha 0.
 std::vector<std::uint8_t> RgbaRows(const TBitmapImage& picture) {
-  const raster::Surface s = picture.Surface();
-  const int w = s.Width, h = s.Height;
-  std::vector<ColorRef> row(static_cast<std::size_t>(w));
-  raster::ReadRowColors(s, h - 1, row.data());
-  const ColorRef key = row[0];
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h * 4);
+  const std::vector<std::uint32_t> pixels = ResolveGlyphKeys(picture.Surface(), TEncodeOptions{});
+  std::vector<std::uint8_t> out(pixels.size() * 4);
   std::uint8_t* to = out.data();
-  for (int y = 0; y < h; ++y) {
-    raster::ReadRowColors(s, y, row.data());
-    for (const ColorRef c : row) {
-      to[0] = static_cast<std::uint8_t>(raster::RedOf(c));
-      to[1] = static_cast<std::uint8_t>(raster::GreenOf(c));
-      to[2] = static_cast<std::uint8_t>(raster::BlueOf(c));
-      to[3] = c == key ? 0 : 255;
-      to += 4;
-    }
+  for (const std::uint32_t p : pixels) {
+    to[0] = static_cast<std::uint8_t>(raster::RedOf(p));
+    to[1] = static_cast<std::uint8_t>(raster::GreenOf(p));
+    to[2] = static_cast<std::uint8_t>(raster::BlueOf(p));
+    to[3] = (p & TransparentBit) ? 0 : 255;
+    to += 4;
   }
   return out;
 }
@@ -251,12 +181,12 @@ std::vector<std::uint8_t> EncodeDib(int w, int h, const std::vector<std::uint8_t
   const std::size_t pixelBytes = static_cast<std::size_t>(w) * 4 * h;
   const std::size_t maskStride = static_cast<std::size_t>(raster::DibStride(w, 1));
   std::vector<std::uint8_t> out(40 + pixelBytes + maskStride * h, 0);
-  Put32(out, 0, 40);
-  Put32(out, 4, static_cast<std::uint32_t>(w));
-  Put32(out, 8, static_cast<std::uint32_t>(2 * h));
-  Put16(out, 12, 1);
-  Put16(out, 14, 32);
-  Put32(out, 20, static_cast<std::uint32_t>(pixelBytes + maskStride * h));
+  PutLe32(out.data() + 0, 40);
+  PutLe32(out.data() + 4, static_cast<std::uint32_t>(w));
+  PutLe32(out.data() + 8, static_cast<std::uint32_t>(2 * h));
+  PutLe16(out.data() + 12, 1);
+  PutLe16(out.data() + 14, 32);
+  PutLe32(out.data() + 20, static_cast<std::uint32_t>(pixelBytes + maskStride * h));
   for (int y = 0; y < h; ++y) {
     const std::uint8_t* in = rgba.data() + static_cast<std::size_t>(h - 1 - y) * w * 4;
     std::uint8_t* to = out.data() + 40 + static_cast<std::size_t>(y) * w * 4;
@@ -272,13 +202,13 @@ std::vector<std::uint8_t> EncodeDib(int w, int h, const std::vector<std::uint8_t
 }  // namespace
 
 bool IsIco(std::span<const std::uint8_t> head) {
-  return head.size() >= DirectoryHeaderSize && U16(head.data()) == 0 && U16(head.data() + 2) == 1 &&
-         U16(head.data() + 4) != 0;
+  return head.size() >= DirectoryHeaderSize && ReadLe16(head.data()) == 0 && ReadLe16(head.data() + 2) == 1 &&
+         ReadLe16(head.data() + 4) != 0;
 }
 
 std::vector<IcoEntry> ParseDirectory(std::span<const std::uint8_t> bytes) {
   if (!IsIco(bytes)) NotValid("no icon directory");
-  const int count = static_cast<int>(U16(bytes.data() + 4));
+  const int count = static_cast<int>(ReadLe16(bytes.data() + 4));
   if (count > MaxEntries) NotValid(std::to_string(count) + " entries, more than " + std::to_string(MaxEntries));
   const std::size_t directoryEnd = DirectoryHeaderSize + DirectoryEntrySize * static_cast<std::size_t>(count);
   if (directoryEnd > bytes.size()) NotValid("the file ends inside its directory");
@@ -289,8 +219,8 @@ std::vector<IcoEntry> ParseDirectory(std::span<const std::uint8_t> bytes) {
     IcoEntry e;
     e.Width = d[0] == 0 ? 256 : d[0];
     e.Height = d[1] == 0 ? 256 : d[1];
-    e.Size = U32(d + 8);
-    e.Offset = U32(d + 12);
+    e.Size = ReadLe32(d + 8);
+    e.Offset = ReadLe32(d + 12);
     if (e.Offset < directoryEnd || e.Offset > bytes.size() || e.Size > bytes.size() - e.Offset)
       NotValid("an entry lies outside the file");
     const std::span<const std::uint8_t> data = EntryBytes(bytes, e);
@@ -327,13 +257,13 @@ std::size_t ChooseEntry(std::span<const IcoEntry> entries, int size) {
 }
 
 std::shared_ptr<TBitmapImage> DecodeEntry(std::span<const std::uint8_t> bytes, const IcoEntry& entry,
-                                          const DecodeOptions& options) {
+                                          const TDecodeOptions& options) {
   const std::span<const std::uint8_t> data = EntryBytes(bytes, entry);
-  if (entry.Png) return png::Decode(data, png::DecodeOptions{options.Key, options.Matte});
+  if (entry.Png) return png::Decode(data, options);
   return DecodeDib(data, entry, options);
 }
 
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
   if (bytes.empty()) return nullptr;
   const std::vector<IcoEntry> entries = ParseDirectory(bytes);
   return DecodeEntry(bytes, entries[ChooseEntry(entries, options.PreferredSize)], options);
@@ -352,26 +282,26 @@ std::vector<std::uint8_t> Encode(std::span<const TBitmapImage* const> pictures) 
     for (const TBitmapImage* p : pictures) {
       std::vector<std::uint8_t> rgba = RgbaRows(*p);
       // Windows takes its largest size compressed; smaller ones stay bitmaps every reader knows.
-      images.push_back(p->Width == MaxSide ? EncodeRgbaPng(p->Width, p->Width, rgba) : EncodeDib(p->Width, p->Width, rgba));
+      images.push_back(p->Width == MaxSide ? png::EncodeRgba(p->Width, p->Width, rgba) : EncodeDib(p->Width, p->Width, rgba));
     }
     const std::size_t count = pictures.size();
     std::vector<std::uint8_t> out(DirectoryHeaderSize + DirectoryEntrySize * count, 0);
-    Put16(out, 2, 1);
-    Put16(out, 4, static_cast<std::uint32_t>(count));
+    PutLe16(out.data() + 2, 1);
+    PutLe16(out.data() + 4, static_cast<std::uint32_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t at = DirectoryHeaderSize + DirectoryEntrySize * i;
       const int side = pictures[i]->Width;
       out[at] = static_cast<std::uint8_t>(side == MaxSide ? 0 : side);
       out[at + 1] = out[at];
-      Put16(out, at + 4, 1);
-      Put16(out, at + 6, 32);
-      Put32(out, at + 8, static_cast<std::uint32_t>(images[i].size()));
-      Put32(out, at + 12, static_cast<std::uint32_t>(out.size()));
+      PutLe16(out.data() + at + 4, 1);
+      PutLe16(out.data() + at + 6, 32);
+      PutLe32(out.data() + at + 8, static_cast<std::uint32_t>(images[i].size()));
+      PutLe32(out.data() + at + 12, static_cast<std::uint32_t>(out.size()));
       out.insert(out.end(), images[i].begin(), images[i].end());
     }
     return out;
   } catch (const std::bad_alloc&) {
-    OutOfResources();
+    ThrowOutOfResources();
   }
 }
 

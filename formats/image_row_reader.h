@@ -1,9 +1,10 @@
 #pragma once
 // Reading image files of any known format a band of rows at a time, for the jobs that judge a
 // file by its headers first and never hold more of it than they need: folder loads, gather,
-// combine, decode and to4bit. BMP files go through bmp::TBmpRowReader; PNG rows are compressed
-// as one stream and cannot be cut, so a PNG file is decoded whole (within the picture limit)
-// when its rows are first asked for, and given as one band.
+// combine, decode and to4bit. Formats whose rows the format table says are read by rows (BMP)
+// go through bmp::TBmpRowReader; the others (PNG rows are compressed as one stream and cannot
+// be cut) are judged by their headers and decoded whole (within the picture limit) when their
+// rows are first asked for, and given as one band.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,15 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "glyphs/bitmap_image.h"
-#include "glyphs/bmp_row_reader.h"
+#include "formats/bitmap_image.h"
+#include "formats/bmp_row_reader.h"
+#include "formats/image_options.h"
 #include "platform/files/file_io.h"
 
 namespace gliffo {
 
+struct TImageFormat;
+
 class TImageRowReader {
  public:
-  TImageRowReader();
+  // Files are decoded with the run's options.
+  explicit TImageRowReader(const TDecodeOptions& options = {});
   ~TImageRowReader();
   TImageRowReader(const TImageRowReader&) = delete;
   TImageRowReader& operator=(const TImageRowReader&) = delete;
@@ -27,33 +32,34 @@ class TImageRowReader {
   // Reads the headers, raising what loading the file raises for a file refused by them. A PNG
   // file beyond the picture limit raises EOutOfResources here, before its pixels are inflated.
   void Open(const std::string& fileName);
-  bool Empty() const { return png_ ? width_ == 0 : bmp_.Empty(); }
-  int Width() const { return png_ ? width_ : bmp_.Width(); }
-  int Height() const { return png_ ? height_ : bmp_.Height(); }
+  bool Empty() const { return wholeFormat_ ? width_ == 0 : bmp_.Empty(); }
+  int Width() const { return wholeFormat_ ? width_ : bmp_.Width(); }
+  int Height() const { return wholeFormat_ ? height_ : bmp_.Height(); }
   // The whole picture, exactly as the format table loads it (nullptr for an empty file); closes
   // the reader.
   std::shared_ptr<TBitmapImage> TakeImage();
   // As bmp::TBmpRowReader::ForEachBand.
   template <typename OnBand>
   void ForEachBand(std::size_t bandBytes, OnBand&& onBand) {
-    if (!png_) {
+    if (!wholeFormat_) {
       bmp_.ForEachBand(bandBytes, onBand);
       return;
     }
-    DecodePng();
+    DecodeWhole();
     if (whole_) onBand(whole_->Surface(), 0);
   }
 
  private:
-  void DecodePng();
+  void DecodeWhole();
 
+  TDecodeOptions options_;
   bmp::TBmpRowReader bmp_;
   std::optional<files::TInputFile> file_;
-  bool png_ = false;
+  const TImageFormat* wholeFormat_ = nullptr;  // a file decoded whole, of this format
   int width_ = 0, height_ = 0;
   std::vector<std::uint8_t> head_;   // the first bytes of a file, reused from file to file
-  std::vector<std::uint8_t> bytes_;  // a larger PNG or icon file's bytes
-  std::span<const std::uint8_t> pngBytes_;  // the PNG or icon file, in head_ or bytes_
+  std::vector<std::uint8_t> bytes_;  // a larger file's bytes, for a format decoded whole
+  std::span<const std::uint8_t> wholeBytes_;  // that file, in head_ or bytes_
   std::shared_ptr<TBitmapImage> whole_;
 };
 

@@ -1,4 +1,4 @@
-#include "glyphs/png_codec.h"
+#include "formats/png_codec.h"
 
 #include <spng.h>
 
@@ -9,7 +9,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "glyphs/strings.h"
+#include "formats/strings.h"
+#include "formats/transparency.h"
 #include "platform/errors.h"
 
 namespace gliffo::png {
@@ -30,12 +31,10 @@ struct ContextFree {
 };
 using Context = std::unique_ptr<spng_ctx, ContextFree>;
 
-[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
-
 // libspng reports through return codes, never a longjmp, so an error simply unwinds through
 // the unique_ptr that frees its context and the store not yet handed out.
 [[noreturn]] void Refuse(int err) {
-  if (err == SPNG_EMEM) OutOfResources();
+  if (err == SPNG_EMEM) ThrowOutOfResources();
   throw EInvalidGraphic(FormatMessage(texts::PngImageIsNotValid, std::string(spng_strerror(err))));
 }
 
@@ -45,7 +44,7 @@ void Check(int err) {
 
 Context NewContext(int flags) {
   Context ctx(spng_ctx_new(flags));
-  if (!ctx) OutOfResources();
+  if (!ctx) ThrowOutOfResources();
   return ctx;
 }
 
@@ -62,7 +61,7 @@ spng_ihdr ReadIhdr(spng_ctx* ctx) {
   Check(spng_get_ihdr(ctx, &ihdr));
   // Before anything the size of the picture is allocated, and before libspng inflates a byte
   // of pixel data: a decompression bomb stops here.
-  if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > MaxPixels) OutOfResources();
+  if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > MaxPixels) ThrowOutOfResources();
   return ihdr;
 }
 
@@ -80,58 +79,29 @@ bool ReadTrns(spng_ctx* ctx, spng_trns& trns) {
   return true;
 }
 
-// The key and matte rule on one colour of the given alpha, red-green-blue in and out.
-struct AlphaRule {
-  std::uint8_t Key[3], Matte[3];
-  explicit AlphaRule(const DecodeOptions& o)
-      : Key{static_cast<std::uint8_t>(raster::RedOf(o.Key)), static_cast<std::uint8_t>(raster::GreenOf(o.Key)),
-            static_cast<std::uint8_t>(raster::BlueOf(o.Key))},
-        Matte{static_cast<std::uint8_t>(raster::RedOf(o.Matte)), static_cast<std::uint8_t>(raster::GreenOf(o.Matte)),
-              static_cast<std::uint8_t>(raster::BlueOf(o.Matte))} {}
-  void Apply(const std::uint8_t* rgb, int alpha, std::uint8_t* out) const {
-    if (alpha == 255) {
-      out[0] = rgb[0], out[1] = rgb[1], out[2] = rgb[2];
-    } else if (alpha < 128) {
-      out[0] = Key[0], out[1] = Key[1], out[2] = Key[2];
-    } else {
-      for (int i = 0; i < 3; ++i)
-        out[i] = static_cast<std::uint8_t>((rgb[i] * alpha + Matte[i] * (255 - alpha) + 127) / 255);
-    }
-  }
-};
-
-std::shared_ptr<TBitmapImage> NewStore(int width, int height, int bitCount, std::vector<raster::Rgb> table) {
-  std::shared_ptr<TBitmapImage> image;
-  try {
-    image = std::make_shared<TBitmapImage>();
-    image->ColorTable = std::move(table);
-  } catch (const std::bad_alloc&) {
-    OutOfResources();
-  }
-  image->DeviceDependent = false;
-  image->Width = width;
-  image->Height = height;  // bottom row first
-  image->BitCount = static_cast<std::uint16_t>(bitCount);
-  image->Compression = BI_RGB;
-  image->ClrUsed = static_cast<std::uint32_t>(image->ColorTable.size());
-  const std::int64_t bytes = image->Stride() * height;
-  image->SizeImage = static_cast<std::uint32_t>(bytes);
-  AllocateStoreBits(image->Bits, bytes);
-  return image;
+std::shared_ptr<TBitmapImage> NewIndexedOrRgbStore(int width, int height, int bitCount, std::vector<raster::Rgb> table) {
+  TBitmapImage description;
+  description.DeviceDependent = false;
+  description.Width = width;
+  description.Height = height;  // bottom row first
+  description.BitCount = static_cast<std::uint16_t>(bitCount);
+  description.ClrUsed = static_cast<std::uint32_t>(table.size());
+  description.SizeImage = static_cast<std::uint32_t>(raster::DibStride(width, bitCount) * height);
+  description.ColorTable = std::move(table);
+  return NewStore(description);
 }
 
 // Copies one decoded row (packed as the file stores it, or 8-bit RGBA) into a store row.
 class RowConverter {
  public:
-  RowConverter(int width, int pngDepth, bool rgba, const DecodeOptions& options)
+  RowConverter(int width, int pngDepth, bool rgba, const TDecodeOptions& options)
       : width_(width), pngDepth_(pngDepth), rgba_(rgba), rule_(options) {}
 
   void operator()(const std::uint8_t* in, std::uint8_t* out) const {
     if (rgba_) {
       for (int x = 0; x < width_; ++x, in += 4, out += 3) {
-        std::uint8_t rgb[3];
-        rule_.Apply(in, in[3], rgb);
-        out[0] = rgb[2], out[1] = rgb[1], out[2] = rgb[0];  // stores keep blue first
+        const std::uint8_t bgr[3] = {in[2], in[1], in[0]};  // stores keep blue first
+        rule_.ApplyBgr(bgr, in[3], out);
       }
     } else if (pngDepth_ == 2) {
       // No 2-bit store exists: each 2-bit index becomes a nibble.
@@ -149,7 +119,7 @@ class RowConverter {
  private:
   int width_, pngDepth_;
   bool rgba_;
-  AlphaRule rule_;
+  TAlphaRule rule_;
 };
 
 }  // namespace
@@ -175,7 +145,7 @@ PngHeader ParseHeader(std::span<const std::uint8_t> bytes) {
   return h;
 }
 
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
   Context ctx = OpenDecoder(bytes);
   const spng_ihdr ihdr = ReadIhdr(ctx.get());
   const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
@@ -186,7 +156,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   const bool hasTrns = ReadTrns(ctx.get(), trns);
 
   // Indexed stores keep the file's indexes; their tables carry the alpha rule.
-  const AlphaRule rule(options);
+  const TAlphaRule rule(options);
   std::vector<raster::Rgb> table;
   bool indexed = false;
   if (ihdr.color_type == ColorTypeIndexed) {
@@ -197,7 +167,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
       const std::uint8_t rgb[3] = {plte.entries[i].red, plte.entries[i].green, plte.entries[i].blue};
       const int alpha = hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255;
       std::uint8_t out[3];
-      rule.Apply(rgb, alpha, out);
+      rule.ApplyRgb(rgb, alpha, out);
       table[i] = raster::Rgb{out[2], out[1], out[0], 0};
     }
   } else if (ihdr.color_type == ColorTypeGray && depth <= 8) {
@@ -210,14 +180,14 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
     }
     if (hasTrns && trns.gray < levels) {
       // The one transparent grey has alpha 0: it is the key.
-      table[trns.gray] = raster::Rgb{rule.Key[2], rule.Key[1], rule.Key[0], 0};
+      table[trns.gray] = raster::ToRgb(options.Key);
     }
   }
   const int bitCount = !indexed ? 24 : depth == 1 ? 1 : depth <= 4 ? 4 : 8;
   const int format = indexed ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
   const int flags = indexed ? 0 : SPNG_DECODE_TRNS;
 
-  std::shared_ptr<TBitmapImage> image = NewStore(width, height, bitCount, std::move(table));
+  std::shared_ptr<TBitmapImage> image = NewIndexedOrRgbStore(width, height, bitCount, std::move(table));
   const raster::Surface store = image->Surface();
   const RowConverter convert(width, depth, !indexed, options);
 
@@ -253,50 +223,31 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
     // read now: a file is accepted whole or not at all.
     Check(spng_decode_chunks(ctx.get()));
   } catch (const std::bad_alloc&) {
-    OutOfResources();
+    ThrowOutOfResources();
   }
   return image;
 }
 
 namespace {
 
-// One pixel as the encoder sees it: the colour, and bit 24 set when it is written transparent.
-constexpr std::uint32_t TransparentBit = 1u << 24;
-
-std::vector<std::uint32_t> ResolvePixels(const raster::Surface& s, const EncodeOptions& options) {
-  const int w = s.Width, h = s.Height;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) pixels[static_cast<std::size_t>(y) * w + x] = raster::GetPixel(s, x, y);
-  if (options.Opaque) return pixels;
-  const int n = options.GlyphSize > 0 ? options.GlyphSize : h;
-  for (int top = 0; top < h; top += n) {
-    const int bottom = std::min(top + n, h);
-    for (int left = 0; left < w; left += n) {
-      const int right = std::min(left + n, w);
-      const std::uint32_t key = pixels[static_cast<std::size_t>(bottom - 1) * w + left];
-      for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-          std::uint32_t& p = pixels[static_cast<std::size_t>(y) * w + x];
-          if (p == key) p |= TransparentBit;
-        }
-    }
-  }
-  return pixels;
-}
-
 struct BufferFree {
   void operator()(void* p) const { std::free(p); }
 };
 
+// How hard the encoder works: glyph files are tuned for size; an icon's PNG entries keep
+// libspng's own memory level and filters, as they always have.
+enum class TEncoderTuning { Glyphs, LibraryDefaults };
+
 std::vector<std::uint8_t> EncodeRows(const spng_ihdr& ihdr, const spng_plte* plte, const spng_trns* trns,
-                                     std::vector<std::uint8_t>& rows) {
+                                     std::span<const std::uint8_t> rows, TEncoderTuning tuning = TEncoderTuning::Glyphs) {
   Context ctx = NewContext(SPNG_CTX_ENCODER);
   Check(spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1));
   Check(spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 9));
-  Check(spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, 9));
-  // Palette rows do not predict from their neighbours: filters only cost bytes there.
-  Check(spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, plte ? SPNG_DISABLE_FILTERING : SPNG_FILTER_CHOICE_ALL));
+  if (tuning == TEncoderTuning::Glyphs) {
+    Check(spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, 9));
+    // Palette rows do not predict from their neighbours: filters only cost bytes there.
+    Check(spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, plte ? SPNG_DISABLE_FILTERING : SPNG_FILTER_CHOICE_ALL));
+  }
   spng_ihdr header = ihdr;
   Check(spng_set_ihdr(ctx.get(), &header));
   if (plte) {
@@ -312,20 +263,20 @@ std::vector<std::uint8_t> EncodeRows(const spng_ihdr& ihdr, const spng_plte* plt
   int err = 0;
   std::unique_ptr<void, BufferFree> buffer(spng_get_png_buffer(ctx.get(), &length, &err));
   Check(err);
-  if (!buffer) OutOfResources();
+  if (!buffer) ThrowOutOfResources();
   const auto* data = static_cast<const std::uint8_t*>(buffer.get());
   return std::vector<std::uint8_t>(data, data + length);
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> Encode(const TBitmapImage& image, const EncodeOptions& options) {
+std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions& options) {
   if (!image.HasPixels()) return {};
   const raster::Surface s = image.Surface();
   const int w = s.Width, h = s.Height;
-  if (static_cast<std::int64_t>(w) * h > MaxPixels) OutOfResources();
+  if (static_cast<std::int64_t>(w) * h > MaxPixels) ThrowOutOfResources();
   try {
-    const std::vector<std::uint32_t> pixels = ResolvePixels(s, options);
+    const std::vector<std::uint32_t> pixels = ResolveGlyphKeys(s, options);
 
     // The distinct entries, transparent ones first so that tRNS stays short.
     std::unordered_map<std::uint32_t, int> index;
@@ -391,8 +342,17 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& image, const EncodeOptions&
     }
     return EncodeRows(ihdr, nullptr, nullptr, rows);
   } catch (const std::bad_alloc&) {
-    OutOfResources();
+    ThrowOutOfResources();
   }
+}
+
+std::vector<std::uint8_t> EncodeRgba(int width, int height, std::span<const std::uint8_t> rows) {
+  spng_ihdr ihdr{};
+  ihdr.width = static_cast<std::uint32_t>(width);
+  ihdr.height = static_cast<std::uint32_t>(height);
+  ihdr.bit_depth = 8;
+  ihdr.color_type = ColorTypeRgba;
+  return EncodeRows(ihdr, nullptr, nullptr, rows, TEncoderTuning::LibraryDefaults);
 }
 
 }  // namespace gliffo::png

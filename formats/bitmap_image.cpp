@@ -1,16 +1,16 @@
-#include "glyphs/bitmap_image.h"
+#include "formats/bitmap_image.h"
 
 #include <new>
 
 #include <sys/mman.h>
 
-#include "glyphs/strings.h"
+#include "formats/strings.h"
 #include "platform/errors.h"
 
 namespace gliffo {
 
 void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes) {
-  if (bytes < 0 || bytes > MaxStoreBytes) throw EOutOfResources(texts::OutOfSystemResources);
+  if (bytes < 0 || bytes > MaxStoreBytes) ThrowOutOfResources();
   try {
     // Large stores ask for huge pages where the system offers them on request: a 4096 × 4096
     // store otherwise costs 16,384 page faults, more than decoding it does.
@@ -25,8 +25,37 @@ void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes) {
     }
     bits.assign(static_cast<std::size_t>(bytes), 0);
   } catch (const std::bad_alloc&) {
-    throw EOutOfResources(texts::OutOfSystemResources);
+    ThrowOutOfResources();
   }
+}
+
+std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description) {
+  const std::int64_t stride = description.DeviceDependent ? std::int64_t{description.Width} * 4
+                                                          : raster::DibStride(description.Width, description.BitCount);
+  const std::int64_t rows = description.AbsHeight();
+  if (stride < 0 || (rows > 0 && stride > MaxStoreBytes / rows)) ThrowOutOfResources();
+  std::shared_ptr<TBitmapImage> image;
+  try {
+    image = std::make_shared<TBitmapImage>();
+    TBitmapImage& t = *image;
+    t.DeviceDependent = description.DeviceDependent;
+    t.Width = description.Width;
+    t.Height = description.Height;
+    t.BitCount = description.BitCount;
+    t.Compression = description.Compression;
+    t.SizeImage = description.SizeImage;
+    t.ClrUsed = description.ClrUsed;
+    t.XPelsPerMeter = description.XPelsPerMeter;
+    t.YPelsPerMeter = description.YPelsPerMeter;
+    t.ClrImportant = description.ClrImportant;
+    t.RedMask = description.RedMask, t.GreenMask = description.GreenMask, t.BlueMask = description.BlueMask;
+    t.ColorTable = description.ColorTable;
+    t.CoreHeader = description.CoreHeader;
+  } catch (const std::bad_alloc&) {
+    ThrowOutOfResources();
+  }
+  AllocateStoreBits(image->Bits, stride * rows);
+  return image;
 }
 
 std::int64_t TBitmapImage::Stride() const {

@@ -1,4 +1,4 @@
-#include "glyphs/bmp_file.h"
+#include "formats/bmp_file.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,7 +8,8 @@
 #include <new>
 #include <optional>
 
-#include "glyphs/strings.h"
+#include "formats/strings.h"
+#include "formats/little_endian.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
 
@@ -20,14 +21,8 @@ constexpr std::size_t FileHeaderSize = 14;
 
 [[noreturn]] void NotValid() { throw EInvalidGraphic(texts::BitmapImageIsNotValid); }
 [[noreturn]] void ReadFailed() { throw EReadError(texts::StreamReadError); }
-[[noreturn]] void OutOfResources() { throw EOutOfResources(texts::OutOfSystemResources); }
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
+std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(ReadLe32(p)); }
 
 // Reads forward through the header bytes; running off the end is a read error, as it is for a
 // stream that ends inside a header.
@@ -91,7 +86,7 @@ void CheckDecodable(const BmpHeader& h) {
   if (h.Width <= 0 || h.Height == 0 || h.Height == INT32_MIN) NotValid();
   // Run-length data is always stored bottom row first.
   if ((h.Compression == BI_RLE8 || h.Compression == BI_RLE4) && h.Height < 0) NotValid();
-  if (raster::TooManyPixels(h.Width, h.AbsHeight())) OutOfResources();
+  if (raster::TooManyPixels(h.Width, h.AbsHeight())) ThrowOutOfResources();
 }
 
 std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
@@ -102,30 +97,12 @@ std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
 
 }  // namespace
 
-bool IsBmpSignature(std::span<const std::uint8_t> head) { return head.size() >= 2 && U16(head.data()) == 0x4D42; }
+bool IsBmpSignature(std::span<const std::uint8_t> head) { return head.size() >= 2 && ReadLe16(head.data()) == 0x4D42; }
 
 bool IsRle(const BmpHeader& h) { return h.Compression == BI_RLE8 || h.Compression == BI_RLE4; }
 
-namespace {
-
-std::shared_ptr<TBitmapImage> NewStore(std::int64_t bytes) {
-  std::shared_ptr<TBitmapImage> image;
-  try {
-    image = std::make_shared<TBitmapImage>();
-  } catch (const std::bad_alloc&) {
-    OutOfResources();
-  }
-  AllocateStoreBits(image->Bits, bytes);
-  return image;
-}
-
-}  // namespace
-
 std::shared_ptr<TBitmapImage> NewDibStore(const BmpHeader& h) {
-  const std::int64_t stride = raster::DibStride(h.Width, h.BitCount);
-  if (stride < 0 || stride > MaxStoreBytes / h.AbsHeight()) OutOfResources();
-  auto image = NewStore(stride * h.AbsHeight());
-  TBitmapImage& t = *image;
+  TBitmapImage t;
   t.DeviceDependent = false;
   t.Width = h.Width;
   t.Height = h.Height;
@@ -143,7 +120,7 @@ std::shared_ptr<TBitmapImage> NewDibStore(const BmpHeader& h) {
   }
   t.ColorTable = h.ColorTable;
   t.CoreHeader = h.CoreHeader;
-  return image;
+  return NewStore(t);
 }
 
 namespace {
@@ -311,29 +288,17 @@ class RleDecoder {
 };
 
 std::shared_ptr<TBitmapImage> DecodeRle(const BmpHeader& h, std::span<const std::uint8_t> data) {
-  const std::int64_t height = h.AbsHeight();
-  if (std::int64_t{h.Width} * 4 > MaxStoreBytes / height) OutOfResources();
-  auto image = NewStore(std::int64_t{h.Width} * 4 * height);
-  TBitmapImage& t = *image;
-  t.DeviceDependent = true;
-  t.Width = h.Width;
-  t.Height = h.AbsHeight();
-  t.BitCount = DeviceBitCount;
-  t.Compression = BI_RGB;
-  RleDecoder decoder(t, h.ColorTable, h.Compression == BI_RLE4);
+  TBitmapImage description;  // the device-dependent format
+  description.Width = h.Width;
+  description.Height = h.AbsHeight();
+  auto image = NewStore(description);
+  RleDecoder decoder(*image, h.ColorTable, h.Compression == BI_RLE4);
   decoder.Run(data);
   return image;
 }
 
 // ---- Writing -----------------------------------------------------------------------------------
 
-void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  out[at] = static_cast<std::uint8_t>(v);
-  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // The core header holds 16-bit unsigned sizes and no compression; a store it cannot describe
 // (resized past 65535, converted to bit fields or to a depth the core format lacks) is written
@@ -354,15 +319,15 @@ std::vector<std::uint8_t> EncodeDeviceDependent(const TBitmapImage& s) {
   std::vector<std::uint8_t> out(offBits + sizeImage, 0);
   out[0] = 'B';
   out[1] = 'M';
-  Put32(out, 2, static_cast<std::uint32_t>(offBits + sizeImage));
-  Put32(out, 10, static_cast<std::uint32_t>(offBits));
-  Put32(out, 14, 40);
-  Put32(out, 18, static_cast<std::uint32_t>(s.Width));
-  Put32(out, 22, static_cast<std::uint32_t>(height));
-  Put16(out, 26, 1);
-  Put16(out, 28, 32);
-  Put32(out, 30, BI_RGB);
-  Put32(out, 34, static_cast<std::uint32_t>(sizeImage));
+  PutLe32(out.data() + 2, static_cast<std::uint32_t>(offBits + sizeImage));
+  PutLe32(out.data() + 10, static_cast<std::uint32_t>(offBits));
+  PutLe32(out.data() + 14, 40);
+  PutLe32(out.data() + 18, static_cast<std::uint32_t>(s.Width));
+  PutLe32(out.data() + 22, static_cast<std::uint32_t>(height));
+  PutLe16(out.data() + 26, 1);
+  PutLe16(out.data() + 28, 32);
+  PutLe32(out.data() + 30, BI_RGB);
+  PutLe32(out.data() + 34, static_cast<std::uint32_t>(sizeImage));
   const std::uint8_t* src = s.Bits.data();
   std::uint8_t* dst = out.data() + offBits;
   for (std::size_t row = 0; row < height; ++row) {
@@ -379,26 +344,26 @@ std::vector<std::uint8_t> EncodeDeviceDependent(const TBitmapImage& s) {
 // start of the bytes, which are the first of fileSize.
 BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uint32_t> offBits) {
   BmpHeader h;
-  h.HeaderSize = U32(in.Take(4));
+  h.HeaderSize = ReadLe32(in.Take(4));
   if (!KnownHeaderSize(h.HeaderSize)) NotValid();
   const std::uint8_t* p = in.Take(h.HeaderSize - 4) - 4;  // p[k] is the header's byte k
   if (h.HeaderSize == 12) {
     h.CoreHeader = true;
-    h.Width = U16(p + 4);
-    h.Height = U16(p + 6);
-    h.Planes = U16(p + 8);
-    h.BitCount = U16(p + 10);
+    h.Width = ReadLe16(p + 4);
+    h.Height = ReadLe16(p + 6);
+    h.Planes = ReadLe16(p + 8);
+    h.BitCount = ReadLe16(p + 10);
   } else {
     h.Width = I32(p + 4);
     h.Height = I32(p + 8);
-    h.Planes = U16(p + 12);
-    h.BitCount = U16(p + 14);
-    h.Compression = U32(p + 16);
-    h.SizeImage = U32(p + 20);
+    h.Planes = ReadLe16(p + 12);
+    h.BitCount = ReadLe16(p + 14);
+    h.Compression = ReadLe32(p + 16);
+    h.SizeImage = ReadLe32(p + 20);
     h.XPelsPerMeter = I32(p + 24);
     h.YPelsPerMeter = I32(p + 28);
-    h.ClrUsed = U32(p + 32);
-    h.ClrImportant = U32(p + 36);
+    h.ClrUsed = ReadLe32(p + 32);
+    h.ClrImportant = ReadLe32(p + 36);
   }
   if (h.Planes != 1) NotValid();
   CheckDecodable(h);
@@ -407,9 +372,9 @@ BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uin
     const std::uint8_t* m = nullptr;
     if (h.HeaderSize == 40) m = in.Take(12);  // the masks follow a 40-byte header
     else m = p + 40;                          // longer headers carry them
-    h.RedMask = U32(m);
-    h.GreenMask = U32(m + 4);
-    h.BlueMask = U32(m + 8);
+    h.RedMask = ReadLe32(m);
+    h.GreenMask = ReadLe32(m + 4);
+    h.BlueMask = ReadLe32(m + 8);
     if (!AcceptableMasks(h)) NotValid();
   }
 
@@ -457,7 +422,7 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize)
   ByteReader in(bytes);
   const std::uint8_t* fh = in.Take(FileHeaderSize);
   if (!IsBmpSignature(bytes)) NotValid();
-  return ParseInfo(in, fileSize, U32(fh + 10));
+  return ParseInfo(in, fileSize, ReadLe32(fh + 10));
 }
 
 BmpHeader ParseDib(std::span<const std::uint8_t> dib) {
@@ -500,35 +465,35 @@ std::vector<std::uint8_t> EncodeHead(const TBitmapImage& s, std::size_t& sizeIma
   std::vector<std::uint8_t> out(offBits, 0);
   out[0] = 'B';
   out[1] = 'M';
-  Put32(out, 2, static_cast<std::uint32_t>(offBits + sizeImage));
-  Put32(out, 10, static_cast<std::uint32_t>(offBits));
+  PutLe32(out.data() + 2, static_cast<std::uint32_t>(offBits + sizeImage));
+  PutLe32(out.data() + 10, static_cast<std::uint32_t>(offBits));
   std::size_t at = FileHeaderSize;
   if (core) {
-    Put32(out, at, 12);
-    Put16(out, at + 4, static_cast<std::uint32_t>(s.Width));
-    Put16(out, at + 6, static_cast<std::uint32_t>(s.Height));
-    Put16(out, at + 8, 1);
-    Put16(out, at + 10, bitCount);
+    PutLe32(out.data() + at, 12);
+    PutLe16(out.data() + at + 4, static_cast<std::uint32_t>(s.Width));
+    PutLe16(out.data() + at + 6, static_cast<std::uint32_t>(s.Height));
+    PutLe16(out.data() + at + 8, 1);
+    PutLe16(out.data() + at + 10, bitCount);
   } else {
-    Put32(out, at, 40);
-    Put32(out, at + 4, static_cast<std::uint32_t>(s.Width));
-    Put32(out, at + 8, static_cast<std::uint32_t>(s.Height));
-    Put16(out, at + 12, 1);
-    Put16(out, at + 14, bitCount);
-    Put32(out, at + 16, masks ? BI_BITFIELDS : BI_RGB);
-    Put32(out, at + 20, static_cast<std::uint32_t>(sizeImage));
+    PutLe32(out.data() + at, 40);
+    PutLe32(out.data() + at + 4, static_cast<std::uint32_t>(s.Width));
+    PutLe32(out.data() + at + 8, static_cast<std::uint32_t>(s.Height));
+    PutLe16(out.data() + at + 12, 1);
+    PutLe16(out.data() + at + 14, bitCount);
+    PutLe32(out.data() + at + 16, masks ? BI_BITFIELDS : BI_RGB);
+    PutLe32(out.data() + at + 20, static_cast<std::uint32_t>(sizeImage));
     // A loaded file's resolution and important-colour count travel with it; stores the
     // program makes hold 0 in both.
-    Put32(out, at + 24, static_cast<std::uint32_t>(s.XPelsPerMeter));
-    Put32(out, at + 28, static_cast<std::uint32_t>(s.YPelsPerMeter));
-    Put32(out, at + 32, static_cast<std::uint32_t>(entries));
-    Put32(out, at + 36, s.ClrImportant <= entries ? s.ClrImportant : 0);
+    PutLe32(out.data() + at + 24, static_cast<std::uint32_t>(s.XPelsPerMeter));
+    PutLe32(out.data() + at + 28, static_cast<std::uint32_t>(s.YPelsPerMeter));
+    PutLe32(out.data() + at + 32, static_cast<std::uint32_t>(entries));
+    PutLe32(out.data() + at + 36, s.ClrImportant <= entries ? s.ClrImportant : 0);
   }
   at += headerSize;
   if (masks) {
-    Put32(out, at, s.RedMask);
-    Put32(out, at + 4, s.GreenMask);
-    Put32(out, at + 8, s.BlueMask);
+    PutLe32(out.data() + at, s.RedMask);
+    PutLe32(out.data() + at + 4, s.GreenMask);
+    PutLe32(out.data() + at + 8, s.BlueMask);
     at += 12;
   }
   for (std::size_t i = 0; i < entries; ++i, at += entrySize) {
