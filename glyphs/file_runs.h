@@ -9,7 +9,6 @@
 #include <exception>
 #include <memory>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -40,19 +39,19 @@ void ReadRunsOnCores(std::size_t runs, Make&& make, Read&& read) {
   const std::size_t helpers = runs == 0 ? 0 : std::min<std::size_t>(cores, runs) - 1;
   auto mine = make();
   std::vector<decltype(mine)> states;
-  std::vector<std::thread> threads;
+  // Declared after the states they use, so that on every way out, an exception included, each
+  // thread is joined before its state goes.
+  std::vector<std::jthread> threads;
   for (std::size_t t = 0; t < helpers; ++t) {
     try {
       states.push_back(make());
       threads.emplace_back([&work, &state = *states.back()] { work(state); });
-    } catch (const std::system_error&) {
-      break;  // fewer threads: the runs are shared out all the same
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
+      // No thread or no memory for one: fewer threads share the runs out all the same.
       break;
     }
   }
   work(*mine);
-  for (std::thread& thread : threads) thread.join();
 }
 
 // The common case: read(state, i) for every file i in [0, files), on every core. A file whose
