@@ -27,20 +27,6 @@ TSaveFileRequest GlyphSaveRequest() {
   return request;
 }
 
-const char* TransformCaption(TTransform transform) {
-  switch (transform) {
-    case TTransform::FlipHorizontal: return texts::MenuFlipHorizontal;
-    case TTransform::FlipVertical: return texts::MenuFlipVertical;
-    case TTransform::RotateRight: return texts::MenuRotateRight;
-    case TTransform::RotateLeft: return texts::MenuRotateLeft;
-    case TTransform::ShiftLeft: return texts::MenuShiftLeft;
-    case TTransform::ShiftRight: return texts::MenuShiftRight;
-    case TTransform::ShiftUp: return texts::MenuShiftUp;
-    case TTransform::ShiftDown: return texts::MenuShiftDown;
-  }
-  return "";
-}
-
 }  // namespace
 
 std::string StepName(const char* caption) {
@@ -181,7 +167,7 @@ void TGlyphEditor::TransformGlyph(TTransform transform) {
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
   CopyToPreview();
-  RecordStep(StepName(TransformCaption(transform)));
+  RecordStep(StepName(TransformRowOf(transform).Caption));
 }
 
 // --- What the collection window asks ---------------------------------------------------------

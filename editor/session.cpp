@@ -1,6 +1,5 @@
 #include "editor/session.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <streambuf>
@@ -227,15 +226,16 @@ namespace {
 
 // A row whose parse gives Args and whose run takes them.
 template <class Args, class ParseFn, class RunFn>
-TSessionVerb Verb(const char* name, const char* usage, std::string help, ParseFn parse, RunFn run) {
-  return {name, usage, std::move(help), [parse](const TSessionLine& line) { return std::any(Args(parse(line))); },
+TSessionVerb Verb(const char* name, std::string usage, std::string help, ParseFn parse, RunFn run) {
+  return {name, std::move(usage), std::move(help),
+          [parse](const TSessionLine& line) { return std::any(Args(parse(line))); },
           [run](TSessionContext& context, const std::any& args) { run(context, std::any_cast<const Args&>(args)); }};
 }
 
 // A row of a verb that takes nothing after it.
 template <class RunFn>
-TSessionVerb Verb(const char* name, const char* usage, std::string help, RunFn run) {
-  return {name, usage, std::move(help),
+TSessionVerb Verb(const char* name, std::string usage, std::string help, RunFn run) {
+  return {name, std::move(usage), std::move(help),
           [](const TSessionLine& line) {
             line.NeedCount(0, "nothing after it");
             return std::any();
@@ -259,24 +259,38 @@ std::string ParseFileName(const TSessionLine& line) {
   return line.RestFrom(1);
 }
 
-// The Transform menu's commands under one verb: flip h|v, rotate right|left, shift ....
-struct TWay {
-  const char* How;
-  TTransform Transform;
-};
-
-template <std::size_t N>
-auto ParseWay(const char* shape, std::array<TWay, N> ways) {
-  return [shape, ways](const TSessionLine& line) {
-    line.NeedCount(1, shape);
-    const std::string& how = line.Word(1);
-    for (const TWay& way : ways)
-      if (how == way.How) return way.Transform;
-    line.Fail("cannot " + line.Name() + " " + Quoted(how));
-  };
-}
-
 void RunTransform(TSessionContext& c, const TTransform& transform) { c.Editor.TransformGlyph(transform); }
+
+// The Transform menu's rows under their verbs: one verb for each run of rows sharing it
+// (flip h|v, rotate right|left, shift ...), the word after it naming the row. The help goes
+// with the last of them, so --help lists their usages together above it.
+void AddTransformVerbs(std::vector<TSessionVerb>& verbs, const std::string& help) {
+  const std::span<const TTransformRow> rows = TransformTable();
+  for (std::size_t first = 0; first < rows.size();) {
+    const std::string_view name = rows[first].Verb;
+    std::size_t end = first + 1;
+    while (end < rows.size() && rows[end].Verb == name) ++end;
+    const std::span<const TTransformRow> ways = rows.subspan(first, end - first);
+    // "h|v" for the usage, "h or v" for the line that gives no word.
+    std::string usage = std::string(name) + " ";
+    std::string shape;
+    for (std::size_t k = 0; k < ways.size(); ++k) {
+      usage += (k ? "|" : "") + std::string(ways[k].Way);
+      shape += (k == 0 ? "" : k + 1 < ways.size() ? ", " : " or ") + std::string(ways[k].Way);
+    }
+    verbs.push_back(Verb<TTransform>(
+        rows[first].Verb, usage, end == rows.size() ? help : "",
+        [ways, shape](const TSessionLine& line) {
+          line.NeedCount(1, shape.c_str());
+          const std::string& how = line.Word(1);
+          for (const TTransformRow& way : ways)
+            if (how == way.Way) return way.Transform;
+          line.Fail("cannot " + line.Name() + " " + Quoted(how));
+        },
+        RunTransform));
+    first = end;
+  }
+}
 
 std::vector<TSessionVerb> MakeVerbs() {
   std::vector<TSessionVerb> verbs;
@@ -384,20 +398,7 @@ std::vector<TSessionVerb> MakeVerbs() {
       },
       [](TSessionContext& c, const int& size) { c.Collection.Mode(size, c.Answers); }));
   // Beyond the classic menus: the Transform menu.
-  verbs.push_back(Verb<TTransform>(
-      "flip", "flip h|v", "",
-      ParseWay<2>("h or v", {{{"h", TTransform::FlipHorizontal}, {"v", TTransform::FlipVertical}}}), RunTransform));
-  verbs.push_back(Verb<TTransform>(
-      "rotate", "rotate right|left", "",
-      ParseWay<2>("right or left", {{{"right", TTransform::RotateRight}, {"left", TTransform::RotateLeft}}}),
-      RunTransform));
-  verbs.push_back(Verb<TTransform>(
-      "shift", "shift left|right|up|down", "Transform menu: mirror, turn a quarter, move one pixel round",
-      ParseWay<4>("left, right, up or down", {{{"left", TTransform::ShiftLeft},
-                                               {"right", TTransform::ShiftRight},
-                                               {"up", TTransform::ShiftUp},
-                                               {"down", TTransform::ShiftDown}}}),
-      RunTransform));
+  AddTransformVerbs(verbs, "Transform menu: mirror, turn a quarter, move one pixel round");
   // Beyond the classic one-level Undo: the history of steps.
   verbs.push_back(Verb("back", "back", "", [](TSessionContext& c) { c.Editor.StepBackward(); }));
   verbs.push_back(Verb("forward", "forward",
@@ -472,7 +473,7 @@ const char* SessionCommandHelp() {
         "editor window, run through the same code:\n";
     std::string usages;
     for (const TSessionVerb& verb : SessionVerbs()) {
-      usages += (usages.empty() ? "" : ", ") + std::string(verb.Usage);
+      usages += (usages.empty() ? "" : ", ") + verb.Usage;
       if (verb.Help.empty()) continue;
       text += "  " + usages;
       if (usages.size() + 3 <= HelpColumn) {

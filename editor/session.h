@@ -27,7 +27,7 @@ struct TSessionContext;
 struct TSessionVerb {
   const char* Name;
   // The verb's line as --help shows it.
-  const char* Usage;
+  std::string Usage;
   // Its explanation in --help; empty when the verb shares the next verb's (their usages are
   // then listed together). Lines after the first are indented under the first.
   std::string Help;

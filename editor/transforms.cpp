@@ -1,11 +1,46 @@
 #include "editor/transforms.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
+#include "editor/strings.h"
 #include "glyphs/bitmap.h"
 
 namespace gliffo {
+
+namespace {
+
+constexpr std::array<TTransformRow, 8> Transforms = {{
+    {TTransform::FlipHorizontal, texts::MenuFlipHorizontal, "FlipHorizontal1", "", false, "flip", "h"},
+    {TTransform::FlipVertical, texts::MenuFlipVertical, "FlipVertical1", "", false, "flip", "v"},
+    {TTransform::RotateRight, texts::MenuRotateRight, "RotateRight1", "", false, "rotate", "right"},
+    {TTransform::RotateLeft, texts::MenuRotateLeft, "RotateLeft1", "", false, "rotate", "left"},
+    {TTransform::ShiftLeft, texts::MenuShiftLeft, "ShiftLeft1", "Ctrl+Shift+Left", true, "shift", "left"},
+    {TTransform::ShiftRight, texts::MenuShiftRight, "ShiftRight1", "Ctrl+Shift+Right", false, "shift", "right"},
+    {TTransform::ShiftUp, texts::MenuShiftUp, "ShiftUp1", "Ctrl+Shift+Up", false, "shift", "up"},
+    {TTransform::ShiftDown, texts::MenuShiftDown, "ShiftDown1", "Ctrl+Shift+Down", false, "shift", "down"},
+}};
+
+// Row k holds transform k, so a transform finds its row by position; and a verb's rows stand
+// together, so the session gives each verb once.
+constexpr bool WellOrdered() {
+  for (std::size_t k = 0; k < Transforms.size(); ++k) {
+    if (static_cast<std::size_t>(Transforms[k].Transform) != k) return false;
+    for (std::size_t j = 0; j + 1 < k; ++j)
+      if (std::string_view(Transforms[j].Verb) == Transforms[k].Verb &&
+          std::string_view(Transforms[k - 1].Verb) != Transforms[k].Verb)
+        return false;
+  }
+  return true;
+}
+static_assert(WellOrdered());
+
+}  // namespace
+
+std::span<const TTransformRow> TransformTable() { return Transforms; }
+
+const TTransformRow& TransformRowOf(TTransform transform) { return Transforms.at(static_cast<std::size_t>(transform)); }
 
 void TransformImage(TBitmap& image, TTransform transform) {
   const int w = image.Width(), h = image.Height();

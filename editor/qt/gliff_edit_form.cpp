@@ -105,12 +105,10 @@ void TGliffEditF::FormDestroy() {
 }
 
 void TGliffEditF::ShowGrid(bool shown) {
-  PixelGrid1->setChecked(shown);
   pic->SetGrid(shown, model_.CellScale(), model_.GlyphSize());
 }
 
 void TGliffEditF::ShowGlyphPixels(bool shown) {
-  GlyphPixels1->setChecked(shown);
   pic->SetGlyphView(shown, [this]() -> const TBitmap& { return model_.Editor(); });
 }
 
@@ -142,8 +140,8 @@ void TGliffEditF::ShowButtonStates() {
 
 bool TGliffEditF::RunCommand(const std::function<void()>& handler) {
   const bool ok = app_.Guard(handler);
-  // A radio item may show the check mark the click gave it; the model's is the true one.
-  MenusChanged();
+  // An item may show the check mark the click gave it; the model's and the view's are the true ones.
+  MirrorMenus();
   return ok;
 }
 
@@ -153,59 +151,76 @@ QAction* TGliffEditF::AddCommand(QMenu* menu, const char* caption, std::function
   return action;
 }
 
+QMenu* TGliffEditF::AddMenu(const char* caption, const char* name, const std::vector<TCommand>& commands,
+                            TMenuChecks checks) {
+  QMenu* menu = MainMenu1->addMenu(QString::fromUtf8(caption));
+  menu->setObjectName(QString::fromLatin1(name));
+  QActionGroup* group = nullptr;
+  if (checks == TMenuChecks::RadioGroup) {
+    group = new QActionGroup(this);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+  }
+  for (const TCommand& command : commands) {
+    if (command.SeparatorBefore) menu->addSeparator();
+    QAction* action = AddCommand(menu, command.Caption, command.Run);
+    action->setObjectName(QString::fromLatin1(command.Name));
+    if (!command.Keys.isEmpty()) action->setShortcuts(command.Keys);
+    if (command.Checked) {
+      action->setCheckable(true);
+      if (group) group->addAction(action);
+    }
+    if (command.Enabled || command.Checked) commandStates_.push_back({action, command.Enabled, command.Checked});
+    *command.Action = action;
+  }
+  return menu;
+}
+
 void TGliffEditF::BuildMenu() {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
   MainMenu1->setNativeMenuBar(false);
   TGlyphEditor& m = model_;
   IDialogService& dialogs = app_.Dialogs();
+  constexpr bool SeparatorAbove = true;
 
-  File1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuEditorFile));
-  Open1 = AddCommand(File1, texts::MenuOpen, [&m, &dialogs] { m.Open1Click(dialogs); });
-  SaveAs1 = AddCommand(File1, texts::MenuSaveAs, [&m, &dialogs] { m.SaveAs1Click(dialogs); });
-  File1->addSeparator();
-  UpdateCollectionItem1 = AddCommand(File1, texts::MenuUpdateCollectionItem, [&m] { m.UpdateCollectionItem1Click(); });
+  File1 = AddMenu(texts::MenuEditorFile, "File1", {
+      {&Open1, texts::MenuOpen, "Open1", [&m, &dialogs] { m.Open1Click(dialogs); }},
+      {&SaveAs1, texts::MenuSaveAs, "SaveAs1", [&m, &dialogs] { m.SaveAs1Click(dialogs); }},
+      {&UpdateCollectionItem1, texts::MenuUpdateCollectionItem, "UpdateCollectionItem1",
+       [&m] { m.UpdateCollectionItem1Click(); }, {}, SeparatorAbove},
+  });
+  Edit1 = AddMenu(texts::MenuEditorEdit, "Edit1", {
+      {&Undo1, texts::MenuUndo, "Undo1", [&m] { m.Undo1Click(); }, {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
+      {&Clear1, texts::MenuClear, "Clear1", [&m] { m.Clear1Click(); }},
+      {&Fill1, texts::MenuFill, "Fill1", [&m] { m.Fill1Click(); }},
+      {&Text2, texts::MenuTextFont, "Text2", [&m, &dialogs] { m.Text2Click(dialogs); }, {}, SeparatorAbove},
+      {&TextCaption1, texts::MenuTextCaption, "TextCaption1", [&m, &dialogs] { m.TextCaption1Click(dialogs); }},
+  });
+  Brush1 = AddMenu(texts::MenuBrush, "Brush1", {
+      {&Clear2, texts::MenuBrushClear, "Clear2", [&m] { m.Clear2Click(); }},
+      {&Solid1, texts::MenuBrushSolid, "Solid1", [&m] { m.Solid1Click(); }},
+  });
 
-  Edit1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuEditorEdit));
-  Undo1 = AddCommand(Edit1, texts::MenuUndo, [&m] { m.Undo1Click(); });
-  Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  Clear1 = AddCommand(Edit1, texts::MenuClear, [&m] { m.Clear1Click(); });
-  Fill1 = AddCommand(Edit1, texts::MenuFill, [&m] { m.Fill1Click(); });
-  Edit1->addSeparator();
-  Text2 = AddCommand(Edit1, texts::MenuTextFont, [&m, &dialogs] { m.Text2Click(dialogs); });
-  TextCaption1 = AddCommand(Edit1, texts::MenuTextCaption, [&m, &dialogs] { m.TextCaption1Click(dialogs); });
-
-  Brush1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuBrush));
-  Clear2 = AddCommand(Brush1, texts::MenuBrushClear, [&m] { m.Clear2Click(); });
-  Solid1 = AddCommand(Brush1, texts::MenuBrushSolid, [&m] { m.Solid1Click(); });
-
-  // The Pen and Symbol menus are their tables, row by row; each is a radio group, and the
-  // model says which item carries the check mark.
-  auto radioGroup = [this] {
-    auto* group = new QActionGroup(this);
-    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    return group;
-  };
-  auto radioItem = [](QActionGroup* group, QAction* item, const char* objectName) {
-    item->setCheckable(true);
-    group->addAction(item);
-    item->setObjectName(QString::fromLatin1(objectName));
-    return item;
-  };
-  Pen1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuPen));
-  QActionGroup* penGroup = radioGroup();
+  // The Pen and Symbol menus are their tables, row by row, each a radio group whose check mark
+  // the model places.
+  std::vector<TCommand> pens;
+  penActions_.resize(PenTable().size());
   for (const TPenRow& row : PenTable())
-    penActions_.push_back(radioItem(penGroup, AddCommand(Pen1, row.Caption, [&m, item = row.Item] { m.SelectPen(item); }),
-                                    row.ObjectName));
+    pens.push_back({&penActions_[static_cast<std::size_t>(row.Item)], row.Caption, row.ObjectName,
+                    [&m, item = row.Item] { m.SelectPen(item); }, {}, false, {},
+                    [&m, item = row.Item] { return m.PenItem() == item; }});
+  Pen1 = AddMenu(texts::MenuPen, "Pen1", pens, TMenuChecks::RadioGroup);
   N11 = PenAction(TPenItem::N11);
   N21 = PenAction(TPenItem::N21);
   N31 = PenAction(TPenItem::N31);
 
-  Symbol1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuSymbol));
-  QActionGroup* symbolGroup = radioGroup();
+  std::vector<TCommand> symbols;
+  symbolActions_.resize(ToolTable().size());
   for (const TToolRow& row : ToolTable())
-    symbolActions_.push_back(radioItem(
-        symbolGroup, AddCommand(Symbol1, row.Caption, [&m, item = row.Item] { m.SelectSymbol(item); }), row.ObjectName));
+    symbols.push_back({&symbolActions_[static_cast<std::size_t>(row.Item)], row.Caption, row.ObjectName,
+                       [&m, item = row.Item] { m.SelectSymbol(item); }, {}, false, {},
+                       [&m, item = row.Item] { return m.SymbolItem() == item; }});
+  Symbol1 = AddMenu(texts::MenuSymbol, "Symbol1", symbols, TMenuChecks::RadioGroup);
   // Named for the tests and the session replay, which trigger them by name.
   Free1 = SymbolAction(TSymbolItem::Free1);
   Block1 = SymbolAction(TSymbolItem::Block1);
@@ -216,58 +231,42 @@ void TGliffEditF::BuildMenu() {
   Flood1 = SymbolAction(TSymbolItem::Flood1);
   Text1 = SymbolAction(TSymbolItem::Text1);
 
-  // Beyond the classic menus: whole-pixel moves of the glyph, each one step for Undo.
-  Transform1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuTransform));
-  auto transform = [this, &m](const char* caption, TTransform t) {
-    return AddCommand(Transform1, caption, [&m, t] { m.TransformGlyph(t); });
-  };
-  FlipHorizontal1 = transform(texts::MenuFlipHorizontal, TTransform::FlipHorizontal);
-  FlipVertical1 = transform(texts::MenuFlipVertical, TTransform::FlipVertical);
-  RotateRight1 = transform(texts::MenuRotateRight, TTransform::RotateRight);
-  RotateLeft1 = transform(texts::MenuRotateLeft, TTransform::RotateLeft);
-  Transform1->addSeparator();
-  ShiftLeft1 = transform(texts::MenuShiftLeft, TTransform::ShiftLeft);
-  ShiftRight1 = transform(texts::MenuShiftRight, TTransform::ShiftRight);
-  ShiftUp1 = transform(texts::MenuShiftUp, TTransform::ShiftUp);
-  ShiftDown1 = transform(texts::MenuShiftDown, TTransform::ShiftDown);
-  ShiftLeft1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
-  ShiftRight1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right));
-  ShiftUp1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
-  ShiftDown1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+  // Beyond the classic menus: whole-pixel moves of the glyph, each one step for Undo, from the
+  // table the session's flip, rotate and shift lines read too.
+  std::vector<TCommand> transforms;
+  transformActions_.resize(TransformTable().size());
+  for (const TTransformRow& row : TransformTable()) {
+    QList<QKeySequence> keys;
+    if (*row.Keys) keys.push_back(QKeySequence::fromString(QString::fromLatin1(row.Keys), QKeySequence::PortableText));
+    transforms.push_back({&transformActions_[static_cast<std::size_t>(row.Transform)], row.Caption, row.ObjectName,
+                          [&m, t = row.Transform] { m.TransformGlyph(t); }, keys, row.SeparatorBefore});
+  }
+  Transform1 = AddMenu(texts::MenuTransform, "Transform1", transforms);
+  FlipHorizontal1 = TransformAction(TTransform::FlipHorizontal);
+  FlipVertical1 = TransformAction(TTransform::FlipVertical);
+  RotateRight1 = TransformAction(TTransform::RotateRight);
+  RotateLeft1 = TransformAction(TTransform::RotateLeft);
+  ShiftLeft1 = TransformAction(TTransform::ShiftLeft);
+  ShiftRight1 = TransformAction(TTransform::ShiftRight);
+  ShiftUp1 = TransformAction(TTransform::ShiftUp);
+  ShiftDown1 = TransformAction(TTransform::ShiftDown);
 
-  View1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuView));
-  PixelGrid1 = View1->addAction(QString::fromUtf8(texts::MenuPixelGrid));
-  PixelGrid1->setCheckable(true);
-  PixelGrid1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-  connect(PixelGrid1, &QAction::toggled, this, [this](bool on) { ShowGrid(on); });
-  ButtonStates1 = View1->addAction(QString::fromUtf8(texts::MenuButtonStates));
-  connect(ButtonStates1, &QAction::triggered, this, [this] { RunCommand([this] { ShowButtonStates(); }); });
-  View1->addSeparator();
-  GlyphPixels1 = View1->addAction(QString::fromUtf8(texts::MenuGlyphPixels));
-  GlyphPixels1->setCheckable(true);
-  connect(GlyphPixels1, &QAction::toggled, this, [this](bool on) { ShowGlyphPixels(on); });
-  History1 = View1->addAction(QString::fromUtf8(texts::MenuHistoryWindow));
-  connect(History1, &QAction::triggered, this, [this] { RunCommand([this] { ShowHistory(); }); });
+  // The view's two switches follow what the surface shows; the steps, where the history stands.
   // Ctrl+Z stays the classic one-level Undo.
-  StepBackward1 = AddCommand(View1, texts::MenuStepBackward, [&m] { m.StepBackward(); });
-  StepBackward1->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
-  StepForward1 = AddCommand(View1, texts::MenuStepForward, [&m] { m.StepForward(); });
-  StepForward1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-  for (const auto& [object, name] : {std::pair<QObject*, const char*>{GlyphPixels1, "GlyphPixels1"},
-                                     {History1, "History1"},
-                                     {StepBackward1, "StepBackward1"},
-                                     {StepForward1, "StepForward1"}})
-    object->setObjectName(QString::fromLatin1(name));
-
-  const std::pair<QObject*, const char*> names[] = {
-      {File1, "File1"}, {Open1, "Open1"}, {SaveAs1, "SaveAs1"}, {UpdateCollectionItem1, "UpdateCollectionItem1"},
-      {Edit1, "Edit1"}, {Undo1, "Undo1"}, {Clear1, "Clear1"}, {Fill1, "Fill1"}, {Text2, "Text2"},
-      {TextCaption1, "TextCaption1"}, {Brush1, "Brush1"}, {Clear2, "Clear2"}, {Solid1, "Solid1"}, {Pen1, "Pen1"},
-      {Symbol1, "Symbol1"}, {Transform1, "Transform1"}, {FlipHorizontal1, "FlipHorizontal1"},
-      {FlipVertical1, "FlipVertical1"}, {RotateRight1, "RotateRight1"}, {RotateLeft1, "RotateLeft1"},
-      {ShiftLeft1, "ShiftLeft1"}, {ShiftRight1, "ShiftRight1"}, {ShiftUp1, "ShiftUp1"}, {ShiftDown1, "ShiftDown1"},
-      {View1, "View1"}, {PixelGrid1, "PixelGrid1"}, {ButtonStates1, "ButtonStates1"}};
-  for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
+  const TEditHistory& history = model_.History();
+  View1 = AddMenu(texts::MenuView, "View1", {
+      {&PixelGrid1, texts::MenuPixelGrid, "PixelGrid1", [this] { ShowGrid(!pic->GridShown()); },
+       {QKeySequence(Qt::CTRL | Qt::Key_G)}, false, {}, [this] { return pic->GridShown(); }},
+      {&ButtonStates1, texts::MenuButtonStates, "ButtonStates1", [this] { ShowButtonStates(); }},
+      {&GlyphPixels1, texts::MenuGlyphPixels, "GlyphPixels1", [this] { ShowGlyphPixels(!pic->GlyphViewShown()); }, {},
+       SeparatorAbove, {}, [this] { return pic->GlyphViewShown(); }},
+      {&History1, texts::MenuHistoryWindow, "History1", [this] { ShowHistory(); }},
+      {&StepBackward1, texts::MenuStepBackward, "StepBackward1", [&m] { m.StepBackward(); },
+       {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)}, false, [&history] { return history.Position() > 0; }},
+      {&StepForward1, texts::MenuStepForward, "StepForward1", [&m] { m.StepForward(); },
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, false,
+       [&history] { return history.Position() + 1 < history.Count(); }},
+  });
 }
 
 void TGliffEditF::BuildClient() {
@@ -366,9 +365,7 @@ void TGliffEditF::GlyphChanged() {
 }
 
 void TGliffEditF::HistoryChanged() {
-  const TEditHistory& history = model_.History();
-  StepBackward1->setEnabled(history.Position() > 0);
-  StepForward1->setEnabled(history.Position() + 1 < history.Count());
+  MirrorMenus();
   if (history_) history_->HistoryChanged();
 }
 
@@ -380,9 +377,17 @@ QAction* TGliffEditF::SymbolAction(TSymbolItem item) const {
   return symbolActions_.at(static_cast<std::size_t>(item));
 }
 
-void TGliffEditF::MenusChanged() {
-  PenAction(model_.PenItem())->setChecked(true);
-  SymbolAction(model_.SymbolItem())->setChecked(true);
+QAction* TGliffEditF::TransformAction(TTransform transform) const {
+  return transformActions_.at(static_cast<std::size_t>(transform));
+}
+
+void TGliffEditF::MenusChanged() { MirrorMenus(); }
+
+void TGliffEditF::MirrorMenus() {
+  for (const TCommandState& state : commandStates_) {
+    if (state.Enabled) state.Action->setEnabled(state.Enabled());
+    if (state.Checked) state.Action->setChecked(state.Checked());
+  }
 }
 
 void TGliffEditF::PaletteChanged() {

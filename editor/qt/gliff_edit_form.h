@@ -1,9 +1,12 @@
 #pragma once
 // The editor window GliffEditF: the palette grid, the real-size glyph and the preview button
-// along the top, the magnified surface below, and the File, Edit, Brush, Pen and Symbol menus.
+// along the top, the magnified surface below, and the File, Edit, Brush, Pen and Symbol menus
+// with the Transform and View menus beyond them, each built from a table of its items.
 // Everything it shows is held by the editor model (editor/glyph_editor.h); the window turns
 // events into the model's handlers, inside the application's guard, and repaints what the
 // model reports changed.
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -47,7 +50,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void SetSurfacePenWidth(int width) override;
   const TBitmap& GlyphBitmap() override { return model_.Editor(); }
 
-  // Runs a handler inside the application's guard, then mirrors the menus' check marks.
+  // Runs a handler inside the application's guard, then mirrors the menus' states.
   bool RunCommand(const std::function<void()>& handler);
 
   // The window's parts, by their names.
@@ -105,9 +108,10 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   QLabel* HeldGlyph1 = nullptr;
   // F1: the program's help, as in the collection window.
   QAction* HelpKey = nullptr;
-  // The Pen and Symbol menus' items, by the rows of their tables.
+  // The Pen, Symbol and Transform menus' items, by the rows of their tables.
   QAction* PenAction(TPenItem item) const;
   QAction* SymbolAction(TSymbolItem item) const;
+  QAction* TransformAction(TTransform transform) const;
   // The button-states tool window, made when first asked for.
   TButtonStatesWindow* ButtonStates() const { return buttonStates_; }
   // The History window, made when first asked for.
@@ -134,9 +138,36 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void HideWindow() override;
   void HistoryChanged() override;
 
+  // One item of a menu, a row of its menu's table: the window's member that names it, its
+  // caption and object name, the handler RunCommand runs, its keys, and where its states come
+  // from (no Enabled: always enabled; no Checked: no check mark).
+  struct TCommand {
+    QAction** Action;
+    const char* Caption;
+    const char* Name;
+    std::function<void()> Run;
+    QList<QKeySequence> Keys = {};
+    bool SeparatorBefore = false;
+    std::function<bool()> Enabled = {};
+    std::function<bool()> Checked = {};
+  };
+  // An item whose enabled or checked state follows the model or the view.
+  struct TCommandState {
+    QAction* Action;
+    std::function<bool()> Enabled;
+    std::function<bool()> Checked;
+  };
+  enum class TMenuChecks { Boxes, RadioGroup };
+
   void BuildMenu();
   void BuildClient();
   QAction* AddCommand(QMenu* menu, const char* caption, std::function<void()> handler);
+  // A menu of the menu bar and its items, in table order. The checked items of a RadioGroup
+  // menu are one exclusive group.
+  QMenu* AddMenu(const char* caption, const char* name, const std::vector<TCommand>& commands,
+                 TMenuChecks checks = TMenuChecks::Boxes);
+  // The one place that sets the items' enabled and checked states, from the rows' sources.
+  void MirrorMenus();
   void FormCreate();
   void FormDestroy();
   void ShowGrid(bool shown);
@@ -154,6 +185,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   THistoryWindow* history_ = nullptr;
   std::vector<QAction*> penActions_;
   std::vector<QAction*> symbolActions_;
+  std::vector<QAction*> transformActions_;
+  std::vector<TCommandState> commandStates_;
   std::unique_ptr<TPlacedQtWindow> placed_;
 };
 

@@ -122,6 +122,17 @@ TEST(SessionParse, LinesAndWhatTheyHoldAsWritten) {
   }
 }
 
+// The session reaches each transform by the line its row gives, and no two rows share a line.
+TEST(SessionParse, EveryTransformIsTheLineOfItsRow) {
+  for (const TTransformRow& row : TransformTable()) {
+    const std::string line = std::string(row.Verb) + " " + row.Way;
+    const std::vector<TSessionCommand> commands = Parse(line);
+    ASSERT_EQ(commands.size(), 1u) << line;
+    EXPECT_EQ(commands[0].Verb, FindSessionVerb(row.Verb)) << line;
+    EXPECT_EQ(commands[0].Args<TTransform>(), row.Transform) << line;
+  }
+}
+
 TEST_F(EditorTest, CollectionLinesOpenSelectAndSizeAsTheCollectionWindowDoes) {
   TempFolder folder;
   TBitmap strip;

@@ -273,6 +273,11 @@ TEST_F(EditorWindowTest, TransformMenuAndItsShortcuts) {
                                       "Shift Left", "Shift Right", "Shift Up", "Shift Down"}));
   EXPECT_EQ(editor_->ShiftLeft1->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
   EXPECT_EQ(editor_->ShiftDown1->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+  // A key text in the table that Qt cannot read would leave its item without a key, silently.
+  for (const TTransformRow& row : TransformTable())
+    EXPECT_EQ(editor_->TransformAction(row.Transform)->shortcut().toString(QKeySequence::PortableText).toStdString(),
+              row.Keys)
+        << row.ObjectName;
 
   window_->BMPEditor1->trigger();
   Model().SetBackgroundIndex(9);
