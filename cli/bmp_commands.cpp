@@ -94,7 +94,7 @@ int Copy(const std::vector<std::string>& args, TImageOptions& options) {
   TBitmap image;
   image.LoadFromFile(input.Path, options.Decode);
   if (image.Empty()) ThrowEmptyInput(args[0]);
-  image.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
+  image.SaveToFile(OutputPath(args[1]), options.Opaque());
   return 0;
 }
 
@@ -120,7 +120,7 @@ int To4Bit(const std::vector<std::string>& args, TImageOptions& options) {
     });
     target.Changed();
   }
-  target.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
+  target.SaveToFile(OutputPath(args[1]), options.Opaque());
   return 0;
 }
 
@@ -142,7 +142,8 @@ const CommandRegistrar decodeCommand(Command{
 const CommandRegistrar copyCommand(Command{
     "copy", "copy IN.bmp OUT.bmp", "load an image file and save it again, as Gliffo's Save As does",
     "Uncompressed files keep their format; run-length files are written at 32 bits per pixel.\n"
-    "OUT ending in .png is written as PNG, every pixel opaque.", Copy});
+    "OUT ending in .png is written as PNG: an alpha picture with its alpha, any other with every\n"
+    "pixel opaque.", Copy});
 
 const CommandRegistrar to4BitCommand(Command{
     "to4bit", "to4bit IN.bmp OUT.bmp",

@@ -2,6 +2,7 @@
 // size variants for toolkits, and picking glyphs out of a strip.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <iostream>
@@ -65,11 +66,12 @@ Strip LoadStrip(const std::string& fileName, const TImageOptions& options, int s
 }
 
 // A store of the strip's format and table holding the listed glyphs side by side, each
-// glyph's stored values unchanged.
+// glyph's stored values unchanged, and an alpha picture's own pixels with them.
 std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int>& indices) {
   const TBitmapImage& from = *strip.Image;
   auto out = std::make_shared<TBitmapImage>(from);
   out->Bits.clear();
+  out->AlphaPixels.clear();
   out->SizeImage = 0;
   out->Width = static_cast<std::int32_t>(indices.size()) * strip.Size;
   AllocateStoreBits(out->Bits, out->Stride() * strip.Size);
@@ -79,6 +81,14 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
       for (int x = 0; x < strip.Size; ++x)
         raster::WriteValue(dst, static_cast<int>(k) * strip.Size + x, y,
                            raster::ReadValue(src, indices[k] * strip.Size + x, y));
+  if (from.HasAlpha()) {
+    AllocateAlphaPixels(out->AlphaPixels, out->Width, strip.Size);
+    const auto fromWidth = static_cast<std::size_t>(from.Width), outWidth = static_cast<std::size_t>(out->Width);
+    for (std::size_t k = 0; k < indices.size(); ++k)
+      for (int y = 0; y < strip.Size; ++y)
+        std::copy_n(from.AlphaPixels.data() + static_cast<std::size_t>(y) * fromWidth + static_cast<std::size_t>(indices[k] * strip.Size),
+                    strip.Size, out->AlphaPixels.data() + static_cast<std::size_t>(y) * outWidth + k * static_cast<std::size_t>(strip.Size));
+  }
   return out;
 }
 

@@ -46,9 +46,12 @@ const TImageFormat Formats[] = {
         true,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions&) { return bmp::Decode(bytes); },
         [](const files::TInputFile& file, const TDecodeOptions&) { return bmp::LoadFile(file); },
-        [](const TBitmapImage& image, const TEncodeOptions&) { return bmp::Encode(image); },
-        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions&) {
-          bmp::SaveFile(image, fileName);
+        [](const TBitmapImage& image, const TEncodeOptions& options) {
+          return options.AlphaBmp ? bmp::EncodeWithAlpha(image, options) : bmp::Encode(image);
+        },
+        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options) {
+          if (options.AlphaBmp) files::WriteWholeFile(fileName, bmp::EncodeWithAlpha(image, options));
+          else bmp::SaveFile(image, fileName);
         },
     },
     {

@@ -36,4 +36,15 @@ std::vector<std::uint32_t> ResolveGlyphKeys(const raster::Surface& s, const TEnc
   return pixels;
 }
 
+std::vector<std::uint32_t> KeyPixelsWithAlpha(const raster::Surface& s, const TEncodeOptions& options) {
+  std::vector<std::uint32_t> pixels = ResolveGlyphKeys(s, options);
+  for (std::uint32_t& p : pixels) p = AlphaPixelOf(p & 0xFFFFFF, (p & TransparentBit) ? 0 : 255);
+  return pixels;
+}
+
+std::vector<std::uint32_t> PixelsWithAlpha(const TBitmapImage& image, const TEncodeOptions& options) {
+  if (image.HasAlpha()) return image.AlphaPixels;
+  return KeyPixelsWithAlpha(image.Surface(), options);
+}
+
 }  // namespace gliffo
