@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -61,14 +62,18 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder, mask); });
   // The strip the window's folder load and Save Collection give, made without the glyph list.
   TBitmap strip;
-  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, options.Decode, strip);
+  // Alpha is kept for an output that can carry it; a BMP strip is the same either way.
+  const std::string outPath = OutputPath(output);
+  const bool keepAlpha = options.Encode.AlphaBmp || std::string_view(FormatOfName(outPath).Name) != "BMP";
+  const TFolderLoadResult loaded =
+      GatherFolderStrip(folder, names, size, options.Decode, strip, keepAlpha ? &options.Encode : nullptr);
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
     std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
-  strip.SaveToFile(OutputPath(output), options.Encode);
+  strip.SaveToFile(outPath, options.Encode);
   return 0;
 }
 
@@ -81,7 +86,7 @@ int Combine(const std::vector<std::string>& args, TImageOptions& options) {
   std::vector<std::string> paths;
   for (const InputHeader& input : CheckInputs(inputs, options.Decode, false)) paths.push_back(input.Path);
   TBitmap combined;
-  BuildCombinedStrip(paths, combined, options.Decode);
+  BuildCombinedStrip(paths, combined, options.Decode, options.Encode);
   // The first file gives the height: an empty one leaves nothing to write.
   if (combined.Empty()) ThrowEmptyInput(inputs.front());
   combined.SaveToFile(OutputPath(arguments[0]), options.Encode);
@@ -129,6 +134,8 @@ int Split(const std::vector<std::string>& arguments, TImageOptions& options) {
     const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + "." + format;
     TBitmap glyph;
     MakeGlyphImage(collection, i, glyph);
+    // The glyph list holds the key-colour picture; an alpha strip's glyph keeps its own pixels.
+    if (strip.HasAlpha()) glyph.SetAlphaPixels(AlphaPixelsOfArea(strip.Image(), i * size, 0, size, size));
     files.Save(fileName, AboutFile(fileName, [&] { return EncodeImage(glyph.Image(), fileName, options.Encode); }));
   }
   files.Commit();

@@ -51,6 +51,13 @@ void MakeDisabledGlyph(const TBitmap& glyph, TBitmap& result) {
   result.Changed();
 }
 
+std::uint32_t DisabledAlphaPixel(std::uint32_t pixel) {
+  const int r = static_cast<int>((pixel >> 16) & 0xFF), g = static_cast<int>((pixel >> 8) & 0xFF),
+            b = static_cast<int>(pixel & 0xFF);
+  const int grey = (299 * r + 587 * g + 114 * b + 500) / 1000;
+  return MakeAlphaPixel(grey, grey, grey, (AlphaOf(pixel) + 1) / 2);
+}
+
 void MakeDisabledStrip(const TBitmap& strip, int size, TBitmap& result) {
   if (size < 1 || strip.Empty() || strip.Height() != size || strip.Width() < size)
     throw EInvalidOperation(texts::InvalidImageSize);
@@ -61,6 +68,17 @@ void MakeDisabledStrip(const TBitmap& strip, int size, TBitmap& result) {
   made.SetHeight(size);
   const raster::Surface source = strip.Image().Surface(), target = made.WritableSurface();
   for (int k = 0; k < count; ++k) DrawDisabledLook(source, k * size, size, size, target);
+  if (strip.HasAlpha()) {
+    // Alpha glyphs need no key colour for their disabled look: the one toolkits draw.
+    const std::vector<std::uint32_t>& own = strip.Image().AlphaPixels;
+    const auto width = static_cast<std::size_t>(strip.Width()), madeWidth = static_cast<std::size_t>(made.Width());
+    std::vector<std::uint32_t> looks;
+    AllocateAlphaPixels(looks, made.Width(), size);
+    for (int y = 0; y < size; ++y)
+      for (std::size_t x = 0; x < madeWidth; ++x)
+        looks[static_cast<std::size_t>(y) * madeWidth + x] = DisabledAlphaPixel(own[static_cast<std::size_t>(y) * width + x]);
+    made.SetAlphaPixels(std::move(looks));
+  }
   result.Assign(&made);
 }
 

@@ -19,6 +19,7 @@
 #include "glyphs/image_list.h"
 #include "formats/image_formats.h"
 #include "formats/image_row_reader.h"
+#include "formats/transparency.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -195,7 +196,8 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
   return SaveWithConfirmation(glyph, fileName, dialogs, collection.Options.Encode);
 }
 
-void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options) {
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
+                        const TEncodeOptions& keys) {
   if (fileNames.empty()) throw EInvalidOperation(texts::SelectTwoOrMoreFiles);
   // Every file is judged by its headers before anything is drawn, so an unreadable one stops
   // the job early. Small files (most strips) are decoded then and kept, within a budget, so
@@ -234,6 +236,20 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   load(result, 0);
   if (fileNames.size() == 1) return;
 
+  // The parts that are alpha pictures, by where they stand: a strip joined from any makes an
+  // alpha strip, made once every part is drawn.
+  struct TAlphaPart {
+    int Left = 0;
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint32_t> Pixels;
+  };
+  std::vector<TAlphaPart> alphaParts;
+  const auto keepAlpha = [&](int left, const TBitmap& part) {
+    if (part.HasAlpha()) alphaParts.push_back({left, part.Width(), part.Height(), part.Image().AlphaPixels});
+  };
+  keepAlpha(0, result);
+
   // Widening the strip once per file would copy it again for every file. One widening gives
   // the same pixels, with one exception: a widening after the canvas exists resets a 1-bit
   // table to the canvas's colours. So a 1-bit strip is widened twice, before and after the
@@ -247,9 +263,24 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
     TBitmap part;
     part.SetPixelFormat(TPixelFormat::pf4bit);
     load(part, i);
+    keepAlpha(x, part);
     DrawPart(result, x, part);
     x += part.Width();
   }
+  if (alphaParts.empty() || result.Empty()) return;
+  // The key-colour parts' pixels with each glyph's key at alpha 0, as their PNG would have
+  // them; the alpha parts' own pixels where they stand.
+  TEncodeOptions cut = keys;
+  cut.GlyphSize = 0;
+  std::vector<std::uint32_t> pixels = KeyPixelsWithAlpha(result.Image().Surface(), cut);
+  const int width = result.Width(), height = result.Height();
+  for (const TAlphaPart& part : alphaParts) {
+    const int columns = std::min(part.Width, width - part.Left), rows = std::min(part.Height, height);
+    for (int y = 0; y < rows && columns > 0; ++y)
+      std::copy_n(part.Pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(part.Width), columns,
+                  pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(part.Left));
+  }
+  result.SetAlphaPixels(std::move(pixels));
 }
 
 void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs) {
@@ -344,7 +375,7 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
     return;
   }
   TBitmap combined;
-  BuildCombinedStrip(*names, combined, options.Decode);
+  BuildCombinedStrip(*names, combined, options.Decode, options.Encode);
   const auto output = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
   if (!output) return;
   SaveWithConfirmation(combined, *output, dialogs, options.Encode);

@@ -56,7 +56,10 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
 // The strips side by side in the given order: the result keeps the pixel format and the height
 // of the first file, and is as wide as all files together. Every file is read before anything
 // is drawn; a file that cannot be read raises the reader's error. At least one name is needed.
-void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options);
+// When any file is an alpha picture the result is one too: the alpha files' own pixels, and
+// the others' with each glyph's key at alpha 0 (unless keys asks for every pixel opaque).
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
+                        const TEncodeOptions& keys = {});
 
 // Saves an image, asking "Replace Existing File?" first when the file exists; returns whether
 // it was written.
