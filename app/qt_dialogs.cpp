@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -125,6 +126,13 @@ std::optional<TFontChoice> TQtDialogService::ChooseFont(const TFontChoice& initi
   TFontDialog dialog(initial, DialogParent());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Choice();
+}
+
+std::optional<TColourWithAlpha> TQtDialogService::ChooseColour(const TColourWithAlpha& initial) {
+  const QColor start(initial.Color & 0xFF, (initial.Color >> 8) & 0xFF, (initial.Color >> 16) & 0xFF, initial.Alpha);
+  const QColor chosen = QColorDialog::getColor(start, DialogParent(), QString(), QColorDialog::ShowAlphaChannel);
+  if (!chosen.isValid()) return std::nullopt;
+  return TColourWithAlpha{chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16), chosen.alpha()};
 }
 
 std::optional<std::string> TQtDialogService::InputBox(const std::string& caption, const std::string& prompt,

@@ -19,6 +19,7 @@ class TQtDialogService : public IDialogService {
   std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest& request) override;
   std::optional<std::string> SaveFile(const TSaveFileRequest& request) override;
   std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) override;
+  std::optional<TColourWithAlpha> ChooseColour(const TColourWithAlpha& initial) override;
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                       const std::string& defaultValue) override;
 

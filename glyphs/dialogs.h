@@ -37,6 +37,12 @@ struct TFontChoice {
   int Color = 0;  // TColor
 };
 
+// A colour (TColor, 0x00BBGGRR) with its alpha, as the colour dialog gives it.
+struct TColourWithAlpha {
+  int Color = 0;
+  int Alpha = 255;
+};
+
 class IDialogService {
  public:
   virtual ~IDialogService() = default;
@@ -63,6 +69,12 @@ class IDialogService {
   virtual std::optional<std::string> SaveFile(const TSaveFileRequest& request) = 0;
   // Font dialog, starting from the given font; nothing when cancelled.
   virtual std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) = 0;
+  // Colour dialog with an alpha channel, starting from the given colour; nothing when
+  // cancelled. Services without one answer nothing.
+  virtual std::optional<TColourWithAlpha> ChooseColour(const TColourWithAlpha& initial) {
+    (void)initial;
+    return std::nullopt;
+  }
   // Input box with a caption, a prompt and a default; nothing when cancelled.
   virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                               const std::string& defaultValue) = 0;

@@ -163,7 +163,7 @@ void TSurfaceView::paintEvent(QPaintEvent* event) {
 
 void TSurfaceView::mousePressEvent(QMouseEvent* event) {
   const TPoint p = ImagePoint(event->position());
-  if (OnMouseDown) OnMouseDown(p.X, p.Y);
+  if (OnMouseDown) OnMouseDown(p.X, p.Y, event->button() != Qt::LeftButton);
 }
 
 void TSurfaceView::mouseMoveEvent(QMouseEvent* event) {

@@ -51,12 +51,14 @@ class TImageControl : public QWidget {
   QRect lastPainted_;
 };
 
-// The drawing surface: any mouse button draws; the handlers get surface pixel coordinates.
+// The drawing surface: any mouse button draws; the handlers get surface pixel coordinates (and
+// the press, whether it came from a button other than the first).
 class TSurfaceView : public TImageControl {
   Q_OBJECT
  public:
   TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent);
-  std::function<void(int x, int y)> OnMouseDown, OnMouseMove, OnMouseUp;
+  std::function<void(int x, int y, bool secondButton)> OnMouseDown;
+  std::function<void(int x, int y)> OnMouseMove, OnMouseUp;
   // The pixel grid: a line along the first surface column and row of every cell after the
   // first, as far as glyphSize cells of `cell` pixels reach. Painted over the surface, never
   // into it.

@@ -64,7 +64,7 @@ TEST_F(EditorWindowTest, FrameMenusAndCheckMarks) {
 
   std::vector<std::string> bar;
   for (QAction* action : editor_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Transform", "&View"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Colour", "&Transform", "&View"}));
   EXPECT_EQ(Captions(editor_->File1), (std::vector<std::string>{"&Open...", "Save &As...", "-", "&Update Collection Item"}));
   EXPECT_EQ(Captions(editor_->Edit1),
             (std::vector<std::string>{"Undo", "&Clear", "&Fill", "-", "Text Font...", "Text Caption..."}));
