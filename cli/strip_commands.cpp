@@ -134,8 +134,6 @@ int Split(const std::vector<std::string>& arguments, TImageOptions& options) {
     const std::string fileName = outDir + (outDir.ends_with('/') ? "" : "/") + base + "_" + index + "." + format;
     TBitmap glyph;
     MakeGlyphImage(collection, i, glyph);
-    // The glyph list holds the key-colour picture; an alpha strip's glyph keeps its own pixels.
-    if (strip.HasAlpha()) glyph.SetAlphaPixels(AlphaPixelsOfArea(strip.Image(), i * size, 0, size, size));
     files.Save(fileName, AboutFile(fileName, [&] { return EncodeImage(glyph.Image(), fileName, options.Encode); }));
   }
   files.Commit();

@@ -197,6 +197,11 @@ void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
   SetEditorControlSize(GlyphSize(), GlyphSize());
   SetSurfacePenWidth(CellScale());
   images.Draw(editor_.Canvas(), 0, 0, cellIndex);
+  // A cell with alpha gives the glyph its own pixels too.
+  const std::uint32_t* own = images.CellAlphaPixels(cellIndex);
+  if (own && images.Width() == GlyphSize() && images.Height() == GlyphSize() && editor_.Width() == GlyphSize() &&
+      editor_.Height() == GlyphSize())
+    SetAlphaGlyph(std::vector<std::uint32_t>(own, own + static_cast<std::size_t>(GlyphSize()) * GlyphSize()));
   if (view_) view_->ShowWindow();
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();

@@ -140,6 +140,7 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
     allCells = allCells && collection.ImageList1.CellPixels(item.ImageIndex()) != nullptr;
   }
   DrawCellsIntoStrip(collection, cells, allCells, strip);
+  AttachCellAlpha(collection.ImageList1, cells, collection.Options.Encode, strip);
   return true;
 }
 
@@ -157,6 +158,7 @@ bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip) {
     allCells = allCells && collection.ImageList1.CellPixels(cells.back()) != nullptr;
   }
   DrawCellsIntoStrip(collection, cells, allCells, strip);
+  AttachCellAlpha(collection.ImageList1, cells, collection.Options.Encode, strip);
   return true;
 }
 
@@ -179,6 +181,8 @@ void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& 
   const int size = collection.GlyphSize();
   MakeSystemPaletteImage(image, size, size);
   collection.ImageList1.Draw(image.Canvas(), 0, 0, cellIndex);
+  const int cells[] = {cellIndex};
+  AttachCellAlpha(collection.ImageList1, cells, collection.Options.Encode, image);
 }
 
 bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs,

@@ -19,7 +19,11 @@ namespace {
 constexpr std::size_t MaxSteps = 100;
 constexpr std::size_t MaxHistoryBytes = std::size_t{256} << 20;
 
-std::size_t StateBytes(const TListState& state) { return state.Pixels.size() * sizeof(std::uint32_t); }
+std::size_t StateBytes(const TListState& state) {
+  std::size_t bytes = state.Pixels.size() * sizeof(std::uint32_t);
+  for (const std::vector<std::uint32_t>& own : state.AlphaCells) bytes += own.size() * sizeof(std::uint32_t);
+  return bytes;
+}
 
 std::size_t CellPixelCount(const TListState& state) {
   return static_cast<std::size_t>(state.GlyphSize) * static_cast<std::size_t>(state.GlyphSize);
@@ -30,6 +34,7 @@ struct TCell {
   const std::uint32_t* Pixels;
   TGlyphOrigin Origin;
   bool Selected;
+  const std::uint32_t* Alpha = nullptr;  // its own pixels with alpha, if it has them
 };
 
 std::vector<TCell> CellsOf(const TListState& state) {
@@ -38,7 +43,9 @@ std::vector<TCell> CellsOf(const TListState& state) {
   const std::size_t n = CellPixelCount(state);
   for (int k = 0; k < state.Count; ++k) {
     const auto i = static_cast<std::size_t>(k);
-    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i]});
+    const std::uint32_t* alpha =
+        i < state.AlphaCells.size() && !state.AlphaCells[i].empty() ? state.AlphaCells[i].data() : nullptr;
+    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i], alpha});
   }
   return cells;
 }
@@ -53,6 +60,10 @@ TListState StateOf(int glyphSize, const std::vector<TCell>& cells) {
     state.Pixels.insert(state.Pixels.end(), cell.Pixels, cell.Pixels + n);
     state.Origins.push_back(cell.Origin);
     state.Selected.push_back(cell.Selected);
+    if (cell.Alpha) {
+      state.AlphaCells.resize(cells.size());
+      state.AlphaCells[state.Selected.size() - 1].assign(cell.Alpha, cell.Alpha + n);
+    }
   }
   return state;
 }
@@ -90,6 +101,10 @@ TListState TGlyphCollection::CaptureState() const {
   for (int k = 0; k < state.Count; ++k) {
     const std::uint32_t* cell = ImageList1.CellPixels(k);
     std::copy(cell, cell + n, state.Pixels.begin() + static_cast<std::ptrdiff_t>(n * static_cast<std::size_t>(k)));
+    if (const std::uint32_t* own = ImageList1.CellAlphaPixels(k)) {
+      state.AlphaCells.resize(static_cast<std::size_t>(state.Count));
+      state.AlphaCells[static_cast<std::size_t>(k)].assign(own, own + n);
+    }
     state.Origins.push_back(Origin(k));
   }
   state.Selected.assign(static_cast<std::size_t>(state.Count), false);
@@ -109,6 +124,7 @@ void TGlyphCollection::RestoreState(const TListState& state) {
   ImageList1.SetWidth(glyphSize_);
   ImageList1.SetHeight(glyphSize_);
   ImageList1.AddCells(state.Pixels.data(), state.Count);
+  for (std::size_t k = 0; k < state.AlphaCells.size(); ++k) ImageList1.SetCellAlpha(static_cast<int>(k), state.AlphaCells[k]);
   origins_ = state.Origins;
   RebuildNumberedItems();
   for (int k = 0; k < state.Count; ++k) Items.Item(k).SetSelected(state.Selected[static_cast<std::size_t>(k)]);
@@ -215,7 +231,7 @@ bool TGlyphCollection::MoveSelectedTo(int before) {
   }
   staying.insert(staying.begin() + place, moving.begin(), moving.end());
   const TListState after = StateOf(glyphSize_, staying);
-  if (after.Pixels == was.Pixels && after.Origins == was.Origins) return false;
+  if (after.Pixels == was.Pixels && after.Origins == was.Origins && after.AlphaCells == was.AlphaCells) return false;
   Commit(was, after);
   return true;
 }
@@ -227,8 +243,8 @@ bool TGlyphCollection::DuplicateSelected() {
   std::vector<TCell> result;
   result.reserve(cells.size() * 2);
   for (const TCell& cell : cells) {
-    result.push_back({cell.Pixels, cell.Origin, false});
-    if (cell.Selected) result.push_back({cell.Pixels, {}, true});
+    result.push_back({cell.Pixels, cell.Origin, false, cell.Alpha});
+    if (cell.Selected) result.push_back({cell.Pixels, {}, true, cell.Alpha});
   }
   Commit(before, StateOf(glyphSize_, result));
   return true;
@@ -266,7 +282,7 @@ int TGlyphCollection::InsertStrips(std::span<const TBitmap* const> strips, int b
   for (TCell& cell : cells) cell.Selected = false;
   before = std::clamp(before, 0, static_cast<int>(cells.size()));
   std::vector<TCell> added;
-  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true});
+  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true, cut.CellAlphaPixels(k)});
   cells.insert(cells.begin() + before, added.begin(), added.end());
   Commit(was, StateOf(size, cells));
   return cut.Count();
@@ -282,6 +298,7 @@ bool TGlyphCollection::SelectedStrip(TBitmap& strip) const {
   strip.SetHeight(glyphSize_);
   for (std::size_t k = 0; k < cells.size(); ++k)
     ImageList1.Draw(strip.Canvas(), glyphSize_ * static_cast<int>(k), 0, cells[k]);
+  AttachCellAlpha(ImageList1, cells, Options.Encode, strip);
   return true;
 }
 
