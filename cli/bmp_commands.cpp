@@ -39,7 +39,8 @@ constexpr std::size_t BandBytes = std::size_t{1} << 20;
 int Decode(const std::vector<std::string>& args, TImageOptions& options) {
   ExpectArguments(args, 2);
   const InputHeader input = CheckInput(args[0], options.Decode);
-  TImageRowReader reader(options.Decode);
+  // The PPM and the 4-bit picture cannot carry alpha: read without it.
+  TImageRowReader reader(options.WithoutAlpha());
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   AboutFile(args[1], [&] {
@@ -103,7 +104,8 @@ int To4Bit(const std::vector<std::string>& args, TImageOptions& options) {
   // The source a band at a time, each colour matched straight into the 4-bit image: the same
   // pixels as drawing the loaded image onto it, without holding the source whole.
   const InputHeader input = CheckInput(args[0], options.Decode);
-  TImageRowReader reader(options.Decode);
+  // The PPM and the 4-bit picture cannot carry alpha: read without it.
+  TImageRowReader reader(options.WithoutAlpha());
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   TBitmap target;

@@ -83,10 +83,12 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
                            raster::ReadValue(src, indices[k] * strip.Size + x, y));
   if (from.HasAlpha()) {
     AllocateAlphaPixels(out->AlphaPixels, out->Width, strip.Size);
+    out->OpaqueAlpha = false;
+    const std::vector<std::uint32_t> own = OwnPixels(from);
     const auto fromWidth = static_cast<std::size_t>(from.Width), outWidth = static_cast<std::size_t>(out->Width);
     for (std::size_t k = 0; k < indices.size(); ++k)
       for (int y = 0; y < strip.Size; ++y)
-        std::copy_n(from.AlphaPixels.data() + static_cast<std::size_t>(y) * fromWidth + static_cast<std::size_t>(indices[k] * strip.Size),
+        std::copy_n(own.data() + static_cast<std::size_t>(y) * fromWidth + static_cast<std::size_t>(indices[k] * strip.Size),
                     strip.Size, out->AlphaPixels.data() + static_cast<std::size_t>(y) * outWidth + k * static_cast<std::size_t>(strip.Size));
   }
   return out;

@@ -66,7 +66,8 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   const std::string outPath = OutputPath(output);
   const bool keepAlpha = options.Encode.AlphaBmp || std::string_view(FormatOfName(outPath).Name) != "BMP";
   const TFolderLoadResult loaded =
-      GatherFolderStrip(folder, names, size, options.Decode, strip, keepAlpha ? &options.Encode : nullptr);
+      GatherFolderStrip(folder, names, size, keepAlpha ? options.Decode : options.WithoutAlpha(), strip,
+                        keepAlpha ? &options.Encode : nullptr);
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {

@@ -302,7 +302,7 @@ void TGlyphEditor::PickColourAt(TPoint point) {
 
 void TGlyphEditor::TakeUndoSnapshot() {
   undo_.Assign(&pic());
-  undoAlpha_ = editor_.Image().AlphaPixels;
+  undoAlpha_ = OwnPixels(editor_.Image());
 }
 
 void TGlyphEditor::CopyToPreview() {

@@ -77,6 +77,8 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   if (opened.Width() != GlyphSize() || opened.Height() != GlyphSize()) return;
   // The glyph takes the file's format and colour table; later reductions are matched to it.
   editor_.Assign(&opened);
+  // An alpha glyph's own pixels are kept whole while it is edited, even when all opaque.
+  if (editor_.HasAlpha() && editor_.Image().AlphaPixels.empty()) editor_.SetAlphaPixels(OwnPixels(editor_.Image()));
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
   CopyToPreview();
@@ -179,7 +181,7 @@ void TGlyphEditor::TextCaption1Click(IDialogService& dialogs) {
 void TGlyphEditor::TransformGlyph(TTransform transform) {
   // One step of its own for Undo, as a press takes it.
   TakeUndoSnapshot();
-  std::vector<std::uint32_t> own = editor_.Image().AlphaPixels;
+  std::vector<std::uint32_t> own = OwnPixels(editor_.Image());
   TransformImage(editor_, transform);
   if (!own.empty()) {
     TransformValues(own, editor_.Width(), editor_.Height(), transform);

@@ -16,7 +16,7 @@ void TGlyphEditor::picMouseDown(int x, int y, bool secondButton) {
     alphaStroke_ = row && (editor_.HasAlpha() || ForegroundDrawColour().Alpha < 255 || BackgroundDrawColour().Alpha < 255);
     if (alphaStroke_) {
       MakeAlphaGlyph();
-      strokeAlpha_ = editor_.Image().AlphaPixels;
+      strokeAlpha_ = OwnPixels(editor_.Image());
       // The coverage surface starts untouched, with the surface's pens and fonts in markers.
       if (coverage_.Empty()) {
         coverage_.SetPixelFormat(TPixelFormat::pfDevice);

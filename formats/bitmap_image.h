@@ -65,10 +65,13 @@ struct TBitmapImage {
   bool CoreHeader = false;  // read from a file with the 12-byte header: saved the same way
   std::vector<std::uint8_t> Bits;
   // Top row first, Width × AbsHeight values 0xAARRGGBB (blue, green, red, alpha in memory);
-  // empty for a key-colour picture.
+  // empty for a key-colour picture, and for an alpha picture whose every pixel is opaque
+  // (OpaqueAlpha): its own pixels are then the store's colours at alpha 255, and nothing is
+  // kept twice. Read them through OwnPixels.
   std::vector<std::uint32_t> AlphaPixels;
+  bool OpaqueAlpha = false;
 
-  bool HasAlpha() const { return !AlphaPixels.empty(); }
+  bool HasAlpha() const { return OpaqueAlpha || !AlphaPixels.empty(); }
   int AbsHeight() const { return Height < 0 ? -Height : Height; }
   bool HasPixels() const { return Width > 0 && Height != 0 && !Bits.empty(); }
   std::int64_t Stride() const;
@@ -98,6 +101,9 @@ constexpr std::uint32_t AlphaPixelOf(raster::ColorRef c, int a) {
 void AllocateAlphaPixels(std::vector<std::uint32_t>& pixels, std::int64_t width, std::int64_t height);
 
 struct TBitmapImage;
+// An alpha picture's own pixels (AlphaPixels, or the store's colours at alpha 255 for one
+// whose pixels are all opaque); empty for a key-colour picture.
+std::vector<std::uint32_t> OwnPixels(const TBitmapImage& image);
 // The alpha pixels of an area of an alpha picture, top row first; the area must lie inside it.
 // Empty for a key-colour picture.
 std::vector<std::uint32_t> AlphaPixelsOfArea(const TBitmapImage& image, int left, int top, int width, int height);

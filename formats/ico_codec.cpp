@@ -101,7 +101,7 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
     for (int y = 0; y < h && !alpha; ++y)
       for (int x = 0; x < w && !alpha; ++x) alpha = s.Row(y)[x * 4 + 3] != 0;
     auto out = NewRgbStore(w, h);
-    AllocateAlphaPixels(out->AlphaPixels, w, h);
+    if (options.KeepAlpha) AllocateAlphaPixels(out->AlphaPixels, w, h);
     const raster::Surface o = out->Surface();
     const TAlphaRule rule(options);
     std::uint32_t* own = out->AlphaPixels.data();
@@ -111,7 +111,7 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
       for (int x = 0; x < w; ++x, in += 4, to += 3) {
         const int a = alpha ? in[3] : (masked(x, y) ? 0 : 255);
         rule.ApplyBgr(in, a, to);
-        *own++ = MakeAlphaPixel(in[2], in[1], in[0], a);
+        if (own) *own++ = MakeAlphaPixel(in[2], in[1], in[0], a);
       }
     }
     return out;
@@ -120,8 +120,8 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
   // Every entry is an alpha picture: its mask says which pixels have alpha 0, and they keep
   // the colour they are stored with.
   std::vector<std::uint32_t> own;
-  AllocateAlphaPixels(own, w, h);
-  {
+  if (options.KeepAlpha) {
+    AllocateAlphaPixels(own, w, h);
     std::vector<ColorRef> row(static_cast<std::size_t>(w));
     for (int y = 0; y < h; ++y) {
       raster::ReadRowColors(s, y, row.data());

@@ -15,6 +15,10 @@ struct TDecodeOptions {
   int PreferredSize = 0;
   raster::ColorRef Key = raster::MakeColorRef(0xFF, 0x00, 0xFF);    // "magic pink"
   raster::ColorRef Matte = raster::MakeColorRef(0xC0, 0xC0, 0xC0);  // the button face
+  // Whether an alpha picture keeps its own pixels beside the store (formats/bitmap_image.h).
+  // A job whose every output is a key-colour picture (decode's PPM, a BMP strip) reads
+  // without them: the store is the same either way.
+  bool KeepAlpha = true;
 };
 
 // Choices an encoder with an alpha channel takes. A glyph job writes each glyph's transparent
@@ -52,6 +56,12 @@ struct TImageOptions {
     TEncodeOptions options = Encode;
     options.Opaque = true;
     options.GlyphSize = 0;
+    return options;
+  }
+  // Reading for a job whose outputs cannot carry alpha.
+  TDecodeOptions WithoutAlpha() const {
+    TDecodeOptions options = Decode;
+    options.KeepAlpha = false;
     return options;
   }
   // Reading for a caller that works in glyphs of this size (an icon gives that entry).

@@ -99,7 +99,8 @@ class RowConverter {
   RowConverter(int width, int pngDepth, bool rgba, const TDecodeOptions& options, std::vector<std::uint32_t> alphaTable)
       : width_(width), pngDepth_(pngDepth), rgba_(rgba), rule_(options), alphaTable_(std::move(alphaTable)) {}
 
-  void operator()(const std::uint8_t* in, std::uint8_t* out, std::uint32_t* alphaOut) const {
+  // Returns whether every pixel of the row is opaque (always so for indexed rows).
+  bool operator()(const std::uint8_t* in, std::uint8_t* out, std::uint32_t* alphaOut) const {
     if (rgba_) {
       if (alphaOut) {
         for (int x = 0; x < width_; ++x, in += 4, out += 3) {
@@ -107,13 +108,15 @@ class RowConverter {
           rule_.ApplyBgr(bgr, in[3], out);
           alphaOut[x] = MakeAlphaPixel(in[0], in[1], in[2], in[3]);
         }
-        return;
+        return false;
       }
+      unsigned opaque = 0xFF;
       for (int x = 0; x < width_; ++x, in += 4, out += 3) {
         const std::uint8_t bgr[3] = {in[2], in[1], in[0]};  // stores keep blue first
         rule_.ApplyBgr(bgr, in[3], out);
+        opaque &= in[3];
       }
-      return;
+      return opaque == 0xFF;
     }
     if (alphaOut) {
       // Indexes past the table read as opaque black, as the store shows them.
@@ -135,6 +138,7 @@ class RowConverter {
       std::memcpy(out, in, (bits + 7) / 8);
       if (bits % 8 != 0) out[bits / 8] &= static_cast<std::uint8_t>(0xFF00u >> (bits % 8));  // padding stays zero
     }
+    return true;
   }
 
  private:
@@ -178,7 +182,8 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   const bool hasTrns = ReadTrns(ctx.get(), trns);
 
   // An alpha channel or tRNS makes an alpha picture: its own pixels are kept beside the store.
-  const bool alpha = ihdr.color_type == ColorTypeRgba || ihdr.color_type == ColorTypeGrayAlpha || hasTrns;
+  const bool alpha =
+      options.KeepAlpha && (ihdr.color_type == ColorTypeRgba || ihdr.color_type == ColorTypeGrayAlpha || hasTrns);
   // Indexed stores keep the file's indexes; their tables carry the alpha rule.
   const TAlphaRule rule(options);
   std::vector<raster::Rgb> table;
@@ -215,11 +220,31 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   const int flags = indexed ? 0 : SPNG_DECODE_TRNS;
 
   std::shared_ptr<TBitmapImage> image = NewIndexedOrRgbStore(width, height, bitCount, std::move(table));
-  if (alpha) AllocateAlphaPixels(image->AlphaPixels, width, height);
+  // An alpha picture whose every pixel is opaque keeps no pixels of its own: they are the
+  // store's. For a palette the table says so at once; truecolour rows are looked at as they
+  // come, and the pixels are kept from the first row that is not opaque, the rows before it
+  // taken from the store.
+  bool ownPixels = false;
+  if (alpha && indexed) {
+    ownPixels = std::any_of(alphaTable.begin(), alphaTable.end(), [](std::uint32_t p) { return AlphaOf(p) != 255; });
+    if (ownPixels) AllocateAlphaPixels(image->AlphaPixels, width, height);
+    else alphaTable.clear();
+  }
   const raster::Surface store = image->Surface();
   const RowConverter convert(width, depth, !indexed, options, std::move(alphaTable));
   const auto alphaRow = [&](int y) {
-    return alpha ? image->AlphaPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) : nullptr;
+    return ownPixels ? image->AlphaPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) : nullptr;
+  };
+  const auto convertRow = [&](const std::uint8_t* in, int y) {
+    if (convert(in, store.Row(y), alphaRow(y)) || !alpha || ownPixels) return;
+    AllocateAlphaPixels(image->AlphaPixels, width, height);
+    ownPixels = true;
+    for (int r = 0; r < y; ++r) {
+      const std::uint8_t* bgr = store.Row(r);
+      std::uint32_t* own = alphaRow(r);
+      for (int x = 0; x < width; ++x, bgr += 3) own[x] = MakeAlphaPixel(bgr[2], bgr[1], bgr[0], 255);
+    }
+    convert(in, store.Row(y), alphaRow(y));
   };
 
   std::size_t imageBytes = 0;
@@ -239,7 +264,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
         err = spng_decode_row(ctx.get(), row.data(), row.size());
         if (err != 0 && err != SPNG_EOI) break;
         if (info.row_num >= static_cast<std::uint32_t>(height)) Refuse(SPNG_EINTERNAL);
-        convert(row.data(), store.Row(static_cast<int>(info.row_num)), alphaRow(static_cast<int>(info.row_num)));
+        convertRow(row.data(), static_cast<int>(info.row_num));
         ++rows;
         if (err == SPNG_EOI) break;
       }
@@ -248,8 +273,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
       // Adam7 passes revisit every row; libspng puts them together in a whole picture first.
       std::vector<std::uint8_t> whole(imageBytes);
       Check(spng_decode_image(ctx.get(), whole.data(), whole.size(), format, flags));
-      for (int y = 0; y < height; ++y)
-        convert(whole.data() + static_cast<std::size_t>(y) * rowBytes, store.Row(y), alphaRow(y));
+      for (int y = 0; y < height; ++y) convertRow(whole.data() + static_cast<std::size_t>(y) * rowBytes, y);
     }
     // The checksum of the last pixel chunk, and the chunks after it up to the end, are only
     // read now: a file is accepted whole or not at all.
@@ -257,6 +281,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   } catch (const std::bad_alloc&) {
     ThrowOutOfResources();
   }
+  image->OpaqueAlpha = alpha && !ownPixels;
   return image;
 }
 
@@ -413,7 +438,9 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions
     std::unordered_map<std::uint32_t, int> index;
     bool anyTransparent = false;
     if (image.HasAlpha()) {
-      const std::vector<std::uint32_t>& pixels = image.AlphaPixels;
+      std::vector<std::uint32_t> derived;
+      if (image.AlphaPixels.empty()) derived = OwnPixels(image);
+      const std::vector<std::uint32_t>& pixels = image.AlphaPixels.empty() ? derived : image.AlphaPixels;
       std::vector<std::uint32_t> entries = DistinctValues<AlphaValues>(pixels, index, anyTransparent);
       if (entries.size() > 256) return EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent);
       std::vector<std::uint8_t> palette = EncodePalette<AlphaValues>(w, h, pixels, std::move(entries), index);

@@ -230,6 +230,7 @@ raster::Surface TBitmap::WritableSurface() {
   // it: what is drawn on is a key-colour picture from here on.
   MakePrivate();
   std::vector<std::uint32_t>().swap(image_->AlphaPixels);
+  image_->OpaqueAlpha = false;
   return image_->Surface();
 }
 
@@ -239,6 +240,7 @@ void TBitmap::SetAlphaPixels(std::vector<std::uint32_t> pixels) {
   if (pixels.empty() && !image_->HasAlpha()) return;
   MakePrivate();
   image_->AlphaPixels = std::move(pixels);
+  image_->OpaqueAlpha = false;
   Changed();
 }
 

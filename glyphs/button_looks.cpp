@@ -70,7 +70,7 @@ void MakeDisabledStrip(const TBitmap& strip, int size, TBitmap& result) {
   for (int k = 0; k < count; ++k) DrawDisabledLook(source, k * size, size, size, target);
   if (strip.HasAlpha()) {
     // Alpha glyphs need no key colour for their disabled look: the one toolkits draw.
-    const std::vector<std::uint32_t>& own = strip.Image().AlphaPixels;
+    const std::vector<std::uint32_t> own = OwnPixels(strip.Image());
     const auto width = static_cast<std::size_t>(strip.Width()), madeWidth = static_cast<std::size_t>(made.Width());
     std::vector<std::uint32_t> looks;
     AllocateAlphaPixels(looks, made.Width(), size);

@@ -250,7 +250,7 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   };
   std::vector<TAlphaPart> alphaParts;
   const auto keepAlpha = [&](int left, const TBitmap& part) {
-    if (part.HasAlpha()) alphaParts.push_back({left, part.Width(), part.Height(), part.Image().AlphaPixels});
+    if (part.HasAlpha()) alphaParts.push_back({left, part.Width(), part.Height(), OwnPixels(part.Image())});
   };
   keepAlpha(0, result);
 

@@ -83,7 +83,7 @@ TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
       file.Image = std::make_unique<TBitmap>();
       file.Image->LoadFromFile(origin.File, collection.Options.Decode);
       if (file.Image->Empty() || file.Image->Height() != size) throw EInvalidOperation(FormatMessage(texts::SaveBackFileChanged, origin.File));
-      file.Alpha = file.Image->Image().AlphaPixels;
+      file.Alpha = OwnPixels(file.Image->Image());
       cells = std::make_unique<TImageList>();
       cells->SetWidth(size);
       cells->SetHeight(size);

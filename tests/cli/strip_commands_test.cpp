@@ -268,7 +268,7 @@ TEST_F(StripCommands, AlphaStripsKeepEveryPixelThroughTheJobs) {
   keyGlyph.SaveToFile(key);
   const auto own = [](const std::string& file) {
     const auto image = DecodeImage(ReadBytes(file), {});
-    return image ? image->AlphaPixels : std::vector<std::uint32_t>{};
+    return image ? OwnPixels(*image) : std::vector<std::uint32_t>{};
   };
   // The pixels of columns [left, left + 16) of the alpha strip, as a glyph.
   const auto glyph = [&](int left) {

@@ -195,9 +195,9 @@ std::vector<std::uint8_t> SoftGlyph() {
   return png::EncodeRgba(32, 32, rgba);
 }
 
-std::vector<std::uint32_t> OwnPixels(const std::string& file) {
+std::vector<std::uint32_t> PixelsOfFile(const std::string& file) {
   const auto image = png::Decode(files::ReadWholeFile(file));
-  return image ? image->AlphaPixels : std::vector<std::uint32_t>{};
+  return image ? OwnPixels(*image) : std::vector<std::uint32_t>{};
 }
 
 // Drawing writes colour and alpha into exactly the pixels it covers, Transparent erases, the
@@ -206,7 +206,7 @@ std::vector<std::uint32_t> OwnPixels(const std::string& file) {
 TEST_F(EditorTest, ASessionOnASoftGlyphWritesColourAndAlphaIntoThePixelsItDraws) {
   TempFolder folder;
   files::WriteWholeFile(folder / "soft.png", SoftGlyph());
-  const std::vector<std::uint32_t> original = OwnPixels(folder / "soft.png");
+  const std::vector<std::uint32_t> original = PixelsOfFile(folder / "soft.png");
   ASSERT_EQ(original.size(), 32u * 32u);
   // Glyph pixel (x, y) is the surface's cell from (8x, 8y); (2, 12) lies on the fading rim,
   // (10, 10) inside the disc.
@@ -220,10 +220,10 @@ TEST_F(EditorTest, ASessionOnASoftGlyphWritesColourAndAlphaIntoThePixelsItDraws)
                     (folder / "red.png") + "\n"));
   std::vector<std::uint32_t> expected = original;
   expected[at(12, 7)] = MakeAlphaPixel(255, 0, 0, 128);
-  EXPECT_EQ(OwnPixels(folder / "red.png"), expected);
+  EXPECT_EQ(PixelsOfFile(folder / "red.png"), expected);
 
   session.Run(Parse("bg transparent\ndown 84 84\nup 84 84\nsave " + (folder / "erased.png") + "\n"));
-  const std::vector<std::uint32_t> erased = OwnPixels(folder / "erased.png");
+  const std::vector<std::uint32_t> erased = PixelsOfFile(folder / "erased.png");
   ASSERT_EQ(erased.size(), expected.size());
   EXPECT_EQ(AlphaOf(erased[at(10, 10)]), 0);
   expected[at(10, 10)] = erased[at(10, 10)];
@@ -234,7 +234,7 @@ TEST_F(EditorTest, ASessionOnASoftGlyphWritesColourAndAlphaIntoThePixelsItDraws)
                     (folder / "picked.png") + "\n"));
   EXPECT_EQ(session.Editor().ForegroundDrawColour().Alpha, AlphaOf(original[at(2, 12)]));
   expected[at(16, 16)] = original[at(2, 12)];
-  EXPECT_EQ(OwnPixels(folder / "picked.png"), expected);
+  EXPECT_EQ(PixelsOfFile(folder / "picked.png"), expected);
   // The picker changed nothing: no step of its own.
   EXPECT_EQ(session.Editor().History().Name(session.Editor().History().Count() - 2), "Block");
 }

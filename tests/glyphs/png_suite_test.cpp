@@ -159,7 +159,7 @@ TEST(PngSuite, EveryGoodFileLoadsWithTheIndependentDecodersPixels) {
 // An alpha picture's own pixels as RGBA bytes, top row first.
 Bytes RgbaOf(const TBitmapImage& image) {
   Bytes out;
-  for (const std::uint32_t p : image.AlphaPixels)
+  for (const std::uint32_t p : OwnPixels(image))
     out.insert(out.end(), {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p),
                            static_cast<std::uint8_t>(p >> 24)});
   return out;
