@@ -67,6 +67,7 @@ inline constexpr const char* PixelGridKey = "PixelGrid";
 inline constexpr const char* MenuGlyphPixels = "Glyph &Pixels";
 inline constexpr const char* GlyphPixelsKey = "GlyphPixels";
 inline constexpr const char* MenuCheckerboard = "Transparency &Checkerboard";
+inline constexpr const char* CheckerboardKey = "Checkerboard";
 inline constexpr const char* MenuHistoryWindow = "&History";
 inline constexpr const char* MenuStepBackward = "Step &Backward";
 inline constexpr const char* MenuStepForward = "Step &Forward";

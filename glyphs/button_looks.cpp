@@ -48,6 +48,11 @@ void MakeDisabledGlyph(const TBitmap& glyph, TBitmap& result) {
   result.SetHeight(glyph.Height());
   if (glyph.Empty()) return;
   DrawDisabledLook(glyph.Image().Surface(), 0, glyph.Width(), glyph.Height(), result.WritableSurface());
+  if (glyph.HasAlpha()) {
+    std::vector<std::uint32_t> looks = OwnPixels(glyph.Image());
+    for (std::uint32_t& p : looks) p = DisabledAlphaPixel(p);
+    result.SetAlphaPixels(std::move(looks));
+  }
   result.Changed();
 }
 

@@ -21,7 +21,8 @@ raster::ColorRef DisabledHighlight();
 raster::ColorRef DisabledShadow();
 raster::ColorRef DisabledStandInGround();
 
-// The disabled look of a whole glyph, in the device-dependent format, same size.
+// The disabled look of a whole glyph, in the device-dependent format, same size; an alpha
+// glyph's look keeps alpha (DisabledAlphaPixel).
 void MakeDisabledGlyph(const TBitmap& glyph, TBitmap& result);
 
 // The disabled look of one pixel of an alpha glyph, as toolkits draw it: its grey (luma,

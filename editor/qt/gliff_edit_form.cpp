@@ -25,6 +25,7 @@
 #include "platform/profile/settings_path.h"
 #include "platform/profile/window_placement.h"
 #include "platform/strings.h"
+#include "ui/alpha_view.h"
 #include "ui/application_intf.h"
 #include "ui/design_frame.h"
 #include "ui/glyph_clipboard.h"
@@ -93,6 +94,9 @@ void TGliffEditF::FormCreate() {
   const std::string glyphPixels = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::GlyphPixelsKey,
                                                                    "0", host_.Settings().ReadPath);
   ShowGlyphPixels(glyphPixels != "0" && !glyphPixels.empty());
+  const std::string checkerboard = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::CheckerboardKey,
+                                                                    "0", host_.Settings().ReadPath);
+  SetCheckerboardShown(checkerboard != "0" && !checkerboard.empty());
 }
 
 void TGliffEditF::FormDestroy() {
@@ -103,7 +107,9 @@ void TGliffEditF::FormDestroy() {
     if (!profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::PixelGridKey),
                                             std::string(pic->GridShown() ? "1" : "0"), file) ||
         !profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::GlyphPixelsKey),
-                                            std::string(pic->GlyphViewShown() ? "1" : "0"), file))
+                                            std::string(pic->GlyphViewShown() ? "1" : "0"), file) ||
+        !profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::CheckerboardKey),
+                                            std::string(CheckerboardShown() ? "1" : "0"), file))
       throw EIniFileException(FormatMessage(texts::UnableToWriteTo, file));
   });
 }
@@ -288,6 +294,8 @@ void TGliffEditF::BuildMenu() {
       {&ButtonStates1, texts::MenuButtonStates, "ButtonStates1", [this] { ShowButtonStates(); }},
       {&GlyphPixels1, texts::MenuGlyphPixels, "GlyphPixels1", [this] { ShowGlyphPixels(!pic->GlyphViewShown()); }, {},
        SeparatorAbove, {}, [this] { return pic->GlyphViewShown(); }},
+      {&Checkerboard1, texts::MenuCheckerboard, "Checkerboard1", [] { SetCheckerboardShown(!CheckerboardShown()); }, {},
+       false, {}, [] { return CheckerboardShown(); }},
       {&History1, texts::MenuHistoryWindow, "History1", [this] { ShowHistory(); }},
       {&StepBackward1, texts::MenuStepBackward, "StepBackward1", [&m] { m.StepBackward(); },
        {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)}, false, [&history] { return history.Position() > 0; }},

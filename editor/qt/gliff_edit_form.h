@@ -105,6 +105,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   // Beyond the classic menus, in the View menu: the glyph itself instead of the surface, the
   // History window, and the steps back and forward.
   QAction* GlyphPixels1 = nullptr;
+  // Alpha glyphs over a checkerboard instead of the button face, in both windows; remembered.
+  QAction* Checkerboard1 = nullptr;
   QAction* History1 = nullptr;
   QAction* StepBackward1 = nullptr;
   QAction* StepForward1 = nullptr;
