@@ -185,5 +185,45 @@ TEST_F(EditorViewTest, AlphaGlyphsShowOverTheFaceOrTheCheckerboard) {
   SetCheckerboardShown(false);  // the next test starts as the program does
 }
 
+// The Colour menu in the window: the eyedropper takes the pen colour with the left button and
+// the brush colour with the right one, from presses on the surface; Custom Colour... asks the
+// colour dialog, starting from the current colour; the swatches say both colours.
+TEST_F(EditorViewTest, TheEyedropperAndCustomColourSetThePenAndTheBrush) {
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(16 * x), 40, static_cast<std::uint8_t>(16 * y), static_cast<std::uint8_t>(8 * x + 7)});
+  files::WriteWholeFile(Path("soft.png"), png::EncodeRgba(16, 16, rgba));
+  StartWithEditor();
+  editor_->show();
+  dialogs_->OpenAnswers.push_back(std::vector<std::string>{Path("soft.png")});
+  editor_->Open1->trigger();
+  ASSERT_TRUE(Model().Editor().HasAlpha());
+  editor_->PickColour1->trigger();
+  EXPECT_EQ(Model().SymbolItem(), TSymbolItem::Picker1);
+  EXPECT_TRUE(editor_->PickColour1->isChecked());
+  const int history = Model().History().Count();
+  // Glyph pixel (3, 5) is the surface's cell from (48, 80); (10, 2) from (160, 32).
+  QTest::mousePress(editor_->pic, Qt::LeftButton, {}, QPoint(50, 85));
+  QTest::mouseRelease(editor_->pic, Qt::LeftButton, {}, QPoint(50, 85));
+  QTest::mousePress(editor_->pic, Qt::RightButton, {}, QPoint(165, 35));
+  QTest::mouseRelease(editor_->pic, Qt::RightButton, {}, QPoint(165, 35));
+  EXPECT_EQ(Model().ForegroundDrawColour(), (TDrawColour{raster::MakeColorRef(48, 40, 80), 31}));
+  EXPECT_EQ(Model().BackgroundDrawColour(), (TDrawColour{raster::MakeColorRef(160, 40, 32), 87}));
+  EXPECT_EQ(Model().History().Count(), history);  // looking changes nothing
+  EXPECT_EQ(editor_->SwatchLeft1->text().toStdString(), "Left: #3028501F");
+  EXPECT_EQ(editor_->SwatchRight1->text().toStdString(), "Right: #A0282057");
+
+  dialogs_->ColourAnswers.push_back(TColourWithAlpha{raster::MakeColorRef(1, 2, 3), 200});
+  editor_->CustomRight1->trigger();
+  EXPECT_EQ(dialogs_->LastInitialColour.Alpha, 87);
+  EXPECT_EQ(Model().BackgroundDrawColour(), (TDrawColour{raster::MakeColorRef(1, 2, 3), 200}));
+  editor_->CustomLeft1->trigger();  // cancelled: nothing changes
+  EXPECT_EQ(Model().ForegroundDrawColour().Alpha, 31);
+  editor_->TransparentLeft1->trigger();
+  EXPECT_EQ(Model().ForegroundDrawColour(), Transparent);
+  EXPECT_EQ(Model().ForegroundIndex(), -1);
+}
+
 }  // namespace
 }  // namespace gliffo::testing
