@@ -109,12 +109,14 @@ std::optional<std::string> TQtDialogService::SaveFile(const TSaveFileRequest& re
       dialog.selectFile(initial.fileName());
     }
   }
+  savedFilter_ = 0;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
 
   // A name typed without an extension gets the default one; when the user picked another
   // filter than the one offered, that filter's own extension is meant instead.
   std::string extension = request.DefaultExtension;
   int chosen = static_cast<int>(titles.indexOf(dialog.selectedNameFilter())) + 1;
+  savedFilter_ = chosen;
   if (chosen >= 1 && chosen != request.FilterIndex) {
     std::string filterExtension = FilterExtension(entries[static_cast<std::size_t>(chosen - 1)]);
     if (!filterExtension.empty()) extension = filterExtension;

@@ -179,6 +179,8 @@ class TGlyphEditor : public IGlyphEditorLink {
   // size raises EInvalidOperation saying both sizes and changes nothing.
   void PasteGlyph(const TBitmap& picture);
   void SaveGlyphFile(const std::string& fileName);
+  // The same with the options a save dialog's choice gives (32 bits with alpha).
+  void SaveGlyphFile(const std::string& fileName, const TEncodeOptions& options);
 
   // --- Transform menu ------------------------------------------------------------------------
   // The glyph mirrored, turned or shifted by one pixel, enlarged back over the whole surface,

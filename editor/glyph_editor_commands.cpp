@@ -97,17 +97,20 @@ void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
 }
 
 void TGlyphEditor::SaveAs1Click(IDialogService& dialogs) {
-  const std::optional<std::string> name = dialogs.SaveFile(GlyphSaveRequest());
+  const TSaveFileRequest request = GlyphSaveRequest();
+  const std::optional<std::string> name = dialogs.SaveFile(request);
   if (!name) return;
-  SaveGlyphFile(*name);
+  SaveGlyphFile(*name, SaveOptionsOf(dialogs, request, collection_.Options.Encode));
 }
 
-void TGlyphEditor::SaveGlyphFile(const std::string& fileName) {
+void TGlyphEditor::SaveGlyphFile(const std::string& fileName) { SaveGlyphFile(fileName, collection_.Options.Encode); }
+
+void TGlyphEditor::SaveGlyphFile(const std::string& fileName, const TEncodeOptions& options) {
   // Through a picture, as the window saves any graphic; the glyph keeps its own format, and the
   // save writes beside the target and renames, so a failure keeps the previous file.
   TPicture picture;
   picture.Bitmap().Assign(&editor_);
-  picture.SaveToFile(fileName, collection_.Options.Encode);
+  picture.SaveToFile(fileName, options);
 }
 
 void TGlyphEditor::UpdateCollectionItem1Click() {

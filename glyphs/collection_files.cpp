@@ -193,11 +193,16 @@ bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogSe
 }
 
 bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs) {
+  return ExportBitmap(collection, fileName, dialogs, collection.Options.Encode);
+}
+
+bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs,
+                  const TEncodeOptions& options) {
   const TListItem* selected = collection.Items.Selected();
   if (!selected) return false;
   TBitmap glyph;
   MakeGlyphImage(collection, selected->ImageIndex(), glyph);
-  return SaveWithConfirmation(glyph, fileName, dialogs, collection.Options.Encode);
+  return SaveWithConfirmation(glyph, fileName, dialogs, options);
 }
 
 void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
@@ -321,12 +326,13 @@ TSaveFileRequest CollectionSaveRequest(const TGlyphCollection& collection) {
 
 void SaveCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   if (collection.Items.SelCount() == 0) return;
-  const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
+  const TSaveFileRequest request = CollectionSaveRequest(collection);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return;
   TBitmap strip;
   MakeSelectionStrip(collection, strip);
   // The file may hold more glyphs than the selection: replacing it is the user's call.
-  if (!SaveWithConfirmation(strip, *name, dialogs, collection.Options.Encode)) return;
+  if (!SaveWithConfirmation(strip, *name, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode))) return;
   if (collection.Items.SelCount() == collection.Items.Count()) collection.MarkLoaded({TListSourceKind::File, *name});
 }
 
@@ -337,11 +343,12 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
     case TDialogAnswer::Cancel: return false;
     case TDialogAnswer::Yes: break;
   }
-  const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
+  const TSaveFileRequest request = CollectionSaveRequest(collection);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return false;
   TBitmap strip;
   MakeWholeStrip(collection, strip);
-  if (!SaveWithConfirmation(strip, *name, dialogs, collection.Options.Encode)) return false;
+  if (!SaveWithConfirmation(strip, *name, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode))) return false;
   collection.MarkLoaded({TListSourceKind::File, *name});
   return true;
 }
@@ -363,9 +370,10 @@ void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dia
     dialogs.ShowMessage(texts::SelectOnlyOneBitmap);
     return;
   }
-  const auto name = dialogs.SaveFile(SaveRequest(2, texts::BitmapExtension));
+  const TSaveFileRequest request = SaveRequest(2, texts::BitmapExtension);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return;
-  ExportBitmap(collection, *name, dialogs);
+  ExportBitmap(collection, *name, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode));
 }
 
 void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& options) {

@@ -52,6 +52,9 @@ void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& 
 // "Replace Existing File?" and it is written only on Yes. Returns whether it was written;
 // false without asking when nothing is selected.
 bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs);
+// The same with the options a save dialog's choice gives (32 bits with alpha).
+bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs,
+                  const TEncodeOptions& options);
 
 // The strips side by side in the given order: the result keeps the pixel format and the height
 // of the first file, and is as wide as all files together. Every file is read before anything

@@ -27,6 +27,9 @@ class TScriptedDialogs : public IDialogService {
   std::deque<std::optional<std::string>> SaveAnswers;
   std::deque<std::optional<TFontChoice>> FontAnswers;
   std::deque<std::optional<TColourWithAlpha>> ColourAnswers;
+  // The filter entry every save answer counts as chosen under (0: the one offered).
+  int SaveFilterAnswer = 0;
+  int SavedFilterIndex() const override { return SaveFilterAnswer; }
   std::deque<std::optional<std::string>> InputAnswers;
   // What the font dialog started from and the input box offered, last time each was shown.
   TFontChoice LastInitialFont;

@@ -172,7 +172,7 @@ TEST_F(CollectionFiles, NothingSelectedSavesNothingAndShowsNothing) {
   ASSERT_EQ(dialogs.Calls.size(), 1u);
   EXPECT_EQ(dialogs.Calls[0].Save.FilterIndex, 1);
   EXPECT_EQ(dialogs.Calls[0].Save.DefaultExtension, "gbc");
-  EXPECT_EQ(dialogs.Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico");
+  EXPECT_EQ(dialogs.Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico|32-bit BMP with alpha|*.bmp");
   TBitmap saved;
   saved.LoadFromFile(folder / "out.gbc");
   EXPECT_EQ(saved.Width(), 16);
