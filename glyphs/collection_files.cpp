@@ -170,10 +170,14 @@ bool SaveCollection(const TGlyphCollection& collection, const std::string& fileN
 }
 
 bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName) {
+  return SaveDisabledStrip(collection, fileName, collection.Options.Encode);
+}
+
+bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName, const TEncodeOptions& options) {
   TBitmap strip, looks;
   if (!MakeSelectionStrip(collection, strip)) return false;
   MakeDisabledStrip(strip, collection.GlyphSize(), looks);
-  looks.SaveToFile(fileName, collection.Options.Encode);
+  looks.SaveToFile(fileName, options);
   return true;
 }
 
@@ -355,9 +359,10 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
 
 void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
   if (collection.Items.SelCount() == 0) return;
-  const auto name = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  const TSaveFileRequest request = SaveRequest(1, texts::CollectionExtension);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return;
-  SaveDisabledStrip(collection, *name);
+  SaveDisabledStrip(collection, *name, SaveOptionsOf(dialogs, request, collection.Options.Encode));
 }
 
 void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
@@ -388,9 +393,10 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
   }
   TBitmap combined;
   BuildCombinedStrip(*names, combined, options.Decode, options.Encode);
-  const auto output = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  const TSaveFileRequest saveRequest = SaveRequest(1, texts::CollectionExtension);
+  const auto output = dialogs.SaveFile(saveRequest);
   if (!output) return;
-  SaveWithConfirmation(combined, *output, dialogs, options.Encode);
+  SaveWithConfirmation(combined, *output, dialogs, SaveOptionsOf(dialogs, saveRequest, options.Encode));
 }
 
 }  // namespace gliffo

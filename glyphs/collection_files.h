@@ -41,6 +41,8 @@ bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip);
 // one SaveCollection writes, so a program can ship its disabled image list with the normal one.
 // Returns false and writes nothing when nothing is selected.
 bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName);
+// The same with the options a save dialog's choice gives (32 bits with alpha).
+bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName, const TEncodeOptions& options);
 
 // A new 4-bit image with the 16 system colours, white, sized before its canvas is first used:
 // the form of every saved strip and exported glyph.
