@@ -53,8 +53,10 @@ std::string InputPath(const std::string& fileName) {
         return fileName == StandardStream ? files::TInputFile::StandardInput(left)
                                           : std::make_unique<files::TInputFile>(fileName, left);
       });
-  if (!file->HeldWhole()) return fileName;
-  held.Bytes += file->RegularSize().value_or(0);
+  // A named regular file is loaded by its name; standard input, whatever it is, by the
+  // descriptor this object keeps open.
+  if (!file->HeldWhole() && fileName != StandardStream) return fileName;
+  if (file->HeldWhole()) held.Bytes += file->RegularSize().value_or(0);
   std::string path = file->ReopenName();
   held.ByName.emplace(fileName, std::move(file));
   return path;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -68,7 +69,18 @@ TEST_F(FileIo, APipeIsReadWholeWithinItsLimitAndADeviceNever) {
   const std::string fifo = PathOf("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const std::size_t size : {std::size_t{100}, std::size_t{101}}) {
-    std::thread writer([&] { files::WriteWholeFile(fifo, Bytes(size, 7)); });
+    // A FIFO that nobody reads is refused rather than waited on: the writer tries again until
+    // the reader below has it open.
+    std::thread writer([&] {
+      for (int tries = 0; tries < 5000; ++tries) {
+        try {
+          files::WriteWholeFile(fifo, Bytes(size, 7));
+          return;
+        } catch (const EFCreateError&) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      }
+    });
     try {
       const files::TInputFile file(fifo, 100);
       EXPECT_EQ(size, 100u);
