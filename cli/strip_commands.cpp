@@ -61,7 +61,7 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder, mask); });
   // The strip the window's folder load and Save Collection give, made without the glyph list.
   TBitmap strip;
-  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, options.Decode, strip);
+  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, options.DecodeAt(size), strip);
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
@@ -157,9 +157,11 @@ int List(const std::vector<std::string>& arguments, TImageOptions& options) {
   RejectOptions(args);
   if (args.size() != 1) throw UsageError("needs one strip");
   // The headers alone say it all; the pixels are never read.
-  const InputHeader input = ReadInputHeader(args[0], options.Decode);
+  // An icon gives its entry of the glyph size, as every job reads it.
+  const int wanted = sizeText.empty() ? 0 : ParsePositive(sizeText, "--size");
+  const InputHeader input = ReadInputHeader(args[0], options.DecodeAt(wanted));
   const int width = input.Width(), height = input.Height();
-  const int size = sizeText.empty() ? height : ParsePositive(sizeText, "--size");
+  const int size = sizeText.empty() ? height : wanted;
   // Counted as the image list cuts: whole glyphs from the left, a strip lower than a glyph
   // holds none.
   const int glyphs = (size > 0 && height >= size) ? width / size : 0;

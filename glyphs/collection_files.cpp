@@ -205,19 +205,32 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   std::vector<int> widths(fileNames.size()), heights(fileNames.size());
   std::vector<std::shared_ptr<TBitmapImage>> kept(fileNames.size());
   std::atomic<std::size_t> keptBytes{0};
-  const std::vector<std::exception_ptr> errors = ReadFilesOnCores(
-      fileNames.size(), [&options] { return std::make_unique<TImageRowReader>(options); },
-      [&](TImageRowReader& reader, std::size_t i) {
-        const std::string& name = fileNames[i];
-        AboutFile(name, [&] { reader.Open(name); });
-        widths[i] = reader.Width();
-        heights[i] = reader.Height();
-        const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
-        if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
-          kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
-        else if (bytes <= KeptPartBytes)
-          keptBytes.fetch_sub(bytes);
-      });
+  const auto read = [&](TImageRowReader& reader, std::size_t i) {
+    const std::string& name = fileNames[i];
+    AboutFile(name, [&] { reader.Open(name); });
+    widths[i] = reader.Width();
+    heights[i] = reader.Height();
+    const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
+    if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
+      kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
+    else if (bytes <= KeptPartBytes)
+      keptBytes.fetch_sub(bytes);
+  };
+  // The first file gives the glyph size, and an icon among the others gives its picture of
+  // that size (else its largest), as every job reads an icon.
+  std::exception_ptr firstError;
+  try {
+    TImageRowReader first(options);
+    read(first, 0);
+  } catch (...) {
+    firstError = std::current_exception();
+  }
+  TDecodeOptions others = options;
+  if (others.PreferredSize == 0 && !firstError) others.PreferredSize = heights[0];
+  std::vector<std::exception_ptr> errors = ReadFilesOnCores(
+      fileNames.size() - 1, [&others] { return std::make_unique<TImageRowReader>(others); },
+      [&](TImageRowReader& reader, std::size_t i) { read(reader, i + 1); });
+  errors.insert(errors.begin(), firstError);
   long long totalWidth = 0;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     if (errors[i]) std::rethrow_exception(errors[i]);
