@@ -465,10 +465,9 @@ void TGliffoF::Paste1Click() {
     app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
     return;
   }
-  if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize()) {
-    app_.Dialogs().ShowMessage(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
-    return;
-  }
+  // Refused as the editor refuses a picture of the wrong size: in the error box.
+  if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize())
+    throw EInvalidOperation(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
   TSelectionBatch batch(*viewer);
   glyphs_.InsertStrip(strip, glyphs_.InsertionPoint());
 }
@@ -486,7 +485,13 @@ void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
       return;
     }
     auto strip = std::make_unique<TBitmap>();
-    strip->LoadFromFile(path);
+    AboutFile(path, [&] { strip->LoadFromFile(path); });
+    // A strip of another height is refused naming its file, so the user knows which one.
+    const int size = glyphs_.ImageList1.Count() > 0 ? glyphs_.GlyphSize()
+                     : strips.empty()               ? strip->Height()
+                                                    : strips.front()->Height();
+    if (strip->Height() != size)
+      ThrowAboutFile(path, EInvalidOperation(FormatMessage(FormatMessage(texts::WrongStripHeight, strip->Height()), size)));
     strips.push_back(std::move(strip));
   }
   std::vector<const TBitmap*> pointers;

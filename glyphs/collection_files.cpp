@@ -300,6 +300,10 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
     case TDialogAnswer::Cancel: return false;
     case TDialogAnswer::Yes: break;
   }
+  return SaveWholeListCommand(collection, dialogs);
+}
+
+bool SaveWholeListCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
   if (!name) return false;
   TBitmap strip;
@@ -335,6 +339,7 @@ void CombineCollectionsCommand(IDialogService& dialogs) {
   TOpenFileRequest request;
   request.Filter = texts::CollectionFilter;
   request.MultiSelect = true;
+  request.Title = texts::CombineOpenTitle;
   const auto names = dialogs.OpenFiles(request);
   if (!names) return;
   if (names->size() < 2) {
@@ -343,7 +348,9 @@ void CombineCollectionsCommand(IDialogService& dialogs) {
   }
   TBitmap combined;
   BuildCombinedStrip(*names, combined);
-  const auto output = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  TSaveFileRequest save = SaveRequest(1, texts::CollectionExtension);
+  save.Title = texts::CombineSaveTitle;
+  const auto output = dialogs.SaveFile(save);
   if (!output) return;
   SaveWithConfirmation(combined, *output, dialogs);
 }

@@ -91,6 +91,8 @@ struct TListState {
   std::vector<std::uint32_t> Pixels;
   std::vector<TGlyphOrigin> Origins;
   std::vector<bool> Selected;
+  // Each glyph's key (see TGlyphCollection::CellKey); 0 for a glyph new to the list.
+  std::vector<std::uint64_t> Keys;
 };
 
 class TGlyphCollection {
@@ -183,8 +185,19 @@ class TGlyphCollection {
 
   // The file and place a cell came from (no file for cells added since the load).
   TGlyphOrigin Origin(int cell) const;
+  // A key that stays with a glyph while the list is reshaped (moved, others deleted or
+  // inserted, undone and redone), and is never given to another glyph: so the editor can say
+  // where the glyph it took is now. Keys of a loaded list are new ones.
+  std::uint64_t CellKey(int cell) const;
+  // The cell holding the glyph of that key, or -1 when it is no longer in the list.
+  int CellWithKey(std::uint64_t key) const;
+
   // After a load: the cells' origins, in cell order, and no history.
   void StartFresh(std::vector<TGlyphOrigin> origins);
+  // Whether the glyphs that came from files are all still in the list, in the order they were
+  // loaded in: files keep each glyph at its own place, so only then does writing the glyphs
+  // back to their files keep everything the list holds.
+  bool FileOrderKept() const;
   TListState CaptureState() const;
   void RestoreState(const TListState& state);
 
@@ -205,6 +218,11 @@ class TGlyphCollection {
   bool modified_ = false;
   TListSource source_;
   std::vector<TGlyphOrigin> origins_;
+  std::vector<TGlyphOrigin> loadedOrigins_;  // the origins as the last load left them
+  // Cells appended since the keys were last set get theirs when first asked for.
+  void EnsureKeys() const;
+  mutable std::vector<std::uint64_t> keys_;
+  mutable std::uint64_t lastKey_ = 0;
   std::deque<TListState> undo_;
   std::deque<TListState> redo_;
 };

@@ -17,6 +17,7 @@
 #include "editor/qt/preview_button.h"
 #include "editor/strings.h"
 #include "glyphs/collection_files.h"
+#include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/profile/profile.h"
 #include "platform/profile/settings_path.h"
@@ -67,12 +68,14 @@ TGliffEditF::TGliffEditF(IApplication& application, ICollectionHost& host)
   BuildHeldGlyphLineAndHelpKey();
   move(DesignLeft, DesignTop);
   model_.SetView(this);
+  host_.Collection().Items.AddListener(this);
   app_.Guard([this] { FormCreate(); });
   MenusChanged();
 }
 
 TGliffEditF::~TGliffEditF() {
   app_.Guard([this] { FormDestroy(); });
+  host_.Collection().Items.RemoveListener(this);
   model_.SetView(nullptr);
 }
 
@@ -347,7 +350,18 @@ void TGliffEditF::dropEvent(QDropEvent* event) {
 
 void TGliffEditF::EditGlyph(const TImageList& images, int cellIndex) {
   model_.EditGlyph(images, cellIndex);
-  HeldGlyph1->setText(QString::fromStdString(host_.Collection().DescribeGlyph(cellIndex)));
+  heldKey_ = host_.Collection().CellKey(cellIndex);
+  ShowHeldGlyph();
+}
+
+void TGliffEditF::ItemsChanged() {
+  if (heldKey_ != 0) ShowHeldGlyph();
+}
+
+void TGliffEditF::ShowHeldGlyph() {
+  const TGlyphCollection& glyphs = host_.Collection();
+  const int cell = glyphs.CellWithKey(heldKey_);
+  HeldGlyph1->setText(QString::fromStdString(cell >= 0 ? glyphs.DescribeGlyph(cell) : texts::GlyphNotInList));
 }
 void TGliffEditF::ShowEditor() { model_.ShowEditor(); }
 void TGliffEditF::SetGlyphImageSize(int size) { model_.SetGlyphImageSize(size); }

@@ -5,6 +5,7 @@
 // events into the model's handlers, inside the application's guard, and repaints what the
 // model reports changed.
 #include <QMainWindow>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -28,7 +29,7 @@ class TPlacedQtWindow;
 class TPreviewButton;
 class TSurfaceView;
 
-class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditorView {
+class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditorView, private IListItemsListener {
   Q_OBJECT
  public:
   // Creating the window is its creation handler; it stays hidden until the collection window
@@ -133,6 +134,9 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void ShowWindow() override;
   void HideWindow() override;
   void HistoryChanged() override;
+  // The list was reshaped or replaced: the line under the surface follows the glyph taken.
+  void ItemsChanged() override;
+  void ShowHeldGlyph();
 
   void BuildMenu();
   void BuildClient();
@@ -152,6 +156,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   int paletteChanges_ = 0;
   TButtonStatesWindow* buttonStates_ = nullptr;
   THistoryWindow* history_ = nullptr;
+  // The list's key of the glyph the editor took (0: none taken from the list).
+  std::uint64_t heldKey_ = 0;
   std::vector<QAction*> penActions_;
   std::vector<QAction*> symbolActions_;
   std::unique_ptr<TPlacedQtWindow> placed_;

@@ -9,6 +9,7 @@
 
 #include "collection/folder_browser.h"
 #include "collection/viewer.h"
+#include "glyphs/strings.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {
@@ -192,6 +193,38 @@ TEST_F(UnsavedTest, UpdateTargetIsMarkedAndTheEditorNamesItsGlyph) {
   EXPECT_FALSE(editor_->isVisible());
   EXPECT_FALSE(window_->viewer->TargetMarked());
   EXPECT_TRUE(Glyphs().Modified());
+}
+
+// The line under the editor's surface follows the glyph it took through the list's changes.
+TEST_F(UnsavedTest, TheEditorsGlyphLineFollowsTheList) {
+  WriteStrip(Path("five.gbc"), 16, 5);
+  StartWithEditor();
+  window_->AttachEditor(editor_.get(), editor_.get());
+  window_->show();
+  Open("five.gbc");
+  SelectRows({3});
+  window_->Image1->trigger();
+  ASSERT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  // A glyph before it deleted: it is glyph 2 now; undone, glyph 3 again.
+  SelectRows({1});
+  window_->viewer->setFocus();
+  QTest::keyClick(window_->viewer, Qt::Key_Delete);
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 2 of five.gbc");
+  window_->Undo1->trigger();
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  // Deleted itself, or the list closed: the line says the glyph is gone.
+  SelectRows({3});
+  window_->Delete1->trigger();
+  EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
+  window_->Undo1->trigger();
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  dialogs_->ConfirmAnswers = {TDialogAnswer::No};
+  window_->Close1->trigger();
+  ASSERT_EQ(Glyphs().Items.Count(), 0);
+  EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
+  // The same strip opened again holds other glyphs than the one taken.
+  Open("five.gbc");
+  EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
 }
 
 TEST_F(UnsavedTest, KeysReachTheCommands) {
