@@ -233,6 +233,18 @@ TEST_F(EditorWindowTest, PreviewShowsTheFaceThroughTheBottomLeftColour) {
   window_->bmp24->trigger();
   QTest::mouseClick(editor_->testbtn, Qt::LeftButton);
   EXPECT_EQ(editor_->testbtn->Glyph().size(), QSize(16, 16));
+
+  // A transform takes a 32-pixel glyph into the preview: the button grows to show all of it,
+  // beside the real-size glyph and inside the window.
+  window_->bmp32->trigger();
+  editor_->FlipVertical1->trigger();
+  ASSERT_EQ(editor_->testbtn->Glyph().size(), QSize(32, 32));
+  const QRect button = editor_->testbtn->geometry();
+  EXPECT_GE(button.width(), 34);
+  EXPECT_GE(button.height(), 34);
+  EXPECT_TRUE(editor_->centralWidget()->rect().contains(button));
+  EXPECT_FALSE(button.intersects(editor_->Editor->geometry()));
+  EXPECT_LT(button.bottom(), editor_->pic->y());
 }
 
 TEST_F(EditorWindowTest, FirstRunWritesBothSectionsAndClosingOnlyHides) {
