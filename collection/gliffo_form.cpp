@@ -42,6 +42,7 @@ constexpr int DesignTop = 115;
 constexpr int DesignTopPanelHeight = 41;
 constexpr int DesignFolderListHeight = 96;
 constexpr int DesignStatusBarHeight = 19;
+constexpr int DesignMinimumGridHeight = 60;
 constexpr std::size_t HelpMacroLimit = 255;
 
 // Keeps the view's selection still while the glyph list flips many flags, then lets it follow
@@ -66,6 +67,8 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
 
   scale_ = ScreenDesignScale();
   SetDesignFrame(*this, scale_);
+  // Unlike the classic window, this one is sized to the set it shows: a big folder wants room.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
   BuildMenu();
   BuildClient();
@@ -91,6 +94,8 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
                    [this](const std::function<void()>& handler) { app_.Guard(handler); });
   FitFrame();
+  // The classic size and place at first start; the settings may say otherwise.
+  resize(DesignSize());
   move(DesignLeft, DesignTop);
 
   glyphs_.ModeMenu.OnChange = [this] { MirrorModeMenu(); };
@@ -532,13 +537,21 @@ bool TGliffoF::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+QSize TGliffoF::DesignSize() const {
+  // The classic frame has room for the classic menus only; with the menus beyond them it is
+  // wide enough to show every title, so Help never hides behind an overflow button.
+  return {std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
+          Scaled(DesignClientHeight) + MainMenu1->sizeHint().height()};
+}
+
 void TGliffoF::FitFrame() {
-  if (!MainMenu1 || (windowState() & Qt::WindowMaximized)) return;
-  // The classic frame has room for the classic menus only; with the menus beyond them it widens
-  // just enough to show every title, so Help never hides behind an overflow button. The
-  // platform's menu font is known for sure only once the window is shown: asked again then.
-  setFixedSize(std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
-               Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
+  if (!MainMenu1) return;
+  // Every menu title shows and the grid keeps room for a row of glyphs, however small the
+  // window is made. The platform's menu font is known for sure only once the window is shown:
+  // asked again then.
+  setMinimumSize(MainMenu1->sizeHint().width(),
+                 MainMenu1->sizeHint().height() + Scaled(DesignTopPanelHeight + DesignFolderListHeight +
+                                                         DesignStatusBarHeight + DesignMinimumGridHeight));
 }
 
 bool TGliffoF::event(QEvent* event) {

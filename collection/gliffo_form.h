@@ -167,6 +167,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void UpdateEditorCommands();
   void ModeCommand(int size);
   void FitFrame();
+  QSize DesignSize() const;
 
   IApplication& app_;
   TGlyphCollection glyphs_;

@@ -129,12 +129,14 @@ TEST_F(CollectionWindowTest, FrameAndParts) {
   EXPECT_EQ(window_->windowTitle(), "Gliffo 2");
   EXPECT_EQ(window_->AppDir(), dir_.string() + "/");
   EXPECT_EQ(window_->GlyphSize(), 16);
-  EXPECT_EQ(window_->minimumSize(), window_->maximumSize());  // fixed frame
+  // The window may be resized and maximised, never so narrow that a menu title hides.
+  EXPECT_NE(window_->minimumSize(), window_->maximumSize());
+  EXPECT_EQ(window_->minimumWidth(), window_->MainMenu1->sizeHint().width());
   Qt::WindowFlags flags = window_->windowFlags();
   EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-  // The classic width, widened only as far as the menus beyond the classic ones need, so every
-  // menu title shows and none hides behind an overflow button.
+  EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint);
+  // At first start: the classic width, widened only as far as the menus beyond the classic ones
+  // need, so every menu title shows and none hides behind an overflow button.
   EXPECT_EQ(window_->width(), std::max(window_->Scaled(212), window_->MainMenu1->sizeHint().width()));
   EXPECT_LE(window_->MainMenu1->sizeHint().width(), window_->width());
   EXPECT_EQ(window_->height() - window_->MainMenu1->sizeHint().height(), window_->Scaled(448));
@@ -453,6 +455,27 @@ TEST_F(CollectionWindowTest, TwentyThousandGlyphsPaintOnlyTheVisibleOnes) {
   int asked = window_->viewer->Model().ImageRequests() - before;
   EXPECT_GT(asked, 0);
   EXPECT_LT(asked, 500);
+}
+
+// A bigger window gives the grid the room: a big set shows as many glyphs as fit.
+TEST_F(CollectionWindowTest, TheGridFillsAResizedWindow) {
+  WriteStrip(Path("many.gbc"), 16, 2000);
+  Start();
+  window_->show();
+  OpenStrip(Path("many.gbc"));
+  QListView* view = window_->viewer;
+  auto shown = [&] {
+    QCoreApplication::processEvents();
+    int count = 0;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+      if (view->viewport()->rect().contains(view->visualRect(view->model()->index(row, 0)))) ++count;
+    return count;
+  };
+  const int atDesignSize = shown();
+  ASSERT_GT(atDesignSize, 0);
+  window_->resize(window_->width() * 3, window_->height() * 2);
+  EXPECT_GT(shown(), atDesignSize * 4);
+  EXPECT_EQ(view->width(), window_->width());
 }
 
 // The selection stays drawn when the view loses the keyboard focus: commands act on it still.
