@@ -385,9 +385,11 @@ bool TGliffoF::OpenPath(const std::string& path) {
 void TGliffoF::ShowHelp() { RunCommand(&TGliffoF::Contents1Click); }
 
 void TGliffoF::Image1Click() {
+  if (editor_ == nullptr || glyphs_.Items.Selected() == nullptr) return;
+  // Keeping the editor's changed glyph may write it into the list; the selection stays.
+  if (!editor_->MayReplaceGlyph(app_.Dialogs())) return;
   const TListItem* selected = glyphs_.Items.Selected();
-  if (editor_ == nullptr || selected == nullptr) return;
-  editor_->EditGlyph(glyphs_.ImageList1, selected->ImageIndex());
+  if (selected != nullptr) editor_->EditGlyph(glyphs_.ImageList1, selected->ImageIndex());
 }
 
 void TGliffoF::AddfromEditor1Click() {
@@ -409,7 +411,19 @@ void TGliffoF::BMPEditor1Click() {
   if (editor_ != nullptr) editor_->ShowEditor();
 }
 
-void TGliffoF::ModeCommand(int size) { glyphs_.Mode(size, app_.Dialogs()); }
+void TGliffoF::ModeCommand(int size) {
+  if (size != glyphs_.GlyphSize()) {
+    // Another size gives the editor a new glyph: its changes are asked about first (Yes may put
+    // them into the list). A list of another size is then emptied; a modified one asks first,
+    // as every command that discards it does.
+    if (editor_ != nullptr && !editor_->MayReplaceGlyph(app_.Dialogs())) return;
+    if (glyphs_.ImageList1.Count() > 0 && glyphs_.Modified() && !glyphs_.CellsMatchSize(size)) {
+      if (!MaySaveChanges()) return;
+      glyphs_.ClearGlyphList();
+    }
+  }
+  glyphs_.Mode(size, app_.Dialogs());
+}
 void TGliffoF::bmp16Click() { ModeCommand(16); }
 void TGliffoF::bmp24Click() { ModeCommand(24); }
 void TGliffoF::bmp32Click() { ModeCommand(32); }
@@ -522,7 +536,8 @@ void TGliffoF::dropEvent(QDropEvent* event) {
 
 void TGliffoF::closeEvent(QCloseEvent* event) {
   bool mayClose = false;
-  app_.Guard([&] { mayClose = MaySaveChanges(); });
+  // The editor's glyph first: keeping it may put it into the list, which is asked about next.
+  app_.Guard([&] { mayClose = (editor_ == nullptr || editor_->MayReplaceGlyph(app_.Dialogs())) && MaySaveChanges(); });
   if (!mayClose) {
     event->ignore();
     return;

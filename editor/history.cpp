@@ -107,6 +107,7 @@ void TEditHistory::Reset(const std::string& name, const TBitmap& surface, const 
   bytes_ += first.GlyphBytes;
   steps_.push_back(std::move(first));
   position_ = 0;
+  saved_ = 0;
   current_.Assign(&surface);
 }
 
@@ -115,8 +116,10 @@ void TEditHistory::Record(const std::string& name, const TBitmap& surface, const
   const raster::Surface now = surface.Image().Surface();
   if (steps_.empty() || was.Empty() || now.Empty() || !SameLayout(was, now)) {
     Reset(name, surface, glyph);
+    saved_ = -1;  // the new start is itself a change
     return;
   }
+  if (saved_ > position_) saved_ = -1;  // the kept entry is among the steps ahead, which go
   while (Count() > position_ + 1) {
     Drop(steps_.back());
     steps_.pop_back();
@@ -167,6 +170,7 @@ void TEditHistory::Record(const std::string& name, const TBitmap& surface, const
     bytes_ -= start.Patch.Bytes();
     start.Patch = TPatch{};
     --position_;
+    if (saved_ >= 0) --saved_;
   }
 }
 

@@ -68,4 +68,11 @@ inline constexpr const char* StepGlyph = "Glyph from Collection";
 inline constexpr const char* StepPaste = "Paste";
 inline constexpr const char* PastedGlyphSize = "The clipboard image is %d pixels wide; the glyph is %d.";
 
+// Asked before the editor's changed glyph would be replaced (another glyph taken, a file
+// opened, the glyph size changed, the program ended); each says what Yes does.
+inline constexpr const char* SaveGlyphToFile = "Save the changes to the glyph in %s?";
+inline constexpr const char* PutGlyphBack = "Put the changed glyph back into the list as glyph %d?";
+inline constexpr const char* AddGlyphToList = "Add the changed glyph to the list?";
+inline constexpr const char* SaveGlyphAs = "Save the changed glyph?";
+
 }  // namespace gliffo::texts

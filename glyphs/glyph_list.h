@@ -34,6 +34,12 @@ class IGlyphEditorLink {
   virtual void EditGlyph(const TImageList& images, int cellIndex) = 0;
   // "BMP &Editor": the editor shown with its current content at the current glyph size.
   virtual void ShowEditor() = 0;
+  // Asked before something replaces the editor's glyph (another glyph taken, the program
+  // ending): false when the user chose to keep things as they are. An editor holding changes
+  // that were neither saved nor put into the list asks the user first.
+  virtual bool MayReplaceGlyph(IDialogService& /*dialogs*/) { return true; }
+  // The editor's glyph was just written into cell `cell` of the list: it is kept there now.
+  virtual void GlyphKept(int /*cell*/) {}
 };
 
 struct TMenuItemState {
@@ -124,6 +130,8 @@ class TGlyphCollection {
   // The list half of "Update Collection Item": the selected item's cell takes the editor's
   // glyph. Returns false (and does nothing) when no item is selected.
   bool ReplaceSelected();
+  // The same for any cell; false (and nothing done) for a cell the list does not hold.
+  bool ReplaceCell(int cell);
   void SelectAll();
   void InvertSelection();
   // "Close" after the user said Yes: empties the list, back to size 16, menu open.
@@ -138,6 +146,8 @@ class TGlyphCollection {
   // The list is modified once a glyph was written into it or added (by the editor, or any later
   // command that changes glyphs) and clean again once it was loaded or saved whole; commands
   // that would discard a modified list ask first.
+  // The list's history knows where it was last loaded or saved: undoing or redoing back to
+  // there makes it clean again.
   bool Modified() const { return modified_; }
   void SetModified(bool modified);
   const TListSource& Source() const { return source_; }
@@ -202,9 +212,8 @@ class TGlyphCollection {
   void RestoreState(const TListState& state);
 
   // True when the cells have GlyphSize (always so while the list holds glyphs).
-  bool CellsMatchGlyphSize() const {
-    return ImageList1.Width() == glyphSize_ && ImageList1.Height() == glyphSize_;
-  }
+  bool CellsMatchGlyphSize() const { return CellsMatchSize(glyphSize_); }
+  bool CellsMatchSize(int size) const { return ImageList1.Width() == size && ImageList1.Height() == size; }
 
  private:
   void SizeEditor(int size);
@@ -212,10 +221,13 @@ class TGlyphCollection {
   void StateChanged();
   // A command's result: the state before it becomes the step to go back to.
   void Commit(const TListState& before, const TListState& after);
+  void PushStep(TListState state);
 
   int glyphSize_ = 16;
   IGlyphEditorLink* editor_ = nullptr;
   bool modified_ = false;
+  // How many steps back the list held what was last loaded or saved; -1 when no step does.
+  int savedDepth_ = 0;
   TListSource source_;
   std::vector<TGlyphOrigin> origins_;
   std::vector<TGlyphOrigin> loadedOrigins_;  // the origins as the last load left them

@@ -59,13 +59,17 @@ TListState StateOf(int glyphSize, const std::vector<TCell>& cells) {
   return state;
 }
 
-void TrimHistory(std::deque<TListState>& steps) {
+// Returns how many of the oldest steps went.
+int TrimHistory(std::deque<TListState>& steps) {
   std::size_t bytes = 0;
   for (const TListState& step : steps) bytes += StateBytes(step);
+  int dropped = 0;
   while (steps.size() > 1 && (steps.size() > MaxSteps || bytes > MaxHistoryBytes)) {
     bytes -= StateBytes(steps.front());
     steps.pop_front();
+    ++dropped;
   }
+  return dropped;
 }
 
 }  // namespace
@@ -98,6 +102,7 @@ void TGlyphCollection::StartFresh(std::vector<TGlyphOrigin> origins) {
   loadedOrigins_ = origins_;
   // The cells about to be loaded are other glyphs than any before.
   keys_.clear();
+  savedDepth_ = 0;
   undo_.clear();
   redo_.clear();
   StateChanged();
@@ -159,17 +164,22 @@ void TGlyphCollection::RestoreState(const TListState& state) {
     for (int size : {16, 24, 32}) ModeMenu.SetEnabled(size, true);
 }
 
-void TGlyphCollection::RecordStep() {
-  undo_.push_back(CaptureState());
+void TGlyphCollection::PushStep(TListState state) {
+  // A saved state among the steps to redo goes with them.
+  if (savedDepth_ > static_cast<int>(undo_.size())) savedDepth_ = -1;
+  undo_.push_back(std::move(state));
   redo_.clear();
-  TrimHistory(undo_);
+  const int dropped = TrimHistory(undo_);
+  if (savedDepth_ >= 0) savedDepth_ = savedDepth_ >= dropped ? savedDepth_ - dropped : -1;
+}
+
+void TGlyphCollection::RecordStep() {
+  PushStep(CaptureState());
   StateChanged();
 }
 
 void TGlyphCollection::Commit(const TListState& before, const TListState& after) {
-  undo_.push_back(before);
-  redo_.clear();
-  TrimHistory(undo_);
+  PushStep(before);
   RestoreState(after);
   modified_ = true;
   StateChanged();
@@ -181,7 +191,7 @@ bool TGlyphCollection::Undo() {
   TListState state = std::move(undo_.back());
   undo_.pop_back();
   RestoreState(state);
-  modified_ = true;
+  modified_ = static_cast<int>(undo_.size()) != savedDepth_;
   StateChanged();
   return true;
 }
@@ -192,7 +202,7 @@ bool TGlyphCollection::Redo() {
   TListState state = std::move(redo_.back());
   redo_.pop_back();
   RestoreState(state);
-  modified_ = true;
+  modified_ = static_cast<int>(undo_.size()) != savedDepth_;
   StateChanged();
   return true;
 }

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <algorithm>
+#include <filesystem>
 
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
@@ -343,25 +344,31 @@ void TGliffEditF::dropEvent(QDropEvent* event) {
   if (urls.isEmpty() || !urls.front().isLocalFile()) return;
   event->acceptProposedAction();
   const std::string path = urls.front().toLocalFile().toStdString();
-  RunCommand([this, path] { model_.OpenGlyphFile(path); });
+  RunCommand([this, path] {
+    if (model_.MayReplaceGlyph(app_.Dialogs())) model_.OpenGlyphFile(path);
+  });
 }
 
 // --- What the collection window asks ---------------------------------------------------------
 
 void TGliffEditF::EditGlyph(const TImageList& images, int cellIndex) {
   model_.EditGlyph(images, cellIndex);
-  heldKey_ = host_.Collection().CellKey(cellIndex);
-  ShowHeldGlyph();
 }
 
 void TGliffEditF::ItemsChanged() {
-  if (heldKey_ != 0) ShowHeldGlyph();
+  if (model_.KeptCellKey() != 0) ShowHeldGlyph();
 }
 
 void TGliffEditF::ShowHeldGlyph() {
   const TGlyphCollection& glyphs = host_.Collection();
-  const int cell = glyphs.CellWithKey(heldKey_);
-  HeldGlyph1->setText(QString::fromStdString(cell >= 0 ? glyphs.DescribeGlyph(cell) : texts::GlyphNotInList));
+  std::string line;
+  if (!model_.KeptFile().empty()) {
+    line = std::filesystem::path(model_.KeptFile()).filename().string();
+  } else if (model_.KeptCellKey() != 0) {
+    const int cell = glyphs.CellWithKey(model_.KeptCellKey());
+    line = cell >= 0 ? glyphs.DescribeGlyph(cell) : texts::GlyphNotInList;
+  }
+  HeldGlyph1->setText(QString::fromStdString(line));
 }
 void TGliffEditF::ShowEditor() { model_.ShowEditor(); }
 void TGliffEditF::SetGlyphImageSize(int size) { model_.SetGlyphImageSize(size); }

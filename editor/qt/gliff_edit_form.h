@@ -47,6 +47,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void SetGlyphImageSize(int size) override;
   void SetSurfacePenWidth(int width) override;
   const TBitmap& GlyphBitmap() override { return model_.Editor(); }
+  bool MayReplaceGlyph(IDialogService& dialogs) override { return model_.MayReplaceGlyph(dialogs); }
+  void GlyphKept(int cell) override { model_.GlyphKept(cell); }
 
   // Runs a handler inside the application's guard, then mirrors the menus' check marks.
   bool RunCommand(const std::function<void()>& handler);
@@ -101,8 +103,9 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;
   TSurfaceView* pic = nullptr;
-  // The line under the surface saying which glyph the editor took ("Glyph 3 of icons.gbc"),
-  // so the user knows what the glyph came from before Update writes it back.
+  // The line under the surface saying where the editor's glyph is kept: which glyph of the
+  // list ("Glyph 3 of icons.gbc", following it as the list changes) or which file, so the user
+  // knows what the glyph came from before Update writes it back.
   QLabel* HeldGlyph1 = nullptr;
   // F1: the program's help, as in the collection window.
   QAction* HelpKey = nullptr;
@@ -136,6 +139,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void HistoryChanged() override;
   // The list was reshaped or replaced: the line under the surface follows the glyph taken.
   void ItemsChanged() override;
+  void KeptPlaceChanged() override { ShowHeldGlyph(); }
   void ShowHeldGlyph();
 
   void BuildMenu();
@@ -156,8 +160,6 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   int paletteChanges_ = 0;
   TButtonStatesWindow* buttonStates_ = nullptr;
   THistoryWindow* history_ = nullptr;
-  // The list's key of the glyph the editor took (0: none taken from the list).
-  std::uint64_t heldKey_ = 0;
   std::vector<QAction*> penActions_;
   std::vector<QAction*> symbolActions_;
   std::unique_ptr<TPlacedQtWindow> placed_;

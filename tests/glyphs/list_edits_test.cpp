@@ -113,6 +113,37 @@ TEST_F(ListEdits, InsertedStripsMustHaveTheGlyphHeight) {
   EXPECT_EQ(Selection(), "12");
 }
 
+// The list's history knows where it was loaded or saved: undo and redo back to there make it
+// clean; a change after undoing past it never leads back.
+TEST_F(ListEdits, UndoingBackToTheSavedListMakesItClean) {
+  Load(4);
+  Select({1});
+  ASSERT_TRUE(glyphs.DeleteSelected());
+  ASSERT_TRUE(glyphs.MoveSelected(+1));
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Undo());
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Undo());
+  EXPECT_FALSE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Redo());
+  EXPECT_TRUE(glyphs.Modified());
+
+  // Saved in the middle of the history: undo leaves it modified, redo makes it clean again.
+  glyphs.SetModified(false);
+  ASSERT_TRUE(glyphs.Undo());
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Redo());
+  EXPECT_FALSE(glyphs.Modified());
+  // Undone past the save, then changed: nothing in the history is the saved list any more.
+  ASSERT_TRUE(glyphs.Undo());
+  Select({0});
+  ASSERT_TRUE(glyphs.DuplicateSelected());
+  while (glyphs.CanUndo()) {
+    ASSERT_TRUE(glyphs.Undo());
+    EXPECT_TRUE(glyphs.Modified());
+  }
+}
+
 TEST_F(ListEdits, SaveBackWritesOnlyChangedGlyphsInTheirFilesOwnFormat) {
   TBitmap four, keep;
   Paint(four, TPixelFormat::pf4bit, 32, 16, [](int x, int y) { return PaletteColor(x, y, 1); });

@@ -218,8 +218,12 @@ TEST_F(UnsavedTest, TheEditorsGlyphLineFollowsTheList) {
   EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
   window_->Undo1->trigger();
   EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
-  dialogs_->ConfirmAnswers = {TDialogAnswer::No};
+  // Undone back to what was loaded, the list is clean: Close asks only "Clear Viewer?".
+  EXPECT_FALSE(Glyphs().Modified());
+  dialogs_->Calls.clear();
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
   window_->Close1->trigger();
+  EXPECT_EQ(dialogs_->Log(), std::vector<std::string>{"confirm:Clear Viewer?"});
   ASSERT_EQ(Glyphs().Items.Count(), 0);
   EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
   // The same strip opened again holds other glyphs than the one taken.

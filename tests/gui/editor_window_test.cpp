@@ -230,6 +230,7 @@ TEST_F(EditorWindowTest, PreviewShowsTheFaceThroughTheBottomLeftColour) {
   EXPECT_NE(around, 0x0000FFu) << "the face, not the glyph's blue";
 
   // At other sizes the button click leaves the preview as it was.
+  dialogs_->ConfirmAnswers.push_back(TDialogAnswer::No);  // the painted glyph is not kept
   window_->bmp24->trigger();
   QTest::mouseClick(editor_->testbtn, Qt::LeftButton);
   EXPECT_EQ(editor_->testbtn->Glyph().size(), QSize(16, 16));
