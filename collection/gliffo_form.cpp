@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QCloseEvent>
 #include <filesystem>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -87,12 +88,12 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
     }
     return SaveChangesCommand(glyphs_, app_.Dialogs());
   };
-  BuildKeys();
   // Choices beyond the classic program, in a menu of their own, read from the settings (the
   // creation handler finds the same file again for the placement).
   settings_ = profile::SettingsLocationFor(app_.ExeName());
   BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), settings_,
                    [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  BuildKeys();
   FitFrame();
   // The classic size and place at first start; the settings may say otherwise.
   resize(DesignSize());
@@ -239,20 +240,25 @@ void TGliffoF::BuildGlyphsMenu() {
 }
 
 void TGliffoF::BuildKeys() {
-  // Window keys beside the menus, which keep their own items and shortcuts.
-  auto key = [this](const char* name, QKeySequence keys, std::function<void()> run) {
-    auto* action = new QAction(this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, std::move(run));
-    addAction(action);
-    return action;
-  };
-  OpenKey = key("OpenKey", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenCollection1->trigger(); });
-  SaveKey = key("SaveKey", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCollection->trigger(); });
-  QuitKey = key("QuitKey", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
-  ReloadKey = key("ReloadKey", QKeySequence(Qt::Key_F5), [this] { RunCommand(&TGliffoF::ReloadFolder); });
+  // The window's keys show in the menus: Ctrl+O and Ctrl+S on their classic items (which
+  // gain no item and lose none), F5 and Ctrl+Q, which have no classic item, in a menu of their
+  // own beside the classic ones.
+  OpenKey = OpenCollection1;
+  OpenKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  SaveKey = SaveCollection;
+  SaveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  Window1 = new QMenu(QString::fromUtf8(texts::MenuWindow), MainMenu1);
+  Window1->setObjectName(QStringLiteral("Window1"));
+  MainMenu1->insertMenu(Help1->menuAction(), Window1);
+  ReloadKey = AddCommand(Window1, texts::MenuReloadFolder, &TGliffoF::ReloadFolder);
+  ReloadKey->setObjectName(QStringLiteral("ReloadKey"));
+  ReloadKey->setShortcut(QKeySequence(Qt::Key_F5));
+  Window1->addSeparator();
+  QuitKey = Window1->addAction(QString::fromUtf8(texts::MenuQuit));
+  QuitKey->setObjectName(QStringLiteral("QuitKey"));
+  QuitKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  connect(QuitKey, &QAction::triggered, this, [this] { close(); });
+  for (QAction* action : {OpenKey, SaveKey, ReloadKey, QuitKey}) action->setShortcutContext(Qt::WindowShortcut);
 }
 
 void TGliffoF::BuildClient() {

@@ -3,6 +3,7 @@
 // line reach what the menus reach.
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <fstream>
@@ -257,8 +258,13 @@ TEST_F(UnsavedTest, KeysReachTheCommands) {
   window_->ReloadKey->trigger();
   EXPECT_EQ(Glyphs().Items.Count(), 5);
 
-  for (QAction* key : {window_->OpenKey, window_->SaveKey, window_->QuitKey, window_->ReloadKey})
-    EXPECT_TRUE(window_->actions().contains(key));
+  // Each key shows in a menu: Ctrl+O and Ctrl+S on their classic items, F5 and Ctrl+Q in the
+  // Window menu.
+  EXPECT_EQ(window_->OpenKey, window_->OpenCollection1);
+  EXPECT_EQ(window_->SaveKey, window_->SaveCollection);
+  EXPECT_TRUE(window_->Window1->actions().contains(window_->QuitKey));
+  EXPECT_TRUE(window_->Window1->actions().contains(window_->ReloadKey));
+  EXPECT_EQ(window_->ReloadKey->shortcut(), QKeySequence(Qt::Key_F5));
   EXPECT_EQ(window_->OpenKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
   EXPECT_EQ(window_->SaveKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
   EXPECT_EQ(window_->QuitKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));

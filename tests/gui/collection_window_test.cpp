@@ -95,7 +95,7 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
   Start();
   std::vector<std::string> bar;
   for (QAction* action : window_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Options", "&Help"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Options", "&Window", "&Help"}));
   EXPECT_EQ(Captions(window_->File1),
             (std::vector<std::string>{"&Open Collection...", "&Save Collection As...", "&Combine Collections...", "-",
                                       "&Export Bitmap...", "-", "Close"}));
@@ -105,12 +105,18 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
             (std::vector<std::string>{"BMP &Editor", "-", "16x16 mode", "24x24 mode", "32x32 mode"}));
   EXPECT_EQ(Captions(window_->Help1), (std::vector<std::string>{"&Contents", "-", "&About"}));
 
+  // The classic items show the window's keys that act on them; the keys without a classic item
+  // have a menu of their own.
   EXPECT_EQ(window_->SelectAll1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
   EXPECT_EQ(window_->Contents1->shortcut(), QKeySequence(Qt::Key_F1));
+  EXPECT_EQ(window_->OpenCollection1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(window_->SaveCollection->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
   int withShortcut = 0;
   for (QMenu* menu : {window_->File1, window_->Edit1, window_->Tools1, window_->Help1})
     for (QAction* action : menu->actions()) withShortcut += action->shortcut().isEmpty() ? 0 : 1;
-  EXPECT_EQ(withShortcut, 2);
+  EXPECT_EQ(withShortcut, 4);
+  EXPECT_EQ(Captions(window_->Window1), (std::vector<std::string>{"&Reload Folder", "-", "&Quit"}));
+  EXPECT_EQ(window_->QuitKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   // Radio items in one group, "16x16 mode" checked, all open; the editor's commands wait.
   EXPECT_EQ(ModeState(*window_), "xE -E -E ");
