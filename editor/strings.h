@@ -61,6 +61,9 @@ inline constexpr const char* MenuHistoryWindow = "&History";
 inline constexpr const char* MenuStepBackward = "Step &Backward";
 inline constexpr const char* MenuStepForward = "Step &Forward";
 inline constexpr const char* HistoryCaption = "History";
+inline constexpr const char* MenuClipboard = "&Clipboard";
+inline constexpr const char* MenuCopyGlyph = "&Copy";
+inline constexpr const char* MenuPasteGlyph = "&Paste";
 
 // The names of steps that are no menu item's caption.
 inline constexpr const char* StepStart = "Start";

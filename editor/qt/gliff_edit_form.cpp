@@ -316,23 +316,33 @@ void TGliffEditF::BuildHeldGlyphLineAndHelpKey() {
   HelpKey->setShortcutContext(Qt::WindowShortcut);
   connect(HelpKey, &QAction::triggered, this, [this] { host_.ShowHelp(); });
   addAction(HelpKey);
-  // Ctrl+C and Ctrl+V carry the glyph through the system clipboard, beside the classic menus.
-  auto* copyKey = new QAction(this);
-  copyKey->setObjectName(QStringLiteral("CopyKey"));
-  copyKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  connect(copyKey, &QAction::triggered, this, [this] { RunCommand([this] { PutOnClipboard(model_.GlyphBitmap()); }); });
-  addAction(copyKey);
-  auto* pasteKey = new QAction(this);
-  pasteKey->setObjectName(QStringLiteral("PasteKey"));
-  pasteKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-  connect(pasteKey, &QAction::triggered, this, [this] {
+  // Ctrl+C and Ctrl+V carry the glyph through the system clipboard, in a menu of their own
+  // beside the classic menus, so the keys show.
+  Clipboard1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuClipboard));
+  Clipboard1->setObjectName(QStringLiteral("Clipboard1"));
+  CopyKey = Clipboard1->addAction(QString::fromUtf8(texts::MenuCopyGlyph));
+  CopyKey->setObjectName(QStringLiteral("CopyKey"));
+  CopyKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  connect(CopyKey, &QAction::triggered, this, [this] { RunCommand([this] { PutOnClipboard(model_.GlyphBitmap()); }); });
+  PasteKey = Clipboard1->addAction(QString::fromUtf8(texts::MenuPasteGlyph));
+  PasteKey->setObjectName(QStringLiteral("PasteKey"));
+  PasteKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  connect(PasteKey, &QAction::triggered, this, [this] {
     RunCommand([this] {
       TBitmap picture;
       if (TakeFromClipboard(picture)) model_.PasteGlyph(picture);
     });
   });
-  addAction(pasteKey);
+  FitMenuWidth();
   setAcceptDrops(true);
+}
+
+void TGliffEditF::FitMenuWidth() {
+  // The classic width has room for the classic menus only; with the menus beyond them the
+  // window widens just enough to show every title, so none hides behind an overflow button.
+  if (MainMenu1 == nullptr || Clipboard1 == nullptr) return;  // the frame's font comes first
+  const int needed = MainMenu1->sizeHint().width();
+  if (needed > width()) setFixedSize(needed, height());
 }
 
 void TGliffEditF::dragEnterEvent(QDragEnterEvent* event) {
@@ -420,6 +430,8 @@ void TGliffEditF::ShowWindow() {
 void TGliffEditF::HideWindow() { hide(); }
 
 bool TGliffEditF::event(QEvent* event) {
+  // The platform's menu font is known for sure only once the window is shown.
+  if (event->type() == QEvent::Show || event->type() == QEvent::FontChange) FitMenuWidth();
   const bool result = QMainWindow::event(event);
   placed_->WindowEvent(*event);
   return result;

@@ -109,6 +109,10 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   QLabel* HeldGlyph1 = nullptr;
   // F1: the program's help, as in the collection window.
   QAction* HelpKey = nullptr;
+  // Ctrl+C and Ctrl+V: the glyph through the system clipboard, in a menu of their own.
+  QMenu* Clipboard1 = nullptr;
+  QAction* CopyKey = nullptr;
+  QAction* PasteKey = nullptr;
   // The Pen and Symbol menus' items, by the rows of their tables.
   QAction* PenAction(TPenItem item) const;
   QAction* SymbolAction(TSymbolItem item) const;
@@ -149,6 +153,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void FormDestroy();
   void ShowGrid(bool shown);
   void BuildHeldGlyphLineAndHelpKey();
+  void FitMenuWidth();
   void ShowButtonStates();
   void ShowGlyphPixels(bool shown);
   void ShowHistory();

@@ -64,7 +64,12 @@ TEST_F(EditorWindowTest, FrameMenusAndCheckMarks) {
 
   std::vector<std::string> bar;
   for (QAction* action : editor_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Transform", "&View"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Transform", "&View",
+                                           "&Clipboard"}));
+  EXPECT_EQ(Captions(editor_->Clipboard1), (std::vector<std::string>{"&Copy", "&Paste"}));
+  EXPECT_EQ(editor_->CopyKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  EXPECT_EQ(editor_->PasteKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+  EXPECT_LE(editor_->MainMenu1->sizeHint().width(), editor_->width()) << "every menu title shows";
   EXPECT_EQ(Captions(editor_->File1), (std::vector<std::string>{"&Open...", "Save &As...", "-", "&Update Collection Item"}));
   EXPECT_EQ(Captions(editor_->Edit1),
             (std::vector<std::string>{"Undo", "&Clear", "&Fill", "-", "Text Font...", "Text Caption..."}));
