@@ -253,6 +253,23 @@ TEST_F(EditorWindowTest, PreviewShowsTheFaceThroughTheBottomLeftColour) {
   EXPECT_LT(button.bottom(), editor_->pic->y());
 }
 
+// Escape closes the editor's tool windows, as it closes the help window.
+TEST_F(EditorWindowTest, EscapeClosesHistoryAndButtonStates) {
+  StartWithEditor();
+  window_->BMPEditor1->trigger();
+  editor_->History1->trigger();
+  editor_->ButtonStates1->trigger();
+  for (QWidget* tool : {static_cast<QWidget*>(editor_->History()), static_cast<QWidget*>(editor_->ButtonStates())}) {
+    ASSERT_TRUE(tool->isVisible());
+    tool->activateWindow();
+    QApplication::setActiveWindow(tool);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(tool));
+    QTest::keyClick(tool, Qt::Key_Escape);
+    EXPECT_FALSE(tool->isVisible()) << tool->objectName().toStdString();
+  }
+  EXPECT_TRUE(editor_->isVisible());
+}
+
 TEST_F(EditorWindowTest, FirstRunWritesBothSectionsAndClosingOnlyHides) {
   StartWithEditor();
   EXPECT_EQ(editor_->pos(), QPoint(405, 139));
