@@ -41,6 +41,16 @@ inline constexpr const char* SaveBackOrderLost =
     "Collection As?";
 inline constexpr const char* SaveBackFileChanged =
     "%s no longer holds the glyphs that were loaded from it; no file was written.";
+// The recovery copy, offered at start when a program left one behind.
+inline constexpr const char* RecoveryFound =
+    "Gliffo 2 did not end properly. Work that was not saved was kept at %s:\n%s\n\nRestore it? (No discards it.)";
+inline constexpr const char* RecoveryGlyphs = "%d glyphs";
+inline constexpr const char* RecoveryOneGlyph = "1 glyph";
+inline constexpr const char* RecoveryListOf = "the list of %s from %s";
+inline constexpr const char* RecoveryListUntitled = "an untitled list of %s";
+inline constexpr const char* RecoveryEditorGlyph = "the glyph in the editor";
+inline constexpr const char* RecoveryEditorGlyphOf = "the glyph in the editor, from %s";
+inline constexpr const char* RecoveryUnreadable = "%s holds no readable recovery copy";
 // Glyphs inserted into the list must have its glyph size as their height.
 inline constexpr const char* WrongStripHeight = "The image is %d pixels high; the glyphs are %d.";
 
