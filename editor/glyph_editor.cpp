@@ -215,6 +215,19 @@ void TGlyphEditor::KeptIn(std::uint64_t cellKey, const std::string& file) {
 
 void TGlyphEditor::GlyphKept(int cell) { KeptIn(collection_.CellKey(cell), {}); }
 
+void TGlyphEditor::RestoreGlyph(const TBitmap& glyph, bool modified, std::uint64_t cellKey, const std::string& file) {
+  if (glyph.Width() != GlyphSize() || glyph.Height() != GlyphSize()) return;
+  SetEditorControlSize(GlyphSize(), GlyphSize());
+  editor_.Assign(&glyph);
+  EnlargeGlyph();
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+  history_.Reset(texts::StepStart, pic(), editor_);
+  KeptIn(cellKey, file);
+  if (modified) history_.MarkUnsaved();
+  if (view_) view_->HistoryChanged();
+}
+
 bool TGlyphEditor::MayReplaceGlyph(IDialogService& dialogs) {
   if (drawing_ || !GlyphModified()) return true;
   const int cell = collection_.CellWithKey(keptKey_);

@@ -186,6 +186,9 @@ class TGlyphEditor : public IGlyphEditorLink {
   bool MayReplaceGlyph(IDialogService& dialogs) override;
   // The list took the glyph into this cell (Update, Add from Editor).
   void GlyphKept(int cell) override;
+  // Work brought back from a recovery copy: the glyph (of the glyph size; another is left out)
+  // with a fresh history, unsaved when it was, kept where it was kept.
+  void RestoreGlyph(const TBitmap& glyph, bool modified, std::uint64_t cellKey, const std::string& file);
 
   // --- What the collection window asks -------------------------------------------------------
   // "&Image" once a glyph is selected: the cell into Editor, the window shown, the surface.

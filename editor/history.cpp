@@ -108,6 +108,7 @@ void TEditHistory::Reset(const std::string& name, const TBitmap& surface, const 
   steps_.push_back(std::move(first));
   position_ = 0;
   saved_ = 0;
+  ++changes_;
   current_.Assign(&surface);
 }
 
@@ -160,6 +161,7 @@ void TEditHistory::Record(const std::string& name, const TBitmap& surface, const
   bytes_ += step.Patch.Bytes() + step.GlyphBytes;
   steps_.push_back(std::move(step));
   position_ = Count() - 1;
+  ++changes_;
   current_.Assign(&surface);
 
   // The oldest steps go first; the one after the first entry becomes the new start.
@@ -205,6 +207,7 @@ TRect TEditHistory::GoTo(int index, TBitmap& surface, TBitmap& glyph) {
   }
   surface.Changed();
   current_.Assign(&surface);
+  ++changes_;
   glyph.Assign(steps_[static_cast<std::size_t>(position_)].Glyph.get());
   return changed;
 }

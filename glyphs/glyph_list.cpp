@@ -58,7 +58,21 @@ std::string TListSource::Name() const {
 TGlyphCollection::TGlyphCollection() = default;
 
 void TGlyphCollection::StateChanged() {
+  ++changes_;
   if (OnStateChange) OnStateChange();
+}
+
+void TGlyphCollection::RestoreRecovered(const TListState& state, std::vector<TGlyphOrigin> loadedOrigins,
+                                        TListSource source, bool modified) {
+  ClearGlyphList();
+  if (state.Count > 0) {
+    RestoreState(state);
+    for (int k = 0; k < Items.Count(); ++k) Items.Item(k).SetSelected(false);
+  }
+  StartFresh(state.Origins);
+  loadedOrigins_ = std::move(loadedOrigins);
+  MarkLoaded(std::move(source));
+  SetModified(modified);
 }
 
 void TGlyphCollection::SetModified(bool modified) {

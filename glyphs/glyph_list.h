@@ -155,6 +155,15 @@ class TGlyphCollection {
   void MarkLoaded(TListSource source);
   // Raised after the modified state or the source changed, so the window mirrors them.
   std::function<void()> OnStateChange;
+  // Goes up with every change of the list, its state or its source, so a watcher can tell
+  // cheaply whether anything happened since it last looked.
+  std::uint64_t Changes() const { return changes_; }
+  // Where the glyphs were when the list was loaded.
+  const std::vector<TGlyphOrigin>& LoadedOrigins() const { return loadedOrigins_; }
+  // Work brought back from a recovery copy: the glyphs and their origins, where the list came
+  // from and whether it was modified; no history.
+  void RestoreRecovered(const TListState& state, std::vector<TGlyphOrigin> loadedOrigins, TListSource source,
+                        bool modified);
 
   // "Glyph 3 of icons.gbc": a glyph by its number and where the list came from.
   std::string DescribeGlyph(int index) const;
@@ -226,6 +235,7 @@ class TGlyphCollection {
   int glyphSize_ = 16;
   IGlyphEditorLink* editor_ = nullptr;
   bool modified_ = false;
+  std::uint64_t changes_ = 0;
   // How many steps back the list held what was last loaded or saved; -1 when no step does.
   int savedDepth_ = 0;
   TListSource source_;

@@ -156,7 +156,9 @@ void TRecoveryFolder::Write(const TRecoveryCopy& copy) {
   const int size = copy.List.GlyphSize;
   const std::string list = Join(path_, ListName);
   std::error_code error;
-  if (copy.List.Count > 0 && size > 0) {
+  if (copy.ListAsBefore) {
+    // The file holds these glyphs already.
+  } else if (copy.List.Count > 0 && size > 0) {
     TBitmap strip;
     strip.SetWidth(size * copy.List.Count);
     strip.SetHeight(size);

@@ -34,6 +34,9 @@ struct TRecoveryCopy {
   std::shared_ptr<TBitmap> EditorGlyph;  // null when the editor is not kept
   std::string EditorKeptFile;            // the file the editor's glyph was opened from or saved to
   int EditorKeptCell = -1;               // the list's glyph it was taken from or put into
+  // Writing only: the list file already holds these glyphs (List then gives only the glyph
+  // size, the count and the origins), so it is not written again.
+  bool ListAsBefore = false;
 };
 
 // $XDG_STATE_HOME/gliffo, else $HOME/.local/state/gliffo; "" when neither is known.
