@@ -127,9 +127,11 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QAction* SaveBack1 = nullptr;
   QAction* ExportIcon1 = nullptr;
   QMenu* ExportScaled1 = nullptr;  // 1.5x, 2x, 3x
-  // Keys with no menu item of their own: Ctrl+O, Ctrl+S, Ctrl+Q and F5.
+  // The window's keys: Ctrl+O and Ctrl+S are the classic items' own; F5 (Reload Folder) and
+  // Ctrl+Q (Quit), which have no classic item, are the items of the Window menu.
   QAction* OpenKey = nullptr;
   QAction* SaveKey = nullptr;
+  QMenu* Window1 = nullptr;
   QAction* QuitKey = nullptr;
   QAction* ReloadKey = nullptr;
   QWidget* TopPanel1 = nullptr;
@@ -167,6 +169,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void UpdateEditorCommands();
   void ModeCommand(int size);
   void FitFrame();
+  QSize DesignSize() const;
 
   IApplication& app_;
   TGlyphCollection glyphs_;

@@ -69,6 +69,10 @@ inline constexpr const char* MenuExportScaled = "Export &Scaled";
 inline constexpr const char* MenuScaled15 = "1.5x...";
 inline constexpr const char* MenuScaled2 = "2x...";
 inline constexpr const char* MenuScaled3 = "3x...";
+// The menu of the window's own keys that have no classic item, beside the classic menus.
+inline constexpr const char* MenuWindow = "&Window";
+inline constexpr const char* MenuReloadFolder = "&Reload Folder";
+inline constexpr const char* MenuQuit = "&Quit";
 // Paste refuses an image that is not a strip of the list's glyphs.
 inline constexpr const char* ClipboardWrongHeight = "The clipboard image is %d pixels high; the glyphs are %d.";
 inline constexpr const char* ClipboardNoImage = "The clipboard holds no image.";

@@ -63,6 +63,7 @@ void AssignFontChoice(TFont& font, const TFontChoice& choice) {
 
 
 void TGlyphEditor::Open1Click(IDialogService& dialogs) {
+  if (!MayReplaceGlyph(dialogs)) return;
   const std::optional<std::vector<std::string>> names = dialogs.OpenFiles(GlyphOpenRequest());
   if (!names || names->empty()) return;
   OpenGlyphFile(names->front());
@@ -80,6 +81,7 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   if (view_) view_->GlyphChanged();
   CopyToPreview();
   RecordStep(StepName(texts::MenuOpen));
+  KeptIn(0, fileName);
 }
 
 void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
@@ -105,6 +107,7 @@ void TGlyphEditor::SaveGlyphFile(const std::string& fileName) {
   TPicture picture;
   picture.Bitmap().Assign(&editor_);
   picture.SaveToFile(fileName, collection_.Options.Encode);
+  KeptIn(0, fileName);
 }
 
 void TGlyphEditor::UpdateCollectionItem1Click() {
@@ -181,6 +184,7 @@ void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
   if (view_) view_->GlyphChanged();
   CopyToPreview();
   RecordStep(texts::StepGlyph);
+  KeptIn(&images == &collection_.ImageList1 ? collection_.CellKey(cellIndex) : 0, {});
 }
 
 void TGlyphEditor::ShowEditor() {

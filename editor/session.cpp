@@ -124,6 +124,9 @@ class TScriptAnswers : public IDialogService {
   // The only confirmation on the way is "Clear Viewer?" of the mode command: the script asked
   // for the size, and the list it clears only holds what a glyph line opened from a file.
   TDialogAnswer Confirm(const std::string&) override { return TDialogAnswer::Yes; }
+  // Whether to keep a changed glyph before the next is opened: a script says what it keeps
+  // with its own save lines, so it goes on without.
+  TDialogAnswer ConfirmWithCancel(const std::string&) override { return TDialogAnswer::No; }
   std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest&) override {
     if (!File) return std::nullopt;
     return std::vector<std::string>{*std::exchange(File, std::nullopt)};

@@ -315,6 +315,10 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
     case TDialogAnswer::Cancel: return false;
     case TDialogAnswer::Yes: break;
   }
+  return SaveWholeListCommand(collection, dialogs);
+}
+
+bool SaveWholeListCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
   if (!name) return false;
   TBitmap strip;
@@ -350,6 +354,7 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
   TOpenFileRequest request;
   request.Filter = CollectionOpenFilter();
   request.MultiSelect = true;
+  request.Title = texts::CombineOpenTitle;
   const auto names = dialogs.OpenFiles(request);
   if (!names) return;
   if (names->size() < 2) {
@@ -358,7 +363,9 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
   }
   TBitmap combined;
   BuildCombinedStrip(*names, combined, options.Decode);
-  const auto output = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  TSaveFileRequest save = SaveRequest(1, texts::CollectionExtension);
+  save.Title = texts::CombineSaveTitle;
+  const auto output = dialogs.SaveFile(save);
   if (!output) return;
   SaveWithConfirmation(combined, *output, dialogs, options.Encode);
 }

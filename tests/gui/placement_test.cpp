@@ -1,4 +1,6 @@
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <fstream>
 
 #include "gui_fixture.h"
@@ -65,6 +67,24 @@ TEST_F(PlacementTest, StateOneOpensMaximisedAndStays) {
   Stop();
   EXPECT_EQ(Entry("State"), "0");
   EXPECT_EQ(Entry("Left"), "184");
+}
+
+// Settings from a bigger screen, or a size the window has outgrown (the editor's fixed size
+// grows with the screen's scale), never put a shown window partly off the screen.
+TEST_F(PlacementTest, AShownWindowStandsWhollyOnTheScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  PutIni("[EWindow]\nLeft=" + std::to_string(screen.right() - 40) + "\nTop=" + std::to_string(screen.bottom() - 30) +
+         "\nWidth=50\nHeight=40\n[Window]\nLeft=-300\nTop=" + std::to_string(screen.bottom() - 10) + "\n");
+  StartWithEditor();
+  window_->show();
+  window_->BMPEditor1->trigger();
+  QCoreApplication::processEvents();
+  for (QWidget* shown : {static_cast<QWidget*>(window_.get()), static_cast<QWidget*>(editor_.get())}) {
+    ASSERT_TRUE(shown->isVisible());
+    EXPECT_TRUE(screen.contains(shown->frameGeometry())) << shown->objectName().toStdString();
+  }
+  EXPECT_EQ(editor_->minimumSize(), editor_->maximumSize());
+  EXPECT_GT(editor_->height(), 40) << "the editor keeps the size its parts need";
 }
 
 TEST_F(PlacementTest, UnwritableSettingsShowTheErrorAndShutdownGoesOn) {
