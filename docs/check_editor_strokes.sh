@@ -23,6 +23,8 @@ python3 docs/sample_strip.py "$work/icons/samples.gbc"
 cat > "$work/drive.sh" <<DRIVE
 #!/usr/bin/env bash
 set -uo pipefail
+# Recovery copies (a program killed at the end leaves one) stay in the work folder.
+export XDG_STATE_HOME="$work/state"
 openbox >/dev/null 2>&1 &
 wm=\$!
 sleep 1

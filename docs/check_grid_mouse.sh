@@ -30,6 +30,8 @@ python3 docs/sample_strip.py "$work/folder/a.bmp"
 cat > "$work/drive.sh" <<DRIVE
 #!/usr/bin/env bash
 set -uo pipefail
+# Recovery copies (a program killed at the end leaves one) stay in the work folder.
+export XDG_STATE_HOME="$work/state"
 openbox >/dev/null 2>&1 &
 wm=\$!
 sleep 1
@@ -42,9 +44,10 @@ find_window() {
 }
 fail() { echo "FAIL: \$1"; kill \$wm 2>/dev/null; exit 1; }
 shot() { [ -z "$shots" ] || import -window root "$shots/\$1.png"; }
-# The client area's corner, and the centre of glyph k of the grid (five to a row).
-corner() { xwininfo -id "\$1" | awk '/Absolute upper-left X/ {x=\$4} /Absolute upper-left Y/ {y=\$4} END {print x, y}'; }
-glyph() { echo "\$((cx + 18 + 36 * (\$1 % 5))) \$((cy + 142 + 37 * (\$1 / 5)))"; }
+# The client area's corner and width, and the centre of glyph k of the grid: items 36 pixels
+# wide, as many to a row as fit beside the scroll bar's room.
+corner() { xwininfo -id "\$1" | awk '/Absolute upper-left X/ {x=\$4} /Absolute upper-left Y/ {y=\$4} /Width:/ {w=\$2} END {print x, y, w}'; }
+glyph() { echo "\$((cx + 18 + 36 * (\$1 % cols))) \$((cy + 142 + 37 * (\$1 / cols)))"; }
 drag() {  # from-x from-y to-x to-y
   xdotool mousemove "\$1" "\$2" mousedown 1; sleep 0.2
   for f in 1 2 3 4; do xdotool mousemove \$((\$1 + (\$3 - \$1) * f / 4)) \$((\$2 + (\$4 - \$2) * f / 4)); sleep 0.1; done
@@ -56,7 +59,8 @@ pid=\$!
 win=\$(find_window '^Gliffo 2 - samples\.gbc\$')
 [ -n "\$win" ] || fail "no window titled 'Gliffo 2 - samples.gbc'"
 sleep 0.5
-read -r cx cy < <(corner "\$win")
+read -r cx cy cw < <(corner "\$win")
+cols=\$(((cw - 19) / 36))
 xdotool mousemove \$(glyph 0) click 1; sleep 0.3
 xdotool key ctrl+a; sleep 0.3
 xdotool mousemove \$(glyph 3) click 1; sleep 0.3
@@ -87,7 +91,8 @@ pid=\$!
 win=\$(find_window '^Gliffo 2 - folder\$')
 [ -n "\$win" ] || fail "no window titled 'Gliffo 2 - folder'"
 sleep 0.5
-read -r cx cy < <(corner "\$win")
+read -r cx cy cw < <(corner "\$win")
+cols=\$(((cw - 19) / 36))
 xdotool mousemove \$(glyph 0) click 1; sleep 0.3
 read -r x y < <(glyph 2)
 drag \$(glyph 0) \$((x + 5)) \$y

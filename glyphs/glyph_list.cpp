@@ -68,6 +68,12 @@ void TGlyphCollection::RestoreRecovered(const TListState& state, std::vector<TGl
   if (state.Count > 0) {
     RestoreState(state);
     for (int k = 0; k < Items.Count(); ++k) Items.Item(k).SetSelected(false);
+  } else if (state.GlyphSize != glyphSize_ && ModeMenu.ItemFor(state.GlyphSize) != nullptr) {
+    // An empty list at another size: the size comes back as the mode command gives it, so the
+    // editor's glyph of that size fits again.
+    ModeMenu.Check(state.GlyphSize);
+    glyphSize_ = state.GlyphSize;
+    SizeEditor(glyphSize_);
   }
   StartFresh(state.Origins);
   loadedOrigins_ = std::move(loadedOrigins);

@@ -40,7 +40,7 @@ inline constexpr const char* SaveBackFileChanged =
     "%s no longer holds the glyphs that were loaded from it; no file was written.";
 // The recovery copy, offered at start when a program left one behind.
 inline constexpr const char* RecoveryFound =
-    "Gliffo 2 did not end properly. Work that was not saved was kept at %s:\n%s\n\nRestore it? (No discards it.)";
+    "Gliffo 2 did not end properly on %s. This work was not saved:\n%s\n\nRestore it? (No discards it.)";
 inline constexpr const char* RecoveryGlyphs = "%d glyphs";
 inline constexpr const char* RecoveryOneGlyph = "1 glyph";
 inline constexpr const char* RecoveryListOf = "the list of %s from %s";

@@ -129,5 +129,28 @@ TEST_F(RecoveryKeeperTest, NoDiscardsTheCopyAndAProperEndOrASaveLeavesNone) {
   EXPECT_FALSE(fs::exists(folder)) << "a proper end leaves no copy";
 }
 
+// Only the editor unsaved, at 24 pixels with the list empty: the size comes back with it.
+TEST_F(RecoveryKeeperTest, AnEditorGlyphOfAnotherSizeComesBackAtItsSize) {
+  StartWithEditor();
+  window_->bmp24->trigger();
+  {
+    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    editor_->Model().SetForegroundIndex(9);
+    Stroke(QPoint(5, 5), QPoint(200, 5));
+    Keep(keeper);
+    ASSERT_EQ(keeper.CopiesWritten(), 1);
+  }
+  Stop();
+  StartWithEditor();
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
+  ASSERT_TRUE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  EXPECT_EQ(window_->GlyphSize(), 24);
+  EXPECT_TRUE(window_->bmp24->isChecked());
+  EXPECT_EQ(editor_->Model().Editor().Width(), 24);
+  EXPECT_EQ(editor_->Model().Editor().Canvas().Pixel(10, 0), clRed);
+  EXPECT_TRUE(editor_->Model().GlyphModified());
+  EXPECT_FALSE(Glyphs().Modified());
+}
+
 }  // namespace
 }  // namespace gliffo::testing
