@@ -36,7 +36,8 @@ int SizeOption(std::vector<std::string>& args) {
 // A picture of any format the program reads; an icon gives its entry of preferredSize (its
 // largest when 0). An empty file is refused, and so is anything but a regular file, which a
 // read could wait on for ever.
-std::shared_ptr<TBitmapImage> LoadPicture(const std::string& fileName, const TImageOptions& options, int preferredSize) {
+std::shared_ptr<TBitmapImage> LoadPicture(const std::string& name, const TImageOptions& options, int preferredSize) {
+  const std::string fileName = CellStripPath(name);
   struct stat info {};
   if (::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
     ThrowAboutFile(fileName, EFOpenError(FormatMessage(texts::CannotOpenFile, fileName)));
