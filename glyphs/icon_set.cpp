@@ -124,13 +124,17 @@ std::string ResolveSetPath(const std::string& setFile, const std::string& path) 
   return (fs::path(setFile).parent_path() / relative).string();
 }
 
+bool IsSetFile(const std::string& fileName) {
+  std::string lower = fileName;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  return lower.ends_with(texts::SetExtensionDot);
+}
+
 std::optional<std::pair<std::string, std::string>> SplitCellStripName(const std::string& name) {
   const std::size_t colon = name.rfind(':');
   if (colon == std::string::npos || colon == 0) return std::nullopt;
   std::string setFile = name.substr(0, colon), key = name.substr(colon + 1);
-  std::string lower = setFile;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (!lower.ends_with(texts::SetExtensionDot) || !ParseStripKey(key)) return std::nullopt;
+  if (!IsSetFile(setFile) || !ParseStripKey(key)) return std::nullopt;
   struct stat info {};
   if (::stat(setFile.c_str(), &info) != 0) return std::nullopt;
   return std::make_pair(std::move(setFile), std::move(key));
@@ -314,11 +318,14 @@ bool TIconSet::CellEmpty(int icon, int column) const {
 }
 
 std::shared_ptr<TBitmapImage> TIconSet::CellImage(int icon, int column) const {
+  return PictureOf(Cell(icon, column).get(), column);
+}
+
+std::shared_ptr<TBitmapImage> TIconSet::PictureOf(const TSetCell* cell, int column) const {
   const int size = Column(column).Size;
   const TStrip& strip = strips_[static_cast<std::size_t>(column)];
   std::shared_ptr<TBitmapImage> image = StoreOf(*strip.Description, size);
   const raster::Surface s = image->Surface();
-  const TCellRef cell = Cell(icon, column);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x)
       raster::WriteValue(s, x, y, cell ? cell->Values[static_cast<std::size_t>(y * size + x)] : strip.Fill);

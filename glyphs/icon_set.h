@@ -76,6 +76,8 @@ class TIconSet {
   bool CellEmpty(int icon, int column) const;
   // The cell as a size × size picture in its strip's format (an empty cell in the key colour).
   std::shared_ptr<TBitmapImage> CellImage(int icon, int column) const;
+  // Any cell of the column (one in the history too) as such a picture; nullptr: an empty one.
+  std::shared_ptr<TBitmapImage> PictureOf(const TSetCell* cell, int column) const;
   // The whole column as its strip would be written now.
   std::shared_ptr<TBitmapImage> StripImage(int column) const;
 
@@ -151,6 +153,9 @@ class TIconSet {
 // every link on the way is followed. EInvalidOperation "... is outside the set's folder" for an
 // absolute path, a "..", or a link that leads out.
 std::string ResolveSetPath(const std::string& setFile, const std::string& path);
+
+// Whether a file name is a set file's: it ends in ".glyphset", in any case.
+bool IsSetFile(const std::string& fileName);
 
 // "icons.glyphset:16" or "icons.glyphset:16-dark": the set file and the key, when the name is of
 // that form and the set file exists; nothing otherwise (an ordinary file name).
