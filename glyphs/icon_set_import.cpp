@@ -202,11 +202,13 @@ TIconSet ImportIconSet(const std::string& setFile, const TSetImport& import, con
   std::map<std::string, std::map<int, std::shared_ptr<TBitmapImage>>> pictures;
   std::set<int> sizes;
   for (const auto& [name, cells] : found) {
-    for (const auto& [size, cell] : cells) {
-      std::shared_ptr<TBitmapImage> picture =
-          AboutFile(cell.File, [&] { return LoadImageFile(cell.File, options.DecodeAt(size)); });
+    for (const auto& [edge, cell] : cells) {
+      // Named anew: a lambda may not capture a structured binding (before C++20 in clang).
+      const int size = edge;
+      const std::string file = cell.File;
+      std::shared_ptr<TBitmapImage> picture = AboutFile(file, [&] { return LoadImageFile(file, options.DecodeAt(size)); });
       if (!picture || picture->Width != size || picture->AbsHeight() != size) {
-        warnings.push_back(cell.File + ": not " + std::to_string(size) + "x" + std::to_string(size) + " pixels; left out");
+        warnings.push_back(file + ": not " + std::to_string(size) + "x" + std::to_string(size) + " pixels; left out");
         continue;
       }
       pictures[name][size] = std::move(picture);
