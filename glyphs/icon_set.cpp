@@ -155,7 +155,6 @@ TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options
     if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
     set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile);
     set.data_ = set.file_.Data();
-    if (set.data_.Name.empty()) set.data_.Name = fs::path(setFile).stem().string();
     set.BuildColumns();
   });
   // Every path is judged before any strip is read.
@@ -288,6 +287,8 @@ TCellRef TIconSet::MakeCell(int column, std::vector<std::uint32_t> values) const
   cell->Values = std::move(values);
   return cell;
 }
+
+std::string TIconSet::Name() const { return data_.Name.empty() ? fs::path(fileName_).stem().string() : data_.Name; }
 
 int TIconSet::IndexOf(const std::string& name) const {
   const auto found = std::find(state_.Icons.begin(), state_.Icons.end(), name);
@@ -519,9 +520,9 @@ void TIconSet::Save() {
     TSetColumn& c = columns[static_cast<std::size_t>(column)];
     if (c.Path.empty()) {
       // A strip the set had no file for, beside the set file.
-      std::string path = data.Name + "-" + c.Key + ".png";
+      std::string path = Name() + "-" + c.Key + ".png";
       for (int n = 2; taken.count(path) || Exists((fs::path(fileName_).parent_path() / path).string()); ++n)
-        path = data.Name + "-" + c.Key + "-" + std::to_string(n) + ".png";
+        path = Name() + "-" + c.Key + "-" + std::to_string(n) + ".png";
       taken.insert(path);
       c.Path = path;
       c.FullPath = ResolveSetPath(fileName_, path);
@@ -568,7 +569,6 @@ void TIconSet::Save() {
   for (const int column : changed) strips_[static_cast<std::size_t>(column)].Saved = Layout(column);
   file_ = TSetFileText(text, fileName_);
   data_ = file_.Data();
-  if (data_.Name.empty()) data_.Name = data.Name;
   // Icons are known by their new places in the file; the history follows.
   std::map<int, int> place;
   for (std::size_t k = 0; k < state_.Origins.size(); ++k)

@@ -55,7 +55,8 @@ class TIconSet {
   ~TIconSet();
 
   const std::string& FileName() const { return fileName_; }
-  const std::string& Name() const { return data_.Name; }
+  // The set file's name; without one, the file's own name less ".glyphset".
+  std::string Name() const;
   const std::vector<int>& Sizes() const { return data_.Sizes; }
   const std::vector<std::string>& Themes() const { return data_.Themes; }
   const std::vector<std::string>& Icons() const { return state_.Icons; }

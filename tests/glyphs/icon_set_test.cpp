@@ -178,6 +178,16 @@ owner = "art team"  # a key Gliffo does not know
 )");
   const TIconSet again = TIconSet::Open(setFile, {});
   EXPECT_EQ(MiddleOf(again, 0, again.ColumnOf("24-dark")), Mark(1, 2));
+
+  // A file that names no set keeps naming none; a new strip takes the file's own name.
+  std::string text = SetText;
+  text.erase(text.find("name = "), std::string("name = \"myapp-toolbar\"\n").size());
+  WriteText(setFile, text);
+  TIconSet unnamed = TIconSet::Open(setFile, {});
+  EXPECT_EQ(unnamed.Name(), "icons");
+  unnamed.SetCell(0, unnamed.ColumnOf("32-dark"), *unnamed.CellImage(0, 2));
+  unnamed.Save();
+  EXPECT_EQ(ReadText(setFile), text + "\"32-dark\" = \"icons-32-dark.png\"\n");
 }
 
 // A save writes only what changed: a rename touches no strip, an icon added at the end none
