@@ -118,7 +118,9 @@ void TGliffoF::OpenSet(const std::string& fileName, bool askFirst) {
   editName_.clear();
   editColumn_ = -1;
   for (QWidget* classic : {TopPanel1, FolderListPlace1, static_cast<QWidget*>(viewer)}) classic->hide();
+  // The glyph list's commands would act on the list standing aside, not on the set.
   for (QMenu* menu : {Edit1, Glyphs1}) menu->menuAction()->setEnabled(false);
+  for (QAction* action : {SaveCollection, ExportBitmap1}) action->setEnabled(false);
   SetView1->SetIconSet(iconSet_.get());
   SetArea1->show();
   FitFrame();
@@ -134,6 +136,7 @@ void TGliffoF::CloseSetView(bool clearList) {
   SetArea1->hide();
   for (QWidget* classic : {TopPanel1, FolderListPlace1, static_cast<QWidget*>(viewer)}) classic->show();
   for (QMenu* menu : {Edit1, Glyphs1}) menu->menuAction()->setEnabled(true);
+  for (QAction* action : {SaveCollection, ExportBitmap1}) action->setEnabled(true);
   if (clearList) glyphs_.ClearGlyphList();
   FitFrame();
   MirrorState();

@@ -181,6 +181,17 @@ TEST_F(SetWindowTest, EditorUpdateWritesTheCell) {
   EXPECT_EQ(raster::GetPixel(Set().CellImage(2, 1)->Surface(), 5, 5), raster::MakeColorRef(0, 0, 0));
   EXPECT_EQ(Column(Set(), 0), "0123");
   EXPECT_TRUE(Set().Modified());
+
+  // Copy and paste work on cells: the current one, at its own size.
+  Click(View()->CellRect(0, 1).center());
+  QTest::keyClick(View(), Qt::Key_C, Qt::ControlModifier);
+  Click(View()->CellRect(3, 1).center());
+  QTest::keyClick(View(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Column(Set(), 1), "01-0");
+  Click(View()->CellRect(3, 0).center());
+  dialogs_->Calls.clear();
+  QTest::keyClick(View(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(dialogs_->Log(), (std::vector<std::string>{"message:The clipboard image is 32 pixels high; the cell is 16."}));
 }
 
 // A set naming a file outside its folder is refused with the path named; the window stays as
