@@ -139,6 +139,7 @@ void TGliffoF::CloseSetView(bool clearList) {
   for (QAction* action : {SaveCollection, ExportBitmap1}) action->setEnabled(true);
   if (clearList) glyphs_.ClearGlyphList();
   FitFrame();
+  MirrorSetState();
   MirrorState();
 }
 

@@ -162,6 +162,7 @@ TEST_F(SetWindowTest, FillFromSizeFillsOnlyEmptyCells) {
   window_->CloseSet1->trigger();
   EXPECT_FALSE(window_->SetShown());
   EXPECT_TRUE(window_->viewer->isVisible());
+  EXPECT_FALSE(window_->DeleteIcon1->isEnabled());
   EXPECT_EQ(Column(TIconSet::Open(Path("icons.glyphset"), {}), 3), "0123");
 }
 
