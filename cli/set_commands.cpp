@@ -40,14 +40,10 @@ int IconIndex(const TIconSet& set, const std::string& name) {
   return index;
 }
 
-// Saves and says which files were written, the set file last.
+// Saves and says which files were written, the set file last; a job that changed nothing
+// writes nothing.
 void SaveAndReport(TIconSet& set) {
-  const std::vector<int> changed = set.ChangedColumns();
-  std::vector<std::string> written;
-  set.Save();
-  for (const int column : changed) written.push_back(set.Column(column).FullPath);
-  for (const std::string& file : written) std::cout << "saved: " << file << "\n";
-  std::cout << "saved: " << set.FileName() << "\n";
+  for (const std::string& file : set.Save()) std::cout << "saved: " << file << "\n";
 }
 
 int SetNew(std::vector<std::string>& args, TImageOptions& options) {

@@ -508,7 +508,7 @@ void PutBack(const TPendingFile& file) noexcept {
 
 }  // namespace
 
-void TIconSet::Save() {
+std::vector<std::string> TIconSet::Save() {
   TSetFileData data = data_;
   data.Icons = state_.Icons;
   std::vector<TSetColumn> columns = columns_;
@@ -583,6 +583,9 @@ void TIconSet::Save() {
   for (TState& s : redo_) renumber(s);
   std::iota(state_.Origins.begin(), state_.Origins.end(), 0);
   saved_ = state_;
+  std::vector<std::string> written;
+  for (const TPendingFile& file : pending) written.push_back(file.Path);
+  return written;
 }
 
 }  // namespace gliffo

@@ -112,7 +112,8 @@ class TIconSet {
   // encoded and written beside its target before any takes its name, so a failure leaves every
   // file as it was; should a rename fail midway, the files already renamed get their old bytes
   // back. A strip the set had no file for gets one beside the set file ("NAME-16.png").
-  void Save();
+  // Returns the files written, in the order they took their names.
+  std::vector<std::string> Save();
 
   const TImageOptions& Options() const { return options_; }
 
