@@ -58,7 +58,14 @@ void TGliffoF::BuildSetView() {
   connect(SetView1, &TSetView::CellOpenRequested, this,
           [this](int icon, int column) { app_.Guard([&] { EditCell(icon, column); }); });
   connect(SetView1, &TSetView::MoveRequested, this, [this](int icon, int to) { app_.Guard([&] { MoveIcon(icon, to); }); });
-  connect(SetView1, &TSetView::CurrentChanged, this, [this] { MirrorSetState(); });
+  connect(SetView1, &TSetView::CurrentChanged, this, [this] {
+    // The current cell stays in sight as the keys walk the set.
+    if (SetShown() && SetView1->CurrentIcon() >= 0) {
+      const QRect cell = SetView1->CellRect(SetView1->CurrentIcon(), SetView1->CurrentColumn());
+      SetArea1->ensureVisible(cell.center().x(), cell.center().y(), cell.width(), cell.height());
+    }
+    MirrorSetState();
+  });
   editWatch_ = std::make_unique<TSetEditWatch>(glyphs_.ImageList1, [this] { app_.Guard([this] { CellUpdated(); }); });
 
   IconSet1 = new QMenu(QString::fromUtf8(texts::MenuIconSet), MainMenu1);
