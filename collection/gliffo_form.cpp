@@ -246,7 +246,7 @@ void TGliffoF::BuildKeys() {
     return action;
   };
   OpenKey = key("OpenKey", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenCollection1->trigger(); });
-  SaveKey = key("SaveKey", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCollection->trigger(); });
+  SaveKey = key("SaveKey", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { (SetShown() ? SaveSet1 : SaveCollection)->trigger(); });
   QuitKey = key("QuitKey", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
   ReloadKey = key("ReloadKey", QKeySequence(Qt::Key_F5), [this] { RunCommand(&TGliffoF::ReloadFolder); });
 }
