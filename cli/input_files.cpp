@@ -41,10 +41,7 @@ HeldInputs& Held() {
 
 }  // namespace
 
-std::string CellStripPath(const std::string& fileName) {
-  const auto cell = SplitCellStripName(fileName);
-  return cell ? TIconSet::StripFile(cell->first, cell->second) : fileName;
-}
+std::string CellStripPath(const std::string& fileName) { return CellStripFile(fileName); }
 
 std::string InputPath(const std::string& name) {
   const std::string fileName = CellStripPath(name);

@@ -140,6 +140,11 @@ std::optional<std::pair<std::string, std::string>> SplitCellStripName(const std:
   return std::make_pair(std::move(setFile), std::move(key));
 }
 
+std::string CellStripFile(const std::string& name) {
+  const auto cell = SplitCellStripName(name);
+  return cell ? TIconSet::StripFile(cell->first, cell->second) : name;
+}
+
 TIconSet::TIconSet(TIconSet&&) noexcept = default;
 TIconSet& TIconSet::operator=(TIconSet&&) noexcept = default;
 TIconSet::~TIconSet() = default;

@@ -162,5 +162,9 @@ bool IsSetFile(const std::string& fileName);
 // "icons.glyphset:16" or "icons.glyphset:16-dark": the set file and the key, when the name is of
 // that form and the set file exists; nothing otherwise (an ordinary file name).
 std::optional<std::pair<std::string, std::string>> SplitCellStripName(const std::string& name);
+// A name as a job that reads a strip takes it: SET:SIZE[-THEME] gives that strip's file
+// (TIconSet::StripFile, which refuses a set naming a path outside its folder); any other name
+// is given back as it is.
+std::string CellStripFile(const std::string& name);
 
 }  // namespace gliffo

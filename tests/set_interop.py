@@ -170,6 +170,12 @@ def set_operations(folder):
             f.write(text)
     r = run('scale', 'icons.glyphset:16-dark', 'big.png', '--by', '2', cwd=folder)
     check(Image.open(os.path.join(folder, 'big.png')).size == (32 * len(names), 32), 'scale of a set strip')
+    # An editing session opens a set's strip by the same name.
+    with open(os.path.join(folder, 'edit.txt'), 'w') as f:
+        f.write('glyph icons.glyphset:24-dark 0\n')
+    run('edit', 'edit.txt', 'one.png', '--size', '24', cwd=folder)
+    check(glyphs_of(os.path.join(folder, 'one.png'), 24)[0] == seen(pictures[('24-dark', names[0])]),
+          'edit of a set strip: not the glyph of the set')
 
 
 def imports(folder):
