@@ -185,9 +185,14 @@ TSetFileText::TSetFileText(std::string text, const std::string& fileName) : text
     std::set<std::uint32_t> lines{icons->source().begin.line, icons->source().end.line};
     layout.PerLine = !layout.OneLine;
     for (const toml::node& item : array) {
-      if (item.source().begin.line != item.source().end.line || !lines.insert(item.source().begin.line).second)
+      const TSpan span = spanOf(item);
+      // Alone on its line: nothing before it there but blanks (not the comma of a line that
+      // starts with one), nothing after it but a comma and a comment.
+      const std::size_t start = lineStart(span.Begin);
+      if (item.source().begin.line != item.source().end.line || !lines.insert(item.source().begin.line).second ||
+          text_.find_first_not_of(" \t", start) != span.Begin)
         layout.PerLine = false;
-      layout.ElementSpan.push_back(spanOf(item));
+      layout.ElementSpan.push_back(span);
     }
     if (layout.PerLine) {
       layout.HeadEnd = lineEnd(layout.Whole.Begin);
@@ -223,7 +228,7 @@ TSetFileText::TSetFileText(std::string text, const std::string& fileName) : text
       if (!path) Refuse(Where(node.source()) + "the strip \"" + std::string(key.str()) + "\" must be a file name");
       const TSpan span = spanOf(node);
       inFile.push_back({span.Begin, {std::string(key.str()), path->get()}});
-      if (!stripsDotted_) stripsInsert_ = std::max(stripsInsert_, lineEnd(span.End));
+      stripsInsert_ = std::max(stripsInsert_, lineEnd(span.End));
     }
     std::sort(inFile.begin(), inFile.end());
     for (const auto& [offset, entry] : inFile) {
@@ -312,20 +317,18 @@ std::string TSetFileText::Render(const TSetFileData& data, const std::vector<int
         }
       }
       if (!added.empty()) {
-        if (hasStripsTable_ && !stripsDotted_)
-          inserts[stripsInsert_] += added;
-        else if (hasStripsTable_)
-          topLines += added;
+        if (hasStripsTable_)
+          inserts[stripsInsert_] += added;  // after its last entry, dotted or under its header
         else
-          inserts[text_.size()] += (text_.ends_with('\n') ? "" : nl) + nl + "[strips]" + nl + added;
+          inserts[text_.size()] += nl + "[strips]" + nl + added;
       }
     }
   }
-  if (!topLines.empty()) {
-    // After the last top-level value; a text whose last line has no line end gets one first.
-    const bool needsBreak = topInsert_ > 0 && topInsert_ == text_.size() && !text_.ends_with('\n');
-    inserts[topInsert_].insert(0, (needsBreak ? nl : "") + topLines);
-  }
+  if (!topLines.empty()) inserts[topInsert_].insert(0, topLines);  // after the last top-level value
+  // Lines added at the end of a text whose last line has no line end start on a line of their own.
+  if (const auto atEnd = inserts.find(text_.size());
+      atEnd != inserts.end() && !text_.empty() && !text_.ends_with('\n') && !atEnd->second.starts_with(nl))
+    atEnd->second.insert(0, nl);
 
   std::string out = text_;
   // From the end: at one offset the insertion comes before what is replaced there.

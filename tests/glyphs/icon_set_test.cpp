@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -319,6 +320,58 @@ TEST_F(IconSetTest, FillFromSizeFillsOnlyEmptyCells) {
   EXPECT_TRUE(set.CellEmpty(0, dark32));
   EXPECT_TRUE(set.Redo());
   EXPECT_FALSE(set.CellEmpty(0, dark32));
+}
+
+}  // namespace
+}  // namespace gliffo
+
+namespace gliffo {
+namespace {
+
+// Whatever shape a person gave the file, the text a save writes reads back as exactly what was
+// saved: icons added, moved, renamed and removed, a strip added, a theme added, in files with
+// inline and dotted strip tables, Windows line ends, no final line end, and lists laid out in
+// every way TOML allows.
+TEST(SetFileText, RenderedTextReadsBackAsTheNewContents) {
+  const char* texts[] = {
+      "sizes = [16]\nicons = [\"a\", \"b\", \"c\"]\n[strips]\n\"16\" = \"s.bmp\"\n",
+      "sizes = [16, 24]\r\nicons = [\r\n  \"a\", # one\r\n  \"b\"\r\n  ,\"c\"\r\n]\r\n[strips]\r\n\"16\" = 's.bmp'\r\n",
+      "# no strips, no final line end\nsizes=[16,24]\nicons=[\n\"a\",\n\"b\",\n\"c\"\n]",
+      "sizes = [16, 24]\nstrips = { \"16\" = \"s.bmp\" }\nicons = [\"a\", \"b\", \"c\"]\n",
+      "sizes = [16, 24]\nicons = [\"a\", \"b\", \"c\"]\nstrips.\"16\" = \"s.bmp\"\n[other]\nx = 1\n",
+      "sizes = [16, 24]\n\n[strips]\n\"16\" = \"s.bmp\"\n\n[other]\nicons = 3\n",
+      "sizes = [16, 24]\nicons = [\"a\", \"b\", \"c\"]\n[strips]\n\"16\" = \"s.bmp\"  # no final line end",
+      "sizes = [16]\nicons = [\n]  # none yet\n",
+      "icons = [  # the list\n  \"a\",  # first\n\n  # a group\n  \"b\",\n  \"c\",  # last\n]\nsizes = [16, 24]\n",
+  };
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    const TSetFileText file(text, "t.glyphset");
+    TSetFileData data = file.Data();
+    std::vector<int> origins;
+    for (std::size_t k = 0; k < data.Icons.size(); ++k) origins.push_back(static_cast<int>(k));
+    // c to the front, b renamed, a removed, d added; a strip and a theme added.
+    if (!data.Icons.empty()) {
+      std::rotate(data.Icons.begin(), data.Icons.end() - 1, data.Icons.end());
+      std::rotate(origins.begin(), origins.end() - 1, origins.end());
+      data.Icons.erase(data.Icons.begin() + 1);
+      origins.erase(origins.begin() + 1);
+      data.Icons[1] = "b.renamed";
+    }
+    data.Icons.push_back("d");
+    origins.push_back(-1);
+    data.Themes.push_back("dark");
+    data.Strips.emplace_back("24-dark", "dark/s \"24\".png");
+    data.Name = "named";
+    const std::string rendered = file.Render(data, origins);
+    SCOPED_TRACE(rendered);
+    try {
+      const TSetFileText again(rendered, "t.glyphset");
+      EXPECT_EQ(again.Data(), data);
+    } catch (const Exception& e) {
+      ADD_FAILURE() << e.Message();
+    }
+  }
 }
 
 }  // namespace
