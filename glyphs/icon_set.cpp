@@ -525,9 +525,14 @@ std::vector<std::string> TIconSet::Save() {
     TSetColumn& c = columns[static_cast<std::size_t>(column)];
     if (c.Path.empty()) {
       // A strip the set had no file for, beside the set file.
-      std::string path = Name() + "-" + c.Key + ".png";
+      // The set's name may be any text; its file names keep to the letters of icon names.
+      std::string stem = Name();
+      for (char& ch : stem)
+        if (!((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' || ch == '-'))
+          ch = '-';
+      std::string path = stem + "-" + c.Key + ".png";
       for (int n = 2; taken.count(path) || Exists((fs::path(fileName_).parent_path() / path).string()); ++n)
-        path = Name() + "-" + c.Key + "-" + std::to_string(n) + ".png";
+        path = stem + "-" + c.Key + "-" + std::to_string(n) + ".png";
       taken.insert(path);
       c.Path = path;
       c.FullPath = ResolveSetPath(fileName_, path);

@@ -189,6 +189,14 @@ owner = "art team"  # a key Gliffo does not know
   unnamed.SetCell(0, unnamed.ColumnOf("32-dark"), *unnamed.CellImage(0, 2));
   unnamed.Save();
   EXPECT_EQ(ReadText(setFile), text + "\"32-dark\" = \"icons-32-dark.png\"\n");
+
+  // A name that is a path makes no path: its strips stay beside the set file.
+  text.replace(text.find("sizes"), 0, "name = \"../up/My Set\"\n");
+  WriteText(setFile, text);
+  TIconSet pathlike = TIconSet::Open(setFile, {});
+  pathlike.SetCell(0, pathlike.ColumnOf("24-dark"), *pathlike.CellImage(0, 1));
+  pathlike.Save();
+  EXPECT_TRUE(fs::exists(folder.Path() / "---up-My-Set-24-dark.png"));
 }
 
 // A save writes only what changed: a rename touches no strip, an icon added at the end none
