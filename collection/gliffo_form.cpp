@@ -93,6 +93,7 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
   settings_ = profile::SettingsLocationFor(app_.ExeName());
   BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), glyphs_.Options, settings_,
                    [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  BuildSetView();
   BuildKeys();
   FitFrame();
   // The classic size and place at first start; the settings may say otherwise.
@@ -330,6 +331,7 @@ void TGliffoF::MirrorModeMenu() {
 }
 
 void TGliffoF::MirrorState() {
+  if (SetShown()) return MirrorSetState();
   // "Gliffo 2 - *icons.gbc": the program first, then the list's source, marked while modified.
   std::string title = app_.Title();
   std::string name = glyphs_.Source().Name();
@@ -342,13 +344,21 @@ void TGliffoF::MirrorState() {
   }
 }
 
-bool TGliffoF::MaySaveChanges() { return SaveChangesCommand(glyphs_, app_.Dialogs()); }
+bool TGliffoF::MaySaveChanges() { return SetShown() ? MaySaveSet() : SaveChangesCommand(glyphs_, app_.Dialogs()); }
 
 // --- Commands --------------------------------------------------------------------------------
 
 void TGliffoF::OpenCollection1Click() {
   if (!MaySaveChanges()) return;
-  OpenCollectionCommand(glyphs_, app_.Dialogs());
+  // Set files are offered beside the collections; each opens into its own view.
+  TOpenFileRequest request;
+  request.Filter = CollectionOpenFilter() + "|" + texts::SetDialogName + "|*." + texts::SetExtension;
+  request.MultiSelect = false;
+  const auto names = app_.Dialogs().OpenFiles(request);
+  if (!names || names->empty()) return;
+  if (IsSetFile(names->front())) return OpenSet(names->front(), false);
+  OpenCollection(glyphs_, names->front());
+  if (SetShown()) CloseSetView(false);
 }
 
 void TGliffoF::SaveCollectionClick() { SaveCollectionCommand(glyphs_, app_.Dialogs()); }
@@ -358,6 +368,7 @@ void TGliffoF::CombineCollections1Click() { CombineCollectionsCommand(app_.Dialo
 void TGliffoF::ExportBitmap1Click() { ExportBitmapCommand(glyphs_, app_.Dialogs()); }
 
 void TGliffoF::Close1Click() {
+  if (SetShown()) return CloseSet1Click();
   // A modified list asks about saving instead: one question, with the answer that keeps work.
   if (glyphs_.Modified() && glyphs_.Items.Count() > 0) {
     if (!MaySaveChanges()) return;
@@ -383,8 +394,10 @@ bool TGliffoF::OpenPath(const std::string& path) {
       }
       return;
     }
+    if (IsSetFile(path)) return OpenSet(path);
     if (!MaySaveChanges()) return;
     OpenCollection(glyphs_, path);
+    if (SetShown()) CloseSetView(false);
   });
 }
 
@@ -502,6 +515,7 @@ void TGliffoF::ExportIcon1Click() { ExportIconCommand(glyphs_, app_.Dialogs()); 
 void TGliffoF::SaveBack1Click() { SaveBackCommand(glyphs_, app_.Dialogs()); }
 
 void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
+  if (SetShown()) return;  // the glyph list is hidden behind the set
   std::vector<std::unique_ptr<TBitmap>> strips;
   for (const std::string& path : paths) {
     std::error_code error;
@@ -570,7 +584,7 @@ void TGliffoF::FitFrame() {
   // Every menu title shows and the grid keeps room for a row of glyphs, however small the
   // window is made. The platform's menu font is known for sure only once the window is shown:
   // asked again then.
-  setMinimumSize(MainMenu1->sizeHint().width(),
+  setMinimumSize(std::max(MainMenu1->sizeHint().width(), SetViewWidth()),
                  MainMenu1->sizeHint().height() + Scaled(DesignTopPanelHeight + DesignFolderListHeight +
                                                          DesignStatusBarHeight + DesignMinimumGridHeight));
 }

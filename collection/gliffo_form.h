@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "glyphs/glyph_list.h"
+#include "glyphs/icon_set.h"
 #include "platform/profile/settings_path.h"
 #include "ui/collection_host.h"
 
 class QAction;
 class QActionGroup;
 class QMenu;
+class QScrollArea;
 class QStatusBar;
 
 namespace gliffo {
@@ -22,6 +24,7 @@ namespace gliffo {
 class IApplication;
 class TFolderBrowser;
 class TViewer;
+class TSetView;
 class TPlacedQtWindow;
 
 class TGliffoF : public QMainWindow, public ICollectionHost {
@@ -90,6 +93,43 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   // Dropped paths: a folder is browsed into; files are read as Open Collection reads one and
   // their glyphs inserted before item `before`, in one step.
   void DropPaths(const std::vector<std::string>& paths, int before);
+
+  // --- Icon sets (collection/set_window.cpp) ------------------------------------------------
+  // A set file opens into the set view, which takes the glyph view's place until the set is
+  // closed; it is read whole first, so a refused set changes nothing.
+  // Asks first about unsaved changes unless told not to (the caller asked already).
+  void OpenSet(const std::string& fileName, bool askFirst = true);
+  bool SetShown() const { return iconSet_ != nullptr; }
+  TIconSet* IconSet() const { return iconSet_.get(); }
+  void SaveSet1Click();
+  void CloseSet1Click();
+  void AddIcon1Click();
+  void RenameIcon1Click();
+  void DeleteIcon1Click();
+  void MoveIconUp1Click();
+  void MoveIconDown1Click();
+  void EditCell1Click();
+  void CopyCell1Click();
+  void PasteCell1Click();
+  void FillFromSize1Click();
+  void UndoSet1Click();
+  void RedoSet1Click();
+  QMenu* IconSet1 = nullptr;
+  QAction* SaveSet1 = nullptr;
+  QAction* CloseSet1 = nullptr;
+  QAction* AddIcon1 = nullptr;
+  QAction* RenameIcon1 = nullptr;
+  QAction* DeleteIcon1 = nullptr;
+  QAction* MoveIconUp1 = nullptr;
+  QAction* MoveIconDown1 = nullptr;
+  QAction* EditCell1 = nullptr;
+  QAction* CopyCell1 = nullptr;
+  QAction* PasteCell1 = nullptr;
+  QAction* FillFromSize1 = nullptr;
+  QAction* UndoSet1 = nullptr;
+  QAction* RedoSet1 = nullptr;
+  QScrollArea* SetArea1 = nullptr;
+  TSetView* SetView1 = nullptr;
 
   // Runs a handler inside the application's guard.
   bool RunCommand(void (TGliffoF::*handler)());
@@ -171,6 +211,18 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void FitFrame();
   QSize DesignSize() const;
 
+  // Icon sets (collection/set_window.cpp).
+  void BuildSetView();
+  void CloseSetView(bool clearList);
+  bool MaySaveSet();
+  void SetChanged();
+  void MirrorSetState();
+  int SetViewWidth() const;
+  void RenameIcon(int icon);
+  void EditCell(int icon, int column);
+  void MoveIcon(int icon, int to);
+  void CellUpdated();
+
   IApplication& app_;
   TGlyphCollection glyphs_;
   IGlyphEditorLink* editor_ = nullptr;
@@ -181,6 +233,12 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   double scale_ = 1.0;
   QActionGroup* modeGroup_ = nullptr;
   std::unique_ptr<TPlacedQtWindow> placed_;
+  std::unique_ptr<TIconSet> iconSet_;
+  // The cell the editor holds: the glyph list holds it as its one glyph, and Update from the
+  // editor, which writes into the glyph list, is carried into the set.
+  std::string editName_;
+  int editColumn_ = -1;
+  std::unique_ptr<IImageListListener> editWatch_;
 };
 
 }  // namespace gliffo

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "glyphs/collection_files.h"
+#include "glyphs/icon_set.h"
 #include "platform/errors.h"
 
 namespace gliffo {
@@ -361,7 +362,7 @@ std::vector<TSessionVerb> MakeVerbs() {
       }));
   verbs.push_back(Verb<std::string>("open", "open FILE", "File > Open..., answered with FILE", ParseFileName,
                                     [](TSessionContext& c, const std::string& file) {
-                                      c.Answers.File = file;
+                                      c.Answers.File = CellStripFile(file);
                                       c.Editor.Open1Click(c.Answers);
                                     }));
   verbs.push_back(Verb<std::string>("save", "save FILE", "File > Save As..., answered with FILE", ParseFileName,
@@ -379,7 +380,7 @@ std::vector<TSessionVerb> MakeVerbs() {
         return choice;
       },
       [](TSessionContext& c, const TGlyphChoice& choice) {
-        c.Answers.File = choice.Strip;
+        c.Answers.File = CellStripFile(choice.Strip);  // a set's strip as SET:SIZE[-THEME] too
         OpenCollectionCommand(c.Collection, c.Answers);
         TListItems& items = c.Collection.Items;
         if (choice.Index >= items.Count()) {

@@ -62,4 +62,13 @@ inline constexpr const char* CombineSaveTitle = "Save Combined Collection";
 inline constexpr const char* CollectionExtension = "gbc";
 inline constexpr const char* BitmapExtension = "bmp";
 
+// Icon sets.
+inline constexpr const char* SetExtension = "glyphset";
+inline constexpr const char* SetExtensionDot = ".glyphset";
+inline constexpr const char* SetPathOutside = "%s is outside the set's folder";
+inline constexpr const char* InvalidIconName =
+    "\"%s\" is not a valid icon name: lower-case letters, digits, -, _ and ., from a letter or digit";
+inline constexpr const char* IconNameTaken = "The set already has an icon named %s";
+inline constexpr const char* CannotFillSize = "No scaling leads from %d to %d pixels: only 1.5, 2, 3 or 4 times";
+
 }  // namespace gliffo::texts

@@ -95,7 +95,7 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
   Start();
   std::vector<std::string> bar;
   for (QAction* action : window_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Options", "&Window", "&Help"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Options", "&Icon Set", "&Window", "&Help"}));
   EXPECT_EQ(Captions(window_->File1),
             (std::vector<std::string>{"&Open Collection...", "&Save Collection As...", "&Combine Collections...", "-",
                                       "&Export Bitmap...", "-", "Close"}));
@@ -163,7 +163,7 @@ TEST_F(CollectionWindowTest, OpenCollectionFillsTheViewAndLocksTheMenu) {
   OpenStrip(Path("three.gbc"));
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_EQ(dialogs_->Calls[0].Kind, "open");
-  EXPECT_EQ(dialogs_->Calls[0].Open.Filter, "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico");
+  EXPECT_EQ(dialogs_->Calls[0].Open.Filter, "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico|Icon Set|*.glyphset");
   EXPECT_FALSE(dialogs_->Calls[0].Open.MultiSelect);
 
   EXPECT_EQ(ItemCaptions(Glyphs()), (std::vector<std::string>{"0", "1", "2"}));

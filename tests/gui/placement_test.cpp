@@ -31,23 +31,23 @@ TEST_F(PlacementTest, FirstRunUsesTheDesignPlaceAndWritesItOnExit) {
 }
 
 TEST_F(PlacementTest, RestoredOnStartAndOtherSectionsKept) {
-  PutIni("[EWindow]\nLeft=405\n\n[window]\nleft=10\nTOP=20\nWidth=300\nHeight=500\n");
+  PutIni("[EWindow]\nLeft=405\n\n[window]\nleft=10\nTOP=20\nWidth=600\nHeight=500\n");
   Start();
   EXPECT_EQ(window_->pos(), QPoint(10, 20));
-  EXPECT_EQ(window_->frameGeometry().size(), QSize(300, 500));
+  EXPECT_EQ(window_->frameGeometry().size(), QSize(600, 500));
   window_->move(30, 40);
   Stop();
   EXPECT_EQ(Entry("Left"), "30");
   EXPECT_EQ(Entry("Top"), "40");
-  EXPECT_EQ(Entry("Width"), "300");
+  EXPECT_EQ(Entry("Width"), "600");
   EXPECT_EQ(GetPrivateProfileString("EWindow", "Left", "", IniPath()), "405");
 }
 
 TEST_F(PlacementTest, UnparsableAndHexadecimalValues) {
-  PutIni("[Window]\nLeft=left edge\nTop=0x64\nWidth=$12C\nHeight=0x\n");
+  PutIni("[Window]\nLeft=left edge\nTop=0x64\nWidth=$258\nHeight=0x\n");
   Start();
   EXPECT_EQ(window_->pos(), QPoint(184, 100));
-  EXPECT_EQ(window_->frameGeometry().width(), 300);
+  EXPECT_EQ(window_->frameGeometry().width(), 600);
   EXPECT_EQ(window_->height(), window_->Scaled(448) + window_->menuBar()->sizeHint().height());
 }
 
