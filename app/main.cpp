@@ -10,10 +10,12 @@
 #include "app/application.h"
 #include "app/qt_application.h"
 #include "app/qt_dialogs.h"
+#include "app/recovery_keeper.h"
 #include "collection/gliffo_form.h"
 #include "collection/strings.h"
 #include "editor/qt/gliff_edit_form.h"
 #include "glyphs/canvas.h"
+#include "glyphs/recovery.h"
 
 int main(int argc, char** argv) {
   using namespace gliffo;
@@ -38,12 +40,22 @@ int main(int argc, char** argv) {
   auto GliffEditF = std::make_unique<TGliffEditF>(application, *GliffoF);
   GliffoF->AttachEditor(GliffEditF.get(), GliffEditF.get());
 
-  // 4. The event loop, until the collection window closes. A file named on the command line
-  //    (what Qt's own options leave) opens as a collection, a folder is browsed into.
+  // 4. The event loop, until the collection window closes. Work that an earlier run left
+  //    unsaved when it died is offered first; otherwise a file named on the command line (what
+  //    Qt's own options leave) opens as a collection, a folder is browsed into. From then on
+  //    unsaved work is kept in a recovery copy of this run's own.
   GliffoF->show();
+  const std::string recoveryRoot = RecoveryRoot();
+  bool recovered = false;
+  application.Guard([&] {
+    recovered = OfferLeftRecoveries(recoveryRoot, GliffoF->Collection(), GliffEditF->Model(), application.Dialogs());
+  });
   const QStringList arguments = QCoreApplication::arguments();
-  if (arguments.size() > 1) GliffoF->OpenPath(QFile::encodeName(arguments.at(1)).toStdString());
+  if (!recovered && arguments.size() > 1) GliffoF->OpenPath(QFile::encodeName(arguments.at(1)).toStdString());
+  TRecoveryKeeper keeper(GliffoF->Collection(), GliffEditF->Model(), recoveryRoot);
   int status = qtApplication.exec();
+  // Ended properly: whatever was unsaved, the user was asked about it.
+  keeper.Finish();
 
   // Destroying the windows saves their placements; the editor goes first.
   GliffoF->AttachEditor(nullptr);

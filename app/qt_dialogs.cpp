@@ -80,6 +80,7 @@ std::optional<std::vector<std::string>> TQtDialogService::OpenFiles(const TOpenF
   QFileDialog dialog(DialogParent());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  if (!request.Title.empty()) dialog.setWindowTitle(Q(request.Title));
   QStringList titles = FilterTitles(ConvertFilter(request.Filter));
   if (!titles.isEmpty()) dialog.setNameFilters(titles);
   SelectFilter(dialog, titles, request.FilterIndex);
@@ -96,6 +97,7 @@ std::optional<std::string> TQtDialogService::SaveFile(const TSaveFileRequest& re
   dialog.setFileMode(QFileDialog::AnyFile);
   // The program asks before replacing a file where it means to; the dialog does not.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!request.Title.empty()) dialog.setWindowTitle(Q(request.Title));
   std::vector<TFilterEntry> entries = ConvertFilter(request.Filter);
   QStringList titles = FilterTitles(entries);
   if (!titles.isEmpty()) dialog.setNameFilters(titles);

@@ -66,6 +66,10 @@ void DescribeInput(const std::string& fileName);
 // ShownName turns either back into the name the user gave, for messages; ReportStream is where
 // a job's report goes, standard error when its output takes standard output.
 std::string InputPath(const std::string& fileName);
+// A strip of an icon set named as SET:SIZE[-THEME] ("icons.glyphset:16-dark"): the strip's file,
+// after the set's paths are judged (a set naming a path outside its folder is refused). Any
+// other name is given back as it is. InputPath does this first.
+std::string CellStripPath(const std::string& fileName);
 std::string OutputPath(const std::string& fileName);
 std::string ShownName(const std::string& fileName);
 std::ostream& ReportStream(const std::string& output);

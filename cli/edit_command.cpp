@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +19,10 @@
 namespace gliffo::cli {
 
 namespace {
+
+// Far more than any session a person records; the commands parsed from a script this long
+// take some tens of megabytes.
+constexpr std::size_t MaxScriptBytes = std::size_t{16} << 20;
 
 int ReportLine(const std::string& script, const TSessionError& error, int status) {
   std::cerr << "gliffo-tool: " << script << ":" << error.Line() << ": " << error.what() << "\n";
@@ -44,30 +47,37 @@ int Edit(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<TSessionCommand> commands;
   try {
     std::string text;
-    if (script == "-") {
-      text.assign(std::istreambuf_iterator<char>(std::cin), {});
-    } else {
+    std::ifstream file;
+    if (script != "-") {
       // A folder opens as a stream on this system and fails only on the first read, with a
       // message about the stream instead of the script.
       struct stat info {};
       errno = ::stat(script.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EISDIR : 0;
-      std::ifstream in;
-      if (errno == 0) in.open(script, std::ios::binary);
-      if (errno != 0 || !in) {
+      if (errno == 0) file.open(script, std::ios::binary);
+      if (errno != 0 || !file) {
         std::cerr << "gliffo-tool: " << script << ": cannot open the script: " << std::strerror(errno) << "\n";
         return 1;
       }
-      std::ostringstream whole;
-      try {
-        whole << in.rdbuf();
-      } catch (const std::exception&) {
-        in.setstate(std::ios::badbit);
+    }
+    // Read a piece at a time and never past the bound, so an endless stream ends the job
+    // instead of filling memory.
+    std::istream& in = script == "-" ? std::cin : file;
+    char piece[65536];
+    try {
+      while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+        text.append(piece, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > MaxScriptBytes) {
+          std::cerr << "gliffo-tool: " << script << ": the script is longer than " << (MaxScriptBytes >> 20)
+                    << " MiB\n";
+          return 1;
+        }
       }
-      if (in.bad()) {
-        std::cerr << "gliffo-tool: " << script << ": cannot read the script\n";
-        return 1;
-      }
-      text = whole.str();
+    } catch (const std::exception&) {
+      in.setstate(std::ios::badbit);
+    }
+    if (in.bad()) {
+      std::cerr << "gliffo-tool: " << script << ": cannot read the script\n";
+      return 1;
     }
     // Editors on some systems start a UTF-8 text with a byte-order mark; it is no part of the
     // first command.
@@ -101,6 +111,7 @@ int Edit(const std::vector<std::string>& arguments, TImageOptions& options) {
 }  // namespace
 
 const CommandRegistrar editCommand({"edit", "edit SCRIPT OUT.bmp [--size N] [--surface SURFACE.bmp] [--opaque]",
-                                    "replay an editing session on a glyph and save it", SessionCommandHelp(), Edit});
+                                    "replay an editing session on a glyph and save it",
+                                    std::string(SessionCommandHelp()) + "\nA script may be at most 16 MiB long.", Edit});
 
 }  // namespace gliffo::cli

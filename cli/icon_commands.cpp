@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <iostream>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,15 +38,13 @@ int SizeOption(std::vector<std::string>& args) {
   return text.empty() ? 0 : ParsePositive(text, "--size");
 }
 
-// A picture of any format the program reads; an icon gives its entry of preferredSize (its
-// largest when 0). An empty file is refused, and so is anything but a regular file, which a
-// read could wait on for ever.
+// A picture of any format the program reads, "-" for standard input; an icon gives its entry
+// of preferredSize (its largest when 0). An empty file is refused; a pipe or a FIFO is read
+// whole first (within the jobs' budget for pipes), any other special file refused.
 std::shared_ptr<TBitmapImage> LoadPicture(const std::string& fileName, const TImageOptions& options, int preferredSize) {
-  struct stat info {};
-  if (::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-    ThrowAboutFile(fileName, EFOpenError(FormatMessage(texts::CannotOpenFile, fileName)));
+  const std::string path = InputPath(fileName);
   std::shared_ptr<TBitmapImage> image =
-      AboutFile(fileName, [&] { return LoadImageFile(fileName, options.DecodeAt(preferredSize)); });
+      AboutFile(fileName, [&] { return LoadImageFile(path, options.DecodeAt(preferredSize)); });
   if (!image || !image->HasPixels()) ThrowEmptyInput(fileName);
   return image;
 }
@@ -69,12 +71,11 @@ Strip LoadStrip(const std::string& fileName, const TImageOptions& options, int s
 // glyph's stored values unchanged, and an alpha picture's own pixels with them.
 std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int>& indices) {
   const TBitmapImage& from = *strip.Image;
-  auto out = std::make_shared<TBitmapImage>(from);
-  out->Bits.clear();
-  out->AlphaPixels.clear();
+  // Only the strip's description is copied, never its pixels: a glyph at a time stays cheap.
+  const std::int64_t width = static_cast<std::int64_t>(indices.size()) * strip.Size;
+  if (width > INT32_MAX || raster::TooManyPixels(width, strip.Size)) ThrowOutOfResources();
+  auto out = NewStore(from, static_cast<std::int32_t>(width), from.Height);
   out->SizeImage = 0;
-  out->Width = static_cast<std::int32_t>(indices.size()) * strip.Size;
-  AllocateStoreBits(out->Bits, out->Stride() * strip.Size);
   const raster::Surface src = from.Surface(), dst = out->Surface();
   for (std::size_t k = 0; k < indices.size(); ++k)
     for (int y = 0; y < strip.Size; ++y)
@@ -97,7 +98,7 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
 void SavePicture(std::shared_ptr<TBitmapImage> image, const std::string& fileName, const TImageOptions& options) {
   TBitmap bitmap;
   bitmap.ReplaceImage(std::move(image));
-  AboutFile(fileName, [&] { bitmap.SaveToFile(fileName, options.Encode); });
+  AboutFile(fileName, [&] { bitmap.SaveToFile(OutputPath(fileName), options.Encode); });
 }
 
 TScaleFactor FactorOption(std::vector<std::string>& args) {
@@ -128,12 +129,15 @@ int Scale(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::shared_ptr<TBitmapImage> scaled = AboutFile(args[0], [&] { return ScaleStrip(*strip.Image, strip.Size, factor, method); });
   const int outSize = scaled->AbsHeight();
   SavePicture(scaled, args[1], options);
-  std::cout << "glyphs: " << strip.Glyphs() << "\nglyph-size: " << outSize << "\n";
+  ReportStream(args[1]) << "glyphs: " << strip.Glyphs() << "\nglyph-size: " << outSize << "\n";
   return 0;
 }
 
-std::vector<int> ParsePickSpec(const std::vector<std::string>& words, int glyphs) {
+// The glyph numbers the words name, in order. A picture of them all past the picture limit is
+// refused ("Out of system resources") as the words are read, before it could fill memory.
+std::vector<int> ParsePickSpec(const std::vector<std::string>& words, int glyphs, int size) {
   std::vector<int> picked;
+  std::int64_t count = 0;
   const auto number = [](const std::string& text, const std::string& word) {
     if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
       throw UsageError("'" + word + "' is neither a glyph number nor a range a-b");
@@ -145,6 +149,8 @@ std::vector<int> ParsePickSpec(const std::vector<std::string>& words, int glyphs
     const int last = dash == std::string::npos ? first : number(word.substr(dash + 1), word);
     if (first >= glyphs || last >= glyphs)
       throw UsageError("'" + word + "' is past the last glyph (the strip holds " + std::to_string(glyphs) + ", numbered from 0)");
+    count += std::abs(last - first) + 1;
+    if (count * size > INT32_MAX || raster::TooManyPixels(count * size, size)) ThrowOutOfResources();
     const int step = last >= first ? 1 : -1;
     for (int i = first;; i += step) {
       picked.push_back(i);
@@ -160,15 +166,19 @@ int Pick(const std::vector<std::string>& arguments, TImageOptions& options) {
   RejectOptions(args);
   if (args.size() < 3) throw UsageError(args.size() < 2 ? "needs an input, an output and the glyphs to pick" : "names no glyph to pick");
   const Strip strip = LoadStrip(args[0], options, size);
-  const std::vector<int> picked = ParsePickSpec(std::vector<std::string>(args.begin() + 2, args.end()), strip.Glyphs());
+  const std::vector<int> picked =
+      ParsePickSpec(std::vector<std::string>(args.begin() + 2, args.end()), strip.Glyphs(), strip.Size);
   SavePicture(GlyphsOf(strip, picked), args[1], options);
-  std::cout << "glyphs: " << picked.size() << "\n";
+  ReportStream(args[1]) << "glyphs: " << picked.size() << "\n";
   return 0;
 }
 
 int Ico(const std::vector<std::string>& args, TImageOptions& options) {
   RejectOptions(args);
   if (args.size() < 2) throw UsageError("needs an output file and at least one picture");
+  // Counted before anything is loaded: thousands of inputs would otherwise all be held first.
+  if (args.size() - 1 > static_cast<std::size_t>(ico::MaxEntries))
+    ThrowAboutFile(args[0], EInvalidGraphic(FormatMessage(texts::IconImageIsNotValid, std::to_string(args.size() - 1) + " pictures")));
   std::vector<std::shared_ptr<TBitmapImage>> pictures;
   std::vector<const TBitmapImage*> entries;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -180,16 +190,16 @@ int Ico(const std::vector<std::string>& args, TImageOptions& options) {
     entries.push_back(&p);
   }
   const std::vector<std::uint8_t> bytes = AboutFile(args[0], [&] { return ico::Encode(entries); });
-  AboutFile(args[0], [&] { files::WriteWholeFile(args[0], bytes); });
-  std::cout << "entries: " << entries.size() << "\n";
+  AboutFile(args[0], [&] { files::WriteWholeFile(OutputPath(args[0]), bytes); });
+  ReportStream(args[0]) << "entries: " << entries.size() << "\n";
   return 0;
 }
 
 std::vector<std::string> ReadNames(const std::string& fileName, int glyphs) {
-  struct stat info {};
-  std::ifstream in(fileName);
-  if (!in || ::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-    ThrowAboutFile(fileName, EFOpenError(FormatMessage(texts::CannotOpenFile, fileName)));
+  // A file, "-" or a pipe (<(...)) as every input is.
+  const std::string path = InputPath(fileName);
+  const std::vector<std::uint8_t> bytes = AboutFile(fileName, [&] { return files::ReadWholeFile(path); });
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
   std::vector<std::string> names;
   std::set<std::string> seen;
   std::string line;
@@ -248,6 +258,16 @@ int Variants(const std::vector<std::string>& arguments, TImageOptions& options) 
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
   const std::string& outDir = args[1];
   const std::string folder = outDir + (outDir.ends_with('/') ? "" : "/");
+  // Names are refused before anything is made when two files would take one name ("a" and
+  // "a@2x" both give a@2x.png): the second would silently replace the first.
+  std::map<std::string, std::string> madeBy;
+  for (int i = 0; i < base.Glyphs(); ++i)
+    for (const Size& s : sizes) {
+      const std::string& name = names[static_cast<std::size_t>(i)];
+      const auto [at, fresh] = madeBy.emplace(name + s.Suffix + ".png", name);
+      if (!fresh)
+        ThrowAboutFile(namesFile, EInvalidOperation("'" + at->second + "' and '" + name + "' would both write " + at->first));
+    }
   for (int i = 0; i < base.Glyphs(); ++i)
     for (const Size& s : sizes) {
       const std::shared_ptr<TBitmapImage> glyph = GlyphsOf(s.Glyphs, {i});

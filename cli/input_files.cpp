@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "glyphs/file_runs.h"
+#include "glyphs/icon_set.h"
 #include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
@@ -40,7 +41,10 @@ HeldInputs& Held() {
 
 }  // namespace
 
-std::string InputPath(const std::string& fileName) {
+std::string CellStripPath(const std::string& fileName) { return CellStripFile(fileName); }
+
+std::string InputPath(const std::string& name) {
+  const std::string fileName = CellStripPath(name);
   HeldInputs& held = Held();
   if (const auto found = held.ByName.find(fileName); found != held.ByName.end()) return found->second->ReopenName();
   // Most inputs are plain files, known as such without opening them; anything else (or a file
@@ -53,8 +57,10 @@ std::string InputPath(const std::string& fileName) {
         return fileName == StandardStream ? files::TInputFile::StandardInput(left)
                                           : std::make_unique<files::TInputFile>(fileName, left);
       });
-  if (!file->HeldWhole()) return fileName;
-  held.Bytes += file->RegularSize().value_or(0);
+  // A named regular file is loaded by its name; standard input, whatever it is, by the
+  // descriptor this object keeps open.
+  if (!file->HeldWhole() && fileName != StandardStream) return fileName;
+  if (file->HeldWhole()) held.Bytes += file->RegularSize().value_or(0);
   std::string path = file->ReopenName();
   held.ByName.emplace(fileName, std::move(file));
   return path;

@@ -65,9 +65,9 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   // Alpha is kept for an output that can carry it; a BMP strip is the same either way.
   const std::string outPath = OutputPath(output);
   const bool keepAlpha = options.Encode.AlphaBmp || std::string_view(FormatOfName(outPath).Name) != "BMP";
-  const TFolderLoadResult loaded =
-      GatherFolderStrip(folder, names, size, keepAlpha ? options.Decode : options.WithoutAlpha(), strip,
-                        keepAlpha ? &options.Encode : nullptr);
+  TDecodeOptions decode = options.DecodeAt(size);
+  decode.KeepAlpha = keepAlpha;
+  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, decode, strip, keepAlpha ? &options.Encode : nullptr);
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
@@ -163,9 +163,11 @@ int List(const std::vector<std::string>& arguments, TImageOptions& options) {
   RejectOptions(args);
   if (args.size() != 1) throw UsageError("needs one strip");
   // The headers alone say it all; the pixels are never read.
-  const InputHeader input = ReadInputHeader(args[0], options.Decode);
+  // An icon gives its entry of the glyph size, as every job reads it.
+  const int wanted = sizeText.empty() ? 0 : ParsePositive(sizeText, "--size");
+  const InputHeader input = ReadInputHeader(args[0], options.DecodeAt(wanted));
   const int width = input.Width(), height = input.Height();
-  const int size = sizeText.empty() ? height : ParsePositive(sizeText, "--size");
+  const int size = sizeText.empty() ? height : wanted;
   // Counted as the image list cuts: whole glyphs from the left, a strip lower than a glyph
   // holds none.
   const int glyphs = (size > 0 && height >= size) ? width / size : 0;

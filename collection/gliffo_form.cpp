@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QCloseEvent>
 #include <filesystem>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -42,6 +43,7 @@ constexpr int DesignTop = 115;
 constexpr int DesignTopPanelHeight = 41;
 constexpr int DesignFolderListHeight = 96;
 constexpr int DesignStatusBarHeight = 19;
+constexpr int DesignMinimumGridHeight = 60;
 constexpr std::size_t HelpMacroLimit = 255;
 
 // Keeps the view's selection still while the glyph list flips many flags, then lets it follow
@@ -66,6 +68,8 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
 
   scale_ = ScreenDesignScale();
   SetDesignFrame(*this, scale_);
+  // Unlike the classic window, this one is sized to the set it shows: a big folder wants room.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
   BuildMenu();
   BuildClient();
@@ -84,13 +88,16 @@ TGliffoF::TGliffoF(IApplication& application, QWidget* parent)
     }
     return SaveChangesCommand(glyphs_, app_.Dialogs());
   };
-  BuildKeys();
   // Choices beyond the classic program, in a menu of their own, read from the settings (the
   // creation handler finds the same file again for the placement).
   settings_ = profile::SettingsLocationFor(app_.ExeName());
   BuildOptionsMenu(*MainMenu1, Help1, findChild<TFileListBox*>(), glyphs_.Options, settings_,
                    [this](const std::function<void()>& handler) { app_.Guard(handler); });
+  BuildSetView();
+  BuildKeys();
   FitFrame();
+  // The classic size and place at first start; the settings may say otherwise.
+  resize(DesignSize());
   move(DesignLeft, DesignTop);
 
   glyphs_.ModeMenu.OnChange = [this] { MirrorModeMenu(); };
@@ -234,20 +241,25 @@ void TGliffoF::BuildGlyphsMenu() {
 }
 
 void TGliffoF::BuildKeys() {
-  // Window keys beside the menus, which keep their own items and shortcuts.
-  auto key = [this](const char* name, QKeySequence keys, std::function<void()> run) {
-    auto* action = new QAction(this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, std::move(run));
-    addAction(action);
-    return action;
-  };
-  OpenKey = key("OpenKey", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenCollection1->trigger(); });
-  SaveKey = key("SaveKey", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCollection->trigger(); });
-  QuitKey = key("QuitKey", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
-  ReloadKey = key("ReloadKey", QKeySequence(Qt::Key_F5), [this] { RunCommand(&TGliffoF::ReloadFolder); });
+  // The window's keys show in the menus: Ctrl+O and Ctrl+S on their classic items (which
+  // gain no item and lose none), F5 and Ctrl+Q, which have no classic item, in a menu of their
+  // own beside the classic ones.
+  OpenKey = OpenCollection1;
+  OpenKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  SaveKey = SaveCollection;
+  SaveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  Window1 = new QMenu(QString::fromUtf8(texts::MenuWindow), MainMenu1);
+  Window1->setObjectName(QStringLiteral("Window1"));
+  MainMenu1->insertMenu(Help1->menuAction(), Window1);
+  ReloadKey = AddCommand(Window1, texts::MenuReloadFolder, &TGliffoF::ReloadFolder);
+  ReloadKey->setObjectName(QStringLiteral("ReloadKey"));
+  ReloadKey->setShortcut(QKeySequence(Qt::Key_F5));
+  Window1->addSeparator();
+  QuitKey = Window1->addAction(QString::fromUtf8(texts::MenuQuit));
+  QuitKey->setObjectName(QStringLiteral("QuitKey"));
+  QuitKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  connect(QuitKey, &QAction::triggered, this, [this] { close(); });
+  for (QAction* action : {OpenKey, SaveKey, ReloadKey, QuitKey}) action->setShortcutContext(Qt::WindowShortcut);
 }
 
 void TGliffoF::BuildClient() {
@@ -319,6 +331,7 @@ void TGliffoF::MirrorModeMenu() {
 }
 
 void TGliffoF::MirrorState() {
+  if (SetShown()) return MirrorSetState();
   // "Gliffo 2 - *icons.gbc": the program first, then the list's source, marked while modified.
   std::string title = app_.Title();
   std::string name = glyphs_.Source().Name();
@@ -331,13 +344,21 @@ void TGliffoF::MirrorState() {
   }
 }
 
-bool TGliffoF::MaySaveChanges() { return SaveChangesCommand(glyphs_, app_.Dialogs()); }
+bool TGliffoF::MaySaveChanges() { return SetShown() ? MaySaveSet() : SaveChangesCommand(glyphs_, app_.Dialogs()); }
 
 // --- Commands --------------------------------------------------------------------------------
 
 void TGliffoF::OpenCollection1Click() {
   if (!MaySaveChanges()) return;
-  OpenCollectionCommand(glyphs_, app_.Dialogs());
+  // Set files are offered beside the collections; each opens into its own view.
+  TOpenFileRequest request;
+  request.Filter = CollectionOpenFilter() + "|" + texts::SetDialogName + "|*." + texts::SetExtension;
+  request.MultiSelect = false;
+  const auto names = app_.Dialogs().OpenFiles(request);
+  if (!names || names->empty()) return;
+  if (IsSetFile(names->front())) return OpenSet(names->front(), false);
+  OpenCollection(glyphs_, names->front());
+  if (SetShown()) CloseSetView(false);
 }
 
 void TGliffoF::SaveCollectionClick() { SaveCollectionCommand(glyphs_, app_.Dialogs()); }
@@ -347,6 +368,7 @@ void TGliffoF::CombineCollections1Click() { CombineCollectionsCommand(app_.Dialo
 void TGliffoF::ExportBitmap1Click() { ExportBitmapCommand(glyphs_, app_.Dialogs()); }
 
 void TGliffoF::Close1Click() {
+  if (SetShown()) return CloseSet1Click();
   // A modified list asks about saving instead: one question, with the answer that keeps work.
   if (glyphs_.Modified() && glyphs_.Items.Count() > 0) {
     if (!MaySaveChanges()) return;
@@ -372,17 +394,21 @@ bool TGliffoF::OpenPath(const std::string& path) {
       }
       return;
     }
+    if (IsSetFile(path)) return OpenSet(path);
     if (!MaySaveChanges()) return;
     OpenCollection(glyphs_, path);
+    if (SetShown()) CloseSetView(false);
   });
 }
 
 void TGliffoF::ShowHelp() { RunCommand(&TGliffoF::Contents1Click); }
 
 void TGliffoF::Image1Click() {
+  if (editor_ == nullptr || glyphs_.Items.Selected() == nullptr) return;
+  // Keeping the editor's changed glyph may write it into the list; the selection stays.
+  if (!editor_->MayReplaceGlyph(app_.Dialogs())) return;
   const TListItem* selected = glyphs_.Items.Selected();
-  if (editor_ == nullptr || selected == nullptr) return;
-  editor_->EditGlyph(glyphs_.ImageList1, selected->ImageIndex());
+  if (selected != nullptr) editor_->EditGlyph(glyphs_.ImageList1, selected->ImageIndex());
 }
 
 void TGliffoF::AddfromEditor1Click() {
@@ -404,7 +430,19 @@ void TGliffoF::BMPEditor1Click() {
   if (editor_ != nullptr) editor_->ShowEditor();
 }
 
-void TGliffoF::ModeCommand(int size) { glyphs_.Mode(size, app_.Dialogs()); }
+void TGliffoF::ModeCommand(int size) {
+  if (size != glyphs_.GlyphSize()) {
+    // Another size gives the editor a new glyph: its changes are asked about first (Yes may put
+    // them into the list). A list of another size is then emptied; a modified one asks first,
+    // as every command that discards it does.
+    if (editor_ != nullptr && !editor_->MayReplaceGlyph(app_.Dialogs())) return;
+    if (glyphs_.ImageList1.Count() > 0 && glyphs_.Modified() && !glyphs_.CellsMatchSize(size)) {
+      if (!MaySaveChanges()) return;
+      glyphs_.ClearGlyphList();
+    }
+  }
+  glyphs_.Mode(size, app_.Dialogs());
+}
 void TGliffoF::bmp16Click() { ModeCommand(16); }
 void TGliffoF::bmp24Click() { ModeCommand(24); }
 void TGliffoF::bmp32Click() { ModeCommand(32); }
@@ -465,10 +503,9 @@ void TGliffoF::Paste1Click() {
     app_.Dialogs().ShowMessage(texts::ClipboardNoImage);
     return;
   }
-  if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize()) {
-    app_.Dialogs().ShowMessage(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
-    return;
-  }
+  // Refused as the editor refuses a picture of the wrong size: in the error box.
+  if (glyphs_.ImageList1.Count() > 0 && strip.Height() != glyphs_.GlyphSize())
+    throw EInvalidOperation(FormatMessage(FormatMessage(texts::ClipboardWrongHeight, strip.Height()), glyphs_.GlyphSize()));
   TSelectionBatch batch(*viewer);
   glyphs_.InsertStrip(strip, glyphs_.InsertionPoint());
 }
@@ -478,6 +515,7 @@ void TGliffoF::ExportIcon1Click() { ExportIconCommand(glyphs_, app_.Dialogs()); 
 void TGliffoF::SaveBack1Click() { SaveBackCommand(glyphs_, app_.Dialogs()); }
 
 void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
+  if (SetShown()) return;  // the glyph list is hidden behind the set
   std::vector<std::unique_ptr<TBitmap>> strips;
   for (const std::string& path : paths) {
     std::error_code error;
@@ -486,7 +524,13 @@ void TGliffoF::DropPaths(const std::vector<std::string>& paths, int before) {
       return;
     }
     auto strip = std::make_unique<TBitmap>();
-    strip->LoadFromFile(path, glyphs_.Options.Decode);
+    AboutFile(path, [&] { strip->LoadFromFile(path, glyphs_.Options.Decode); });
+    // A strip of another height is refused naming its file, so the user knows which one.
+    const int size = glyphs_.ImageList1.Count() > 0 ? glyphs_.GlyphSize()
+                     : strips.empty()               ? strip->Height()
+                                                    : strips.front()->Height();
+    if (strip->Height() != size)
+      ThrowAboutFile(path, EInvalidOperation(FormatMessage(FormatMessage(texts::WrongStripHeight, strip->Height()), size)));
     strips.push_back(std::move(strip));
   }
   std::vector<const TBitmap*> pointers;
@@ -512,7 +556,8 @@ void TGliffoF::dropEvent(QDropEvent* event) {
 
 void TGliffoF::closeEvent(QCloseEvent* event) {
   bool mayClose = false;
-  app_.Guard([&] { mayClose = MaySaveChanges(); });
+  // The editor's glyph first: keeping it may put it into the list, which is asked about next.
+  app_.Guard([&] { mayClose = (editor_ == nullptr || editor_->MayReplaceGlyph(app_.Dialogs())) && MaySaveChanges(); });
   if (!mayClose) {
     event->ignore();
     return;
@@ -527,13 +572,21 @@ bool TGliffoF::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+QSize TGliffoF::DesignSize() const {
+  // The classic frame has room for the classic menus only; with the menus beyond them it is
+  // wide enough to show every title, so Help never hides behind an overflow button.
+  return {std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
+          Scaled(DesignClientHeight) + MainMenu1->sizeHint().height()};
+}
+
 void TGliffoF::FitFrame() {
-  if (!MainMenu1 || (windowState() & Qt::WindowMaximized)) return;
-  // The classic frame has room for the classic menus only; with the menus beyond them it widens
-  // just enough to show every title, so Help never hides behind an overflow button. The
-  // platform's menu font is known for sure only once the window is shown: asked again then.
-  setFixedSize(std::max(Scaled(DesignClientWidth), MainMenu1->sizeHint().width()),
-               Scaled(DesignClientHeight) + MainMenu1->sizeHint().height());
+  if (!MainMenu1) return;
+  // Every menu title shows and the grid keeps room for a row of glyphs, however small the
+  // window is made. The platform's menu font is known for sure only once the window is shown:
+  // asked again then.
+  setMinimumSize(std::max(MainMenu1->sizeHint().width(), SetViewWidth()),
+                 MainMenu1->sizeHint().height() + Scaled(DesignTopPanelHeight + DesignFolderListHeight +
+                                                         DesignStatusBarHeight + DesignMinimumGridHeight));
 }
 
 bool TGliffoF::event(QEvent* event) {

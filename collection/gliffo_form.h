@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "glyphs/glyph_list.h"
+#include "glyphs/icon_set.h"
 #include "platform/profile/settings_path.h"
 #include "ui/collection_host.h"
 
 class QAction;
 class QActionGroup;
 class QMenu;
+class QScrollArea;
 class QStatusBar;
 
 namespace gliffo {
@@ -22,6 +24,7 @@ namespace gliffo {
 class IApplication;
 class TFolderBrowser;
 class TViewer;
+class TSetView;
 class TPlacedQtWindow;
 
 class TGliffoF : public QMainWindow, public ICollectionHost {
@@ -91,6 +94,43 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   // their glyphs inserted before item `before`, in one step.
   void DropPaths(const std::vector<std::string>& paths, int before);
 
+  // --- Icon sets (collection/set_window.cpp) ------------------------------------------------
+  // A set file opens into the set view, which takes the glyph view's place until the set is
+  // closed; it is read whole first, so a refused set changes nothing.
+  // Asks first about unsaved changes unless told not to (the caller asked already).
+  void OpenSet(const std::string& fileName, bool askFirst = true);
+  bool SetShown() const { return iconSet_ != nullptr; }
+  TIconSet* IconSet() const { return iconSet_.get(); }
+  void SaveSet1Click();
+  void CloseSet1Click();
+  void AddIcon1Click();
+  void RenameIcon1Click();
+  void DeleteIcon1Click();
+  void MoveIconUp1Click();
+  void MoveIconDown1Click();
+  void EditCell1Click();
+  void CopyCell1Click();
+  void PasteCell1Click();
+  void FillFromSize1Click();
+  void UndoSet1Click();
+  void RedoSet1Click();
+  QMenu* IconSet1 = nullptr;
+  QAction* SaveSet1 = nullptr;
+  QAction* CloseSet1 = nullptr;
+  QAction* AddIcon1 = nullptr;
+  QAction* RenameIcon1 = nullptr;
+  QAction* DeleteIcon1 = nullptr;
+  QAction* MoveIconUp1 = nullptr;
+  QAction* MoveIconDown1 = nullptr;
+  QAction* EditCell1 = nullptr;
+  QAction* CopyCell1 = nullptr;
+  QAction* PasteCell1 = nullptr;
+  QAction* FillFromSize1 = nullptr;
+  QAction* UndoSet1 = nullptr;
+  QAction* RedoSet1 = nullptr;
+  QScrollArea* SetArea1 = nullptr;
+  TSetView* SetView1 = nullptr;
+
   // Runs a handler inside the application's guard.
   bool RunCommand(void (TGliffoF::*handler)());
 
@@ -127,9 +167,11 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QAction* SaveBack1 = nullptr;
   QAction* ExportIcon1 = nullptr;
   QMenu* ExportScaled1 = nullptr;  // 1.5x, 2x, 3x
-  // Keys with no menu item of their own: Ctrl+O, Ctrl+S, Ctrl+Q and F5.
+  // The window's keys: Ctrl+O and Ctrl+S are the classic items' own; F5 (Reload Folder) and
+  // Ctrl+Q (Quit), which have no classic item, are the items of the Window menu.
   QAction* OpenKey = nullptr;
   QAction* SaveKey = nullptr;
+  QMenu* Window1 = nullptr;
   QAction* QuitKey = nullptr;
   QAction* ReloadKey = nullptr;
   QWidget* TopPanel1 = nullptr;
@@ -167,6 +209,19 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void UpdateEditorCommands();
   void ModeCommand(int size);
   void FitFrame();
+  QSize DesignSize() const;
+
+  // Icon sets (collection/set_window.cpp).
+  void BuildSetView();
+  void CloseSetView(bool clearList);
+  bool MaySaveSet();
+  void SetChanged();
+  void MirrorSetState();
+  int SetViewWidth() const;
+  void RenameIcon(int icon);
+  void EditCell(int icon, int column);
+  void MoveIcon(int icon, int to);
+  void CellUpdated();
 
   IApplication& app_;
   TGlyphCollection glyphs_;
@@ -178,6 +233,12 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   double scale_ = 1.0;
   QActionGroup* modeGroup_ = nullptr;
   std::unique_ptr<TPlacedQtWindow> placed_;
+  std::unique_ptr<TIconSet> iconSet_;
+  // The cell the editor holds: the glyph list holds it as its one glyph, and Update from the
+  // editor, which writes into the glyph list, is carried into the set.
+  std::string editName_;
+  int editColumn_ = -1;
+  std::unique_ptr<IImageListListener> editWatch_;
 };
 
 }  // namespace gliffo

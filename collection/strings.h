@@ -69,8 +69,36 @@ inline constexpr const char* MenuExportScaled = "Export &Scaled";
 inline constexpr const char* MenuScaled15 = "1.5x...";
 inline constexpr const char* MenuScaled2 = "2x...";
 inline constexpr const char* MenuScaled3 = "3x...";
+// The menu of the window's own keys that have no classic item, beside the classic menus.
+inline constexpr const char* MenuWindow = "&Window";
+inline constexpr const char* MenuReloadFolder = "&Reload Folder";
+inline constexpr const char* MenuQuit = "&Quit";
 // Paste refuses an image that is not a strip of the list's glyphs.
 inline constexpr const char* ClipboardWrongHeight = "The clipboard image is %d pixels high; the glyphs are %d.";
 inline constexpr const char* ClipboardNoImage = "The clipboard holds no image.";
+
+// The icon-set menu and its questions.
+inline constexpr const char* MenuIconSet = "&Icon Set";
+inline constexpr const char* MenuSaveSet = "&Save Set";
+inline constexpr const char* MenuCloseSet = "C&lose Set";
+inline constexpr const char* MenuAddIcon = "&Add Icon...";
+inline constexpr const char* MenuRenameIcon = "&Rename Icon...";
+inline constexpr const char* MenuDeleteIcon = "&Delete Icon";
+inline constexpr const char* MenuMoveIconUp = "Move &Up";
+inline constexpr const char* MenuMoveIconDown = "Move Do&wn";
+inline constexpr const char* MenuEditCell = "&Edit Cell";
+inline constexpr const char* MenuCopyCell = "&Copy Cell";
+inline constexpr const char* MenuPasteCell = "&Paste Cell";
+inline constexpr const char* MenuFillFromSize = "&Fill from Size...";
+inline constexpr const char* SetDialogName = "Icon Set";
+inline constexpr const char* SaveSetChanges = "Save changes to the icon set?";
+inline constexpr const char* AddIconCaption = "Add Icon";
+inline constexpr const char* RenameIconCaption = "Rename Icon";
+inline constexpr const char* IconNamePrompt = "Icon name:";
+inline constexpr const char* FillFromSizeCaption = "Fill from Size";
+inline constexpr const char* FillFromSizePrompt = "Fill the empty cells of %s from the size:";
+inline constexpr const char* CellsFilled = "%d cells filled from %s";
+inline constexpr const char* NoSuchSetSize = "The set has no size %s.";
+inline constexpr const char* ClipboardWrongCellSize = "The clipboard image is %d pixels high; the cell is %d.";
 
 }  // namespace gliffo::texts

@@ -1,6 +1,5 @@
 #include "collection/viewer.h"
 
-#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -11,7 +10,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "ui/alpha_view.h"
@@ -58,17 +57,10 @@ QVariant TViewerModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-bool TViewerModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !index.isValid() || index.row() >= collection_.Items.Count()) return false;
-  // Only what is shown changes: nothing reads captions back, and the next rebuild renumbers.
-  collection_.Items.Item(index.row()).SetCaption(value.toString().toStdString());
-  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-  return true;
-}
-
 Qt::ItemFlags TViewerModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+  // Captions are the glyphs' numbers, which nothing would read back: not editable in place.
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
 QImage TViewerModel::CellImage(int row) const {
@@ -196,12 +188,6 @@ void TViewerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   }
 }
 
-void TViewerDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                           const QModelIndex& index) const {
-  QRect caption = CaptionRect(option, index);
-  editor->setGeometry(caption.adjusted(0, -1, 0, 3));
-}
-
 // --- View ------------------------------------------------------------------------------------
 
 TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
@@ -215,13 +201,15 @@ TViewer::TViewer(TGlyphCollection& collection, QWidget* parent)
   setUniformItemSizes(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionRectVisible(true);
-  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  // A click on a selected glyph selects it alone, at once, as everywhere else.
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
   // Tab and Shift+Tab go on to the next control, as everywhere else in the window.
   setTabKeyNavigation(false);
   setItemDelegate(new TViewerDelegate(this));
   setModel(model_);
-  // Glyphs are dragged to a new place within the view; files and folders are dropped on it.
-  setDragEnabled(true);
+  // Glyphs are dragged to a new place within the view by the view's own mouse handling (see
+  // mouseMoveEvent); files and folders are dropped on it.
+  setDragEnabled(false);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
   setDropIndicatorShown(true);
@@ -331,8 +319,8 @@ void TViewer::keyPressEvent(QKeyEvent* event) {
     event->ignore();
     return;
   }
-  // Enter opens the selected glyph, as a double-click does (an edited caption keeps its Enter).
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != QAbstractItemView::EditingState &&
+  // Enter opens the selected glyph, as a double-click does.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
     event->accept();
     emit DoubleClicked();
@@ -341,27 +329,71 @@ void TViewer::keyPressEvent(QKeyEvent* event) {
   QListView::keyPressEvent(event);
 }
 
-namespace {
+void TViewer::mousePressEvent(QMouseEvent* event) {
+  // The view settles the selection first: a press on an unselected glyph selects it alone, one
+  // on a selected glyph keeps the selection until the release shows it was no drag.
+  QListView::mousePressEvent(event);
+  moving_ = false;
+  const QModelIndex index = indexAt(event->position().toPoint());
+  pressedOnGlyph_ = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && index.isValid() &&
+                    index.row() < collection_.Items.Count() && collection_.Items.Item(index.row()).Selected();
+  pressPoint_ = event->position().toPoint();
+}
 
-// What a drag within the view carries: nothing but the fact that the selection moves.
-constexpr const char* GlyphDragFormat = "application/x-gliffo-glyphs";
+void TViewer::mouseMoveEvent(QMouseEvent* event) {
+  // A press on a glyph moves the selection instead of drawing the rubber band, which only a
+  // press on empty space draws. The move stays inside the view, so it needs no drag and drop
+  // of the system's, and works the same under any window manager.
+  if (pressedOnGlyph_ && (event->buttons() & Qt::LeftButton)) {
+    const QPoint point = event->position().toPoint();
+    if (!moving_ && (point - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
+      moving_ = true;
+      viewport()->setCursor(Qt::DragMoveCursor);
+    }
+    if (moving_) {
+      const int target = DropRow(point);
+      if (target != moveTarget_) {
+        moveTarget_ = target;
+        viewport()->update();
+      }
+    }
+    event->accept();
+    return;
+  }
+  QListView::mouseMoveEvent(event);
+}
 
-}  // namespace
+void TViewer::mouseReleaseEvent(QMouseEvent* event) {
+  const bool moved = moving_;
+  pressedOnGlyph_ = false;
+  if (!moved) {
+    QListView::mouseReleaseEvent(event);
+    return;
+  }
+  moving_ = false;
+  moveTarget_ = -1;
+  viewport()->unsetCursor();
+  viewport()->update();
+  event->accept();
+  emit GlyphsDragged(DropRow(event->position().toPoint()));
+}
 
-void TViewer::startDrag(Qt::DropActions /*supportedActions*/) {
-  if (collection_.Items.SelCount() == 0) return;
-  auto* drag = new QDrag(this);
-  auto* data = new QMimeData;
-  data->setData(QString::fromLatin1(GlyphDragFormat), QByteArray("move"));
-  drag->setMimeData(data);
-  const QModelIndex current = currentIndex();
-  if (current.isValid()) drag->setPixmap(QPixmap::fromImage(model_->CellImage(current.row())));
-  drag->exec(Qt::MoveAction);
+void TViewer::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  if (!moving_ || moveTarget_ < 0) return;
+  // A bar where the moved glyphs would land: before the target item, or after the last one.
+  const int count = model_->rowCount();
+  if (count == 0) return;
+  const bool atEnd = moveTarget_ >= count;
+  const QRect item = visualRect(model_->index(atEnd ? count - 1 : moveTarget_));
+  const int x = atEnd ? item.right() : item.left();
+  QPainter painter(viewport());
+  painter.fillRect(QRect(x - 1, item.top(), 3, item.height()), palette().color(QPalette::Highlight));
 }
 
 void TViewer::dragEnterEvent(QDragEnterEvent* event) {
   const QMimeData* data = event->mimeData();
-  if ((data->hasFormat(QString::fromLatin1(GlyphDragFormat)) && event->source() == this) || data->hasUrls())
+  if (data->hasUrls())
     event->acceptProposedAction();
   else
     event->ignore();
@@ -369,7 +401,7 @@ void TViewer::dragEnterEvent(QDragEnterEvent* event) {
 
 void TViewer::dragMoveEvent(QDragMoveEvent* event) {
   const QMimeData* data = event->mimeData();
-  if ((data->hasFormat(QString::fromLatin1(GlyphDragFormat)) && event->source() == this) || data->hasUrls())
+  if (data->hasUrls())
     event->acceptProposedAction();
   else
     event->ignore();
@@ -393,12 +425,6 @@ int TViewer::DropRow(const QPoint& point) const {
 void TViewer::dropEvent(QDropEvent* event) {
   const QMimeData* data = event->mimeData();
   const int before = DropRow(event->position().toPoint());
-  if (data->hasFormat(QString::fromLatin1(GlyphDragFormat)) && event->source() == this) {
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    emit GlyphsDragged(before);
-    return;
-  }
   if (data->hasUrls()) {
     QStringList paths;
     for (const QUrl& url : data->urls())

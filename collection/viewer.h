@@ -22,7 +22,6 @@ class TViewerModel : public QAbstractListModel, private IListItemsListener, priv
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
-  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   // The cell an item shows, as an opaque image; a null image when the item names no cell.
@@ -66,7 +65,6 @@ class TViewerDelegate : public QStyledItemDelegate {
   explicit TViewerDelegate(QListView* view);
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:
   QRect CaptionRect(const QStyleOptionViewItem& option, const QModelIndex& index) const;
@@ -102,7 +100,10 @@ class TViewer : public QListView {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void startDrag(Qt::DropActions supportedActions) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -111,6 +112,8 @@ class TViewer : public QListView {
   // The item a drop at this point of the viewport lands before: the one under it, or the next
   // when the point is on the right half of an item; the item count past the last.
   int DropRow(const QPoint& point) const;
+  // A press on a selected glyph has been dragged far enough to move the selection.
+  bool MovingGlyphs() const { return moving_; }
 
  private:
   void TakeSelectionFromItems();
@@ -123,6 +126,12 @@ class TViewer : public QListView {
   int batch_ = 0;
   bool batchDirty_ = false;
   bool targetMarked_ = false;
+  // A press on a glyph that may become a move of the selection; where it was, and whether the
+  // mouse has gone far enough for it to be one. The drop place is shown while it moves.
+  bool pressedOnGlyph_ = false;
+  QPoint pressPoint_;
+  bool moving_ = false;
+  int moveTarget_ = -1;
 };
 
 }  // namespace gliffo

@@ -19,6 +19,8 @@ python3 docs/sample_strip.py "$work/icons/samples.gbc"
 cat > "$work/drive.sh" <<DRIVE
 #!/usr/bin/env bash
 set -uo pipefail
+# Recovery copies (a program killed at the end leaves one) stay in the work folder.
+export XDG_STATE_HOME="$work/state"
 cd "$work/icons"
 XDG_CONFIG_HOME="$work/config" "$program" "$work/icons/samples.gbc" &
 pid=\$!

@@ -4,6 +4,7 @@
 
 #include "editor/strings.h"
 #include "formats/transparency.h"
+#include "platform/errors.h"
 
 namespace gliffo {
 
@@ -341,10 +342,68 @@ void TGlyphEditor::SetGlyphImageSize(int size) {
   if (view_) view_->GlyphChanged();
   if (!resized || GlyphSize() != size) return;
   // The surface shows the glyph as it now is, in cells of the new size; steps of the old size
-  // cannot come back into glyphs of this one, so the history starts again here.
+  // cannot come back into glyphs of this one, so the history starts again here. A glyph of
+  // another size is no longer the one kept anywhere.
   EnlargeGlyph();
   history_.Reset(texts::StepStart, pic(), editor_);
   if (view_) view_->HistoryChanged();
+  KeptIn(0, {});
+}
+
+void TGlyphEditor::KeptIn(std::uint64_t cellKey, const std::string& file) {
+  history_.MarkSaved();
+  keptKey_ = cellKey;
+  keptFile_ = file;
+  if (view_) view_->KeptPlaceChanged();
+}
+
+void TGlyphEditor::GlyphKept(int cell) { KeptIn(collection_.CellKey(cell), {}); }
+
+void TGlyphEditor::RestoreGlyph(const TBitmap& glyph, bool modified, std::uint64_t cellKey, const std::string& file) {
+  if (glyph.Width() != GlyphSize() || glyph.Height() != GlyphSize()) return;
+  SetEditorControlSize(GlyphSize(), GlyphSize());
+  editor_.Assign(&glyph);
+  EnlargeGlyph();
+  if (view_) view_->GlyphChanged();
+  CopyToPreview();
+  history_.Reset(texts::StepStart, pic(), editor_);
+  KeptIn(cellKey, file);
+  if (modified) history_.MarkUnsaved();
+  if (view_) view_->HistoryChanged();
+}
+
+bool TGlyphEditor::MayReplaceGlyph(IDialogService& dialogs) {
+  if (drawing_ || !GlyphModified()) return true;
+  const int cell = collection_.CellWithKey(keptKey_);
+  // The list can take the glyph when the editor is attached to it and the sizes agree.
+  const bool listTakes = collection_.Editor() != nullptr && editor_.Width() == GlyphSize() &&
+                         editor_.Height() == GlyphSize() &&
+                         (collection_.ImageList1.Count() == 0 || collection_.CellsMatchGlyphSize());
+  std::string question;
+  if (!keptFile_.empty())
+    question = FormatMessage(texts::SaveGlyphToFile, keptFile_);
+  else if (listTakes && cell >= 0)
+    question = FormatMessage(texts::PutGlyphBack, cell);
+  else if (listTakes)
+    question = texts::AddGlyphToList;
+  else
+    question = texts::SaveGlyphAs;
+  switch (dialogs.ConfirmWithCancel(question)) {
+    case TDialogAnswer::No: return true;
+    case TDialogAnswer::Cancel: return false;
+    case TDialogAnswer::Yes: break;
+  }
+  if (!keptFile_.empty()) {
+    SaveGlyphFile(keptFile_);
+  } else if (listTakes && cell >= 0) {
+    collection_.ReplaceCell(cell);
+  } else if (listTakes) {
+    collection_.AddfromEditor();
+  } else {
+    SaveAs1Click(dialogs);
+  }
+  // A save dialog cancelled keeps the glyph and the question's answer open.
+  return !GlyphModified();
 }
 
 void TGlyphEditor::SetSurfacePenWidth(int width) { pic().Canvas().Pen().SetWidth(width); }

@@ -44,6 +44,8 @@ class IEditorView {
   virtual void HideWindow() = 0;
   // A step was recorded, or the editor moved to another one.
   virtual void HistoryChanged() {}
+  // Where the glyph is kept (the list's glyph, a file, nowhere) changed.
+  virtual void KeptPlaceChanged() {}
 };
 
 // The 16 palette colours in the grid's order (silver at 7, gray at 8): entries 0-7 and 12-19 of
@@ -196,6 +198,25 @@ class TGlyphEditor : public IGlyphEditorLink {
   // Goes to entry `index` of the history (0 is where it starts).
   void GoToStep(int index);
 
+  // --- Where the glyph is kept ---------------------------------------------------------------
+  // The glyph holds changes since it was last kept: saved to a file, put into the list, or
+  // taken as it is from either. Stepping back to that point in the history counts as unchanged.
+  bool GlyphModified() const { return !history_.AtSaved(); }
+  // The list's key (TGlyphCollection::CellKey) of the glyph it was taken from or put into, 0
+  // for none; the file it was opened from or saved to, "" for none. One of them at most.
+  std::uint64_t KeptCellKey() const { return keptKey_; }
+  const std::string& KeptFile() const { return keptFile_; }
+  // Before the glyph is replaced or the program ends: a modified glyph asks whether to keep
+  // it, with Yes, No and Cancel. Yes saves it to the file it came from, or puts it back into
+  // the list over the glyph it came from (added at the end when that glyph is gone). Returns
+  // false for Cancel: nothing may replace the glyph.
+  bool MayReplaceGlyph(IDialogService& dialogs) override;
+  // The list took the glyph into this cell (Update, Add from Editor).
+  void GlyphKept(int cell) override;
+  // Work brought back from a recovery copy: the glyph (of the glyph size; another is left out)
+  // with a fresh history, unsaved when it was, kept where it was kept.
+  void RestoreGlyph(const TBitmap& glyph, bool modified, std::uint64_t cellKey, const std::string& file);
+
   // --- What the collection window asks -------------------------------------------------------
   // "&Image" once a glyph is selected: the cell into Editor, the window shown, the surface.
   void EditGlyph(const TImageList& images, int cellIndex) override;
@@ -232,6 +253,8 @@ class TGlyphEditor : public IGlyphEditorLink {
   void SurfaceChanged(const TRect& area);
   void SurfaceChanged() { SurfaceChanged(Rect(0, 0, SurfaceSize, SurfaceSize)); }
   void RecordStep(const std::string& name);
+  // The glyph as it is now is kept in the list's glyph of that key, or in the file.
+  void KeptIn(std::uint64_t cellKey, const std::string& file);
 
   TGlyphCollection& collection_;
   IEditorView* view_ = nullptr;
@@ -243,6 +266,8 @@ class TGlyphEditor : public IGlyphEditorLink {
   TBitmap preview_;
   TBitmap undo_;
   TEditHistory history_;
+  std::uint64_t keptKey_ = 0;
+  std::string keptFile_;
   // A move of the current stroke drew a rubber band.
   bool moved_ = false;
 

@@ -64,6 +64,7 @@ void AssignFontChoice(TFont& font, const TFontChoice& choice) {
 
 
 void TGlyphEditor::Open1Click(IDialogService& dialogs) {
+  if (!MayReplaceGlyph(dialogs)) return;
   const std::optional<std::vector<std::string>> names = dialogs.OpenFiles(GlyphOpenRequest());
   if (!names || names->empty()) return;
   OpenGlyphFile(names->front());
@@ -83,6 +84,7 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   if (view_) view_->GlyphChanged();
   CopyToPreview();
   RecordStep(StepName(texts::MenuOpen));
+  KeptIn(0, fileName);
 }
 
 void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
@@ -111,6 +113,7 @@ void TGlyphEditor::SaveGlyphFile(const std::string& fileName, const TEncodeOptio
   TPicture picture;
   picture.Bitmap().Assign(&editor_);
   picture.SaveToFile(fileName, options);
+  KeptIn(0, fileName);
 }
 
 void TGlyphEditor::UpdateCollectionItem1Click() {
@@ -212,6 +215,7 @@ void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
   if (view_) view_->GlyphChanged();
   CopyToPreview();
   RecordStep(texts::StepGlyph);
+  KeptIn(&images == &collection_.ImageList1 ? collection_.CellKey(cellIndex) : 0, {});
 }
 
 void TGlyphEditor::ShowEditor() {

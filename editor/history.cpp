@@ -107,6 +107,8 @@ void TEditHistory::Reset(const std::string& name, const TBitmap& surface, const 
   bytes_ += first.GlyphBytes;
   steps_.push_back(std::move(first));
   position_ = 0;
+  saved_ = 0;
+  ++changes_;
   current_.Assign(&surface);
 }
 
@@ -115,8 +117,10 @@ void TEditHistory::Record(const std::string& name, const TBitmap& surface, const
   const raster::Surface now = surface.Image().Surface();
   if (steps_.empty() || was.Empty() || now.Empty() || !SameLayout(was, now)) {
     Reset(name, surface, glyph);
+    saved_ = -1;  // the new start is itself a change
     return;
   }
+  if (saved_ > position_) saved_ = -1;  // the kept entry is among the steps ahead, which go
   while (Count() > position_ + 1) {
     Drop(steps_.back());
     steps_.pop_back();
@@ -157,6 +161,7 @@ void TEditHistory::Record(const std::string& name, const TBitmap& surface, const
   bytes_ += step.Patch.Bytes() + step.GlyphBytes;
   steps_.push_back(std::move(step));
   position_ = Count() - 1;
+  ++changes_;
   current_.Assign(&surface);
 
   // The oldest steps go first; the one after the first entry becomes the new start.
@@ -167,6 +172,7 @@ void TEditHistory::Record(const std::string& name, const TBitmap& surface, const
     bytes_ -= start.Patch.Bytes();
     start.Patch = TPatch{};
     --position_;
+    if (saved_ >= 0) --saved_;
   }
 }
 
@@ -201,6 +207,7 @@ TRect TEditHistory::GoTo(int index, TBitmap& surface, TBitmap& glyph) {
   }
   surface.Changed();
   current_.Assign(&surface);
+  ++changes_;
   glyph.Assign(steps_[static_cast<std::size_t>(position_)].Glyph.get());
   return changed;
 }

@@ -26,7 +26,7 @@ class TEditHistory {
   static constexpr int MinSteps = 200;
   static constexpr std::size_t MaxBytes = std::size_t{24} << 20;
 
-  // Forgets every step: the surface and glyph as they are become the first entry.
+  // Forgets every step: the surface and glyph as they are become the first entry, the kept one.
   void Reset(const std::string& name, const TBitmap& surface, const TBitmap& glyph);
   // A change happened: drops the steps ahead, keeps what changed on the surface since the
   // current entry and the glyph as it is now.
@@ -44,6 +44,23 @@ class TEditHistory {
 
   // The bytes the steps hold of their own: coded surface pieces and glyph pixels.
   std::size_t BytesHeld() const { return bytes_; }
+
+  // Where the glyph was last kept (saved, put into the list, or taken as it is from a file or
+  // the list): the entry shown then. Going back or forward to it makes the glyph unmodified
+  // again; a change made after going back from it leaves it behind for good.
+  void MarkSaved() {
+    saved_ = position_;
+    ++changes_;
+  }
+  bool AtSaved() const { return saved_ == position_; }
+  // No entry holds the kept glyph (work brought back from a recovery copy).
+  void MarkUnsaved() {
+    saved_ = -1;
+    ++changes_;
+  }
+  // Goes up with every step recorded, every move through the history and every save, so a
+  // watcher can tell cheaply whether anything happened since it last looked.
+  std::uint64_t Changes() const { return changes_; }
 
  private:
   // Surface bytes of one rectangle, row after row, as runs of equal pixels: a count of up to
@@ -65,6 +82,8 @@ class TEditHistory {
 
   std::deque<TStep> steps_;
   int position_ = 0;
+  int saved_ = 0;  // the entry last kept; -1 when no entry holds it any more
+  std::uint64_t changes_ = 0;
   // The surface of the current entry, sharing the editor's pixels until either is written.
   TBitmap current_;
   std::size_t bytes_ = 0;

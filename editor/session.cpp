@@ -7,6 +7,7 @@
 
 #include "glyphs/collection_files.h"
 #include "platform/raster/pixels.h"
+#include "glyphs/icon_set.h"
 #include "platform/errors.h"
 
 namespace gliffo {
@@ -125,6 +126,9 @@ class TScriptAnswers : public IDialogService {
   // The only confirmation on the way is "Clear Viewer?" of the mode command: the script asked
   // for the size, and the list it clears only holds what a glyph line opened from a file.
   TDialogAnswer Confirm(const std::string&) override { return TDialogAnswer::Yes; }
+  // Whether to keep a changed glyph before the next is opened: a script says what it keeps
+  // with its own save lines, so it goes on without.
+  TDialogAnswer ConfirmWithCancel(const std::string&) override { return TDialogAnswer::No; }
   std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest&) override {
     if (!File) return std::nullopt;
     return std::vector<std::string>{*std::exchange(File, std::nullopt)};
@@ -392,7 +396,7 @@ std::vector<TSessionVerb> MakeVerbs() {
       }));
   verbs.push_back(Verb<std::string>("open", "open FILE", "File > Open..., answered with FILE", ParseFileName,
                                     [](TSessionContext& c, const std::string& file) {
-                                      c.Answers.File = file;
+                                      c.Answers.File = CellStripFile(file);
                                       c.Editor.Open1Click(c.Answers);
                                     }));
   verbs.push_back(Verb<std::string>("save", "save FILE", "File > Save As..., answered with FILE", ParseFileName,
@@ -410,7 +414,7 @@ std::vector<TSessionVerb> MakeVerbs() {
         return choice;
       },
       [](TSessionContext& c, const TGlyphChoice& choice) {
-        c.Answers.File = choice.Strip;
+        c.Answers.File = CellStripFile(choice.Strip);  // a set's strip as SET:SIZE[-THEME] too
         OpenCollectionCommand(c.Collection, c.Answers);
         TListItems& items = c.Collection.Items;
         if (choice.Index >= items.Count()) {

@@ -72,11 +72,21 @@ inline constexpr const char* MenuHistoryWindow = "&History";
 inline constexpr const char* MenuStepBackward = "Step &Backward";
 inline constexpr const char* MenuStepForward = "Step &Forward";
 inline constexpr const char* HistoryCaption = "History";
+inline constexpr const char* MenuClipboard = "&Clipboard";
+inline constexpr const char* MenuCopyGlyph = "&Copy";
+inline constexpr const char* MenuPasteGlyph = "&Paste";
 
 // The names of steps that are no menu item's caption.
 inline constexpr const char* StepStart = "Start";
 inline constexpr const char* StepGlyph = "Glyph from Collection";
 inline constexpr const char* StepPaste = "Paste";
 inline constexpr const char* PastedGlyphSize = "The clipboard image is %d pixels wide; the glyph is %d.";
+
+// Asked before the editor's changed glyph would be replaced (another glyph taken, a file
+// opened, the glyph size changed, the program ended); each says what Yes does.
+inline constexpr const char* SaveGlyphToFile = "Save the changes to the glyph in %s?";
+inline constexpr const char* PutGlyphBack = "Put the changed glyph back into the list as glyph %d?";
+inline constexpr const char* AddGlyphToList = "Add the changed glyph to the list?";
+inline constexpr const char* SaveGlyphAs = "Save the changed glyph?";
 
 }  // namespace gliffo::texts

@@ -67,17 +67,20 @@ std::vector<std::uint32_t> AlphaPixelsOfArea(const TBitmapImage& image, int left
 }
 
 std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description) {
-  const std::int64_t stride = description.DeviceDependent ? std::int64_t{description.Width} * 4
-                                                          : raster::DibStride(description.Width, description.BitCount);
-  const std::int64_t rows = description.AbsHeight();
+  return NewStore(description, description.Width, description.Height);
+}
+
+std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description, std::int32_t width, std::int32_t height) {
+  const std::int64_t stride = description.DeviceDependent ? std::int64_t{width} * 4 : raster::DibStride(width, description.BitCount);
+  const std::int64_t rows = height < 0 ? -std::int64_t{height} : height;
   if (stride < 0 || (rows > 0 && stride > MaxStoreBytes / rows)) ThrowOutOfResources();
   std::shared_ptr<TBitmapImage> image;
   try {
     image = std::make_shared<TBitmapImage>();
     TBitmapImage& t = *image;
     t.DeviceDependent = description.DeviceDependent;
-    t.Width = description.Width;
-    t.Height = description.Height;
+    t.Width = width;
+    t.Height = height;
     t.BitCount = description.BitCount;
     t.Compression = description.Compression;
     t.SizeImage = description.SizeImage;

@@ -34,6 +34,9 @@ struct TBitmapImage;
 // pixels allocated and zeroed; the description's own pixels are not copied. EOutOfResources
 // when it is too large or cannot be had.
 std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description);
+// The same at another size: the description's format, masks, table and resolution, width ×
+// height pixels (height signed as stored).
+std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description, std::int32_t width, std::int32_t height);
 
 // A pixel store. Device-dependent stores are 32 bits per pixel, top row first, stride
 // width × 4. Device-independent stores follow the file layout: rows of DibStride bytes, bottom

@@ -129,18 +129,22 @@ void DescribeBmp(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, st
 }
 
 TImageHeader PngHeader(std::span<const std::uint8_t> bytes, std::uint64_t, const TDecodeOptions&) {
+  const png::PngHeader parsed = png::ParseHeader(bytes);
+  TImageHeader header;
+  header.Width = static_cast<int>(parsed.Width);
+  header.Height = static_cast<int>(parsed.Height);
+  header.BitCount = PngStoreBitCount(parsed.ColorType, parsed.BitDepth);
+  return header;
+}
+
+TImageHeader PngFirstHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options) {
   const bool plainIhdr = bytes.size() >= IhdrEnd && BigEndian32(bytes.data() + 8) == 13 &&
                          std::string_view(reinterpret_cast<const char*>(bytes.data()) + 12, 4) == "IHDR";
   const std::uint32_t w = plainIhdr ? BigEndian32(bytes.data() + 16) : 0;
   const std::uint32_t h = plainIhdr ? BigEndian32(bytes.data() + 20) : 0;
+  // Anything odd there is refused in libspng's words.
+  if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return PngHeader(bytes, fileSize, options);
   TImageHeader header;
-  if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) {
-    const png::PngHeader parsed = png::ParseHeader(bytes);  // refuses it in libspng's words
-    header.Width = static_cast<int>(parsed.Width);
-    header.Height = static_cast<int>(parsed.Height);
-    header.BitCount = PngStoreBitCount(parsed.ColorType, parsed.BitDepth);
-    return header;
-  }
   if (static_cast<std::int64_t>(w) * h > png::MaxPixels) ThrowOutOfResources();
   header.Width = static_cast<int>(w);
   header.Height = static_cast<int>(h);

@@ -14,9 +14,11 @@ namespace gliffo::format_info {
 TImageHeader BmpHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
 void DescribeBmp(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, std::ostream& out);
 
+// Every chunk before the pixel data, checked as libspng reads them.
+TImageHeader PngHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
 // Judged by the first chunk alone, as a BMP file by its headers: a file of another size is
 // never inflated. Anything odd there is left to libspng to name.
-TImageHeader PngHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
+TImageHeader PngFirstHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
 void DescribePng(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, std::ostream& out);
 
 TImageHeader IcoHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);

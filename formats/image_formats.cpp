@@ -42,6 +42,7 @@ const TImageFormat Formats[] = {
         [](std::span<const std::uint8_t> head) { return bmp::IsBmpSignature(head); },
         bmp::MaxHeaderBytes,
         format_info::BmpHeader,
+        format_info::BmpHeader,
         format_info::DescribeBmp,
         true,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions&) { return bmp::Decode(bytes); },
@@ -65,6 +66,7 @@ const TImageFormat Formats[] = {
         // The chunks before the pixel data may lie anywhere in the file.
         0,
         format_info::PngHeader,
+        format_info::PngFirstHeader,
         format_info::DescribePng,
         false,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions& options) { return png::Decode(bytes, options); },
@@ -87,6 +89,7 @@ const TImageFormat Formats[] = {
         ico::DirectoryHeaderSize,
         [](std::span<const std::uint8_t> head) { return ico::IsIco(head); },
         0,
+        format_info::IcoHeader,
         format_info::IcoHeader,
         format_info::DescribeIco,
         false,

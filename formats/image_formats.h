@@ -41,6 +41,9 @@ struct TImageFormat {
   // decoding pixels where the format allows it; raises what a load raises for a file its
   // headers refuse.
   TImageHeader (*ReadHeader)(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
+  // The same from the first header alone, for readers that skip files of another size without
+  // decoding them (folder loads, gather): anything odd further on is left to the decoder.
+  TImageHeader (*JudgeHeader)(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
   // info's lines for a file of the format, from the same bytes.
   void (*Describe)(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, std::ostream& out);
   // Whether its pixels are read a band of rows at a time straight from the file; otherwise

@@ -42,7 +42,7 @@ void TImageRowReader::Open(const std::string& fileName) {
   }
   file_.reset();
   // Judged by its headers, as a file read by rows is: a file of another size is never decoded.
-  const TImageHeader header = format.ReadHeader(wholeBytes_, fileSize, options_);
+  const TImageHeader header = format.JudgeHeader(wholeBytes_, fileSize, options_);
   width_ = header.Width;
   height_ = header.Height;
 }

@@ -220,19 +220,32 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   std::vector<int> widths(fileNames.size()), heights(fileNames.size());
   std::vector<std::shared_ptr<TBitmapImage>> kept(fileNames.size());
   std::atomic<std::size_t> keptBytes{0};
-  const std::vector<std::exception_ptr> errors = ReadFilesOnCores(
-      fileNames.size(), [&options] { return std::make_unique<TImageRowReader>(options); },
-      [&](TImageRowReader& reader, std::size_t i) {
-        const std::string& name = fileNames[i];
-        AboutFile(name, [&] { reader.Open(name); });
-        widths[i] = reader.Width();
-        heights[i] = reader.Height();
-        const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
-        if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
-          kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
-        else if (bytes <= KeptPartBytes)
-          keptBytes.fetch_sub(bytes);
-      });
+  const auto read = [&](TImageRowReader& reader, std::size_t i) {
+    const std::string& name = fileNames[i];
+    AboutFile(name, [&] { reader.Open(name); });
+    widths[i] = reader.Width();
+    heights[i] = reader.Height();
+    const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
+    if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
+      kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
+    else if (bytes <= KeptPartBytes)
+      keptBytes.fetch_sub(bytes);
+  };
+  // The first file gives the glyph size, and an icon among the others gives its picture of
+  // that size (else its largest), as every job reads an icon.
+  std::exception_ptr firstError;
+  try {
+    TImageRowReader first(options);
+    read(first, 0);
+  } catch (...) {
+    firstError = std::current_exception();
+  }
+  TDecodeOptions others = options;
+  if (others.PreferredSize == 0 && !firstError) others.PreferredSize = heights[0];
+  std::vector<std::exception_ptr> errors = ReadFilesOnCores(
+      fileNames.size() - 1, [&others] { return std::make_unique<TImageRowReader>(others); },
+      [&](TImageRowReader& reader, std::size_t i) { read(reader, i + 1); });
+  errors.insert(errors.begin(), firstError);
   long long totalWidth = 0;
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     if (errors[i]) std::rethrow_exception(errors[i]);
@@ -347,6 +360,10 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
     case TDialogAnswer::Cancel: return false;
     case TDialogAnswer::Yes: break;
   }
+  return SaveWholeListCommand(collection, dialogs);
+}
+
+bool SaveWholeListCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   const TSaveFileRequest request = CollectionSaveRequest(collection);
   const auto name = dialogs.SaveFile(request);
   if (!name) return false;
@@ -385,6 +402,7 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
   TOpenFileRequest request;
   request.Filter = CollectionOpenFilter();
   request.MultiSelect = true;
+  request.Title = texts::CombineOpenTitle;
   const auto names = dialogs.OpenFiles(request);
   if (!names) return;
   if (names->size() < 2) {
@@ -393,7 +411,8 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
   }
   TBitmap combined;
   BuildCombinedStrip(*names, combined, options.Decode, options.Encode);
-  const TSaveFileRequest saveRequest = SaveRequest(1, texts::CollectionExtension);
+  TSaveFileRequest saveRequest = SaveRequest(1, texts::CollectionExtension);
+  saveRequest.Title = texts::CombineSaveTitle;
   const auto output = dialogs.SaveFile(saveRequest);
   if (!output) return;
   SaveWithConfirmation(combined, *output, dialogs, SaveOptionsOf(dialogs, saveRequest, options.Encode));

@@ -86,6 +86,9 @@ void SaveCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs
 // starting at the file the list came from, and writes every glyph (asking before replacing a
 // file), leaving the list clean; cancelling either dialog returns false with nothing written.
 bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs);
+// Every glyph of the list through the save dialog, as that Yes does; false when a dialog was
+// cancelled and nothing was written.
+bool SaveWholeListCommand(TGlyphCollection& collection, IDialogService& dialogs);
 // The same for SaveDisabledStrip, asking for the file as SaveCollectionCommand does.
 void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs);
 // "No bitmap selected!" / "Select only one bitmap!", else save dialog (filter index 2,

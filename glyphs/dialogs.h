@@ -20,6 +20,8 @@ struct TOpenFileRequest {
   int FilterIndex = 1;           // 1-based, as the filter pairs are counted
   std::string DefaultExtension;  // without the dot; "" for none
   bool MultiSelect = false;
+  // The dialog's title; "" for the platform's own ("Open").
+  std::string Title = {};
 };
 
 struct TSaveFileRequest {
@@ -29,6 +31,8 @@ struct TSaveFileRequest {
   // Where the dialog starts: a file (its folder opened, its name filled in) or a folder; ""
   // for wherever the dialog was last.
   std::string InitialName = {};
+  // The dialog's title; "" for the platform's own ("Save As").
+  std::string Title = {};
 };
 
 struct TFontChoice {

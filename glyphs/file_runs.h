@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <new>
@@ -57,14 +58,21 @@ void ReadRunsOnCores(std::size_t runs, Make&& make, Read&& read) {
 // The common case: read(state, i) for every file i in [0, files), on every core. A file whose
 // read throws ends its run; the error is kept at its place, and files after it may be left
 // unread, so a job takes the files in order and stops at the first error.
+//
+// The threads together hold a descriptor each: under a low limit on open files one of them may
+// fail to open a healthy file. So once they are done, the reads are taken up again alone, from
+// the first file that failed, as one thread would have read them; a file that fails again keeps
+// its error.
 template <class Make, class Read>
 std::vector<std::exception_ptr> ReadFilesOnCores(std::size_t files, Make&& make, Read&& read) {
   std::vector<std::exception_ptr> errors(files);
+  std::vector<std::uint8_t> done(files, 0);
   ReadRunsOnCores(RunCount(files), make, [&](auto& state, std::size_t run) {
     const std::size_t end = std::min(files, (run + 1) * RunFiles);
     for (std::size_t i = run * RunFiles; i < end; ++i) {
       try {
         read(state, i);
+        done[i] = 1;
       } catch (...) {
         errors[i] = std::current_exception();
         return false;
@@ -72,6 +80,21 @@ std::vector<std::exception_ptr> ReadFilesOnCores(std::size_t files, Make&& make,
     }
     return true;
   });
+  std::size_t first = 0;
+  while (first < files && !errors[first]) ++first;
+  if (first == files) return errors;
+  auto state = make();
+  for (std::size_t i = first; i < files; ++i) {
+    if (done[i]) continue;
+    try {
+      read(*state, i);
+      errors[i] = nullptr;
+      done[i] = 1;
+    } catch (...) {
+      errors[i] = std::current_exception();
+      break;
+    }
+  }
   return errors;
 }
 

@@ -48,7 +48,7 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
     collection.ImageList1.SetHeight(size);
     collection.ImageList1.SetWidth(size);
     TBitmap image;
-    TImageRowReader reader(collection.Options.Decode);
+    TImageRowReader reader(collection.Options.DecodeAt(size));
 
     for (const std::string& name : names) {
       // Judged by its headers: a file of another size is never decoded.
@@ -239,10 +239,16 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   // In name order: the counts, the picture limit, and the first error, as one thread meets them.
   int count = 0;
   for (TGatherRun& run : runs) {
-    if (!run.Whole() && !run.Error) {
-      // Stopped short, by the limit counted over runs read out of order: read on, counting in order.
+    if (!run.Whole()) {
+      // Stopped short, by the limit counted over runs read out of order, or by a file a thread
+      // could not read, perhaps only for want of a descriptor the other threads held: read on
+      // alone from there, counting in order. A file that fails again keeps its error.
       std::int64_t inOrder = count;
-      for (const int cells : run.Cells) inOrder += cells;
+      std::size_t cellsRead = 0;
+      for (const int cells : run.Cells) cellsRead += static_cast<std::size_t>(cells);
+      inOrder += static_cast<std::int64_t>(cellsRead);
+      run.Glyphs.resize(cellsRead * cutter.GlyphBytes());  // nothing of a file cut short
+      run.Error = nullptr;
       taken = inOrder;
       cutter.Go(folder, names, run, taken);
     }

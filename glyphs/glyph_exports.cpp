@@ -65,11 +65,14 @@ void ExportIconCommand(const TGlyphCollection& collection, IDialogService& dialo
   TSaveFileRequest request;
   request.Filter = SaveFilterOf(FormatNamed("ICO"));
   request.DefaultExtension = texts::IconExtension;
+  request.Title = texts::ExportIconTitle;
   const auto name = dialogs.SaveFile(request);
   if (!name) return;
   if (Exists(*name) && dialogs.Confirm(texts::ReplaceExistingFile) != TDialogAnswer::Yes) return;
-  const bool variants = dialogs.Confirm(texts::IncludeLargerSizes) == TDialogAnswer::Yes;
-  ExportIcon(collection, *name, variants);
+  // Escape must not write a file the user meant to stop: Cancel goes back without writing.
+  const TDialogAnswer variants = dialogs.ConfirmWithCancel(texts::IncludeLargerSizes);
+  if (variants == TDialogAnswer::Cancel) return;
+  ExportIcon(collection, *name, variants == TDialogAnswer::Yes);
 }
 
 void ExportScaledCommand(const TGlyphCollection& collection, TScaleFactor factor, IDialogService& dialogs) {
@@ -81,6 +84,7 @@ void ExportScaledCommand(const TGlyphCollection& collection, TScaleFactor factor
   request.Filter = CollectionSaveFilter();
   request.FilterIndex = 1;
   request.DefaultExtension = "gbc";
+  request.Title = texts::ExportScaledTitle;
   const auto name = dialogs.SaveFile(request);
   if (!name) return;
   ExportScaled(collection, *name, factor, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode));

@@ -3,6 +3,7 @@
 // 3x variants on request) and the selected glyphs scaled as a strip to retouch.
 #include <string>
 
+#include "formats/image_options.h"
 #include "glyphs/scaling.h"
 
 namespace gliffo {

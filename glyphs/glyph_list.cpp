@@ -58,16 +58,38 @@ std::string TListSource::Name() const {
 TGlyphCollection::TGlyphCollection() = default;
 
 void TGlyphCollection::StateChanged() {
+  ++changes_;
   if (OnStateChange) OnStateChange();
 }
 
+void TGlyphCollection::RestoreRecovered(const TListState& state, std::vector<TGlyphOrigin> loadedOrigins,
+                                        TListSource source, bool modified) {
+  ClearGlyphList();
+  if (state.Count > 0) {
+    RestoreState(state);
+    for (int k = 0; k < Items.Count(); ++k) Items.Item(k).SetSelected(false);
+  } else if (state.GlyphSize != glyphSize_ && ModeMenu.ItemFor(state.GlyphSize) != nullptr) {
+    // An empty list at another size: the size comes back as the mode command gives it, so the
+    // editor's glyph of that size fits again.
+    ModeMenu.Check(state.GlyphSize);
+    glyphSize_ = state.GlyphSize;
+    SizeEditor(glyphSize_);
+  }
+  StartFresh(state.Origins);
+  loadedOrigins_ = std::move(loadedOrigins);
+  MarkLoaded(std::move(source));
+  SetModified(modified);
+}
+
 void TGlyphCollection::SetModified(bool modified) {
+  if (!modified) savedDepth_ = static_cast<int>(undo_.size());
   if (modified_ == modified) return;
   modified_ = modified;
   StateChanged();
 }
 
 void TGlyphCollection::MarkLoaded(TListSource source) {
+  savedDepth_ = static_cast<int>(undo_.size());
   if (!modified_ && source_ == source) return;
   modified_ = false;
   source_ = std::move(source);
@@ -114,21 +136,30 @@ void TGlyphCollection::AddfromEditor() {
   if (!editor_) return;
   ApplyGlyphSize();
   RecordStep();
-  TUpdateBracket bracket(Items);
-  const int n = ImageList1.Add(editor_->GlyphBitmap());
-  TListItem& item = Items.Add();
-  item.SetImageIndex(n);
-  item.SetCaption(std::to_string(n));
-  SetModified(true);
+  int n = 0;
+  {
+    TUpdateBracket bracket(Items);
+    n = ImageList1.Add(editor_->GlyphBitmap());
+    TListItem& item = Items.Add();
+    item.SetImageIndex(n);
+    item.SetCaption(std::to_string(n));
+    SetModified(true);
+  }
+  editor_->GlyphKept(n);
 }
 
 bool TGlyphCollection::ReplaceSelected() {
   TListItem* selected = Items.Selected();
-  if (!selected || !editor_) return false;
+  return selected != nullptr && ReplaceCell(selected->ImageIndex());
+}
+
+bool TGlyphCollection::ReplaceCell(int cell) {
+  if (!editor_ || cell < 0 || cell >= ImageList1.Count() || cell >= Items.Count()) return false;
   RecordStep();
-  ImageList1.Replace(selected->ImageIndex(), editor_->GlyphBitmap());
-  Items.RedrawItems(selected->Index(), selected->Index());
+  ImageList1.Replace(cell, editor_->GlyphBitmap());
+  Items.RedrawItems(cell, cell);
   SetModified(true);
+  editor_->GlyphKept(cell);
   return true;
 }
 

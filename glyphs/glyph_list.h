@@ -35,6 +35,12 @@ class IGlyphEditorLink {
   virtual void EditGlyph(const TImageList& images, int cellIndex) = 0;
   // "BMP &Editor": the editor shown with its current content at the current glyph size.
   virtual void ShowEditor() = 0;
+  // Asked before something replaces the editor's glyph (another glyph taken, the program
+  // ending): false when the user chose to keep things as they are. An editor holding changes
+  // that were neither saved nor put into the list asks the user first.
+  virtual bool MayReplaceGlyph(IDialogService& /*dialogs*/) { return true; }
+  // The editor's glyph was just written into cell `cell` of the list: it is kept there now.
+  virtual void GlyphKept(int /*cell*/) {}
 };
 
 struct TMenuItemState {
@@ -95,6 +101,8 @@ struct TListState {
   std::vector<std::vector<std::uint32_t>> AlphaCells;
   std::vector<TGlyphOrigin> Origins;
   std::vector<bool> Selected;
+  // Each glyph's key (see TGlyphCollection::CellKey); 0 for a glyph new to the list.
+  std::vector<std::uint64_t> Keys;
 };
 
 class TGlyphCollection {
@@ -129,6 +137,8 @@ class TGlyphCollection {
   // The list half of "Update Collection Item": the selected item's cell takes the editor's
   // glyph. Returns false (and does nothing) when no item is selected.
   bool ReplaceSelected();
+  // The same for any cell; false (and nothing done) for a cell the list does not hold.
+  bool ReplaceCell(int cell);
   void SelectAll();
   void InvertSelection();
   // "Close" after the user said Yes: empties the list, back to size 16, menu open.
@@ -143,6 +153,8 @@ class TGlyphCollection {
   // The list is modified once a glyph was written into it or added (by the editor, or any later
   // command that changes glyphs) and clean again once it was loaded or saved whole; commands
   // that would discard a modified list ask first.
+  // The list's history knows where it was last loaded or saved: undoing or redoing back to
+  // there makes it clean again.
   bool Modified() const { return modified_; }
   void SetModified(bool modified);
   const TListSource& Source() const { return source_; }
@@ -150,6 +162,15 @@ class TGlyphCollection {
   void MarkLoaded(TListSource source);
   // Raised after the modified state or the source changed, so the window mirrors them.
   std::function<void()> OnStateChange;
+  // Goes up with every change of the list, its state or its source, so a watcher can tell
+  // cheaply whether anything happened since it last looked.
+  std::uint64_t Changes() const { return changes_; }
+  // Where the glyphs were when the list was loaded.
+  const std::vector<TGlyphOrigin>& LoadedOrigins() const { return loadedOrigins_; }
+  // Work brought back from a recovery copy: the glyphs and their origins, where the list came
+  // from and whether it was modified; no history.
+  void RestoreRecovered(const TListState& state, std::vector<TGlyphOrigin> loadedOrigins, TListSource source,
+                        bool modified);
 
   // "Glyph 3 of icons.gbc": a glyph by its number and where the list came from.
   std::string DescribeGlyph(int index) const;
@@ -190,15 +211,25 @@ class TGlyphCollection {
 
   // The file and place a cell came from (no file for cells added since the load).
   TGlyphOrigin Origin(int cell) const;
+  // A key that stays with a glyph while the list is reshaped (moved, others deleted or
+  // inserted, undone and redone), and is never given to another glyph: so the editor can say
+  // where the glyph it took is now. Keys of a loaded list are new ones.
+  std::uint64_t CellKey(int cell) const;
+  // The cell holding the glyph of that key, or -1 when it is no longer in the list.
+  int CellWithKey(std::uint64_t key) const;
+
   // After a load: the cells' origins, in cell order, and no history.
   void StartFresh(std::vector<TGlyphOrigin> origins);
+  // Whether the glyphs that came from files are all still in the list, in the order they were
+  // loaded in: files keep each glyph at its own place, so only then does writing the glyphs
+  // back to their files keep everything the list holds.
+  bool FileOrderKept() const;
   TListState CaptureState() const;
   void RestoreState(const TListState& state);
 
   // True when the cells have GlyphSize (always so while the list holds glyphs).
-  bool CellsMatchGlyphSize() const {
-    return ImageList1.Width() == glyphSize_ && ImageList1.Height() == glyphSize_;
-  }
+  bool CellsMatchGlyphSize() const { return CellsMatchSize(glyphSize_); }
+  bool CellsMatchSize(int size) const { return ImageList1.Width() == size && ImageList1.Height() == size; }
 
  private:
   void SizeEditor(int size);
@@ -206,12 +237,21 @@ class TGlyphCollection {
   void StateChanged();
   // A command's result: the state before it becomes the step to go back to.
   void Commit(const TListState& before, const TListState& after);
+  void PushStep(TListState state);
 
   int glyphSize_ = 16;
   IGlyphEditorLink* editor_ = nullptr;
   bool modified_ = false;
+  std::uint64_t changes_ = 0;
+  // How many steps back the list held what was last loaded or saved; -1 when no step does.
+  int savedDepth_ = 0;
   TListSource source_;
   std::vector<TGlyphOrigin> origins_;
+  std::vector<TGlyphOrigin> loadedOrigins_;  // the origins as the last load left them
+  // Cells appended since the keys were last set get theirs when first asked for.
+  void EnsureKeys() const;
+  mutable std::vector<std::uint64_t> keys_;
+  mutable std::uint64_t lastKey_ = 0;
   std::deque<TListState> undo_;
   std::deque<TListState> redo_;
 };

@@ -34,6 +34,7 @@ struct TCell {
   const std::uint32_t* Pixels;
   TGlyphOrigin Origin;
   bool Selected;
+  std::uint64_t Key = 0;  // 0: a new glyph, which gets a key of its own
   const std::uint32_t* Alpha = nullptr;  // its own pixels with alpha, if it has them
 };
 
@@ -45,7 +46,7 @@ std::vector<TCell> CellsOf(const TListState& state) {
     const auto i = static_cast<std::size_t>(k);
     const std::uint32_t* alpha =
         i < state.AlphaCells.size() && !state.AlphaCells[i].empty() ? state.AlphaCells[i].data() : nullptr;
-    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i], alpha});
+    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i], state.Keys[i], alpha});
   }
   return cells;
 }
@@ -60,6 +61,7 @@ TListState StateOf(int glyphSize, const std::vector<TCell>& cells) {
     state.Pixels.insert(state.Pixels.end(), cell.Pixels, cell.Pixels + n);
     state.Origins.push_back(cell.Origin);
     state.Selected.push_back(cell.Selected);
+    state.Keys.push_back(cell.Key);
     if (cell.Alpha) {
       state.AlphaCells.resize(cells.size());
       state.AlphaCells[state.Selected.size() - 1].assign(cell.Alpha, cell.Alpha + n);
@@ -68,13 +70,17 @@ TListState StateOf(int glyphSize, const std::vector<TCell>& cells) {
   return state;
 }
 
-void TrimHistory(std::deque<TListState>& steps) {
+// Returns how many of the oldest steps went.
+int TrimHistory(std::deque<TListState>& steps) {
   std::size_t bytes = 0;
   for (const TListState& step : steps) bytes += StateBytes(step);
+  int dropped = 0;
   while (steps.size() > 1 && (steps.size() > MaxSteps || bytes > MaxHistoryBytes)) {
     bytes -= StateBytes(steps.front());
     steps.pop_front();
+    ++dropped;
   }
+  return dropped;
 }
 
 }  // namespace
@@ -84,11 +90,45 @@ TGlyphOrigin TGlyphCollection::Origin(int cell) const {
   return origins_[static_cast<std::size_t>(cell)];
 }
 
+void TGlyphCollection::EnsureKeys() const {
+  const auto count = static_cast<std::size_t>(CellsMatchGlyphSize() ? ImageList1.Count() : 0);
+  if (keys_.size() > count) keys_.resize(count);
+  while (keys_.size() < count) keys_.push_back(++lastKey_);
+}
+
+std::uint64_t TGlyphCollection::CellKey(int cell) const {
+  EnsureKeys();
+  return cell >= 0 && static_cast<std::size_t>(cell) < keys_.size() ? keys_[static_cast<std::size_t>(cell)] : 0;
+}
+
+int TGlyphCollection::CellWithKey(std::uint64_t key) const {
+  if (key == 0) return -1;
+  EnsureKeys();
+  const auto found = std::find(keys_.begin(), keys_.end(), key);
+  return found == keys_.end() ? -1 : static_cast<int>(found - keys_.begin());
+}
+
 void TGlyphCollection::StartFresh(std::vector<TGlyphOrigin> origins) {
   origins_ = std::move(origins);
+  loadedOrigins_ = origins_;
+  // The cells about to be loaded are other glyphs than any before.
+  keys_.clear();
+  savedDepth_ = 0;
   undo_.clear();
   redo_.clear();
   StateChanged();
+}
+
+bool TGlyphCollection::FileOrderKept() const {
+  std::size_t next = 0;
+  for (const TGlyphOrigin& origin : origins_) {
+    if (!origin.HasFile()) continue;
+    if (next >= loadedOrigins_.size() || !(loadedOrigins_[next] == origin)) return false;
+    ++next;
+  }
+  // Any loaded glyph not seen by now was deleted.
+  return std::none_of(loadedOrigins_.begin() + static_cast<std::ptrdiff_t>(next), loadedOrigins_.end(),
+                      [](const TGlyphOrigin& origin) { return origin.HasFile(); });
 }
 
 TListState TGlyphCollection::CaptureState() const {
@@ -107,6 +147,8 @@ TListState TGlyphCollection::CaptureState() const {
     }
     state.Origins.push_back(Origin(k));
   }
+  EnsureKeys();
+  state.Keys.assign(keys_.begin(), keys_.begin() + state.Count);
   state.Selected.assign(static_cast<std::size_t>(state.Count), false);
   for (int k = 0; k < std::min(state.Count, Items.Count()); ++k)
     state.Selected[static_cast<std::size_t>(Items.Item(k).ImageIndex())] = Items.Item(k).Selected();
@@ -126,6 +168,10 @@ void TGlyphCollection::RestoreState(const TListState& state) {
   ImageList1.AddCells(state.Pixels.data(), state.Count);
   for (std::size_t k = 0; k < state.AlphaCells.size(); ++k) ImageList1.SetCellAlpha(static_cast<int>(k), state.AlphaCells[k]);
   origins_ = state.Origins;
+  keys_ = state.Keys;
+  keys_.resize(static_cast<std::size_t>(state.Count));
+  for (std::uint64_t& key : keys_)
+    if (key == 0) key = ++lastKey_;
   RebuildNumberedItems();
   for (int k = 0; k < state.Count; ++k) Items.Item(k).SetSelected(state.Selected[static_cast<std::size_t>(k)]);
   ApplyGlyphSize();
@@ -134,17 +180,22 @@ void TGlyphCollection::RestoreState(const TListState& state) {
     for (int size : {16, 24, 32}) ModeMenu.SetEnabled(size, true);
 }
 
-void TGlyphCollection::RecordStep() {
-  undo_.push_back(CaptureState());
+void TGlyphCollection::PushStep(TListState state) {
+  // A saved state among the steps to redo goes with them.
+  if (savedDepth_ > static_cast<int>(undo_.size())) savedDepth_ = -1;
+  undo_.push_back(std::move(state));
   redo_.clear();
-  TrimHistory(undo_);
+  const int dropped = TrimHistory(undo_);
+  if (savedDepth_ >= 0) savedDepth_ = savedDepth_ >= dropped ? savedDepth_ - dropped : -1;
+}
+
+void TGlyphCollection::RecordStep() {
+  PushStep(CaptureState());
   StateChanged();
 }
 
 void TGlyphCollection::Commit(const TListState& before, const TListState& after) {
-  undo_.push_back(before);
-  redo_.clear();
-  TrimHistory(undo_);
+  PushStep(before);
   RestoreState(after);
   modified_ = true;
   StateChanged();
@@ -156,7 +207,7 @@ bool TGlyphCollection::Undo() {
   TListState state = std::move(undo_.back());
   undo_.pop_back();
   RestoreState(state);
-  modified_ = true;
+  modified_ = static_cast<int>(undo_.size()) != savedDepth_;
   StateChanged();
   return true;
 }
@@ -167,7 +218,7 @@ bool TGlyphCollection::Redo() {
   TListState state = std::move(redo_.back());
   redo_.pop_back();
   RestoreState(state);
-  modified_ = true;
+  modified_ = static_cast<int>(undo_.size()) != savedDepth_;
   StateChanged();
   return true;
 }
@@ -243,8 +294,8 @@ bool TGlyphCollection::DuplicateSelected() {
   std::vector<TCell> result;
   result.reserve(cells.size() * 2);
   for (const TCell& cell : cells) {
-    result.push_back({cell.Pixels, cell.Origin, false, cell.Alpha});
-    if (cell.Selected) result.push_back({cell.Pixels, {}, true, cell.Alpha});
+    result.push_back({cell.Pixels, cell.Origin, false, cell.Key, cell.Alpha});
+    if (cell.Selected) result.push_back({cell.Pixels, {}, true, 0, cell.Alpha});
   }
   Commit(before, StateOf(glyphSize_, result));
   return true;
@@ -282,7 +333,7 @@ int TGlyphCollection::InsertStrips(std::span<const TBitmap* const> strips, int b
   for (TCell& cell : cells) cell.Selected = false;
   before = std::clamp(before, 0, static_cast<int>(cells.size()));
   std::vector<TCell> added;
-  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true, cut.CellAlphaPixels(k)});
+  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true, 0, cut.CellAlphaPixels(k)});
   cells.insert(cells.begin() + before, added.begin(), added.end());
   Commit(was, StateOf(size, cells));
   return cut.Count();

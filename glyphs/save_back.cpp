@@ -9,6 +9,7 @@
 
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
+#include "glyphs/collection_files.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/image_list.h"
@@ -105,7 +106,8 @@ TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
     file.Image->SaveToFile(name, collection.Options.Encode);
     ++result.FilesWritten;
   }
-  if (result.GlyphsWithoutFile == 0) collection.SetModified(false);
+  result.OrderLost = !collection.FileOrderKept();
+  if (result.GlyphsWithoutFile == 0 && !result.OrderLost) collection.SetModified(false);
   return result;
 }
 
@@ -118,7 +120,13 @@ void SaveBackCommand(TGlyphCollection& collection, IDialogService& dialogs) {
     return;
   }
   const TSaveBackResult result = SaveBackToFiles(collection);
-  if (result.GlyphsWithoutFile > 0) dialogs.ShowMessage(FormatMessage(texts::SaveBackWithoutFile, result.GlyphsWithoutFile));
+  if (result.OrderLost) {
+    if (dialogs.Confirm(texts::SaveBackOrderLost) == TDialogAnswer::Yes) SaveWholeListCommand(collection, dialogs);
+  } else if (result.GlyphsWithoutFile == 1) {
+    dialogs.ShowMessage(texts::SaveBackOneWithoutFile);
+  } else if (result.GlyphsWithoutFile > 1) {
+    dialogs.ShowMessage(FormatMessage(texts::SaveBackWithoutFile, result.GlyphsWithoutFile));
+  }
 }
 
 }  // namespace gliffo

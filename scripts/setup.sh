@@ -7,9 +7,9 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config python3
   qt6-base-dev libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
-  libspng-dev libpng-dev
+  libspng-dev libpng-dev libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth python3-pil
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -106,6 +107,10 @@ TButtonStatesWindow::TButtonStatesWindow(std::function<const TBitmap&()> glyph, 
   layout->addWidget(faces_);
   layout->addWidget(save_, 0, Qt::AlignRight);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  // A tool window goes away with Escape, as the help window does.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 }  // namespace gliffo

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
@@ -20,6 +21,7 @@
 #include "editor/qt/preview_button.h"
 #include "editor/strings.h"
 #include "glyphs/collection_files.h"
+#include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/profile/profile.h"
 #include "platform/profile/settings_path.h"
@@ -71,6 +73,7 @@ TGliffEditF::TGliffEditF(IApplication& application, ICollectionHost& host)
   BuildHeldGlyphLineAndHelpKey();
   move(DesignLeft, DesignTop);
   model_.SetView(this);
+  host_.Collection().Items.AddListener(this);
   app_.Guard([this] { FormCreate(); });
   MenusChanged();
   ShowSwatches();
@@ -78,6 +81,7 @@ TGliffEditF::TGliffEditF(IApplication& application, ICollectionHost& host)
 
 TGliffEditF::~TGliffEditF() {
   app_.Guard([this] { FormDestroy(); });
+  host_.Collection().Items.RemoveListener(this);
   model_.SetView(nullptr);
 }
 
@@ -347,23 +351,33 @@ void TGliffEditF::BuildHeldGlyphLineAndHelpKey() {
   HelpKey->setShortcutContext(Qt::WindowShortcut);
   connect(HelpKey, &QAction::triggered, this, [this] { host_.ShowHelp(); });
   addAction(HelpKey);
-  // Ctrl+C and Ctrl+V carry the glyph through the system clipboard, beside the classic menus.
-  auto* copyKey = new QAction(this);
-  copyKey->setObjectName(QStringLiteral("CopyKey"));
-  copyKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  connect(copyKey, &QAction::triggered, this, [this] { RunCommand([this] { PutOnClipboard(model_.GlyphBitmap()); }); });
-  addAction(copyKey);
-  auto* pasteKey = new QAction(this);
-  pasteKey->setObjectName(QStringLiteral("PasteKey"));
-  pasteKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-  connect(pasteKey, &QAction::triggered, this, [this] {
+  // Ctrl+C and Ctrl+V carry the glyph through the system clipboard, in a menu of their own
+  // beside the classic menus, so the keys show.
+  Clipboard1 = MainMenu1->addMenu(QString::fromUtf8(texts::MenuClipboard));
+  Clipboard1->setObjectName(QStringLiteral("Clipboard1"));
+  CopyKey = Clipboard1->addAction(QString::fromUtf8(texts::MenuCopyGlyph));
+  CopyKey->setObjectName(QStringLiteral("CopyKey"));
+  CopyKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  connect(CopyKey, &QAction::triggered, this, [this] { RunCommand([this] { PutOnClipboard(model_.GlyphBitmap()); }); });
+  PasteKey = Clipboard1->addAction(QString::fromUtf8(texts::MenuPasteGlyph));
+  PasteKey->setObjectName(QStringLiteral("PasteKey"));
+  PasteKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  connect(PasteKey, &QAction::triggered, this, [this] {
     RunCommand([this] {
       TBitmap picture;
       if (TakeFromClipboard(picture)) model_.PasteGlyph(picture);
     });
   });
-  addAction(pasteKey);
+  FitMenuWidth();
   setAcceptDrops(true);
+}
+
+void TGliffEditF::FitMenuWidth() {
+  // The classic width has room for the classic menus only; with the menus beyond them the
+  // window widens just enough to show every title, so none hides behind an overflow button.
+  if (MainMenu1 == nullptr || Clipboard1 == nullptr) return;  // the frame's font comes first
+  const int needed = MainMenu1->sizeHint().width();
+  if (needed > width()) setFixedSize(needed, height());
 }
 
 void TGliffEditF::dragEnterEvent(QDragEnterEvent* event) {
@@ -375,14 +389,31 @@ void TGliffEditF::dropEvent(QDropEvent* event) {
   if (urls.isEmpty() || !urls.front().isLocalFile()) return;
   event->acceptProposedAction();
   const std::string path = urls.front().toLocalFile().toStdString();
-  RunCommand([this, path] { model_.OpenGlyphFile(path); });
+  RunCommand([this, path] {
+    if (model_.MayReplaceGlyph(app_.Dialogs())) model_.OpenGlyphFile(path);
+  });
 }
 
 // --- What the collection window asks ---------------------------------------------------------
 
 void TGliffEditF::EditGlyph(const TImageList& images, int cellIndex) {
   model_.EditGlyph(images, cellIndex);
-  HeldGlyph1->setText(QString::fromStdString(host_.Collection().DescribeGlyph(cellIndex)));
+}
+
+void TGliffEditF::ItemsChanged() {
+  if (model_.KeptCellKey() != 0) ShowHeldGlyph();
+}
+
+void TGliffEditF::ShowHeldGlyph() {
+  const TGlyphCollection& glyphs = host_.Collection();
+  std::string line;
+  if (!model_.KeptFile().empty()) {
+    line = std::filesystem::path(model_.KeptFile()).filename().string();
+  } else if (model_.KeptCellKey() != 0) {
+    const int cell = glyphs.CellWithKey(model_.KeptCellKey());
+    line = cell >= 0 ? glyphs.DescribeGlyph(cell) : texts::GlyphNotInList;
+  }
+  HeldGlyph1->setText(QString::fromStdString(line));
 }
 void TGliffEditF::ShowEditor() { model_.ShowEditor(); }
 void TGliffEditF::SetGlyphImageSize(int size) { model_.SetGlyphImageSize(size); }
@@ -474,6 +505,8 @@ void TGliffEditF::ShowWindow() {
 void TGliffEditF::HideWindow() { hide(); }
 
 bool TGliffEditF::event(QEvent* event) {
+  // The platform's menu font is known for sure only once the window is shown.
+  if (event->type() == QEvent::Show || event->type() == QEvent::FontChange) FitMenuWidth();
   const bool result = QMainWindow::event(event);
   placed_->WindowEvent(*event);
   return result;

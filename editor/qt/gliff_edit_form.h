@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -31,7 +32,7 @@ class TPlacedQtWindow;
 class TPreviewButton;
 class TSurfaceView;
 
-class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditorView {
+class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditorView, private IListItemsListener {
   Q_OBJECT
  public:
   // Creating the window is its creation handler; it stays hidden until the collection window
@@ -49,6 +50,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void SetGlyphImageSize(int size) override;
   void SetSurfacePenWidth(int width) override;
   const TBitmap& GlyphBitmap() override { return model_.Editor(); }
+  bool MayReplaceGlyph(IDialogService& dialogs) override { return model_.MayReplaceGlyph(dialogs); }
+  void GlyphKept(int cell) override { model_.GlyphKept(cell); }
 
   // Runs a handler inside the application's guard, then mirrors the menus' states.
   bool RunCommand(const std::function<void()>& handler);
@@ -114,11 +117,16 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   TImageControl* Editor = nullptr;
   TPreviewButton* testbtn = nullptr;
   TSurfaceView* pic = nullptr;
-  // The line under the surface saying which glyph the editor took ("Glyph 3 of icons.gbc"),
-  // so the user knows what the glyph came from before Update writes it back.
+  // The line under the surface saying where the editor's glyph is kept: which glyph of the
+  // list ("Glyph 3 of icons.gbc", following it as the list changes) or which file, so the user
+  // knows what the glyph came from before Update writes it back.
   QLabel* HeldGlyph1 = nullptr;
   // F1: the program's help, as in the collection window.
   QAction* HelpKey = nullptr;
+  // Ctrl+C and Ctrl+V: the glyph through the system clipboard, in a menu of their own.
+  QMenu* Clipboard1 = nullptr;
+  QAction* CopyKey = nullptr;
+  QAction* PasteKey = nullptr;
   // The Pen, Symbol and Transform menus' items, by the rows of their tables.
   QAction* PenAction(TPenItem item) const;
   QAction* SymbolAction(TSymbolItem item) const;
@@ -148,6 +156,10 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void ShowWindow() override;
   void HideWindow() override;
   void HistoryChanged() override;
+  // The list was reshaped or replaced: the line under the surface follows the glyph taken.
+  void ItemsChanged() override;
+  void KeptPlaceChanged() override { ShowHeldGlyph(); }
+  void ShowHeldGlyph();
 
   // One item of a menu, a row of its menu's table: the window's member that names it, its
   // caption and object name, the handler RunCommand runs, its keys, and where its states come
@@ -185,6 +197,7 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   void FormDestroy();
   void ShowGrid(bool shown);
   void BuildHeldGlyphLineAndHelpKey();
+  void FitMenuWidth();
   void ShowButtonStates();
   void ShowGlyphPixels(bool shown);
   void ShowHistory();

@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QPixmap>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -46,6 +47,10 @@ THistoryWindow::THistoryWindow(const TEditHistory& history, std::function<void(i
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(list_);
   resize(220, 360);
+  // A tool window goes away with Escape, as the help window does.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void THistoryWindow::showEvent(QShowEvent* event) {

@@ -1,6 +1,8 @@
 #include "editor/qt/preview_button.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <QStyleOptionButton>
 
 #include "editor/qt/image_control.h"
@@ -27,7 +29,21 @@ TPreviewButton::TPreviewButton(QWidget* parent) : QAbstractButton(parent) { setF
 
 void TPreviewButton::SetGlyph(const TBitmap& glyph) {
   glyph_ = GlyphWithTransparentColor(glyph);
+  FitGlyph();
   update();
+}
+
+void TPreviewButton::FitGlyph() {
+  if (!designGeometry_.isValid()) designGeometry_ = geometry();
+  const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
+  // One pixel of face each side, as the classic button has around a 16-pixel glyph.
+  const QSize needed(static_cast<int>(std::ceil(glyph_.width() * perPixel - 0.01)) + 2,
+                     static_cast<int>(std::ceil(glyph_.height() * perPixel - 0.01)) + 2);
+  QRect place(designGeometry_.topLeft(), designGeometry_.size().expandedTo(needed));
+  // A wider button keeps its right edge inside the window.
+  if (parentWidget() != nullptr && place.right() >= parentWidget()->width())
+    place.moveRight(std::max(parentWidget()->width() - 1, place.width() - 1));
+  if (place != geometry()) setGeometry(place);
 }
 
 void TPreviewButton::paintEvent(QPaintEvent*) {

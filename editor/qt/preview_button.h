@@ -16,7 +16,8 @@ class TPreviewButton : public QAbstractButton {
   Q_OBJECT
  public:
   explicit TPreviewButton(QWidget* parent);
-  // Takes the glyph anew (after the preview glyph changed).
+  // Takes the glyph anew (after the preview glyph changed). The button grows from the size
+  // and place it was given to hold the whole glyph and its bevel, within its parent.
   void SetGlyph(const TBitmap& glyph);
   const QImage& Glyph() const { return glyph_; }
 
@@ -24,7 +25,10 @@ class TPreviewButton : public QAbstractButton {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void FitGlyph();
+
   QImage glyph_;
+  QRect designGeometry_;  // as first placed; the button never gets smaller than this
 };
 
 }  // namespace gliffo

@@ -89,6 +89,7 @@ TInputFile::TInputFile(const std::string& fileName, std::uint64_t pipeLimit) : f
 std::unique_ptr<TInputFile> TInputFile::StandardInput(std::uint64_t pipeLimit) {
   std::unique_ptr<TInputFile> file(new TInputFile());
   file->fileName_ = "-";
+  file->standardInput_ = true;
   struct stat kind {};
   if (::fstat(STDIN_FILENO, &kind) != 0) throw EFOpenError(FormatMessage(texts::CannotOpenFile, file->fileName_));
   if (S_ISREG(kind.st_mode)) {
@@ -144,7 +145,7 @@ void TInputFile::HoldWhole(int from, std::uint64_t pipeLimit) {
 }
 
 std::string TInputFile::ReopenName() const {
-  return held_ ? "/proc/self/fd/" + std::to_string(fd_) : fileName_;
+  return held_ || standardInput_ ? "/proc/self/fd/" + std::to_string(fd_) : fileName_;
 }
 
 TInputFile::~TInputFile() {
@@ -380,9 +381,15 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : fileName_(fileNa
     way_ = TWay::Direct;
     const int descriptor = intoProc ? DescriptorNamed(path) : -1;
     // An open descriptor is written as it stands (an appending one goes on appending).
+    // Opened without waiting: a FIFO that nobody reads is refused at once instead of holding
+    // the job for ever; whatever opens is then written as usual, waiting on a slow reader.
     fd_ = descriptor >= 0 ? ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0)
-                          : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+                          : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) CannotCreate();
+    if (descriptor < 0) {
+      const int flags = ::fcntl(fd_, F_GETFL);
+      if (flags >= 0) (void)::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    }
     return;
   }
 

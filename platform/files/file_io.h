@@ -44,7 +44,8 @@ class TInputFile {
   // The size of a regular file; nothing for a pipe, a device and the like.
   std::optional<std::uint64_t> RegularSize() const;
   // True when a pipe was read whole; ReopenName then names the copy, which opens as a regular
-  // file for as long as this object lives. Otherwise ReopenName is the name given.
+  // file for as long as this object lives. Standard input that is a regular file is reopened
+  // the same way, by its descriptor. Otherwise ReopenName is the name given.
   bool HeldWhole() const { return held_; }
   std::string ReopenName() const;
 
@@ -55,6 +56,7 @@ class TInputFile {
   std::string fileName_;
   int fd_ = -1;
   bool held_ = false;
+  bool standardInput_ = false;
   std::optional<std::uint64_t> openSize_;  // the size when opened
 };
 

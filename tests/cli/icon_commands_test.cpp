@@ -100,6 +100,34 @@ TEST_F(IconCommands, VariantsWriteEveryNameAndSizeOrNothing) {
   EXPECT_FALSE(fs::exists(folder / "none"));
 }
 
+// Jobs refuse what they could not make well before they write or load anything: a picture past
+// the 2^26-pixel limit (or past int), icon files that would be over 256 entries, names whose
+// files would replace each other.
+TEST_F(IconCommands, LimitsAndCollisionsAreRefusedBeforeAnythingIsWritten) {
+  const std::string wide = Strip("wide.bmp", TPixelFormat::pf4bit, 16, 1000), out = folder / "out.bmp";
+  std::vector<std::string> args{"pick", wide, out};
+  for (int i = 0; i < 300; ++i) args.push_back("0-999");  // 300,000 glyphs: 4,800,000 x 16
+  ToolResult r = RunTool(args, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("Out of system resources"), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(out));
+
+  std::vector<std::string> many{"ico", folder / "many.ico"};
+  for (int i = 0; i < 257; ++i) many.push_back(folder / ("missing" + std::to_string(i) + ".png"));
+  r = RunTool(many, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("257 pictures"), std::string::npos) << r.Err;  // counted, not loaded
+
+  const std::string in = Strip("in.bmp", TPixelFormat::pf4bit, 16, 2), names = folder / "names.txt";
+  for (const auto& [scheme, pair] : {std::pair{"qt", "a\na@2x\n"}, std::pair{"percent", "a_200\na\n"}}) {
+    std::ofstream(names) << pair;
+    r = RunTool({"variants", in, folder / "v", "--names", names, "--scheme", scheme}, folder.Path());
+    EXPECT_EQ(r.Status, 1) << scheme;
+    EXPECT_NE(r.Err.find("would both write"), std::string::npos) << r.Err;
+    EXPECT_FALSE(fs::exists(folder / "v"));
+  }
+}
+
 TEST_F(IconCommands, IcoWritesOneEntryPerPictureInOrder) {
   const std::string a = Strip("a.bmp", TPixelFormat::pf4bit, 32, 1), b = Strip("b.bmp", TPixelFormat::pf24bit, 16, 1);
   const std::string out = folder / "out.ico";

@@ -97,6 +97,52 @@ TEST_F(ToolStreams, DashReadsStandardInputAndWritesStandardOutput) {
   EXPECT_FALSE(fs::exists(dir_ / "o.bmp"));
 }
 
+// Standard input that is a regular file (a shell's < file) and a named pipe (<(...)) are inputs
+// of every job, and "-" as an output is standard output, with the report on standard error.
+TEST_F(ToolStreams, EveryJobTakesDashAndPipes) {
+  const fs::path strip = dir_ / "strip.bmp";
+  {
+    TBitmap image;
+    image.SetPixelFormat(TPixelFormat::pf4bit);
+    image.SetWidth(32);
+    image.SetHeight(16);
+    image.SaveToFile(strip);
+  }
+  const auto fromFile = [&](const std::vector<std::string>& args) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (!std::freopen(strip.c_str(), "r", stdin) || ::chdir(dir_.c_str()) != 0) ::_exit(127);
+      std::string tool = GLIFFO_TOOL_PATH;
+      std::vector<std::string> copy = args;
+      std::vector<char*> argv{tool.data()};
+      for (std::string& a : copy) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      if (!std::freopen((dir_ / "stdout.txt").c_str(), "w", stdout) ||
+          !std::freopen((dir_ / "stderr.txt").c_str(), "w", stderr))
+        ::_exit(127);
+      ::execv(tool.c_str(), argv.data());
+      ::_exit(127);
+    }
+    const int status = Wait(pid);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"info", "-"}, {"list", "-"}, {"copy", "-", dir_ / "c.bmp"}, {"decode", "-", dir_ / "d.ppm"},
+        {"to4bit", "-", dir_ / "t.bmp"}, {"disable", "-", dir_ / "x.bmp"}, {"pick", "-", dir_ / "p.bmp", "1"},
+        {"scale", "-", dir_ / "s.bmp", "--by", "2"}}) {
+    EXPECT_EQ(fromFile(args), 0) << args[0] << ": " << Read(dir_ / "stderr.txt");
+  }
+  EXPECT_EQ(fromFile({"scale", "-", "-", "--by", "2"}), 0) << Read(dir_ / "stderr.txt");
+  TBitmap scaled;
+  const std::string out = Read(dir_ / "stdout.txt");
+  scaled.LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
+  EXPECT_EQ(scaled.Width(), 64);
+  EXPECT_NE(Read(dir_ / "stderr.txt").find("glyphs: 2"), std::string::npos);
+  // A file named "-" is not what "-" means.
+  std::ofstream(dir_ / "-") << "not a picture";
+  EXPECT_EQ(fromFile({"pick", "-", dir_ / "q.bmp", "0"}), 0) << Read(dir_ / "stderr.txt");
+}
+
 // Whether a save under way holds a file in dir that is none of the given ones.
 bool SavingInto(pid_t pid, const fs::path& dir, const std::set<fs::path>& known) {
   std::error_code ec;

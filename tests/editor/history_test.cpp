@@ -130,5 +130,37 @@ TEST(EditorHistory, TwoHundredStepsOfAThirtyTwoGlyphAreKeptInAFewMegabytes) {
   EXPECT_EQ((TPictures{Pixels(session.Editor().pic()), Pixels(session.Editor().Editor())}), last);
 }
 
+// The history knows where the glyph was last kept: stepping back (or forward) to there makes
+// it unmodified again, until a change made elsewhere drops that point.
+TEST(EditorHistory, SteppingBackToWhereTheGlyphWasKeptMakesItUnmodified) {
+  TEditSession session(16);
+  TGlyphEditor& editor = session.Editor();
+  EXPECT_FALSE(editor.GlyphModified()) << "a fresh editor has nothing to lose";
+  const std::string stroke = "tool freehand\ndown 20 20\nmove 80 80\nup 80 80\n";
+  session.Run(Parse(stroke));
+  EXPECT_TRUE(editor.GlyphModified());
+  editor.StepBackward();
+  EXPECT_FALSE(editor.GlyphModified());
+  editor.StepForward();
+  EXPECT_TRUE(editor.GlyphModified());
+
+  TempFolder folder;
+  editor.SaveGlyphFile(folder / "kept.bmp");
+  EXPECT_FALSE(editor.GlyphModified());
+  EXPECT_EQ(editor.KeptFile(), folder / "kept.bmp");
+  session.Run(Parse("flip h\nflip v\n"));
+  EXPECT_TRUE(editor.GlyphModified());
+  editor.StepBackward();
+  editor.StepBackward();
+  EXPECT_FALSE(editor.GlyphModified());
+  // Back before the save and a new change: the saved picture is gone from the history.
+  editor.StepBackward();
+  session.Run(Parse("shift left\n"));
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_TRUE(editor.GlyphModified()) << k;
+    editor.StepBackward();
+  }
+}
+
 }  // namespace
 }  // namespace gliffo::testing

@@ -113,6 +113,37 @@ TEST_F(ListEdits, InsertedStripsMustHaveTheGlyphHeight) {
   EXPECT_EQ(Selection(), "12");
 }
 
+// The list's history knows where it was loaded or saved: undo and redo back to there make it
+// clean; a change after undoing past it never leads back.
+TEST_F(ListEdits, UndoingBackToTheSavedListMakesItClean) {
+  Load(4);
+  Select({1});
+  ASSERT_TRUE(glyphs.DeleteSelected());
+  ASSERT_TRUE(glyphs.MoveSelected(+1));
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Undo());
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Undo());
+  EXPECT_FALSE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Redo());
+  EXPECT_TRUE(glyphs.Modified());
+
+  // Saved in the middle of the history: undo leaves it modified, redo makes it clean again.
+  glyphs.SetModified(false);
+  ASSERT_TRUE(glyphs.Undo());
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Redo());
+  EXPECT_FALSE(glyphs.Modified());
+  // Undone past the save, then changed: nothing in the history is the saved list any more.
+  ASSERT_TRUE(glyphs.Undo());
+  Select({0});
+  ASSERT_TRUE(glyphs.DuplicateSelected());
+  while (glyphs.CanUndo()) {
+    ASSERT_TRUE(glyphs.Undo());
+    EXPECT_TRUE(glyphs.Modified());
+  }
+}
+
 TEST_F(ListEdits, SaveBackWritesOnlyChangedGlyphsInTheirFilesOwnFormat) {
   TBitmap four, keep;
   Paint(four, TPixelFormat::pf4bit, 32, 16, [](int x, int y) { return PaletteColor(x, y, 1); });
@@ -134,7 +165,9 @@ TEST_F(ListEdits, SaveBackWritesOnlyChangedGlyphsInTheirFilesOwnFormat) {
   const TSaveBackResult result = SaveBackToFiles(glyphs);
   EXPECT_EQ(result.FilesWritten, 1);
   EXPECT_EQ(result.GlyphsWritten, 1);
-  EXPECT_FALSE(glyphs.Modified());
+  // The files keep their own order, so the move is not saved: the list stays modified.
+  EXPECT_TRUE(result.OrderLost);
+  EXPECT_TRUE(glyphs.Modified());
   EXPECT_EQ(ReadBytes(folder / "b.bmp"), keptBytes);
   TBitmap back;
   back.LoadFromFile(folder / "a.bmp");
@@ -142,6 +175,20 @@ TEST_F(ListEdits, SaveBackWritesOnlyChangedGlyphsInTheirFilesOwnFormat) {
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 32; ++x)
       ASSERT_EQ(PixelOf(back, x, y), x < 16 ? PaletteColor(x, y, 1) : raster::MakeColorRef(255, 0, 0)) << x << "," << y;
+
+  // Moved back into the files' order, everything the list holds is in the files.
+  Select({2});
+  ASSERT_TRUE(glyphs.MoveSelected(-1));
+  const TSaveBackResult again = SaveBackToFiles(glyphs);
+  EXPECT_EQ(again.FilesWritten, 0);
+  EXPECT_FALSE(again.OrderLost);
+  EXPECT_FALSE(glyphs.Modified());
+  // So is a deletion.
+  Select({1});
+  ASSERT_TRUE(glyphs.DeleteSelected());
+  EXPECT_TRUE(SaveBackToFiles(glyphs).OrderLost);
+  EXPECT_TRUE(glyphs.Modified());
+  ASSERT_TRUE(glyphs.Undo());
 
   // A copy belongs to no file: it is counted, and the list stays modified so it is not lost.
   Select({0});

@@ -3,12 +3,14 @@
 // line reach what the menus reach.
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <fstream>
 
 #include "collection/folder_browser.h"
 #include "collection/viewer.h"
+#include "glyphs/strings.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {
@@ -194,6 +196,42 @@ TEST_F(UnsavedTest, UpdateTargetIsMarkedAndTheEditorNamesItsGlyph) {
   EXPECT_TRUE(Glyphs().Modified());
 }
 
+// The line under the editor's surface follows the glyph it took through the list's changes.
+TEST_F(UnsavedTest, TheEditorsGlyphLineFollowsTheList) {
+  WriteStrip(Path("five.gbc"), 16, 5);
+  StartWithEditor();
+  window_->AttachEditor(editor_.get(), editor_.get());
+  window_->show();
+  Open("five.gbc");
+  SelectRows({3});
+  window_->Image1->trigger();
+  ASSERT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  // A glyph before it deleted: it is glyph 2 now; undone, glyph 3 again.
+  SelectRows({1});
+  window_->viewer->setFocus();
+  QTest::keyClick(window_->viewer, Qt::Key_Delete);
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 2 of five.gbc");
+  window_->Undo1->trigger();
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  // Deleted itself, or the list closed: the line says the glyph is gone.
+  SelectRows({3});
+  window_->Delete1->trigger();
+  EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
+  window_->Undo1->trigger();
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  // Undone back to what was loaded, the list is clean: Close asks only "Clear Viewer?".
+  EXPECT_FALSE(Glyphs().Modified());
+  dialogs_->Calls.clear();
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
+  window_->Close1->trigger();
+  EXPECT_EQ(dialogs_->Log(), std::vector<std::string>{"confirm:Clear Viewer?"});
+  ASSERT_EQ(Glyphs().Items.Count(), 0);
+  EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
+  // The same strip opened again holds other glyphs than the one taken.
+  Open("five.gbc");
+  EXPECT_EQ(editor_->HeldGlyph1->text(), texts::GlyphNotInList);
+}
+
 TEST_F(UnsavedTest, KeysReachTheCommands) {
   StartWithSolidEditor();
   window_->show();
@@ -220,8 +258,13 @@ TEST_F(UnsavedTest, KeysReachTheCommands) {
   window_->ReloadKey->trigger();
   EXPECT_EQ(Glyphs().Items.Count(), 5);
 
-  for (QAction* key : {window_->OpenKey, window_->SaveKey, window_->QuitKey, window_->ReloadKey})
-    EXPECT_TRUE(window_->actions().contains(key));
+  // Each key shows in a menu: Ctrl+O and Ctrl+S on their classic items, F5 and Ctrl+Q in the
+  // Window menu.
+  EXPECT_EQ(window_->OpenKey, window_->OpenCollection1);
+  EXPECT_EQ(window_->SaveKey, window_->SaveCollection);
+  EXPECT_TRUE(window_->Window1->actions().contains(window_->QuitKey));
+  EXPECT_TRUE(window_->Window1->actions().contains(window_->ReloadKey));
+  EXPECT_EQ(window_->ReloadKey->shortcut(), QKeySequence(Qt::Key_F5));
   EXPECT_EQ(window_->OpenKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
   EXPECT_EQ(window_->SaveKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
   EXPECT_EQ(window_->QuitKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));

@@ -1,6 +1,7 @@
 #include <QActionGroup>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -94,7 +95,7 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
   Start();
   std::vector<std::string> bar;
   for (QAction* action : window_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Options", "&Help"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Tools", "&Set", "&Options", "&Icon Set", "&Window", "&Help"}));
   EXPECT_EQ(Captions(window_->File1),
             (std::vector<std::string>{"&Open Collection...", "&Save Collection As...", "&Combine Collections...", "-",
                                       "&Export Bitmap...", "-", "Close"}));
@@ -104,12 +105,18 @@ TEST_F(CollectionWindowTest, MenuCaptionsShortcutsAndStartStates) {
             (std::vector<std::string>{"BMP &Editor", "-", "16x16 mode", "24x24 mode", "32x32 mode"}));
   EXPECT_EQ(Captions(window_->Help1), (std::vector<std::string>{"&Contents", "-", "&About"}));
 
+  // The classic items show the window's keys that act on them; the keys without a classic item
+  // have a menu of their own.
   EXPECT_EQ(window_->SelectAll1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
   EXPECT_EQ(window_->Contents1->shortcut(), QKeySequence(Qt::Key_F1));
+  EXPECT_EQ(window_->OpenCollection1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(window_->SaveCollection->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
   int withShortcut = 0;
   for (QMenu* menu : {window_->File1, window_->Edit1, window_->Tools1, window_->Help1})
     for (QAction* action : menu->actions()) withShortcut += action->shortcut().isEmpty() ? 0 : 1;
-  EXPECT_EQ(withShortcut, 2);
+  EXPECT_EQ(withShortcut, 4);
+  EXPECT_EQ(Captions(window_->Window1), (std::vector<std::string>{"&Reload Folder", "-", "&Quit"}));
+  EXPECT_EQ(window_->QuitKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   // Radio items in one group, "16x16 mode" checked, all open; the editor's commands wait.
   EXPECT_EQ(ModeState(*window_), "xE -E -E ");
@@ -128,12 +135,14 @@ TEST_F(CollectionWindowTest, FrameAndParts) {
   EXPECT_EQ(window_->windowTitle(), "Gliffo 2");
   EXPECT_EQ(window_->AppDir(), dir_.string() + "/");
   EXPECT_EQ(window_->GlyphSize(), 16);
-  EXPECT_EQ(window_->minimumSize(), window_->maximumSize());  // fixed frame
+  // The window may be resized and maximised, never so narrow that a menu title hides.
+  EXPECT_NE(window_->minimumSize(), window_->maximumSize());
+  EXPECT_EQ(window_->minimumWidth(), window_->MainMenu1->sizeHint().width());
   Qt::WindowFlags flags = window_->windowFlags();
   EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-  // The classic width, widened only as far as the menus beyond the classic ones need, so every
-  // menu title shows and none hides behind an overflow button.
+  EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint);
+  // At first start: the classic width, widened only as far as the menus beyond the classic ones
+  // need, so every menu title shows and none hides behind an overflow button.
   EXPECT_EQ(window_->width(), std::max(window_->Scaled(212), window_->MainMenu1->sizeHint().width()));
   EXPECT_LE(window_->MainMenu1->sizeHint().width(), window_->width());
   EXPECT_EQ(window_->height() - window_->MainMenu1->sizeHint().height(), window_->Scaled(448));
@@ -154,7 +163,7 @@ TEST_F(CollectionWindowTest, OpenCollectionFillsTheViewAndLocksTheMenu) {
   OpenStrip(Path("three.gbc"));
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_EQ(dialogs_->Calls[0].Kind, "open");
-  EXPECT_EQ(dialogs_->Calls[0].Open.Filter, "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico");
+  EXPECT_EQ(dialogs_->Calls[0].Open.Filter, "Bitmap Collection|*.gbc|All Images|*.gbc;*.bmp;*.png;*.ico|Icon Set|*.glyphset");
   EXPECT_FALSE(dialogs_->Calls[0].Open.MultiSelect);
 
   EXPECT_EQ(ItemCaptions(Glyphs()), (std::vector<std::string>{"0", "1", "2"}));
@@ -408,18 +417,32 @@ TEST_F(CollectionWindowTest, OneRepaintPerBracketAndOneItemOnReplace) {
   window_->AttachEditor(nullptr);
 }
 
-TEST_F(CollectionWindowTest, CaptionEditingChangesOnlyWhatIsShown) {
-  WriteStrip(Path("three.gbc"), 16, 3);
+// After Ctrl+A a plain click on one glyph selects it alone, at once: Del right after deletes
+// that glyph only, and a pause after the click opens no edit box on its number.
+TEST_F(CollectionWindowTest, OneClickSelectsOneGlyphAndNoCaptionEditorOpens) {
+  WriteStrip(Path("five.gbc"), 16, 5);
   Start();
-  OpenStrip(Path("three.gbc"));
-  QAbstractItemModel* model = window_->viewer->model();
-  EXPECT_TRUE(model->flags(model->index(1, 0)) & Qt::ItemIsEditable);
-  ASSERT_TRUE(model->setData(model->index(1, 0), QStringLiteral("arrow"), Qt::EditRole));
-  EXPECT_EQ(model->index(1, 0).data().toString(), "arrow");
-  EXPECT_EQ(Glyphs().Items.Item(1).ImageIndex(), 1);
+  window_->show();
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  OpenStrip(Path("five.gbc"));
+  QListView* view = window_->viewer;
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+  ASSERT_EQ(SelectedItems(Glyphs()), (std::vector<int>{0, 1, 2, 3, 4}));
 
-  OpenStrip(Path("three.gbc"));  // the next rebuild numbers again
-  EXPECT_EQ(model->index(1, 0).data().toString(), "1");
+  const QPoint third = view->visualRect(view->model()->index(2, 0)).center();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, third);
+  EXPECT_EQ(SelectedItems(Glyphs()), std::vector<int>{2});
+  EXPECT_EQ(SelectedRows(*window_), std::vector<int>{2});
+  QTest::qWait(QApplication::doubleClickInterval() + 200);
+  EXPECT_EQ(QApplication::focusWidget(), view);
+  EXPECT_EQ(view->findChild<QLineEdit*>(), nullptr);
+  EXPECT_FALSE(view->model()->flags(view->model()->index(2, 0)) & Qt::ItemIsEditable);
+
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(Glyphs().Items.Count(), 4);
+  EXPECT_EQ(ItemCaptions(Glyphs()), (std::vector<std::string>{"0", "1", "2", "3"}));
 }
 
 // Painting asks for what is visible, however many glyphs the list holds.
@@ -438,6 +461,27 @@ TEST_F(CollectionWindowTest, TwentyThousandGlyphsPaintOnlyTheVisibleOnes) {
   int asked = window_->viewer->Model().ImageRequests() - before;
   EXPECT_GT(asked, 0);
   EXPECT_LT(asked, 500);
+}
+
+// A bigger window gives the grid the room: a big set shows as many glyphs as fit.
+TEST_F(CollectionWindowTest, TheGridFillsAResizedWindow) {
+  WriteStrip(Path("many.gbc"), 16, 2000);
+  Start();
+  window_->show();
+  OpenStrip(Path("many.gbc"));
+  QListView* view = window_->viewer;
+  auto shown = [&] {
+    QCoreApplication::processEvents();
+    int count = 0;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+      if (view->viewport()->rect().contains(view->visualRect(view->model()->index(row, 0)))) ++count;
+    return count;
+  };
+  const int atDesignSize = shown();
+  ASSERT_GT(atDesignSize, 0);
+  window_->resize(window_->width() * 3, window_->height() * 2);
+  EXPECT_GT(shown(), atDesignSize * 4);
+  EXPECT_EQ(view->width(), window_->width());
 }
 
 // The selection stays drawn when the view loses the keyboard focus: commands act on it still.

@@ -1,5 +1,6 @@
 // The program's main road through both windows: a glyph opened from the grid, painted,
 // written back and saved in a strip; and the editor's own commands through its menus.
+#include <QLabel>
 #include <QListView>
 #include <QTest>
 #include <fstream>
@@ -7,6 +8,8 @@
 #include "collection/viewer.h"
 #include "editor/qt/color_grid.h"
 #include "editor/qt/image_control.h"
+#include "editor/strings.h"
+#include "glyphs/strings.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {
@@ -106,6 +109,80 @@ TEST_F(EditorRoadTest, AddFromEditorOnAnEmptyListAndTheBmpEditorCommand) {
   EXPECT_TRUE(editor_->N31->isChecked());
 }
 
+// Strokes that were neither saved nor put into the list are asked about before anything
+// replaces them: another glyph taken from the grid, a size change, quitting, a file opened.
+TEST_F(EditorRoadTest, TheEditorAsksBeforeItsChangedGlyphIsReplaced) {
+  WriteStrip(Path("five.gbc"), 16, 5);
+  StartWithEditor();
+  window_->AttachEditor(editor_.get(), editor_.get());
+  window_->show();
+  OpenStrip(Path("five.gbc"));
+  DoubleClickItem(1);
+  ASSERT_EQ(editor_->HeldGlyph1->text(), "Glyph 1 of five.gbc");
+  PickBackground(9);
+  editor_->Block1->trigger();
+  ClickSurface(40, 40);  // glyph pixel (2, 2) red
+  ASSERT_TRUE(Model().GlyphModified());
+  const std::string putBack = std::string("ask:") + FormatMessage(texts::PutGlyphBack, 1);
+
+  // Cancel: the editor keeps its glyph and its stroke.
+  dialogs_->Calls.clear();
+  DoubleClickItem(3);
+  EXPECT_EQ(dialogs_->Log(), std::vector<std::string>{putBack});
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 1 of five.gbc");
+  EXPECT_EQ(Model().Editor().Canvas().Pixel(2, 2), clRed);
+  // Yes: the stroke goes back into glyph 1, and glyph 3 comes into the editor.
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
+  DoubleClickItem(3);
+  EXPECT_EQ(CellPixel(1, 2, 2), 0xFF0000u);
+  EXPECT_TRUE(Glyphs().Modified());
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "Glyph 3 of five.gbc");
+  EXPECT_FALSE(Model().GlyphModified());
+
+  // A stroke stepped back out again leaves nothing to ask about.
+  ClickSurface(40, 40);
+  editor_->StepBackward1->trigger();
+  dialogs_->Calls.clear();
+  DoubleClickItem(4);
+  EXPECT_TRUE(dialogs_->Calls.empty());
+
+  // Quitting asks about the editor's glyph first, then about the list it may have changed;
+  // Cancel in either keeps the program.
+  ClickSurface(40, 40);
+  dialogs_->ConfirmAnswers = {TDialogAnswer::No};
+  EXPECT_FALSE(window_->close());
+  EXPECT_EQ(dialogs_->Log(), (std::vector<std::string>{std::string("ask:") + FormatMessage(texts::PutGlyphBack, 4),
+                                                       std::string("ask:") + texts::SaveChanges}));
+  EXPECT_TRUE(window_->isVisible());
+
+  // A size change (open once the list is closed) gives the editor a new glyph: asked first,
+  // Cancel keeps the size.
+  dialogs_->ConfirmAnswers = {TDialogAnswer::No};
+  window_->Close1->trigger();
+  ASSERT_EQ(Glyphs().Items.Count(), 0);
+  dialogs_->Calls.clear();
+  window_->bmp24->trigger();
+  EXPECT_EQ(dialogs_->Log(), std::vector<std::string>{std::string("ask:") + texts::AddGlyphToList});
+  EXPECT_EQ(window_->GlyphSize(), 16);
+  EXPECT_TRUE(window_->bmp16->isChecked());
+
+  // A glyph from a file is saved back to that file on Yes.
+  dialogs_->ConfirmAnswers = {TDialogAnswer::No};
+  dialogs_->SaveAnswers = {Path("one.bmp")};
+  editor_->SaveAs1->trigger();
+  ClickSurface(200, 200);
+  dialogs_->Calls.clear();
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
+  dialogs_->OpenAnswers.push_back(std::vector<std::string>{Path("one.bmp")});
+  editor_->Open1->trigger();
+  EXPECT_EQ(dialogs_->Log(), (std::vector<std::string>{
+                                 std::string("ask:") + FormatMessage(texts::SaveGlyphToFile, Path("one.bmp")), "open"}));
+  TBitmap saved;
+  saved.LoadFromFile(Path("one.bmp"));
+  EXPECT_EQ(saved.Canvas().Pixel(12, 12), clRed);
+  EXPECT_EQ(editor_->HeldGlyph1->text(), "one.bmp");
+}
+
 TEST_F(EditorRoadTest, FileAndEditMenusThroughTheDialogsAndTheGuard) {
   StartWithEditor();
   window_->BMPEditor1->trigger();
@@ -115,8 +192,10 @@ TEST_F(EditorRoadTest, FileAndEditMenusThroughTheDialogsAndTheGuard) {
   editor_->Fill1->trigger();
   std::ofstream(Path("bad.bmp"), std::ios::binary) << "BM";
   dialogs_->OpenAnswers.push_back(std::vector<std::string>{Path("bad.bmp")});
+  dialogs_->ConfirmAnswers.push_back(TDialogAnswer::No);  // the filled glyph need not be kept
   editor_->Open1->trigger();
-  EXPECT_EQ(dialogs_->Log(), (std::vector<std::string>{"open", "error:Stream read error."}));
+  EXPECT_EQ(dialogs_->Log(), (std::vector<std::string>{std::string("ask:") + texts::AddGlyphToList, "open",
+                                                       "error:Stream read error."}));
   EXPECT_EQ(Model().pic().Canvas().Pixel(7, 7), clLime);
   EXPECT_TRUE(editor_->isVisible());
 

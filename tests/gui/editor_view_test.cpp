@@ -46,6 +46,7 @@ TEST_F(EditorViewTest, PixelGridFollowsTheCellsAtEverySizeAndNeverTouchesTheSurf
 
   editor_->PixelGrid1->trigger();
   EXPECT_TRUE(editor_->pic->GridShown());
+  dialogs_->ConfirmAnswers.push_back(TDialogAnswer::No);  // the black glyph is not kept
   const std::pair<int, QAction*> sizes[] = {{16, window_->bmp16}, {24, window_->bmp24}, {32, window_->bmp32}};
   for (const auto& [size, mode] : sizes) {
     mode->trigger();

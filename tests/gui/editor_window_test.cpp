@@ -3,7 +3,10 @@
 #include <QActionGroup>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
+#include <algorithm>
+#include <string>
 
 #include "editor/qt/button_states.h"
 #include "editor/qt/color_grid.h"
@@ -64,7 +67,12 @@ TEST_F(EditorWindowTest, FrameMenusAndCheckMarks) {
 
   std::vector<std::string> bar;
   for (QAction* action : editor_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Colour", "&Transform", "&View"}));
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Colour", "&Transform", "&View",
+                                           "&Clipboard"}));
+  EXPECT_EQ(Captions(editor_->Clipboard1), (std::vector<std::string>{"&Copy", "&Paste"}));
+  EXPECT_EQ(editor_->CopyKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  EXPECT_EQ(editor_->PasteKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+  EXPECT_LE(editor_->MainMenu1->sizeHint().width(), editor_->width()) << "every menu title shows";
   EXPECT_EQ(Captions(editor_->File1), (std::vector<std::string>{"&Open...", "Save &As...", "-", "&Update Collection Item"}));
   EXPECT_EQ(Captions(editor_->Edit1),
             (std::vector<std::string>{"Undo", "&Clear", "&Fill", "-", "Text Font...", "Text Caption..."}));
@@ -230,16 +238,49 @@ TEST_F(EditorWindowTest, PreviewShowsTheFaceThroughTheBottomLeftColour) {
   EXPECT_NE(around, 0x0000FFu) << "the face, not the glyph's blue";
 
   // At other sizes the button click leaves the preview as it was.
+  dialogs_->ConfirmAnswers.push_back(TDialogAnswer::No);  // the painted glyph is not kept
   window_->bmp24->trigger();
   QTest::mouseClick(editor_->testbtn, Qt::LeftButton);
   EXPECT_EQ(editor_->testbtn->Glyph().size(), QSize(16, 16));
+
+  // A transform takes a 32-pixel glyph into the preview: the button grows to show all of it,
+  // beside the real-size glyph and inside the window.
+  window_->bmp32->trigger();
+  editor_->FlipVertical1->trigger();
+  ASSERT_EQ(editor_->testbtn->Glyph().size(), QSize(32, 32));
+  const QRect button = editor_->testbtn->geometry();
+  EXPECT_GE(button.width(), 34);
+  EXPECT_GE(button.height(), 34);
+  EXPECT_TRUE(editor_->centralWidget()->rect().contains(button));
+  EXPECT_FALSE(button.intersects(editor_->Editor->geometry()));
+  EXPECT_LT(button.bottom(), editor_->pic->y());
+}
+
+// Escape closes the editor's tool windows, as it closes the help window.
+TEST_F(EditorWindowTest, EscapeClosesHistoryAndButtonStates) {
+  StartWithEditor();
+  window_->BMPEditor1->trigger();
+  editor_->History1->trigger();
+  editor_->ButtonStates1->trigger();
+  for (QWidget* tool : {static_cast<QWidget*>(editor_->History()), static_cast<QWidget*>(editor_->ButtonStates())}) {
+    ASSERT_TRUE(tool->isVisible());
+    tool->activateWindow();
+    QApplication::setActiveWindow(tool);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(tool));
+    QTest::keyClick(tool, Qt::Key_Escape);
+    EXPECT_FALSE(tool->isVisible()) << tool->objectName().toStdString();
+  }
+  EXPECT_TRUE(editor_->isVisible());
 }
 
 TEST_F(EditorWindowTest, FirstRunWritesBothSectionsAndClosingOnlyHides) {
   StartWithEditor();
-  EXPECT_EQ(editor_->pos(), QPoint(405, 139));
+  // The design place, moved left only as far as an 800-pixel screen needs for the wider menu bar.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(editor_->pos(), QPoint(std::min(405, screen.right() + 1 - editor_->frameGeometry().width()), 139));
   window_->BMPEditor1->trigger();
   EXPECT_TRUE(editor_->isVisible());
+  const QPoint shownAt = editor_->frameGeometry().topLeft();
   editor_->close();
   EXPECT_FALSE(editor_->isVisible());
   ASSERT_NE(editor_, nullptr);
@@ -249,8 +290,8 @@ TEST_F(EditorWindowTest, FirstRunWritesBothSectionsAndClosingOnlyHides) {
       EXPECT_NE(profile::GetPrivateProfileString(section, key, "<none>", IniPath()), "<none>") << section << key;
     EXPECT_EQ(profile::GetPrivateProfileString(section, "State", "<none>", IniPath()), "<none>");
   }
-  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Left", "", IniPath()), "405");
-  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Top", "", IniPath()), "139");
+  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Left", "", IniPath()), std::to_string(shownAt.x()));
+  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Top", "", IniPath()), std::to_string(shownAt.y()));
   EXPECT_TRUE(dialogs_->Calls.empty());
 
   // The next run puts it back where it was left.

@@ -1,4 +1,6 @@
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <fstream>
 
 #include "gui_fixture.h"
@@ -29,23 +31,23 @@ TEST_F(PlacementTest, FirstRunUsesTheDesignPlaceAndWritesItOnExit) {
 }
 
 TEST_F(PlacementTest, RestoredOnStartAndOtherSectionsKept) {
-  PutIni("[EWindow]\nLeft=405\n\n[window]\nleft=10\nTOP=20\nWidth=300\nHeight=500\n");
+  PutIni("[EWindow]\nLeft=405\n\n[window]\nleft=10\nTOP=20\nWidth=600\nHeight=500\n");
   Start();
   EXPECT_EQ(window_->pos(), QPoint(10, 20));
-  EXPECT_EQ(window_->frameGeometry().size(), QSize(300, 500));
+  EXPECT_EQ(window_->frameGeometry().size(), QSize(600, 500));
   window_->move(30, 40);
   Stop();
   EXPECT_EQ(Entry("Left"), "30");
   EXPECT_EQ(Entry("Top"), "40");
-  EXPECT_EQ(Entry("Width"), "300");
+  EXPECT_EQ(Entry("Width"), "600");
   EXPECT_EQ(GetPrivateProfileString("EWindow", "Left", "", IniPath()), "405");
 }
 
 TEST_F(PlacementTest, UnparsableAndHexadecimalValues) {
-  PutIni("[Window]\nLeft=left edge\nTop=0x64\nWidth=$12C\nHeight=0x\n");
+  PutIni("[Window]\nLeft=left edge\nTop=0x64\nWidth=$258\nHeight=0x\n");
   Start();
   EXPECT_EQ(window_->pos(), QPoint(184, 100));
-  EXPECT_EQ(window_->frameGeometry().width(), 300);
+  EXPECT_EQ(window_->frameGeometry().width(), 600);
   EXPECT_EQ(window_->height(), window_->Scaled(448) + window_->menuBar()->sizeHint().height());
 }
 
@@ -65,6 +67,24 @@ TEST_F(PlacementTest, StateOneOpensMaximisedAndStays) {
   Stop();
   EXPECT_EQ(Entry("State"), "0");
   EXPECT_EQ(Entry("Left"), "184");
+}
+
+// Settings from a bigger screen, or a size the window has outgrown (the editor's fixed size
+// grows with the screen's scale), never put a shown window partly off the screen.
+TEST_F(PlacementTest, AShownWindowStandsWhollyOnTheScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  PutIni("[EWindow]\nLeft=" + std::to_string(screen.right() - 40) + "\nTop=" + std::to_string(screen.bottom() - 30) +
+         "\nWidth=50\nHeight=40\n[Window]\nLeft=-300\nTop=" + std::to_string(screen.bottom() - 10) + "\n");
+  StartWithEditor();
+  window_->show();
+  window_->BMPEditor1->trigger();
+  QCoreApplication::processEvents();
+  for (QWidget* shown : {static_cast<QWidget*>(window_.get()), static_cast<QWidget*>(editor_.get())}) {
+    ASSERT_TRUE(shown->isVisible());
+    EXPECT_TRUE(screen.contains(shown->frameGeometry())) << shown->objectName().toStdString();
+  }
+  EXPECT_EQ(editor_->minimumSize(), editor_->maximumSize());
+  EXPECT_GT(editor_->height(), 40) << "the editor keeps the size its parts need";
 }
 
 TEST_F(PlacementTest, UnwritableSettingsShowTheErrorAndShutdownGoesOn) {

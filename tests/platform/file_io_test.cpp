@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -42,14 +43,25 @@ TEST_F(FileIo, SpecialFilesAndDanglingLinksAreWrittenNotReplaced) {
   ASSERT_EQ(::stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
 
-  // A FIFO being read gets the bytes and stays a FIFO.
+  // A FIFO nobody reads is refused without waiting; one being read gets the bytes and stays a
+  // FIFO.
   const std::string fifo = PathOf("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_THROW(files::ReadWholeFile(fifo), EFOpenError);  // refused without waiting on it
+  EXPECT_THROW(files::WriteWholeFile(fifo, bytes), EFCreateError);
   Bytes got;
   std::thread drain([&] { got = files::TInputFile(fifo, 100).ReadAll(0); });
-  files::WriteWholeFile(fifo, bytes);
+  bool written = false;
+  for (int tries = 0; tries < 5000 && !written; ++tries) {
+    try {
+      files::WriteWholeFile(fifo, bytes);  // once the reader has it open
+      written = true;
+    } catch (const EFCreateError&) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
   drain.join();
+  EXPECT_TRUE(written);
   EXPECT_EQ(got, bytes);
   ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
@@ -68,7 +80,18 @@ TEST_F(FileIo, APipeIsReadWholeWithinItsLimitAndADeviceNever) {
   const std::string fifo = PathOf("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const std::size_t size : {std::size_t{100}, std::size_t{101}}) {
-    std::thread writer([&] { files::WriteWholeFile(fifo, Bytes(size, 7)); });
+    // A FIFO that nobody reads is refused rather than waited on: the writer tries again until
+    // the reader below has it open.
+    std::thread writer([&] {
+      for (int tries = 0; tries < 5000; ++tries) {
+        try {
+          files::WriteWholeFile(fifo, Bytes(size, 7));
+          return;
+        } catch (const EFCreateError&) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      }
+    });
     try {
       const files::TInputFile file(fifo, 100);
       EXPECT_EQ(size, 100u);

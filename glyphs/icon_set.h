@@ -1,0 +1,170 @@
+#pragma once
+// An icon set: named icons, each drawn at several sizes and for one or more themes, kept as one
+// strip per size and theme beside a set file (NAME.glyphset) that names them. Glyph k of every
+// strip is icon k. The window and gliffo-tool both work on this model: every operation changes
+// every strip in step, and Save writes the set file and only the strips that changed.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/bitmap_image.h"
+#include "formats/image_options.h"
+#include "glyphs/icon_set_file.h"
+
+namespace gliffo {
+
+// One cell's stored values (in its strip's store format), row by row from the top. Cells are
+// shared between the model, its history and copies, and never changed once made.
+struct TSetCell {
+  std::vector<std::uint32_t> Values;
+  bool Empty = false;    // every pixel transparent: its bottom-left pixel's colour throughout
+  bool Derived = false;  // made by Fill from Size and not drawn on since
+};
+using TCellRef = std::shared_ptr<const TSetCell>;
+
+// A column of the set: one size of one theme, and the strip that holds it.
+struct TSetColumn {
+  int Size = 0;
+  int Theme = 0;          // index into Themes()
+  std::string Key;        // "16", "16-dark"
+  std::string Path;       // as the set file names it; "" when the set has no such strip
+  std::string FullPath;   // the file, from the set file's folder
+};
+
+class TIconSet {
+ public:
+  // Reads the set file and every strip it names. Refused, with nothing read beyond what it
+  // takes to see it (EInvalidOperation naming the path or the line): a path that is absolute,
+  // leaves the set's folder (a "..", or a link leading out of it), names a strip another key
+  // names too, a key that is no size or theme of the set, a strip whose height is not its
+  // size. A missing strip, or one shorter than the names, gives empty cells.
+  static TIconSet Open(const std::string& setFile, const TImageOptions& options);
+  // The file of one strip, for a job that reads it (gliffo-tool's SET:SIZE[-THEME]): the set
+  // file is read and its paths judged as Open judges them; no strip is read. EInvalidOperation
+  // when the set has no such size and theme, or no file for it.
+  static std::string StripFile(const std::string& setFile, const std::string& key);
+  // A new set with no icons and no strips yet; nothing is written until Save.
+  static TIconSet New(const std::string& setFile, const std::vector<int>& sizes,
+                      const std::vector<std::string>& themes, const TImageOptions& options);
+
+  TIconSet(TIconSet&&) noexcept;
+  TIconSet& operator=(TIconSet&&) noexcept;
+  ~TIconSet();
+
+  const std::string& FileName() const { return fileName_; }
+  // The set file's name; without one, the file's own name less ".glyphset".
+  std::string Name() const;
+  const std::vector<int>& Sizes() const { return data_.Sizes; }
+  const std::vector<std::string>& Themes() const { return data_.Themes; }
+  const std::vector<std::string>& Icons() const { return state_.Icons; }
+  int IconCount() const { return static_cast<int>(state_.Icons.size()); }
+  // The icon of this name, or -1.
+  int IndexOf(const std::string& name) const;
+
+  // Columns theme by theme, each theme's sizes in the file's order.
+  int ColumnCount() const { return static_cast<int>(columns_.size()); }
+  const TSetColumn& Column(int column) const { return columns_.at(static_cast<std::size_t>(column)); }
+  // The column of "16" or "16-dark" (the first theme's name is allowed too: "16-light"), or -1.
+  int ColumnOf(const std::string& key) const;
+  int ColumnOf(int size, int theme) const;
+
+  // A cell: nullptr when the strip has no glyph there (missing strip, short strip, new icon).
+  TCellRef Cell(int icon, int column) const;
+  // Empty: no glyph, or every pixel transparent.
+  bool CellEmpty(int icon, int column) const;
+  // The cell as a size × size picture in its strip's format (an empty cell in the key colour).
+  std::shared_ptr<TBitmapImage> CellImage(int icon, int column) const;
+  // Any cell of the column (one in the history too) as such a picture; nullptr: an empty one.
+  std::shared_ptr<TBitmapImage> PictureOf(const TSetCell* cell, int column) const;
+  // The whole column as its strip would be written now.
+  std::shared_ptr<TBitmapImage> StripImage(int column) const;
+
+  // --- Operations: each changes every strip in step, can be undone and raises
+  // EInvalidOperation (changing nothing) for a name that breaks the rules or is taken. -------
+  // A row of empty cells at index `at` (IconCount() appends).
+  void Add(const std::string& name, int at);
+  void Rename(int icon, const std::string& newName);
+  // The icon taken out and put back so that it stands at index `to`.
+  void Move(int icon, int to);
+  void Remove(int icon);
+  // A cell drawn anew (the editor's Update, a paste): the picture's colours in the strip's
+  // format. The picture must be the column's size square.
+  void SetCell(int icon, int column, const TBitmapImage& picture);
+  // Fill from Size: every empty cell of column `to` takes the cell of column `from` (same
+  // theme or not) of its icon, scaled as gliffo-tool scale does, and is marked derived.
+  // EInvalidOperation when no factor of 1.5, 2, 3 or 4 leads from one size to the other.
+  // Returns how many cells were filled.
+  int FillFromSize(int from, int to);
+
+  bool CanUndo() const { return !undo_.empty(); }
+  bool CanRedo() const { return !redo_.empty(); }
+  bool Undo();
+  bool Redo();
+
+  // Changed since the last open or save (names, order or any cell).
+  bool Modified() const;
+  // The strips Save would write now (columns).
+  std::vector<int> ChangedColumns() const;
+  // Writes every changed strip and then the set file, each through the safe save. Every file is
+  // encoded and written beside its target before any takes its name, so a failure leaves every
+  // file as it was; should a rename fail midway, the files already renamed get their old bytes
+  // back. A strip the set had no file for gets one beside the set file ("NAME-16.png").
+  // Returns the files written, in the order they took their names.
+  std::vector<std::string> Save();
+
+  const TImageOptions& Options() const { return options_; }
+
+ private:
+  struct TStrip {
+    std::shared_ptr<const TBitmapImage> Description;  // format and colour table, no pixels
+    std::vector<TCellRef> Extra;  // glyphs past the last name: kept, never shown
+    std::vector<TCellRef> Saved;  // the glyphs as the file holds them (for Modified)
+    std::uint32_t Fill = 0;       // the stored value of an empty cell
+  };
+  // What the history keeps: names and every column's cells (shared, so cheap to copy).
+  struct TState {
+    std::vector<std::string> Icons;
+    std::vector<int> Origins;  // each icon's place in the file as read (-1: added)
+    std::vector<std::vector<TCellRef>> Cells;  // [column][icon]
+    friend bool operator==(const TState&, const TState&) = default;
+  };
+
+  TIconSet() = default;
+  void BuildColumns();
+  void LoadStrip(int column);
+  void CheckName(const std::string& name, int except) const;
+  void Record();
+  std::vector<TCellRef> Layout(int column) const;
+  TCellRef MakeCell(int column, std::vector<std::uint32_t> values) const;
+
+  std::string fileName_;
+  TSetFileText file_;
+  TSetFileData data_;     // as the file says it, Strips kept up to date with new strips
+  TImageOptions options_;
+  std::vector<TSetColumn> columns_;
+  std::vector<TStrip> strips_;
+  TState state_;
+  TState saved_;
+  std::deque<TState> undo_, redo_;
+};
+
+// The file a path of a set file names: relative to the set file's folder and inside it, after
+// every link on the way is followed. EInvalidOperation "... is outside the set's folder" for an
+// absolute path, a "..", or a link that leads out.
+std::string ResolveSetPath(const std::string& setFile, const std::string& path);
+
+// Whether a file name is a set file's: it ends in ".glyphset", in any case.
+bool IsSetFile(const std::string& fileName);
+
+// "icons.glyphset:16" or "icons.glyphset:16-dark": the set file and the key, when the name is of
+// that form and the set file exists; nothing otherwise (an ordinary file name).
+std::optional<std::pair<std::string, std::string>> SplitCellStripName(const std::string& name);
+// A name as a job that reads a strip takes it: SET:SIZE[-THEME] gives that strip's file
+// (TIconSet::StripFile, which refuses a set naming a path outside its folder); any other name
+// is given back as it is.
+std::string CellStripFile(const std::string& name);
+
+}  // namespace gliffo

@@ -1,0 +1,133 @@
+// The recovery copy: what a program writes while work is unsaved comes back whole after it died,
+// only copies no running program holds are offered, and a clean end leaves nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "glyphs/bitmap.h"
+#include "glyphs/recovery.h"
+#include "glyphs/strings.h"
+#include "tests/glyphs/glyph_fixtures.h"
+
+namespace gliffo {
+namespace {
+
+using namespace testing;
+
+// A list of `count` glyphs, glyph k filled with colour k (0x00RRGGBB as cells hold them) and
+// coming from place k of a.bmp.
+TRecoveryCopy ListCopy(int count) {
+  TRecoveryCopy copy;
+  copy.Time = 1700000000;
+  copy.Source = {TListSourceKind::Folder, "/home/me/icons"};
+  copy.ListModified = true;
+  copy.List.GlyphSize = 16;
+  copy.List.Count = count;
+  for (int k = 0; k < count; ++k) {
+    copy.List.Pixels.insert(copy.List.Pixels.end(), 256, 0x102030u * static_cast<std::uint32_t>(k + 1));
+    copy.List.Origins.push_back(k == 1 ? TGlyphOrigin{} : TGlyphOrigin{"/home/me/icons/a.bmp", k});
+  }
+  copy.LoadedOrigins = {{"/home/me/icons/a.bmp", 0}, {"/home/me/icons/a.bmp", 2}, {"/home/me/icons/a.bmp", 1}};
+  return copy;
+}
+
+TEST(Recovery, ACopyLeftBehindComesBackWholeAndOnlyOnce) {
+  TempFolder root;
+  TRecoveryCopy written = ListCopy(3);
+  written.EditorModified = true;
+  written.EditorKeptFile = "/home/me/arrow.bmp";
+  written.EditorKeptCell = 2;
+  written.EditorGlyph = std::make_shared<TBitmap>();
+  Paint(*written.EditorGlyph, TPixelFormat::pf4bit, 16, 16, [](int x, int y) { return PaletteColor(x, y, 3); });
+  std::string folder;
+  {
+    TRecoveryFolder mine(root.Path().string());
+    folder = mine.Path();
+    mine.Write(written);
+    // A running program's copy is its own: no other start offers it.
+    EXPECT_TRUE(FindLeftRecoveries(root.Path().string()).empty());
+  }  // the program dies without removing it
+
+  std::vector<TFoundRecovery> found = FindLeftRecoveries(root.Path().string());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].Folder, folder);
+  const TRecoveryCopy& copy = found[0].Copy;
+  EXPECT_EQ(copy.Time, written.Time);
+  EXPECT_EQ(copy.Source, written.Source);
+  EXPECT_TRUE(copy.ListModified);
+  EXPECT_EQ(copy.List.GlyphSize, 16);
+  EXPECT_EQ(copy.List.Count, 3);
+  EXPECT_EQ(copy.List.Pixels, written.List.Pixels);
+  EXPECT_EQ(copy.List.Origins, written.List.Origins);
+  EXPECT_EQ(copy.LoadedOrigins, written.LoadedOrigins);
+  EXPECT_TRUE(copy.EditorModified);
+  EXPECT_EQ(copy.EditorKeptFile, written.EditorKeptFile);
+  EXPECT_EQ(copy.EditorKeptCell, 2);
+  ASSERT_TRUE(copy.EditorGlyph);
+  EXPECT_EQ(copy.EditorGlyph->PixelFormat(), TPixelFormat::pf4bit);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(PixelOf(*copy.EditorGlyph, x, y), PaletteColor(x, y, 3)) << x << "," << y;
+  // While one start holds it, a second one does not offer it too.
+  EXPECT_TRUE(FindLeftRecoveries(root.Path().string()).empty());
+
+  const std::string text = DescribeRecovery(copy);
+  EXPECT_NE(text.find("the list of 3 glyphs from /home/me/icons"), std::string::npos) << text;
+  EXPECT_NE(text.find("the glyph in the editor, from /home/me/arrow.bmp"), std::string::npos) << text;
+
+  DiscardRecovery(found[0].Folder);
+  found.clear();
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST(Recovery, NothingUnsavedLeavesNothingToOffer) {
+  TempFolder root;
+  std::string cleared, removed, clean;
+  {
+    TRecoveryFolder first(root.Path().string());
+    first.Write(ListCopy(2));
+    first.Clear();  // everything was saved after all
+    cleared = first.Path();
+  }
+  {
+    TRecoveryFolder second(root.Path().string());
+    second.Write(ListCopy(2));
+    second.Remove();  // the program ended properly
+    removed = second.Path();
+  }
+  {
+    TRecoveryFolder third(root.Path().string());
+    TRecoveryCopy copy = ListCopy(2);
+    copy.ListModified = false;
+    third.Write(copy);
+    clean = third.Path();
+  }
+  EXPECT_FALSE(fs::exists(removed));
+  EXPECT_TRUE(FindLeftRecoveries(root.Path().string()).empty());
+  EXPECT_FALSE(fs::exists(cleared)) << "a folder with nothing to bring back goes";
+  EXPECT_FALSE(fs::exists(clean));
+}
+
+// Two programs keep two copies; a later write replaces the earlier one whole.
+TEST(Recovery, EachProgramKeepsItsOwnCopyAndTheNewestComesFirst) {
+  TempFolder root;
+  {
+    TRecoveryFolder older(root.Path().string());
+    TRecoveryFolder newer(root.Path().string());
+    ASSERT_NE(older.Path(), newer.Path());
+    older.Write(ListCopy(5));
+    TRecoveryCopy copy = ListCopy(4);
+    copy.Time += 60;
+    newer.Write(copy);
+    copy = ListCopy(1);
+    copy.Time += 120;
+    newer.Write(copy);
+  }
+  const std::vector<TFoundRecovery> found = FindLeftRecoveries(root.Path().string());
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].Copy.List.Count, 1);
+  EXPECT_EQ(found[1].Copy.List.Count, 5);
+  EXPECT_NE(DescribeRecovery(found[0].Copy).find("the list of 1 glyph from"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gliffo
