@@ -72,7 +72,7 @@ inline constexpr const char* MenuHistoryWindow = "&History";
 inline constexpr const char* MenuStepBackward = "Step &Backward";
 inline constexpr const char* MenuStepForward = "Step &Forward";
 inline constexpr const char* HistoryCaption = "History";
-inline constexpr const char* MenuClipboard = "&Clipboard";
+inline constexpr const char* MenuClipboard = "C&lipboard";  // Alt+C opens the Colour menu
 inline constexpr const char* MenuCopyGlyph = "&Copy";
 inline constexpr const char* MenuPasteGlyph = "&Paste";
 

@@ -68,7 +68,7 @@ TEST_F(EditorWindowTest, FrameMenusAndCheckMarks) {
   std::vector<std::string> bar;
   for (QAction* action : editor_->MainMenu1->actions()) bar.push_back(action->text().toStdString());
   EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Edit", "&Brush", "&Pen", "&Symbol", "&Colour", "&Transform", "&View",
-                                           "&Clipboard"}));
+                                           "C&lipboard"}));
   EXPECT_EQ(Captions(editor_->Clipboard1), (std::vector<std::string>{"&Copy", "&Paste"}));
   EXPECT_EQ(editor_->CopyKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
   EXPECT_EQ(editor_->PasteKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
