@@ -49,8 +49,13 @@ sleep 0.3
 xdotool mousemove 155 170 click --repeat 2 --delay 60 1
 ed=\$(find_window '^BMP Editor\$')
 sleep 1
-xdotool windowmove "\$ed" 240 0
+# Beside the collection window, and the picture cut to the two windows.
+eval "\$(xdotool getwindowgeometry --shell "\$win")"
+left=\$((WIDTH + 4))
+xdotool windowmove "\$ed" \$left 0
 sleep 0.5
+eval "\$(xdotool getwindowgeometry --shell "\$ed")"
+echo "\$((left + WIDTH + 4))" > "$work/width"
 xdotool mousemove 700 500
 import -window root "$work/face.png"
 # View > Transparency Checkerboard; Colour > Transparent Right; Symbol > Block; a right-button
@@ -79,6 +84,7 @@ wait \$pid || true
 DRIVE
 chmod +x "$work/drive.sh"
 xvfb-run -a -s "-screen 0 1000x700x24 -dpi 96" "$work/drive.sh"
-convert "$work/face.png" -crop 545x400+0+0 +repage docs/screenshot-alpha.png
-convert "$work/checker.png" -crop 640x400+0+0 +repage docs/screenshot-alpha-checker.png
+width=$(cat "$work/width")
+convert "$work/face.png" -crop "${width}x400+0+0" +repage docs/screenshot-alpha.png
+convert "$work/checker.png" -crop "${width}x400+0+0" +repage docs/screenshot-alpha-checker.png
 echo "docs/screenshot-alpha.png, docs/screenshot-alpha-checker.png"
