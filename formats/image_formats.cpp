@@ -7,6 +7,7 @@
 #include "formats/bmp_file.h"
 #include "formats/bmp_row_reader.h"
 #include "formats/format_info.h"
+#include "formats/image_extent.h"
 #include "formats/ico_codec.h"
 #include "formats/png_codec.h"
 #include "platform/files/file_io.h"
@@ -21,8 +22,14 @@ bool EndsWithNoCase(std::string_view name, std::string_view ending) {
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-std::vector<std::uint8_t> ReadWhole(const files::TInputFile& file) {
+std::vector<std::uint8_t> ReadWhole(const files::TInputFile& file, std::vector<std::uint8_t> head, bool headIsWhole, bool) {
+  if (headIsWhole) return head;
   return file.ReadAll(static_cast<std::size_t>(file.RegularSize().value_or(0)));
+}
+
+std::vector<std::uint8_t> ReadIco(const files::TInputFile& file, std::vector<std::uint8_t> head, bool headIsWhole, bool) {
+  // Entries are small, and a header reader decodes the one a load takes.
+  return ReadIcoExtent(file, std::move(head), headIsWhole);
 }
 
 std::vector<std::uint8_t> EncodeIcon(const TBitmapImage& image) {
@@ -45,6 +52,7 @@ const TImageFormat Formats[] = {
         format_info::BmpHeader,
         format_info::DescribeBmp,
         true,
+        ReadWhole,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions&) { return bmp::Decode(bytes); },
         [](const files::TInputFile& file, const TDecodeOptions&) { return bmp::LoadFile(file); },
         [](const TBitmapImage& image, const TEncodeOptions& options) {
@@ -69,11 +77,12 @@ const TImageFormat Formats[] = {
         format_info::PngFirstHeader,
         format_info::DescribePng,
         false,
+        ReadPngExtent,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions& options) { return png::Decode(bytes, options); },
         [](const files::TInputFile& file, const TDecodeOptions& options) {
           // Compressed rows cannot be cut: the file is read whole. A picture beyond the limit
           // is refused by its header before its pixels are inflated.
-          return png::Decode(ReadWhole(file), options);
+          return png::Decode(ReadPngExtent(file, {}, false, false), options);
         },
         [](const TBitmapImage& image, const TEncodeOptions& options) { return png::Encode(image, options); },
         [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options) {
@@ -93,8 +102,9 @@ const TImageFormat Formats[] = {
         format_info::IcoHeader,
         format_info::DescribeIco,
         false,
+        ReadIco,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions& options) { return ico::Decode(bytes, options); },
-        [](const files::TInputFile& file, const TDecodeOptions& options) { return ico::Decode(ReadWhole(file), options); },
+        [](const files::TInputFile& file, const TDecodeOptions& options) { return ico::Decode(ReadIcoExtent(file, {}, false), options); },
         [](const TBitmapImage& image, const TEncodeOptions&) { return EncodeIcon(image); },
         [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions&) {
           files::WriteWholeFile(fileName, EncodeIcon(image));
@@ -153,8 +163,7 @@ TFileHead ReadFileHead(const files::TInputFile& file) {
   if (head.Bytes.empty()) return head;
   head.Format = &FormatOfBytes(head.Bytes);
   if (head.Format->HeaderBytes == 0 && head.FileSize > head.Bytes.size()) {
-    head.Bytes.resize(static_cast<std::size_t>(head.FileSize));
-    head.Bytes.resize(file.ReadAt(head.Bytes.data(), head.Bytes.size(), 0));
+    head.Bytes = head.Format->ReadBytes(file, std::move(head.Bytes), false, true);
   } else if (head.Format->HeaderBytes != 0 && head.Bytes.size() > head.Format->HeaderBytes) {
     head.Bytes.resize(head.Format->HeaderBytes);
   }

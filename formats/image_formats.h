@@ -49,6 +49,11 @@ struct TImageFormat {
   // Whether its pixels are read a band of rows at a time straight from the file; otherwise
   // the picture is decoded whole (compressed rows cannot be cut).
   bool ByRows;
+  // The bytes a reader of the whole picture (or with headersOnly, a header reader) takes: as
+  // far as the file's own structure reaches, whatever follows it. head holds the first bytes,
+  // already read (headIsWhole: the whole file).
+  std::vector<std::uint8_t> (*ReadBytes)(const files::TInputFile& file, std::vector<std::uint8_t> head, bool headIsWhole,
+                                         bool headersOnly);
 
   // A decoder gives nullptr for an image without pixels and raises EInvalidGraphic,
   // EReadError or EOutOfResources for a file it refuses.

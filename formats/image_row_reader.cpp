@@ -37,7 +37,7 @@ void TImageRowReader::Open(const std::string& fileName) {
   if (got < head_.size()) {
     wholeBytes_ = head;
   } else {
-    bytes_ = file_->ReadAll(static_cast<std::size_t>(fileSize));
+    bytes_ = format.ReadBytes(*file_, std::vector<std::uint8_t>(head.begin(), head.end()), false, false);
     wholeBytes_ = bytes_;
   }
   file_.reset();
