@@ -6,6 +6,7 @@
 
 #include "formats/bmp_file.h"
 #include "formats/ico_codec.h"
+#include "formats/little_endian.h"
 #include "formats/png_codec.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -60,10 +61,6 @@ TPixelFormat FormatOf(const bmp::BmpHeader& h) {
 // The signature, then the first chunk, which must be IHDR: its length, type, width, height,
 // then bit depth and colour type.
 constexpr std::size_t IhdrEnd = png::SignatureSize + 4 + 4 + 8;
-
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
 
 // The store a PNG file loads as (see png::Decode): palette and grey files of up to 8 bits
 // keep their indexes (2-bit ones widened to 4), everything else is 24-bit.
@@ -138,10 +135,10 @@ TImageHeader PngHeader(std::span<const std::uint8_t> bytes, std::uint64_t, const
 }
 
 TImageHeader PngFirstHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options) {
-  const bool plainIhdr = bytes.size() >= IhdrEnd && BigEndian32(bytes.data() + 8) == 13 &&
+  const bool plainIhdr = bytes.size() >= IhdrEnd && ReadBe32(bytes.data() + 8) == 13 &&
                          std::string_view(reinterpret_cast<const char*>(bytes.data()) + 12, 4) == "IHDR";
-  const std::uint32_t w = plainIhdr ? BigEndian32(bytes.data() + 16) : 0;
-  const std::uint32_t h = plainIhdr ? BigEndian32(bytes.data() + 20) : 0;
+  const std::uint32_t w = plainIhdr ? ReadBe32(bytes.data() + 16) : 0;
+  const std::uint32_t h = plainIhdr ? ReadBe32(bytes.data() + 20) : 0;
   // Anything odd there is refused in libspng's words.
   if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return PngHeader(bytes, fileSize, options);
   TImageHeader header;

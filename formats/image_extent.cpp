@@ -19,11 +19,6 @@ namespace {
 // few reads, and a large chunk is stepped over unread.
 constexpr std::size_t WalkWindow = 64 * 1024;
 
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
-}
-
 // The file's first `extent` bytes (fewer where it ends sooner), reusing those already read.
 std::vector<std::uint8_t> ReadThrough(const files::TInputFile& file, std::vector<std::uint8_t> head, bool headIsWholeFile,
                                       std::uint64_t extent) {
@@ -60,7 +55,7 @@ std::vector<std::uint8_t> ReadPngExtent(const files::TInputFile& file, std::vect
       if (window.size() < 8) break;
     }
     const std::uint8_t* chunk = window.data() + (at - windowAt);
-    const std::uint32_t length = BigEndian32(chunk);
+    const std::uint32_t length = ReadBe32(chunk);
     // A length past 2^31 - 1 breaks the chain: the decoder says so.
     if (length > 0x7FFFFFFFu) break;
     if (headersOnly && std::memcmp(chunk + 4, "IDAT", 4) == 0) {

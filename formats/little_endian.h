@@ -1,5 +1,5 @@
 #pragma once
-// Little-endian numbers in the headers of BMP and icon files. The callers check the bounds.
+// Byte-order readers for the headers of BMP, icon and PNG files. The callers check the bounds.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,6 +10,11 @@ inline std::uint16_t ReadLe16(const std::uint8_t* p) { return static_cast<std::u
 inline std::uint32_t ReadLe32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+// PNG's numbers are big-endian.
+inline std::uint32_t ReadBe32(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
 }
 inline void PutLe16(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v);
