@@ -295,7 +295,11 @@ bool TGlyphCollection::DuplicateSelected() {
   result.reserve(cells.size() * 2);
   for (const TCell& cell : cells) {
     result.push_back({cell.Pixels, cell.Origin, false, cell.Key, cell.Alpha});
-    if (cell.Selected) result.push_back({cell.Pixels, {}, true, 0, cell.Alpha});
+    if (cell.Selected) {
+      TCell copy{cell.Pixels, TGlyphOrigin{}, true};
+      copy.Alpha = cell.Alpha;
+      result.push_back(std::move(copy));
+    }
   }
   Commit(before, StateOf(glyphSize_, result));
   return true;
@@ -333,7 +337,11 @@ int TGlyphCollection::InsertStrips(std::span<const TBitmap* const> strips, int b
   for (TCell& cell : cells) cell.Selected = false;
   before = std::clamp(before, 0, static_cast<int>(cells.size()));
   std::vector<TCell> added;
-  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true, 0, cut.CellAlphaPixels(k)});
+  for (int k = 0; k < cut.Count(); ++k) {
+    TCell cell{cut.CellPixels(k), TGlyphOrigin{}, true};
+    cell.Alpha = cut.CellAlphaPixels(k);
+    added.push_back(std::move(cell));
+  }
   cells.insert(cells.begin() + before, added.begin(), added.end());
   Commit(was, StateOf(size, cells));
   return cut.Count();
