@@ -1,0 +1,591 @@
+#include "glyphs/set_build.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "formats/bitmap_image.h"
+#include "formats/bmp_file.h"
+#include "formats/ico_codec.h"
+#include "formats/png_codec.h"
+#include "formats/transparency.h"
+#include "glyphs/colors.h"
+#include "glyphs/icon_set.h"
+#include "glyphs/scaling.h"
+#include "platform/strings.h"
+#include "platform/errors.h"
+#include "platform/files/file_io.h"
+
+namespace gliffo {
+
+namespace {
+
+// What a build remembers of its outputs, in the output folder.
+constexpr const char* RecordName = ".gliffo-build";
+constexpr const char* RecordHeader = "gliffo-build 1";
+// Part of every output's fingerprint: raised whenever the bytes made from the same cells change,
+// so that a newer program rewrites what an older one made.
+constexpr std::uint64_t MakerVersion = 1;
+
+// A 64-bit fingerprint, word by word: builds compare it with the last build's, nothing more.
+class THash {
+ public:
+  THash& Add(std::uint64_t v) {
+    value_ = (value_ ^ v) * 0x100000001B3ull;
+    value_ ^= value_ >> 29;
+    return *this;
+  }
+  THash& Add(std::string_view text) {
+    Add(text.size());
+    for (const char c : text) value_ = (value_ ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+    return *this;
+  }
+  THash& Add(const std::vector<std::uint32_t>& words) {
+    Add(words.size());
+    std::uint64_t h = value_;
+    for (const std::uint32_t w : words) h = (h ^ w) * 0x100000001B3ull;
+    value_ = h;
+    return Add(std::uint64_t{0x9E3779B97F4A7C15ull});
+  }
+  std::uint64_t Value() const { return value_; }
+
+ private:
+  std::uint64_t value_ = 0xCBF29CE484222325ull;
+};
+
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// An alpha picture for the writers that carry alpha (PNG, ICO, the 32-bit BMP with alpha): they
+// read its own pixels, so its store is left as allocated.
+std::shared_ptr<TBitmapImage> AlphaPicture(int width, int height, std::vector<std::uint32_t> pixels) {
+  TBitmapImage d;
+  d.DeviceDependent = false;
+  d.BitCount = 32;
+  d.Height = -height;
+  d.Width = width;
+  std::shared_ptr<TBitmapImage> image = NewStore(d);
+  image->AlphaPixels = std::move(pixels);
+  return image;
+}
+
+// The set's cells as the outputs take them: every cell's fingerprint at once (cheap), its
+// pixels only when an output that holds it has to be made.
+class TCells {
+ public:
+  explicit TCells(const TIconSet& set) : set_(set) {
+    const int icons = set.IconCount(), columns = set.ColumnCount();
+    fingerprints_.resize(static_cast<std::size_t>(icons) * static_cast<std::size_t>(columns));
+    rgba_.resize(fingerprints_.size());
+    for (int c = 0; c < columns; ++c) {
+      const int size = set.Column(c).Size;
+      // The column's format decides what its stored values mean.
+      THash column;
+      column.Add(MakerVersion).Add(static_cast<std::uint64_t>(size)).Add(set.Options().Encode.Opaque ? 1u : 0u);
+      column.Add(PixelsWithAlpha(*set.PictureOf(nullptr, c), set.Options().Glyphs(size)));
+      const std::shared_ptr<TBitmapImage> probe = set.PictureOf(nullptr, c);
+      column.Add(probe->BitCount).Add(probe->ColorTable.size());
+      for (const raster::Rgb& e : probe->ColorTable)
+        column.Add(static_cast<std::uint64_t>(raster::ToColorRef(e)));
+      for (int i = 0; i < icons; ++i) {
+        const TCellRef cell = set.Cell(i, c);
+        THash h = column;
+        if (cell && !cell->Empty) h.Add(cell->Values).Add(cell->Alpha);
+        else h.Add(std::string_view("empty"));
+        fingerprints_[Index(i, c)] = h.Value();
+      }
+    }
+  }
+
+  std::uint64_t Fingerprint(int icon, int column) const { return fingerprints_[Index(icon, column)]; }
+  bool Empty(int icon, int column) const { return set_.CellEmpty(icon, column); }
+
+  // The cell's pixels as every writer with alpha writes them, top row first (0xAARRGGBB).
+  const std::vector<std::uint32_t>& Rgba(int icon, int column) {
+    std::vector<std::uint32_t>& pixels = rgba_[Index(icon, column)];
+    if (pixels.empty())
+      pixels = PixelsWithAlpha(*set_.CellImage(icon, column), set_.Options().Glyphs(set_.Column(column).Size));
+    return pixels;
+  }
+  std::shared_ptr<TBitmapImage> Picture(int icon, int column) {
+    const int size = set_.Column(column).Size;
+    return AlphaPicture(size, size, Rgba(icon, column));
+  }
+  // The cell of this column scaled by the factor, as gliffo-tool scale makes it.
+  std::shared_ptr<TBitmapImage> Scaled(int icon, int column, TScaleFactor factor) {
+    const int size = set_.Column(column).Size;
+    const std::shared_ptr<TBitmapImage> scaled =
+        ScaleStrip(*set_.CellImage(icon, column), size, factor, DefaultScaleMethod(factor));
+    const int to = scaled->AbsHeight();
+    return AlphaPicture(to, to, PixelsWithAlpha(*scaled, set_.Options().Glyphs(to)));
+  }
+
+ private:
+  std::size_t Index(int icon, int column) const {
+    return static_cast<std::size_t>(column) * static_cast<std::size_t>(set_.IconCount()) + static_cast<std::size_t>(icon);
+  }
+  const TIconSet& set_;
+  std::vector<std::uint64_t> fingerprints_;
+  std::vector<std::vector<std::uint32_t>> rgba_;
+};
+
+struct TOutput {
+  std::string Path;  // under the output folder
+  std::uint64_t Fingerprint = 0;
+  std::function<std::vector<std::uint8_t>()> Make;
+};
+
+// Builds the list of outputs, target by target.
+class TPlan {
+ public:
+  TPlan(const TIconSet& set, TCells& cells) : set_(set), cells_(cells) {
+    stem_ = set.Name();
+    for (char& ch : stem_)
+      if (!((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' || ch == '-'))
+        ch = '-';
+    if (stem_.empty() || stem_[0] == '-') stem_ = "icons" + stem_;
+    for (const int s : set.Sizes()) sorted_.push_back(s);
+    std::sort(sorted_.begin(), sorted_.end());
+  }
+
+  void Add(TBuildTarget target) {
+    switch (target) {
+      case TBuildTarget::Hicolor: return Hicolor();
+      case TBuildTarget::Qrc: return Qrc();
+      case TBuildTarget::Percent: return Percent();
+      case TBuildTarget::Strips: return Strips();
+      case TBuildTarget::Ico: return Ico();
+      case TBuildTarget::Sheet: return Sheet();
+    }
+  }
+  std::vector<TOutput>& Outputs() { return outputs_; }
+
+ private:
+  const std::string& Icon(int i) const { return set_.Icons()[static_cast<std::size_t>(i)]; }
+  int ThemeCount() const { return static_cast<int>(set_.Themes().size()); }
+  const std::string& Theme(int t) const { return set_.Themes()[static_cast<std::size_t>(t)]; }
+
+  void Text(std::string path, std::string text) {
+    const std::uint64_t fp = THash().Add(MakerVersion).Add(text).Value();
+    outputs_.push_back({std::move(path), fp, [text = std::move(text)] { return Bytes(text); }});
+  }
+  void CellPng(std::string path, int icon, int column) {
+    outputs_.push_back({std::move(path), THash().Add(std::string_view("png")).Add(cells_.Fingerprint(icon, column)).Value(),
+                        [this, icon, column] { return png::Encode(*cells_.Picture(icon, column)); }});
+  }
+  void ScaledPng(std::string path, int icon, int column, TScaleFactor factor) {
+    outputs_.push_back({std::move(path),
+                        THash().Add(std::string_view("scaled png")).Add(static_cast<std::uint64_t>(factor)).Add(cells_.Fingerprint(icon, column)).Value(),
+                        [this, icon, column, factor] { return png::Encode(*cells_.Scaled(icon, column, factor)); }});
+  }
+  std::uint64_t ColumnFingerprint(std::string_view kind, int column) const {
+    THash h;
+    h.Add(kind);
+    for (int i = 0; i < set_.IconCount(); ++i) h.Add(cells_.Fingerprint(i, column));
+    return h.Value();
+  }
+
+  // OUTDIR/hicolor/16x16/actions/NAME.png, .../16x16@2/... where the set has twice the size,
+  // an index.theme; each further theme a theme of its own beside it that inherits the first.
+  void Hicolor() {
+    const std::string context = set_.Context();
+    std::string contextTitle = context;
+    contextTitle[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(contextTitle[0])));
+    for (int t = 0; t < ThemeCount(); ++t) {
+      const std::string root = t == 0 ? "hicolor" : "hicolor-" + Theme(t);
+      std::vector<std::string> directories;
+      std::string sections;
+      const auto directory = [&](int size, int scale) {
+        const std::string name = std::to_string(size) + "x" + std::to_string(size) + (scale > 1 ? "@" + std::to_string(scale) : "") + "/" + context;
+        directories.push_back(name);
+        sections += "\n[" + name + "]\nSize=" + std::to_string(size) + "\nScale=" + std::to_string(scale) +
+                    "\nContext=" + contextTitle + "\nType=Fixed\n";
+        return root + "/" + name + "/";
+      };
+      for (const int size : sorted_) {
+        const int column = set_.ColumnOf(size, t);
+        const std::string folder = directory(size, 1);
+        for (int i = 0; i < set_.IconCount(); ++i)
+          if (!cells_.Empty(i, column)) CellPng(folder + Icon(i) + ".png", i, column);
+        const int twice = set_.ColumnOf(size * 2, t);
+        if (twice < 0) continue;
+        const std::string scaled = directory(size, 2);
+        for (int i = 0; i < set_.IconCount(); ++i)
+          if (!cells_.Empty(i, twice)) CellPng(scaled + Icon(i) + ".png", i, twice);
+      }
+      std::string index = "[Icon Theme]\nName=" + set_.Name() + (t == 0 ? "" : " " + Theme(t)) +
+                          "\nComment=" + set_.Name() + " icons" + (t == 0 ? "" : ", " + Theme(t) + " theme") + "\n";
+      if (t > 0) index += "Inherits=hicolor\n";
+      index += "Directories=";
+      for (std::size_t d = 0; d < directories.size(); ++d) index += (d ? "," : "") + directories[d];
+      index += "\n" + sections;
+      Text(root + "/index.theme", index);
+    }
+  }
+
+  // OUTDIR/qt/NAME.png and NAME@2x.png, further themes under qt/THEME/, and OUTDIR/SET.qrc with
+  // one resource prefix per theme.
+  void Qrc() {
+    const int base = sorted_.front();
+    std::string qrc = "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n";
+    for (int t = 0; t < ThemeCount(); ++t) {
+      const std::string folder = t == 0 ? "qt/" : "qt/" + Theme(t) + "/";
+      qrc += t == 0 ? "<qresource prefix=\"/\">\n" : "<qresource prefix=\"/" + Theme(t) + "\">\n";
+      const int column = set_.ColumnOf(base, t), twice = set_.ColumnOf(base * 2, t);
+      for (int i = 0; i < set_.IconCount(); ++i) {
+        if (!cells_.Empty(i, column)) {
+          CellPng(folder + Icon(i) + ".png", i, column);
+          qrc += "  <file alias=\"icons/" + Icon(i) + ".png\">" + folder + Icon(i) + ".png</file>\n";
+        }
+        if (twice >= 0 && !cells_.Empty(i, twice)) {
+          CellPng(folder + Icon(i) + "@2x.png", i, twice);
+          qrc += "  <file alias=\"icons/" + Icon(i) + "@2x.png\">" + folder + Icon(i) + "@2x.png</file>\n";
+        }
+      }
+      qrc += "</qresource>\n";
+    }
+    qrc += "</RCC>\n";
+    Text(stem_ + ".qrc", qrc);
+  }
+
+  // OUTDIR/percent/NAME.png, NAME_150.png, NAME_200.png, as variants names them: the set's own
+  // cells where it has those sizes, else the smallest size scaled as variants scales it.
+  void Percent() {
+    const int base = sorted_.front();
+    for (int t = 0; t < ThemeCount(); ++t) {
+      const std::string folder = t == 0 ? "percent/" : "percent/" + Theme(t) + "/";
+      const int column = set_.ColumnOf(base, t);
+      const int x15 = base % 2 == 0 ? set_.ColumnOf(base / 2 * 3, t) : -1, x2 = set_.ColumnOf(base * 2, t);
+      for (int i = 0; i < set_.IconCount(); ++i) {
+        if (cells_.Empty(i, column)) continue;
+        CellPng(folder + Icon(i) + ".png", i, column);
+        if (x15 >= 0) {
+          if (!cells_.Empty(i, x15)) CellPng(folder + Icon(i) + "_150.png", i, x15);
+        } else if (base % 2 == 0) {
+          ScaledPng(folder + Icon(i) + "_150.png", i, column, TScaleFactor::By1_5);
+        }
+        if (x2 >= 0) {
+          if (!cells_.Empty(i, x2)) CellPng(folder + Icon(i) + "_200.png", i, x2);
+        } else {
+          ScaledPng(folder + Icon(i) + "_200.png", i, column, TScaleFactor::By2);
+        }
+      }
+    }
+  }
+
+  // One BMP strip per size and theme: 4 bits over the 16 system colours where every cell is a
+  // key-colour cell in those colours, else 32 bits with alpha. NAMES.txt names glyph k.
+  void Strips() {
+    std::string names;
+    for (int i = 0; i < set_.IconCount(); ++i) names += Icon(i) + "\n";
+    Text("strips/NAMES.txt", names);
+    if (set_.IconCount() == 0) return;
+    for (int c = 0; c < set_.ColumnCount(); ++c) {
+      outputs_.push_back({"strips/" + stem_ + "-" + set_.Column(c).Key + ".bmp", ColumnFingerprint("strip", c),
+                          [this, c] { return Strip(c); }});
+    }
+  }
+  std::vector<std::uint8_t> Strip(int column) {
+    const int size = set_.Column(column).Size, count = set_.IconCount();
+    const auto& palette = SystemPalette16();
+    bool fits = true;
+    std::vector<std::shared_ptr<TBitmapImage>> pictures;
+    for (int i = 0; i < count; ++i) {
+      const TCellRef cell = set_.Cell(i, column);
+      if (cell && !cell->Alpha.empty()) fits = false;
+      pictures.push_back(set_.CellImage(i, column));
+    }
+    std::vector<std::uint8_t> index(static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * static_cast<std::size_t>(count));
+    for (int i = 0; i < count && fits; ++i) {
+      const raster::Surface s = pictures[static_cast<std::size_t>(i)]->Surface();
+      for (int y = 0; y < size && fits; ++y)
+        for (int x = 0; x < size && fits; ++x) {
+          const raster::ColorRef colour = raster::GetPixel(s, x, y);
+          const auto at = std::find_if(palette.begin(), palette.end(), [&](const raster::Rgb& e) { return raster::ToColorRef(e) == colour; });
+          if (at == palette.end()) fits = false;
+          else index[(static_cast<std::size_t>(y) * static_cast<std::size_t>(count) + static_cast<std::size_t>(i)) * static_cast<std::size_t>(size) + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(at - palette.begin());
+        }
+    }
+    if (fits) {
+      TBitmapImage d;
+      d.DeviceDependent = false;
+      d.BitCount = 4;
+      d.ColorTable.assign(palette.begin(), palette.end());
+      d.ClrUsed = 16;
+      d.Width = size * count;
+      d.Height = size;
+      const std::shared_ptr<TBitmapImage> strip = NewStore(d);
+      const raster::Surface s = strip->Surface();
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < d.Width; ++x)
+          raster::WriteValue(s, x, y, index[static_cast<std::size_t>(y) * static_cast<std::size_t>(d.Width) + static_cast<std::size_t>(x)]);
+      return bmp::Encode(*strip);
+    }
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const std::vector<std::uint32_t>& cell = cells_.Rgba(i, column);
+      for (int y = 0; y < size; ++y)
+        std::copy_n(cell.begin() + static_cast<std::ptrdiff_t>(y) * size, size,
+                    pixels.begin() + (static_cast<std::ptrdiff_t>(y) * count + i) * size);
+    }
+    return bmp::EncodeWithAlpha(*AlphaPicture(size * count, size, std::move(pixels)), set_.Options().Glyphs(size));
+  }
+
+  // OUTDIR/ico/NAME.ico with every size the icon is drawn at; further themes under ico/THEME/.
+  void Ico() {
+    for (int t = 0; t < ThemeCount(); ++t) {
+      const std::string folder = t == 0 ? "ico/" : "ico/" + Theme(t) + "/";
+      for (int i = 0; i < set_.IconCount(); ++i) {
+        std::vector<int> columns;
+        THash h;
+        h.Add(std::string_view("ico"));
+        for (const int size : sorted_) {
+          const int c = set_.ColumnOf(size, t);
+          if (cells_.Empty(i, c)) continue;
+          columns.push_back(c);
+          h.Add(cells_.Fingerprint(i, c));
+        }
+        if (columns.empty()) continue;
+        outputs_.push_back({folder + Icon(i) + ".ico", h.Value(), [this, i, columns] {
+                              std::vector<std::shared_ptr<TBitmapImage>> pictures;
+                              std::vector<const TBitmapImage*> entries;
+                              for (const int c : columns) {
+                                pictures.push_back(cells_.Picture(i, c));
+                                entries.push_back(pictures.back().get());
+                              }
+                              return ico::Encode(entries);
+                            }});
+      }
+    }
+  }
+
+  // OUTDIR/SET-16.png (SET-16-dark.png, ...): the cells in a grid, row by row, and beside it
+  // SET-16.json with each icon's rectangle as Aseprite's --data writes a hash of frames.
+  void Sheet() {
+    const int count = set_.IconCount();
+    if (count == 0) return;
+    const int across = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const int down = (count + across - 1) / across;
+    for (int c = 0; c < set_.ColumnCount(); ++c) {
+      const int size = set_.Column(c).Size;
+      const std::string name = stem_ + "-" + set_.Column(c).Key;
+      outputs_.push_back({name + ".png", ColumnFingerprint("sheet", c), [this, c, size, across, down, count] {
+                            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(across) * static_cast<std::size_t>(down) *
+                                                              static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+                            const std::size_t width = static_cast<std::size_t>(across) * static_cast<std::size_t>(size);
+                            for (int i = 0; i < count; ++i) {
+                              const std::vector<std::uint32_t>& cell = cells_.Rgba(i, c);
+                              const std::size_t left = static_cast<std::size_t>(i % across) * static_cast<std::size_t>(size);
+                              const std::size_t top = static_cast<std::size_t>(i / across) * static_cast<std::size_t>(size);
+                              for (int y = 0; y < size; ++y)
+                                std::copy_n(cell.begin() + static_cast<std::ptrdiff_t>(y) * size, size,
+                                            pixels.begin() + static_cast<std::ptrdiff_t>((top + static_cast<std::size_t>(y)) * width + left));
+                            }
+                            return png::Encode(*AlphaPicture(across * size, down * size, std::move(pixels)));
+                          }});
+      std::ostringstream json;
+      json << "{ \"frames\": {\n";
+      for (int i = 0; i < count; ++i) {
+        const int x = i % across * size, y = i / across * size;
+        json << "  \"" << Icon(i) << "\": {\n"
+             << "    \"frame\": { \"x\": " << x << ", \"y\": " << y << ", \"w\": " << size << ", \"h\": " << size << " },\n"
+             << "    \"rotated\": false,\n    \"trimmed\": false,\n"
+             << "    \"spriteSourceSize\": { \"x\": 0, \"y\": 0, \"w\": " << size << ", \"h\": " << size << " },\n"
+             << "    \"sourceSize\": { \"w\": " << size << ", \"h\": " << size << " },\n"
+             << "    \"duration\": 100\n  }" << (i + 1 < count ? "," : "") << "\n";
+      }
+      json << " },\n \"meta\": {\n  \"app\": \"gliffo-tool\",\n  \"image\": \"" << name << ".png\",\n"
+           << "  \"format\": \"RGBA8888\",\n  \"size\": { \"w\": " << across * size << ", \"h\": " << down * size << " },\n"
+           << "  \"scale\": \"1\"\n }\n}\n";
+      Text(name + ".json", json.str());
+    }
+  }
+
+  const TIconSet& set_;
+  TCells& cells_;
+  std::string stem_;
+  std::vector<int> sorted_;
+  std::vector<TOutput> outputs_;
+};
+
+struct TRecord {
+  std::uint64_t Fingerprint = 0;
+  std::uint64_t Size = 0;
+  std::int64_t Time = 0;  // modification time in nanoseconds
+};
+
+std::map<std::string, TRecord> ReadRecords(const std::string& file, std::string& text) {
+  std::map<std::string, TRecord> records;
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return records;
+  try {
+    const std::vector<std::uint8_t> bytes = files::ReadWholeFile(file);
+    text.assign(bytes.begin(), bytes.end());
+  } catch (const std::exception&) {
+    return records;  // unreadable: everything is checked against the files themselves
+  }
+  std::istringstream in(text);
+  std::string line;
+  if (!std::getline(in, line) || line != RecordHeader) return {};
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    TRecord r;
+    std::string path;
+    fields >> std::hex >> r.Fingerprint >> std::dec >> r.Size >> r.Time;
+    if (!fields) continue;
+    std::getline(fields >> std::ws, path);
+    if (!path.empty()) records[path] = r;
+  }
+  return records;
+}
+
+std::string RecordsText(const std::map<std::string, TRecord>& records) {
+  std::ostringstream out;
+  out << RecordHeader << "\n";
+  for (const auto& [path, r] : records) out << std::hex << r.Fingerprint << std::dec << " " << r.Size << " " << r.Time << " " << path << "\n";
+  return out.str();
+}
+
+std::optional<TRecord> StatOf(const std::string& file) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  TRecord r;
+  r.Size = static_cast<std::uint64_t>(info.st_size);
+  r.Time = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return r;
+}
+
+void MakeFolder(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+    ThrowAboutFile(folder, EFCreateError(FormatMessage(texts::CannotCreateFile, folder)));
+}
+
+}  // namespace
+
+const std::vector<TBuildTarget>& AllBuildTargets() {
+  static const std::vector<TBuildTarget> all{TBuildTarget::Hicolor, TBuildTarget::Qrc, TBuildTarget::Percent,
+                                             TBuildTarget::Strips, TBuildTarget::Ico, TBuildTarget::Sheet};
+  return all;
+}
+
+std::string_view BuildTargetName(TBuildTarget target) {
+  switch (target) {
+    case TBuildTarget::Hicolor: return "hicolor";
+    case TBuildTarget::Qrc: return "qrc";
+    case TBuildTarget::Percent: return "percent";
+    case TBuildTarget::Strips: return "strips";
+    case TBuildTarget::Ico: return "ico";
+    case TBuildTarget::Sheet: return "sheet";
+  }
+  return "";
+}
+
+std::optional<TBuildTarget> ParseBuildTarget(std::string_view name) {
+  for (const TBuildTarget t : AllBuildTargets())
+    if (BuildTargetName(t) == name) return t;
+  return std::nullopt;
+}
+
+TBuildResult BuildIconSet(const TIconSet& set, const std::string& outDir, const TBuildChoices& choices) {
+  TCells cells(set);
+  TPlan plan(set, cells);
+  for (const TBuildTarget t : choices.Targets.empty() ? AllBuildTargets() : choices.Targets) plan.Add(t);
+  std::vector<TOutput>& outputs = plan.Outputs();
+
+  const std::string folder = outDir.empty() ? "./" : outDir.ends_with('/') ? outDir : outDir + "/";
+  MakeFolder(outDir.empty() ? "." : outDir);
+  const std::string recordFile = folder + RecordName;
+  std::string oldText;
+  const std::map<std::string, TRecord> old = ReadRecords(recordFile, oldText);
+  std::map<std::string, TRecord> records;
+
+  TBuildResult result;
+  std::map<std::string, std::uint64_t> fingerprintOf;  // of the files waiting to be saved
+  std::set<std::string> made;  // folders known to exist
+  files::TSafeFileBatch batch([&](const std::string& file) {
+    const std::string path = file.substr(folder.size());
+    TRecord r = StatOf(file).value_or(TRecord{});
+    r.Fingerprint = fingerprintOf[path];
+    records[path] = r;
+    result.Written.push_back(path);
+  });
+  // Whatever happens, the record says what the folder now holds.
+  const auto saveRecords = [&] {
+    if (!choices.Clean)
+      for (const auto& [path, r] : old)
+        if (!records.count(path) && !fingerprintOf.count(path)) records.emplace(path, r);
+    const std::string text = RecordsText(records);
+    if (text != oldText) AboutFile(recordFile, [&] { files::WriteWholeFile(recordFile, Bytes(text)); });
+  };
+  try {
+    for (TOutput& output : outputs) {
+      const std::string file = folder + output.Path;
+      const std::optional<TRecord> now = StatOf(file);
+      const auto before = old.find(output.Path);
+      if (now && before != old.end() && before->second.Fingerprint == output.Fingerprint &&
+          before->second.Size == now->Size && before->second.Time == now->Time) {
+        records[output.Path] = before->second;
+        ++result.Unchanged;
+        continue;
+      }
+      const std::vector<std::uint8_t> bytes = AboutFile(file, [&] { return output.Make(); });
+      if (now && now->Size == bytes.size()) {
+        std::vector<std::uint8_t> held;
+        try {
+          held = files::ReadWholeFile(file);
+        } catch (const std::exception&) {
+        }
+        if (held == bytes) {
+          TRecord r = *now;
+          r.Fingerprint = output.Fingerprint;
+          records[output.Path] = r;
+          ++result.Unchanged;
+          continue;
+        }
+      }
+      for (std::size_t slash = output.Path.find('/'); slash != std::string::npos; slash = output.Path.find('/', slash + 1)) {
+        const std::string sub = folder + output.Path.substr(0, slash);
+        if (made.insert(sub).second) MakeFolder(sub);
+      }
+      fingerprintOf[output.Path] = output.Fingerprint;
+      batch.Save(file, bytes);
+    }
+    batch.Commit();
+  } catch (...) {
+    try {
+      batch.Commit();
+    } catch (...) {
+    }
+    try {
+      saveRecords();
+    } catch (...) {
+    }
+    throw;
+  }
+  std::optional<std::pair<std::string, std::string>> failed;
+  if (choices.Clean) {
+    for (const auto& [path, r] : old) {
+      if (records.count(path)) continue;
+      const std::string file = folder + path;
+      if (::unlink(file.c_str()) == 0 || errno == ENOENT) {
+        result.Removed.push_back(path);
+      } else {
+        // Kept in the record, so that a later clean tries it again.
+        if (!failed) failed.emplace(file, "the file cannot be removed: " + std::string(std::strerror(errno)));
+        records.emplace(path, r);
+      }
+    }
+  }
+  saveRecords();
+  if (failed) ThrowAboutFile(failed->first, EFCreateError(failed->second));
+  return result;
+}
+
+}  // namespace gliffo
