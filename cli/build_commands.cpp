@@ -49,8 +49,7 @@ int Build(const std::vector<std::string>& arguments, TImageOptions& options) {
       from = comma + 1;
     }
   }
-  const TIconSet set = TIconSet::Open(args[0], options);
-  const TBuildResult result = BuildIconSet(set, args[1], choices);
+  const TBuildResult result = BuildIconSetFile(args[0], args[1], choices, options);
   const std::string folder = args[1].ends_with('/') ? args[1] : args[1] + "/";
   for (const std::string& path : result.Written) std::cout << "written: " << folder << path << "\n";
   for (const std::string& path : result.Removed) std::cout << "removed: " << folder << path << "\n";

@@ -190,6 +190,23 @@ std::string TIconSet::StripFile(const std::string& setFile, const std::string& k
   });
 }
 
+std::vector<std::string> TIconSet::StripFiles(const std::string& setFile) {
+  TIconSet set;
+  set.fileName_ = setFile;
+  return AboutFile(setFile, [&] {
+    const files::TInputFile input(setFile);
+    const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
+    if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
+    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile, true);
+    set.data_ = set.file_.Data();
+    set.BuildColumns();
+    std::vector<std::string> files;
+    for (const TSetColumn& c : set.columns_)
+      if (!c.FullPath.empty()) files.push_back(c.FullPath);
+    return files;
+  });
+}
+
 TIconSet TIconSet::New(const std::string& setFile, const std::vector<int>& sizes,
                        const std::vector<std::string>& themes, const TImageOptions& options) {
   TIconSet set;

@@ -51,6 +51,8 @@ class TIconSet {
   // file is read and its paths judged as Open judges them; no strip is read. EInvalidOperation
   // when the set has no such size and theme, or no file for it.
   static std::string StripFile(const std::string& setFile, const std::string& key);
+  // The files of every strip the set file names, judged as Open judges them; none is read.
+  static std::vector<std::string> StripFiles(const std::string& setFile);
   // A new set with no icons and no strips yet; nothing is written until Save.
   static TIconSet New(const std::string& setFile, const std::vector<int>& sizes,
                       const std::vector<std::string>& themes, const TImageOptions& options);

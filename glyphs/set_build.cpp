@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -419,37 +420,56 @@ struct TRecord {
   std::uint64_t Fingerprint = 0;
   std::uint64_t Size = 0;
   std::int64_t Time = 0;  // modification time in nanoseconds
+  bool Stale = false;     // made by an earlier build, not by the last one
 };
 
-std::map<std::string, TRecord> ReadRecords(const std::string& file, std::string& text) {
-  std::map<std::string, TRecord> records;
+// What the last build left: its outputs, and the fingerprint of what it was built from.
+struct TRecords {
+  std::map<std::string, TRecord> Files;
+  std::uint64_t Inputs = 0;  // 0: not known
+  std::string Text;
+};
+
+TRecords ReadRecords(const std::string& file) {
+  TRecords records;
   struct stat info {};
   if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return records;
   try {
     const std::vector<std::uint8_t> bytes = files::ReadWholeFile(file);
-    text.assign(bytes.begin(), bytes.end());
+    records.Text.assign(bytes.begin(), bytes.end());
   } catch (const std::exception&) {
-    return records;  // unreadable: everything is checked against the files themselves
+    return records;  // unreadable: every output is checked against the file itself
   }
-  std::istringstream in(text);
-  std::string line;
-  if (!std::getline(in, line) || line != RecordHeader) return {};
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
+  // One line a file: fingerprint, size, time, + (made by the last build) or - (stale), path.
+  const std::string& text = records.Text;
+  std::size_t at = text.find('\n');
+  if (at == std::string::npos || text.compare(0, at, RecordHeader) != 0) return {{}, 0, records.Text};
+  while (at != std::string::npos && at + 1 < text.size()) {
+    const std::size_t from = at + 1;
+    at = text.find('\n', from);
+    const std::string line = text.substr(from, at == std::string::npos ? std::string::npos : at - from);
+    if (line.starts_with("inputs ")) {
+      records.Inputs = std::strtoull(line.c_str() + 7, nullptr, 16);
+      continue;
+    }
     TRecord r;
-    std::string path;
-    fields >> std::hex >> r.Fingerprint >> std::dec >> r.Size >> r.Time;
-    if (!fields) continue;
-    std::getline(fields >> std::ws, path);
-    if (!path.empty()) records[path] = r;
+    char* end = nullptr;
+    r.Fingerprint = std::strtoull(line.c_str(), &end, 16);
+    r.Size = std::strtoull(end, &end, 10);
+    r.Time = std::strtoll(end, &end, 10);
+    if (*end != ' ' || (end[1] != '+' && end[1] != '-') || end[2] != ' ' || end[3] == 0) continue;
+    r.Stale = end[1] == '-';
+    records.Files[std::string(end + 3)] = r;
   }
   return records;
 }
 
-std::string RecordsText(const std::map<std::string, TRecord>& records) {
+std::string RecordsText(const std::map<std::string, TRecord>& records, std::uint64_t inputs) {
   std::ostringstream out;
   out << RecordHeader << "\n";
-  for (const auto& [path, r] : records) out << std::hex << r.Fingerprint << std::dec << " " << r.Size << " " << r.Time << " " << path << "\n";
+  if (inputs != 0) out << "inputs " << std::hex << inputs << std::dec << "\n";
+  for (const auto& [path, r] : records)
+    out << std::hex << r.Fingerprint << std::dec << " " << r.Size << " " << r.Time << (r.Stale ? " - " : " + ") << path << "\n";
   return out.str();
 }
 
@@ -493,17 +513,23 @@ std::optional<TBuildTarget> ParseBuildTarget(std::string_view name) {
   return std::nullopt;
 }
 
-TBuildResult BuildIconSet(const TIconSet& set, const std::string& outDir, const TBuildChoices& choices) {
+namespace {
+
+std::string FolderOf(const std::string& outDir) {
+  return outDir.empty() ? "./" : outDir.ends_with('/') ? outDir : outDir + "/";
+}
+
+TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildChoices& choices, std::uint64_t inputs) {
   TCells cells(set);
   TPlan plan(set, cells);
   for (const TBuildTarget t : choices.Targets.empty() ? AllBuildTargets() : choices.Targets) plan.Add(t);
   std::vector<TOutput>& outputs = plan.Outputs();
 
-  const std::string folder = outDir.empty() ? "./" : outDir.ends_with('/') ? outDir : outDir + "/";
+  const std::string folder = FolderOf(outDir);
   MakeFolder(outDir.empty() ? "." : outDir);
   const std::string recordFile = folder + RecordName;
-  std::string oldText;
-  const std::map<std::string, TRecord> old = ReadRecords(recordFile, oldText);
+  const TRecords last = ReadRecords(recordFile);
+  const std::map<std::string, TRecord>& old = last.Files;
   std::map<std::string, TRecord> records;
 
   TBuildResult result;
@@ -520,18 +546,39 @@ TBuildResult BuildIconSet(const TIconSet& set, const std::string& outDir, const 
   const auto saveRecords = [&] {
     if (!choices.Clean)
       for (const auto& [path, r] : old)
-        if (!records.count(path) && !fingerprintOf.count(path)) records.emplace(path, r);
-    const std::string text = RecordsText(records);
-    if (text != oldText) AboutFile(recordFile, [&] { files::WriteWholeFile(recordFile, Bytes(text)); });
+        if (!records.count(path) && !fingerprintOf.count(path)) records.emplace(path, r).first->second.Stale = true;
+    const std::string text = RecordsText(records, inputs);
+    if (text != last.Text) AboutFile(recordFile, [&] { files::WriteWholeFile(recordFile, Bytes(text)); });
   };
+  // The set's own files are never written over: a build into the set's folder could otherwise
+  // put a sheet in place of a strip of the same name.
+  std::set<std::pair<dev_t, ino_t>> sources;
+  std::vector<std::string> sourceFiles{set.FileName()};
+  for (int c = 0; c < set.ColumnCount(); ++c)
+    if (!set.Column(c).FullPath.empty()) sourceFiles.push_back(set.Column(c).FullPath);
+  for (const std::string& file : sourceFiles) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0) sources.emplace(info.st_dev, info.st_ino);
+  }
+  std::vector<std::optional<TRecord>> stats;
+  stats.reserve(outputs.size());
+  for (const TOutput& output : outputs) {
+    const std::string file = folder + output.Path;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0 && sources.count({info.st_dev, info.st_ino}))
+      ThrowAboutFile(file, EInvalidOperation("the file is one of the set's own; the build writes nothing over it"));
+    stats.push_back(StatOf(file));
+  }
   try {
-    for (TOutput& output : outputs) {
+    for (std::size_t n = 0; n < outputs.size(); ++n) {
+      TOutput& output = outputs[n];
       const std::string file = folder + output.Path;
-      const std::optional<TRecord> now = StatOf(file);
+      const std::optional<TRecord>& now = stats[n];
       const auto before = old.find(output.Path);
       if (now && before != old.end() && before->second.Fingerprint == output.Fingerprint &&
           before->second.Size == now->Size && before->second.Time == now->Time) {
         records[output.Path] = before->second;
+        records[output.Path].Stale = false;
         ++result.Unchanged;
         continue;
       }
@@ -579,13 +626,68 @@ TBuildResult BuildIconSet(const TIconSet& set, const std::string& outDir, const 
       } else {
         // Kept in the record, so that a later clean tries it again.
         if (!failed) failed.emplace(file, "the file cannot be removed: " + std::string(std::strerror(errno)));
-        records.emplace(path, r);
+        records.emplace(path, r).first->second.Stale = true;
       }
     }
   }
   saveRecords();
   if (failed) ThrowAboutFile(failed->first, EFCreateError(failed->second));
   return result;
+}
+
+// What a build is made from, by the identity of its files (device, inode, size, modification
+// time: a save that replaces a strip changes them) and the build's choices.
+std::uint64_t InputsOf(const std::string& setFile, const TBuildChoices& choices, const TImageOptions& options) {
+  THash h;
+  h.Add(MakerVersion);
+  std::vector<std::string> inputs{setFile};
+  for (std::string& strip : TIconSet::StripFiles(setFile)) inputs.push_back(std::move(strip));
+  for (const std::string& file : inputs) {
+    h.Add(file);
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+      h.Add(std::string_view("missing"));
+      continue;
+    }
+    h.Add(static_cast<std::uint64_t>(info.st_dev)).Add(static_cast<std::uint64_t>(info.st_ino));
+    h.Add(static_cast<std::uint64_t>(info.st_size)).Add(static_cast<std::uint64_t>(info.st_mtim.tv_sec));
+    h.Add(static_cast<std::uint64_t>(info.st_mtim.tv_nsec));
+  }
+  for (const TBuildTarget t : choices.Targets.empty() ? AllBuildTargets() : choices.Targets) h.Add(static_cast<std::uint64_t>(t) + 1);
+  h.Add(options.Decode.Key).Add(options.Decode.Matte).Add(options.Encode.Opaque ? 1u : 0u);
+  const std::uint64_t value = h.Value();
+  return value == 0 ? 1 : value;
+}
+
+}  // namespace
+
+TBuildResult BuildIconSet(const TIconSet& set, const std::string& outDir, const TBuildChoices& choices) {
+  return Build(set, outDir, choices, 0);
+}
+
+TBuildResult BuildIconSetFile(const std::string& setFile, const std::string& outDir, const TBuildChoices& choices,
+                              const TImageOptions& options) {
+  // Taken before anything is read: a strip saved while the build runs is seen by the next one.
+  const std::uint64_t inputs = InputsOf(setFile, choices, options);
+  if (!choices.Clean) {
+    const std::string folder = FolderOf(outDir);
+    const TRecords last = ReadRecords(folder + RecordName);
+    if (last.Inputs == inputs && !last.Files.empty()) {
+      TBuildResult result;
+      bool same = true;
+      for (const auto& [path, r] : last.Files) {
+        const std::optional<TRecord> now = StatOf(folder + path);
+        if (!r.Stale && (!now || now->Size != r.Size || now->Time != r.Time)) {
+          same = false;
+          break;
+        }
+        if (!r.Stale) ++result.Unchanged;
+      }
+      if (same) return result;
+    }
+  }
+  const TIconSet set = TIconSet::Open(setFile, options);
+  return Build(set, outDir, choices, inputs);
 }
 
 }  // namespace gliffo

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/image_options.h"
+
 namespace gliffo {
 
 class TIconSet;
@@ -38,5 +40,9 @@ struct TBuildResult {
 // remembered. Files are named from the icons' names, which the set keeps to the naming rules;
 // the set's own name is kept to letters, digits, "-" and "_" for its files.
 TBuildResult BuildIconSet(const TIconSet& set, const std::string& outDir, const TBuildChoices& choices);
+// The same from the set file. When the set file, its strips, the choices and every output are
+// as the last build left them, nothing is read beyond the set file and nothing is written.
+TBuildResult BuildIconSetFile(const std::string& setFile, const std::string& outDir, const TBuildChoices& choices,
+                              const TImageOptions& options);
 
 }  // namespace gliffo

@@ -9,7 +9,8 @@ each one and no other, in text and JSON; the same set cleaned gives status 0. Th
 names put right is built: gtk-update-icon-cache takes the hicolor tree, rcc the .qrc; Pillow
 reads every PNG, every ICO entry, every strip and every sheet rectangle pixel-exact to its
 cell. A second build writes nothing; one changed cell rewrites exactly the files holding it;
---clean removes a removed icon's files. Exits 77 (skipped) when Pillow is missing; the
+--clean removes a removed icon's files; a build that would write over the set's own strips is
+refused. Exits 77 (skipped) when Pillow is missing; the
 gtk-update-icon-cache and rcc steps are skipped where those tools are missing."""
 import json
 import os
@@ -250,10 +251,28 @@ def check_build(folder):
     check(os.path.exists(os.path.join(out, 'ico', 'edit-copy.ico')), '--clean removed a live icon')
 
 
+def check_own_files(folder):
+    """A build into the set's own folder, where a sheet would take a strip's name, is refused
+    before anything is written."""
+    names = ['go-up', 'go-down']
+    make_set(folder, names, clean_cells(names))
+    for theme in THEMES:
+        for size in SIZES:
+            key = str(size) if theme == 'light' else f'{size}-{theme}'
+            os.rename(os.path.join(folder, f'set-{key}.png'), os.path.join(folder, f'demo-{key}.png'))
+    text = open(os.path.join(folder, 'icons.glyphset')).read().replace('"set-', '"demo-')
+    open(os.path.join(folder, 'icons.glyphset'), 'w').write(text)
+    before = files_with_times(folder)
+    r = run('build', 'icons.glyphset', '.', cwd=folder, status=1)
+    check('one of the set' in r.stderr, f'a build over the set itself: {r.stderr}')
+    check(files_with_times(folder) == before, 'a build over the set itself wrote files')
+
+
 def main():
     with tempfile.TemporaryDirectory() as folder:
         check_faults(os.path.join(folder, 'faults'))
         check_build(os.path.join(folder, 'build'))
+        check_own_files(os.path.join(folder, 'own'))
     if FAILURES:
         print(f'{len(FAILURES)} failures')
         return 1
