@@ -4,14 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "formats/bitmap_image.h"
 #include "formats/bmp_file.h"
@@ -34,7 +37,7 @@ constexpr const char* RecordName = ".gliffo-build";
 constexpr const char* RecordHeader = "gliffo-build 1";
 // Part of every output's fingerprint: raised whenever the bytes made from the same cells change,
 // so that a newer program rewrites what an older one made.
-constexpr std::uint64_t MakerVersion = 1;
+constexpr std::uint64_t MakerVersion = 2;
 
 // A 64-bit fingerprint, word by word: builds compare it with the last build's, nothing more.
 class THash {
@@ -62,6 +65,13 @@ class THash {
   std::uint64_t value_ = 0xCBF29CE484222325ull;
 };
 
+// A build writes thousands of PNG files: zlib's usual level, not its slowest.
+TEncodeOptions QuickPng() {
+  TEncodeOptions options;
+  options.Quick = true;
+  return options;
+}
+
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 // An alpha picture for the writers that carry alpha (PNG, ICO, the 32-bit BMP with alpha): they
@@ -85,6 +95,9 @@ class TCells {
     const int icons = set.IconCount(), columns = set.ColumnCount();
     fingerprints_.resize(static_cast<std::size_t>(icons) * static_cast<std::size_t>(columns));
     rgba_.resize(fingerprints_.size());
+    png_.resize(fingerprints_.size());
+    rgbaOnce_ = std::make_unique<std::once_flag[]>(fingerprints_.size());
+    pngOnce_ = std::make_unique<std::once_flag[]>(fingerprints_.size());
     for (int c = 0; c < columns; ++c) {
       const int size = set.Column(c).Size;
       // The column's format decides what its stored values mean.
@@ -110,10 +123,18 @@ class TCells {
 
   // The cell's pixels as every writer with alpha writes them, top row first (0xAARRGGBB).
   const std::vector<std::uint32_t>& Rgba(int icon, int column) {
-    std::vector<std::uint32_t>& pixels = rgba_[Index(icon, column)];
-    if (pixels.empty())
-      pixels = PixelsWithAlpha(*set_.CellImage(icon, column), set_.Options().Glyphs(set_.Column(column).Size));
-    return pixels;
+    const std::size_t at = Index(icon, column);
+    std::call_once(rgbaOnce_[at], [&] {
+      rgba_[at] = PixelsWithAlpha(*set_.CellImage(icon, column), set_.Options().Glyphs(set_.Column(column).Size));
+    });
+    return rgba_[at];
+  }
+  // The cell as a PNG file, made once however many targets take it (a 32-pixel cell is a theme's
+  // 32x32 and 16x16@2 icon, Qt's @2x and percent's _200).
+  const std::vector<std::uint8_t>& Png(int icon, int column) {
+    const std::size_t at = Index(icon, column);
+    std::call_once(pngOnce_[at], [&] { png_[at] = png::Encode(*Picture(icon, column), QuickPng()); });
+    return png_[at];
   }
   std::shared_ptr<TBitmapImage> Picture(int icon, int column) {
     const int size = set_.Column(column).Size;
@@ -135,6 +156,9 @@ class TCells {
   const TIconSet& set_;
   std::vector<std::uint64_t> fingerprints_;
   std::vector<std::vector<std::uint32_t>> rgba_;
+  std::vector<std::vector<std::uint8_t>> png_;
+  // Outputs are made on several threads at once; each cell's pixels and PNG are made once.
+  std::unique_ptr<std::once_flag[]> rgbaOnce_, pngOnce_;
 };
 
 struct TOutput {
@@ -179,12 +203,12 @@ class TPlan {
   }
   void CellPng(std::string path, int icon, int column) {
     outputs_.push_back({std::move(path), THash().Add(std::string_view("png")).Add(cells_.Fingerprint(icon, column)).Value(),
-                        [this, icon, column] { return png::Encode(*cells_.Picture(icon, column)); }});
+                        [this, icon, column] { return cells_.Png(icon, column); }});
   }
   void ScaledPng(std::string path, int icon, int column, TScaleFactor factor) {
     outputs_.push_back({std::move(path),
                         THash().Add(std::string_view("scaled png")).Add(static_cast<std::uint64_t>(factor)).Add(cells_.Fingerprint(icon, column)).Value(),
-                        [this, icon, column, factor] { return png::Encode(*cells_.Scaled(icon, column, factor)); }});
+                        [this, icon, column, factor] { return png::Encode(*cells_.Scaled(icon, column, factor), QuickPng()); }});
   }
   std::uint64_t ColumnFingerprint(std::string_view kind, int column) const {
     THash h;
@@ -389,7 +413,7 @@ class TPlan {
                                 std::copy_n(cell.begin() + static_cast<std::ptrdiff_t>(y) * size, size,
                                             pixels.begin() + static_cast<std::ptrdiff_t>((top + static_cast<std::size_t>(y)) * width + left));
                             }
-                            return png::Encode(*AlphaPicture(across * size, down * size, std::move(pixels)));
+                            return png::Encode(*AlphaPicture(across * size, down * size, std::move(pixels)), QuickPng());
                           }});
       std::ostringstream json;
       json << "{ \"frames\": {\n";
@@ -482,6 +506,19 @@ std::optional<TRecord> StatOf(const std::string& file) {
   return r;
 }
 
+// Runs work(0) .. work(count - 1) on up to as many threads as the machine has cores.
+void MakeAll(std::size_t count, const std::function<void(std::size_t)>& work) {
+  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), 8);
+  std::atomic<std::size_t> next{0};
+  const auto run = [&] {
+    for (std::size_t k = next++; k < count; k = next++) work(k);
+  };
+  std::vector<std::thread> helpers;
+  for (std::size_t t = 1; t < threads && t * 16 < count; ++t) helpers.emplace_back(run);
+  run();
+  for (std::thread& helper : helpers) helper.join();
+}
+
 void MakeFolder(const std::string& folder) {
   if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
     ThrowAboutFile(folder, EFCreateError(FormatMessage(texts::CannotCreateFile, folder)));
@@ -534,7 +571,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
 
   TBuildResult result;
   std::map<std::string, std::uint64_t> fingerprintOf;  // of the files waiting to be saved
-  std::set<std::string> made;  // folders known to exist
+  std::set<std::string> folders;  // known to exist
   files::TSafeFileBatch batch([&](const std::string& file) {
     const std::string path = file.substr(folder.size());
     TRecord r = StatOf(file).value_or(TRecord{});
@@ -570,9 +607,11 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
     stats.push_back(StatOf(file));
   }
   try {
+    // Which outputs the record shows as made already; the rest are made on every core at once
+    // (encoding is most of a build), then compared and saved here in their order.
+    std::vector<std::size_t> wanted;
     for (std::size_t n = 0; n < outputs.size(); ++n) {
-      TOutput& output = outputs[n];
-      const std::string file = folder + output.Path;
+      const TOutput& output = outputs[n];
       const std::optional<TRecord>& now = stats[n];
       const auto before = old.find(output.Path);
       if (now && before != old.end() && before->second.Fingerprint == output.Fingerprint &&
@@ -582,7 +621,24 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
         ++result.Unchanged;
         continue;
       }
-      const std::vector<std::uint8_t> bytes = AboutFile(file, [&] { return output.Make(); });
+      wanted.push_back(n);
+    }
+    std::vector<std::vector<std::uint8_t>> made(wanted.size());
+    std::vector<std::exception_ptr> failures(wanted.size());
+    MakeAll(wanted.size(), [&](std::size_t k) {
+      try {
+        made[k] = outputs[wanted[k]].Make();
+      } catch (...) {
+        failures[k] = std::current_exception();
+      }
+    });
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+      const std::size_t n = wanted[k];
+      const TOutput& output = outputs[n];
+      const std::string file = folder + output.Path;
+      const std::optional<TRecord>& now = stats[n];
+      if (failures[k]) AboutFile(file, [&] { std::rethrow_exception(failures[k]); });
+      const std::vector<std::uint8_t> bytes = std::move(made[k]);
       if (now && now->Size == bytes.size()) {
         std::vector<std::uint8_t> held;
         try {
@@ -599,7 +655,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
       }
       for (std::size_t slash = output.Path.find('/'); slash != std::string::npos; slash = output.Path.find('/', slash + 1)) {
         const std::string sub = folder + output.Path.substr(0, slash);
-        if (made.insert(sub).second) MakeFolder(sub);
+        if (folders.insert(sub).second) MakeFolder(sub);
       }
       fingerprintOf[output.Path] = output.Fingerprint;
       batch.Save(file, bytes);
