@@ -165,6 +165,7 @@ struct TOutput {
   std::string Path;  // under the output folder
   std::uint64_t Fingerprint = 0;
   std::function<std::vector<std::uint8_t>()> Make;
+  TBuildTarget Target = TBuildTarget::Hicolor;
 };
 
 // Builds the list of outputs, target by target.
@@ -181,14 +182,16 @@ class TPlan {
   }
 
   void Add(TBuildTarget target) {
+    const std::size_t from = outputs_.size();
     switch (target) {
-      case TBuildTarget::Hicolor: return Hicolor();
-      case TBuildTarget::Qrc: return Qrc();
-      case TBuildTarget::Percent: return Percent();
-      case TBuildTarget::Strips: return Strips();
-      case TBuildTarget::Ico: return Ico();
-      case TBuildTarget::Sheet: return Sheet();
+      case TBuildTarget::Hicolor: Hicolor(); break;
+      case TBuildTarget::Qrc: Qrc(); break;
+      case TBuildTarget::Percent: Percent(); break;
+      case TBuildTarget::Strips: Strips(); break;
+      case TBuildTarget::Ico: Ico(); break;
+      case TBuildTarget::Sheet: Sheet(); break;
     }
+    for (std::size_t k = from; k < outputs_.size(); ++k) outputs_[k].Target = target;
   }
   std::vector<TOutput>& Outputs() { return outputs_; }
 
@@ -444,7 +447,8 @@ struct TRecord {
   std::uint64_t Fingerprint = 0;
   std::uint64_t Size = 0;
   std::int64_t Time = 0;  // modification time in nanoseconds
-  bool Stale = false;     // made by an earlier build, not by the last one
+  bool Stale = false;     // made by an earlier build, not by the last one of its target
+  std::string Target;
 };
 
 // What the last build left: its outputs, and the fingerprint of what it was built from.
@@ -464,7 +468,8 @@ TRecords ReadRecords(const std::string& file) {
   } catch (const std::exception&) {
     return records;  // unreadable: every output is checked against the file itself
   }
-  // One line a file: fingerprint, size, time, + (made by the last build) or - (stale), path.
+  // One line a file: fingerprint, size, time, + (made by the last build of its target) or -
+  // (stale), the target, the path.
   const std::string& text = records.Text;
   std::size_t at = text.find('\n');
   if (at == std::string::npos || text.compare(0, at, RecordHeader) != 0) return {{}, 0, records.Text};
@@ -481,9 +486,13 @@ TRecords ReadRecords(const std::string& file) {
     r.Fingerprint = std::strtoull(line.c_str(), &end, 16);
     r.Size = std::strtoull(end, &end, 10);
     r.Time = std::strtoll(end, &end, 10);
-    if (*end != ' ' || (end[1] != '+' && end[1] != '-') || end[2] != ' ' || end[3] == 0) continue;
+    if (*end != ' ' || (end[1] != '+' && end[1] != '-') || end[2] != ' ') continue;
     r.Stale = end[1] == '-';
-    records.Files[std::string(end + 3)] = r;
+    const std::string rest(end + 3);
+    const std::size_t space = rest.find(' ');
+    if (space == std::string::npos || space == 0 || space + 1 == rest.size()) continue;
+    r.Target = rest.substr(0, space);
+    records.Files[rest.substr(space + 1)] = r;
   }
   return records;
 }
@@ -493,7 +502,7 @@ std::string RecordsText(const std::map<std::string, TRecord>& records, std::uint
   out << RecordHeader << "\n";
   if (inputs != 0) out << "inputs " << std::hex << inputs << std::dec << "\n";
   for (const auto& [path, r] : records)
-    out << std::hex << r.Fingerprint << std::dec << " " << r.Size << " " << r.Time << (r.Stale ? " - " : " + ") << path << "\n";
+    out << std::hex << r.Fingerprint << std::dec << " " << r.Size << " " << r.Time << (r.Stale ? " - " : " + ") << r.Target << " " << path << "\n";
   return out.str();
 }
 
@@ -570,21 +579,31 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
   std::map<std::string, TRecord> records;
 
   TBuildResult result;
-  std::map<std::string, std::uint64_t> fingerprintOf;  // of the files waiting to be saved
+  std::map<std::string, const TOutput*> waiting;  // the files given to the batch
+  // Only the targets built now say which of their old files are stale.
+  std::set<std::string> built;
+  for (const TOutput& output : outputs) built.emplace(BuildTargetName(output.Target));
+  for (const TBuildTarget t : choices.Targets.empty() ? AllBuildTargets() : choices.Targets) built.emplace(BuildTargetName(t));
   std::set<std::string> folders;  // known to exist
   files::TSafeFileBatch batch([&](const std::string& file) {
     const std::string path = file.substr(folder.size());
     TRecord r = StatOf(file).value_or(TRecord{});
-    r.Fingerprint = fingerprintOf[path];
+    r.Fingerprint = waiting.at(path)->Fingerprint;
+    r.Target = BuildTargetName(waiting.at(path)->Target);
     records[path] = r;
     result.Written.push_back(path);
   });
   // Whatever happens, the record says what the folder now holds.
-  const auto saveRecords = [&] {
+  // A build that failed keeps no fingerprint of its inputs: the next one must not take the
+  // outputs it never made for made.
+  const auto saveRecords = [&](std::uint64_t inputsSeen) {
     if (!choices.Clean)
       for (const auto& [path, r] : old)
-        if (!records.count(path) && !fingerprintOf.count(path)) records.emplace(path, r).first->second.Stale = true;
-    const std::string text = RecordsText(records, inputs);
+        if (!records.count(path) && !waiting.count(path)) {
+          TRecord& kept = records.emplace(path, r).first->second;
+          if (built.count(kept.Target)) kept.Stale = true;
+        }
+    const std::string text = RecordsText(records, inputsSeen);
     if (text != last.Text) AboutFile(recordFile, [&] { files::WriteWholeFile(recordFile, Bytes(text)); });
   };
   // The set's own files are never written over: a build into the set's folder could otherwise
@@ -618,6 +637,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
           before->second.Size == now->Size && before->second.Time == now->Time) {
         records[output.Path] = before->second;
         records[output.Path].Stale = false;
+        records[output.Path].Target = BuildTargetName(output.Target);
         ++result.Unchanged;
         continue;
       }
@@ -648,6 +668,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
         if (held == bytes) {
           TRecord r = *now;
           r.Fingerprint = output.Fingerprint;
+          r.Target = BuildTargetName(output.Target);
           records[output.Path] = r;
           ++result.Unchanged;
           continue;
@@ -657,7 +678,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
         const std::string sub = folder + output.Path.substr(0, slash);
         if (folders.insert(sub).second) MakeFolder(sub);
       }
-      fingerprintOf[output.Path] = output.Fingerprint;
+      waiting[output.Path] = &output;
       batch.Save(file, bytes);
     }
     batch.Commit();
@@ -667,7 +688,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
     } catch (...) {
     }
     try {
-      saveRecords();
+      saveRecords(0);
     } catch (...) {
     }
     throw;
@@ -676,6 +697,10 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
   if (choices.Clean) {
     for (const auto& [path, r] : old) {
       if (records.count(path)) continue;
+      if (!built.count(r.Target)) {
+        records.emplace(path, r);  // another target's: not this build's to judge
+        continue;
+      }
       const std::string file = folder + path;
       if (::unlink(file.c_str()) == 0 || errno == ENOENT) {
         result.Removed.push_back(path);
@@ -686,7 +711,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
       }
     }
   }
-  saveRecords();
+  saveRecords(failed ? 0 : inputs);
   if (failed) ThrowAboutFile(failed->first, EFCreateError(failed->second));
   return result;
 }

@@ -8,7 +8,8 @@ name, a stray soft pixel, an off-centre glyph, a black glyph on the dark toolbar
 each one and no other, in text and JSON; the same set cleaned gives status 0. The set with its
 names put right is built: gtk-update-icon-cache takes the hicolor tree, rcc the .qrc; Pillow
 reads every PNG, every ICO entry, every strip and every sheet rectangle pixel-exact to its
-cell. A second build writes nothing; one changed cell rewrites exactly the files holding it;
+cell. A second build writes nothing; one changed cell rewrites exactly the files holding it; a
+file that cannot be written fails the build naming it, the files before it whole;
 --clean removes a removed icon's files; a build that would write over the set's own strips is
 refused. Exits 77 (skipped) when Pillow is missing; the
 gtk-update-icon-cache and rcc steps are skipped where those tools are missing."""
@@ -243,12 +244,30 @@ def check_build(folder):
             'strips/demo-24.bmp', 'demo-24.png', '.gliffo-build'}
     check(changed == want, f'one changed cell rewrote {sorted(changed)}, not {sorted(want)}')
 
+    # A file that cannot be written (a folder in its place): the build fails naming it, and the
+    # files saved before it are whole; once it can be written, only what is missing is made.
+    shutil.rmtree(out)
+    os.makedirs(os.path.join(out, 'ico', 'edit-copy.ico'))
+    r = run('build', 'icons.glyphset', out, cwd=folder, status=1)
+    check('ico/edit-copy.ico' in r.stderr, f'a failed build names its file: {r.stderr}')
+    same(os.path.join(out, 'qt', 'edit-copy.png'), cell(2, 16, 'light'), 'before a failure')
+    os.rmdir(os.path.join(out, 'ico', 'edit-copy.ico'))
+    before = files_with_times(out)
+    r = run('build', 'icons.glyphset', out, cwd=folder)
+    after = files_with_times(out)
+    changed = {p for p in after if before.get(p) != after[p]}
+    check('ico/edit-copy.ico' in changed and 'qt/edit-copy.png' not in changed,
+          f'after a failure the build made {sorted(changed)[:8]}...')
+
     # An icon removed: --clean takes its files away, the others stay.
     run('set', 'remove', 'icons.glyphset', 'go-up', cwd=folder)
     run('build', 'icons.glyphset', out, '--clean', cwd=folder)
     left = [p for p in files_with_times(out) if 'go-up' in p]
     check(left == [], f'--clean left {left}')
     check(os.path.exists(os.path.join(out, 'ico', 'edit-copy.ico')), '--clean removed a live icon')
+    # A build of one target cleans that target's files only.
+    run('build', 'icons.glyphset', out, '--target', 'ico', '--clean', cwd=folder)
+    check(os.path.exists(os.path.join(out, 'qt', 'edit-copy.png')), '--target ico --clean removed a Qt file')
 
 
 def check_own_files(folder):
