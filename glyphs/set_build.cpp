@@ -596,8 +596,9 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
   // Whatever happens, the record says what the folder now holds.
   // A build that failed keeps no fingerprint of its inputs: the next one must not take the
   // outputs it never made for made.
-  const auto saveRecords = [&](std::uint64_t inputsSeen) {
-    if (!choices.Clean)
+  // A clean that did not run (the build failed first) forgets nothing either.
+  const auto saveRecords = [&](std::uint64_t inputsSeen, bool cleaned) {
+    if (!cleaned)
       for (const auto& [path, r] : old)
         if (!records.count(path) && !waiting.count(path)) {
           TRecord& kept = records.emplace(path, r).first->second;
@@ -688,7 +689,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
     } catch (...) {
     }
     try {
-      saveRecords(0);
+      saveRecords(0, false);
     } catch (...) {
     }
     throw;
@@ -711,7 +712,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
       }
     }
   }
-  saveRecords(failed ? 0 : inputs);
+  saveRecords(failed ? 0 : inputs, choices.Clean);
   if (failed) ThrowAboutFile(failed->first, EFCreateError(failed->second));
   return result;
 }
