@@ -458,6 +458,30 @@ struct TRecords {
   std::string Text;
 };
 
+// A record is a file anyone may have edited, and a clean removes what it lists: only paths that
+// stay inside the output folder are taken from it.
+bool InsideFolder(const std::string& path) {
+  if (path.empty() || path[0] == '/') return false;
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t slash = path.find('/', from);
+    const std::string part = path.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (slash == std::string::npos) return true;
+    from = slash + 1;
+  }
+}
+
+// Whether every folder on the way to the file is a real folder, not a link that could lead a
+// removal out of the output folder.
+bool NoLinkOnTheWay(const std::string& folder, const std::string& path) {
+  for (std::size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    struct stat info {};
+    if (::lstat((folder + path.substr(0, slash)).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  }
+  return true;
+}
+
 TRecords ReadRecords(const std::string& file) {
   TRecords records;
   struct stat info {};
@@ -492,7 +516,8 @@ TRecords ReadRecords(const std::string& file) {
     const std::size_t space = rest.find(' ');
     if (space == std::string::npos || space == 0 || space + 1 == rest.size()) continue;
     r.Target = rest.substr(0, space);
-    records.Files[rest.substr(space + 1)] = r;
+    std::string path = rest.substr(space + 1);
+    if (InsideFolder(path)) records.Files[std::move(path)] = r;
   }
   return records;
 }
@@ -703,6 +728,7 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
         continue;
       }
       const std::string file = folder + path;
+      if (!NoLinkOnTheWay(folder, path)) continue;  // forgotten, not followed
       if (::unlink(file.c_str()) == 0 || errno == ENOENT) {
         result.Removed.push_back(path);
       } else {

@@ -10,7 +10,7 @@ names put right is built: gtk-update-icon-cache takes the hicolor tree, rcc the 
 reads every PNG, every ICO entry, every strip and every sheet rectangle pixel-exact to its
 cell. A second build writes nothing; one changed cell rewrites exactly the files holding it; a
 file that cannot be written fails the build naming it, the files before it whole;
---clean removes a removed icon's files; a build that would write over the set's own strips is
+--clean removes a removed icon's files and never one outside its folder; a build that would write over the set's own strips is
 refused. Exits 77 (skipped) when Pillow is missing; the
 gtk-update-icon-cache and rcc steps are skipped where those tools are missing."""
 import json
@@ -268,6 +268,16 @@ def check_build(folder):
     # A build of one target cleans that target's files only.
     run('build', 'icons.glyphset', out, '--target', 'ico', '--clean', cwd=folder)
     check(os.path.exists(os.path.join(out, 'qt', 'edit-copy.png')), '--target ico --clean removed a Qt file')
+    # A record edited to list files outside the folder, or behind a link out of it: a clean
+    # removes none of them.
+    outside = os.path.join(folder, 'outside')
+    os.mkdir(outside)
+    open(os.path.join(outside, 'victim'), 'w').write('keep')
+    os.symlink(outside, os.path.join(out, 'lnk'))
+    with open(os.path.join(out, '.gliffo-build'), 'a') as f:
+        f.write(f'0 1 1 + ico ../outside/victim\n0 1 1 + ico {outside}/victim\n0 1 1 + ico lnk/victim\n')
+    run('build', 'icons.glyphset', out, '--target', 'ico', '--clean', cwd=folder)
+    check(os.path.exists(os.path.join(outside, 'victim')), 'a clean removed a file outside its folder')
 
 
 def check_own_files(folder):
