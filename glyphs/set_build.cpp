@@ -644,9 +644,28 @@ TBuildResult Build(const TIconSet& set, const std::string& outDir, const TBuildC
   }
   std::vector<std::optional<TRecord>> stats;
   stats.reserve(outputs.size());
+  // Nor does a link in the output folder lead a build's files anywhere else.
+  std::map<std::string, bool> realFolder;
+  const auto refuseLink = [](const std::string& file) {
+    ThrowAboutFile(file, EInvalidOperation("the name is a link; a build writes only inside its folder"));
+  };
   for (const TOutput& output : outputs) {
     const std::string file = folder + output.Path;
+    for (std::size_t slash = output.Path.find('/'); slash != std::string::npos; slash = output.Path.find('/', slash + 1)) {
+      const std::string sub = folder + output.Path.substr(0, slash);
+      const auto known = realFolder.find(sub);
+      bool linked = false;
+      if (known != realFolder.end()) {
+        linked = !known->second;
+      } else {
+        struct stat info {};
+        linked = ::lstat(sub.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+        realFolder.emplace(sub, !linked);
+      }
+      if (linked) refuseLink(sub);
+    }
     struct stat info {};
+    if (::lstat(file.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) refuseLink(file);
     if (::stat(file.c_str(), &info) == 0 && sources.count({info.st_dev, info.st_ino}))
       ThrowAboutFile(file, EInvalidOperation("the file is one of the set's own; the build writes nothing over it"));
     stats.push_back(StatOf(file));

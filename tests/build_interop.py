@@ -278,6 +278,11 @@ def check_build(folder):
         f.write(f'0 1 1 + ico ../outside/victim\n0 1 1 + ico {outside}/victim\n0 1 1 + ico lnk/victim\n')
     run('build', 'icons.glyphset', out, '--target', 'ico', '--clean', cwd=folder)
     check(os.path.exists(os.path.join(outside, 'victim')), 'a clean removed a file outside its folder')
+    # Nor does a build write through a link in its folder.
+    shutil.rmtree(os.path.join(out, 'ico'))
+    os.symlink(outside, os.path.join(out, 'ico'))
+    r = run('build', 'icons.glyphset', out, '--target', 'ico', cwd=folder, status=1)
+    check(os.listdir(outside) == ['victim'] and 'is a link' in r.stderr, f'a build wrote through a link: {r.stderr}')
 
 
 def check_own_files(folder):
