@@ -91,7 +91,8 @@ const CommandRegistrar buildCommand(
      "Empty cells give no file. OUTDIR/.gliffo-build remembers what was made: a build with nothing\n"
      "changed writes no file, and after a cell changes only the files holding it are written.\n"
      "--clean removes the files an earlier build made that this one does not. Every file goes\n"
-     "through the safe save; a failure names the file, and the files saved before it stay whole.",
+     "through the safe save; a failure names the file, and the files saved before it stay whole.\n"
+     "Nothing is written over the set's own files or through a link in OUTDIR.",
      Build});
 
 const CommandRegistrar checkCommand(
