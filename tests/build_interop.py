@@ -8,7 +8,7 @@ name, a stray soft pixel, an off-centre glyph, a black glyph on the dark toolbar
 each one and no other, in text and JSON; the same set cleaned gives status 0. The set with its
 names put right is built: gtk-update-icon-cache takes the hicolor tree, rcc the .qrc; Pillow
 reads every PNG, every ICO entry, every strip and every sheet rectangle pixel-exact to its
-cell. A second build writes nothing; one changed cell rewrites exactly the files holding it; a
+cell; strips are 4-bit where the cells fit the 16 colours, else 32-bit with alpha. A second build writes nothing; one changed cell rewrites exactly the files holding it; a
 file that cannot be written fails the build naming it, the files before it whole;
 --clean removes a removed icon's files and never one outside its folder; a build that would write over the set's own strips is
 refused. Exits 77 (skipped) when Pillow is missing; the
@@ -302,11 +302,42 @@ def check_own_files(folder):
     check(files_with_times(folder) == before, 'a build over the set itself wrote files')
 
 
+def check_strip_depths(folder):
+    """Key-colour glyphs in the 16 system colours give a 4-bit strip, pixel for pixel; one colour
+    outside them gives a 32-bit strip with the key transparent."""
+    os.makedirs(folder)
+    key = (255, 0, 255)
+    ink = [(0, 0, 0), (128, 0, 0), (0, 0, 255)]
+    strip = Image.new('RGB', (48, 16), key)
+    for k in range(3):
+        for x in range(4, 12):
+            for y in range(3, 13):
+                strip.putpixel((k * 16 + x, y), ink[k])
+    strip.save(os.path.join(folder, 'tb16.bmp'))
+    odd = strip.copy()
+    odd.putpixel((20, 8), (1, 2, 3))
+    odd.save(os.path.join(folder, 'odd16.bmp'))
+    for name, file in [('even', 'tb16.bmp'), ('odd', 'odd16.bmp')]:
+        with open(os.path.join(folder, f'{name}.glyphset'), 'w') as f:
+            f.write(f'name = "{name}"\nsizes = [16]\nicons = ["a", "b", "c"]\n[strips]\n"16" = "{file}"\n')
+        run('build', f'{name}.glyphset', 'out', '--target', 'strips', cwd=folder)
+    even = Image.open(os.path.join(folder, 'out', 'strips', 'even-16.bmp'))
+    check(even.mode == 'P' and even.info.get('compression', 0) == 0 and len(even.getpalette()) // 3 <= 16,
+          f'a strip in the 16 colours is {even.mode}, not 4 bits')
+    check(list(even.convert('RGB').getdata()) == list(strip.getdata()), 'the 4-bit strip is not its cells')
+    with open(os.path.join(folder, 'out', 'strips', 'even-16.bmp'), 'rb') as f:
+        check(f.read(30)[28] == 4, 'the strip in the 16 colours is not 4 bits a pixel')
+    odd32 = Image.open(os.path.join(folder, 'out', 'strips', 'odd-16.bmp'))
+    want = [(0, 0, 0, 0) if p == key else p + (255,) for p in odd.getdata()]
+    check(odd32.mode == 'RGBA' and rgba(odd32) == want, f'a strip off the 16 colours is {odd32.mode}, not its cells with alpha')
+
+
 def main():
     with tempfile.TemporaryDirectory() as folder:
         check_faults(os.path.join(folder, 'faults'))
         check_build(os.path.join(folder, 'build'))
         check_own_files(os.path.join(folder, 'own'))
+        check_strip_depths(os.path.join(folder, 'depths'))
     if FAILURES:
         print(f'{len(FAILURES)} failures')
         return 1
