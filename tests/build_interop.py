@@ -5,14 +5,16 @@
 
 A set of 3 sizes and 2 themes with six planted faults (an empty cell, a bad name, a repeated
 name, a stray soft pixel, an off-centre glyph, a black glyph on the dark toolbar): check finds
-each one and no other, in text and JSON; the same set cleaned gives status 0. The set with its
-names put right is built: gtk-update-icon-cache takes the hicolor tree, rcc the .qrc; Pillow
-reads every PNG, every ICO entry, every strip and every sheet rectangle pixel-exact to its
-cell; strips are 4-bit where the cells fit the 16 colours, else 32-bit with alpha. A second build writes nothing; one changed cell rewrites exactly the files holding it; a
-file that cannot be written fails the build naming it, the files before it whole;
---clean removes a removed icon's files and never one outside its folder; a build that would write over the set's own strips is
-refused. Exits 77 (skipped) when Pillow is missing; the
-gtk-update-icon-cache and rcc steps are skipped where those tools are missing."""
+each one and no other, in text and JSON, build refuses it, and the same set put right gives
+status 0. A set of the same shape is built: gtk-update-icon-cache takes the hicolor tree, rcc
+the .qrc; Pillow reads every PNG, every ICO entry, every strip and every sheet rectangle
+pixel-exact to its cell, and strips are 4-bit where the cells fit the 16 colours, else 32-bit
+with alpha. A second build writes nothing; one changed cell rewrites exactly the files holding
+it; a file that cannot be written fails the build naming it, the files before it whole; --clean
+removes a removed icon's files, only those of the targets built and never one outside the
+folder; a build over the set's own strips or through a link in its folder is refused. Exits 77
+(skipped) when Pillow is missing; the gtk-update-icon-cache and rcc steps are skipped where
+those tools are missing."""
 import json
 import os
 import random
