@@ -16,7 +16,7 @@ TSetCheckList::TSetCheckList(QWidget* parent) : QDialog(parent) {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
-  resize(520, 240);
+  resize(640, 220);
   connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     const int row = list_->row(item);
     if (row < 0 || row >= static_cast<int>(problems_.size())) return;
