@@ -31,7 +31,11 @@ raster::ColorRef ParseHex(const std::string& text) {
   return raster::MakeColorRef(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
 }
 
-std::string At(int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
+std::string At(int x, int y) {
+  char text[32];
+  std::snprintf(text, sizeof text, "(%d, %d)", x, y);
+  return text;
+}
 
 double Linear(int channel) {
   const double c = channel / 255.0;
