@@ -25,6 +25,7 @@ class IApplication;
 class TFolderBrowser;
 class TViewer;
 class TSetView;
+class TSetCheckList;
 class TPlacedQtWindow;
 
 class TGliffoF : public QMainWindow, public ICollectionHost {
@@ -112,6 +113,7 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void CopyCell1Click();
   void PasteCell1Click();
   void FillFromSize1Click();
+  void CheckSet1Click();
   void UndoSet1Click();
   void RedoSet1Click();
   QMenu* IconSet1 = nullptr;
@@ -126,6 +128,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QAction* CopyCell1 = nullptr;
   QAction* PasteCell1 = nullptr;
   QAction* FillFromSize1 = nullptr;
+  QAction* CheckSet1 = nullptr;
+  TSetCheckList* CheckList1 = nullptr;  // made by the first Check Set
   QAction* UndoSet1 = nullptr;
   QAction* RedoSet1 = nullptr;
   QScrollArea* SetArea1 = nullptr;

@@ -12,11 +12,13 @@
 #include <cstring>
 
 #include "collection/gliffo_form.h"
+#include "collection/set_check_list.h"
 #include "collection/set_view.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/dialogs.h"
+#include "glyphs/set_check.h"
 #include "platform/errors.h"
 #include "ui/application_intf.h"
 #include "ui/glyph_clipboard.h"
@@ -92,6 +94,7 @@ void TGliffoF::BuildSetView() {
       {&CopyCell1, texts::MenuCopyCell, "CopyCell1", &TGliffoF::CopyCell1Click, QKeySequence(Qt::CTRL | Qt::Key_C), false},
       {&PasteCell1, texts::MenuPasteCell, "PasteCell1", &TGliffoF::PasteCell1Click, QKeySequence(Qt::CTRL | Qt::Key_V), false},
       {&FillFromSize1, texts::MenuFillFromSize, "FillFromSize1", &TGliffoF::FillFromSize1Click, QKeySequence(), false},
+      {&CheckSet1, texts::MenuCheckSet, "CheckSet1", &TGliffoF::CheckSet1Click, QKeySequence(), false},
       {&UndoSet1, texts::MenuUndo, "UndoSet1", &TGliffoF::UndoSet1Click, QKeySequence(Qt::CTRL | Qt::Key_Z), true},
       {&RedoSet1, texts::MenuRedo, "RedoSet1", &TGliffoF::RedoSet1Click, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false},
   };
@@ -136,6 +139,7 @@ void TGliffoF::OpenSet(const std::string& fileName, bool askFirst) {
 }
 
 void TGliffoF::CloseSetView(bool clearList) {
+  if (CheckList1 != nullptr) CheckList1->hide();
   iconSet_.reset();
   editName_.clear();
   editColumn_ = -1;
@@ -171,7 +175,7 @@ void TGliffoF::MirrorSetState() {
   const bool shown = SetShown();
   if (IconSet1 == nullptr) return;
   const bool hasIcon = shown && SetView1->CurrentIcon() >= 0;
-  for (QAction* action : {SaveSet1, CloseSet1, AddIcon1, FillFromSize1}) action->setEnabled(shown);
+  for (QAction* action : {SaveSet1, CloseSet1, AddIcon1, FillFromSize1, CheckSet1}) action->setEnabled(shown);
   // Ctrl+S saves what is shown: the set, or the glyph list through its classic item.
   SaveSet1->setShortcut(shown ? QKeySequence(Qt::CTRL | Qt::Key_S) : QKeySequence());
   SaveCollection->setShortcut(shown ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -336,6 +340,24 @@ void TGliffoF::UndoSet1Click() {
 
 void TGliffoF::RedoSet1Click() {
   if (iconSet_ && iconSet_->Redo()) SetChanged();
+}
+
+void TGliffoF::CheckSet1Click() {
+  if (!iconSet_) return;
+  if (CheckList1 == nullptr) {
+    CheckList1 = new TSetCheckList(this);
+    connect(CheckList1, &TSetCheckList::ProblemChosen, this, [this](int icon, const QString& name, int column) {
+      if (!iconSet_) return;
+      // Found by name where the set changed since the check.
+      const int named = iconSet_->IndexOf(name.toStdString());
+      if (named >= 0) icon = named;
+      if (icon < 0 || icon >= iconSet_->IconCount()) return;
+      SetView1->SetCurrent(icon, column < 0 || column >= iconSet_->ColumnCount() ? SetView1->CurrentColumn() : column);
+    });
+  }
+  std::vector<TSetProblem> problems = CheckIconSet(*iconSet_);
+  StatusBar1->showMessage(QString::fromStdString(FormatMessage(texts::CheckSetFound, static_cast<long long>(problems.size()))));
+  CheckList1->ShowProblems(std::move(problems));
 }
 
 }  // namespace gliffo

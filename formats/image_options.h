@@ -36,6 +36,9 @@ struct TEncodeOptions {
   // The edge of the square glyphs the picture is cut into, left to right; 0 means the
   // picture's height, as in a strip or a single glyph.
   int GlyphSize = 0;
+  // PNG files at zlib's usual level, in the first form that fits, rather than the smallest of
+  // the forms at its best: for a job that writes thousands of files (a set's build).
+  bool Quick = false;
 };
 
 // A run's choices, for reading and for writing.

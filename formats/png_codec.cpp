@@ -293,14 +293,16 @@ struct BufferFree {
 
 // How hard the encoder works: glyph files are tuned for size; an icon's PNG entries keep
 // libspng's own memory level and filters, as they always have.
-enum class TEncoderTuning { Glyphs, LibraryDefaults };
+// Glyphs: the smallest file zlib makes. Quick: zlib's usual level, for a job writing thousands
+// of files, where the time matters more than the last bytes.
+enum class TEncoderTuning { Glyphs, Quick, LibraryDefaults };
 
 std::vector<std::uint8_t> EncodeRows(const spng_ihdr& ihdr, const spng_plte* plte, const spng_trns* trns,
                                      std::span<const std::uint8_t> rows, TEncoderTuning tuning = TEncoderTuning::Glyphs) {
   Context ctx = NewContext(SPNG_CTX_ENCODER);
   Check(spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1));
-  Check(spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 9));
-  if (tuning == TEncoderTuning::Glyphs) {
+  Check(spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, tuning == TEncoderTuning::Quick ? 6 : 9));
+  if (tuning != TEncoderTuning::LibraryDefaults) {
     Check(spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, 9));
     // Palette rows do not predict from their neighbours: filters only cost bytes there.
     Check(spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, plte ? SPNG_DISABLE_FILTERING : SPNG_FILTER_CHOICE_ALL));
@@ -367,7 +369,7 @@ std::vector<std::uint32_t> DistinctValues(const std::vector<std::uint32_t>& pixe
 // stays short.
 template <typename Values>
 std::vector<std::uint8_t> EncodePalette(int w, int h, const std::vector<std::uint32_t>& pixels, std::vector<std::uint32_t> entries,
-                                        std::unordered_map<std::uint32_t, int>& index) {
+                                        std::unordered_map<std::uint32_t, int>& index, TEncoderTuning tuning) {
   std::stable_partition(entries.begin(), entries.end(), [](std::uint32_t e) { return Values::Alpha(e) != 255; });
   spng_ihdr ihdr{};
   ihdr.width = static_cast<std::uint32_t>(w);
@@ -399,12 +401,13 @@ std::vector<std::uint8_t> EncodePalette(int w, int h, const std::vector<std::uin
       row[x / perByte] |= static_cast<std::uint8_t>(v << (8 - depth - depth * (x % perByte)));
     }
   }
-  return EncodeRows(ihdr, &plte, trns.n_type3_entries ? &trns : nullptr, rows);
+  return EncodeRows(ihdr, &plte, trns.n_type3_entries ? &trns : nullptr, rows, tuning);
 }
 
 // An 8-bit RGB file, or RGBA when something is not opaque.
 template <typename Values>
-std::vector<std::uint8_t> EncodeTrueColour(int w, int h, const std::vector<std::uint32_t>& pixels, bool anyTransparent) {
+std::vector<std::uint8_t> EncodeTrueColour(int w, int h, const std::vector<std::uint32_t>& pixels, bool anyTransparent,
+                                           TEncoderTuning tuning) {
   spng_ihdr ihdr{};
   ihdr.width = static_cast<std::uint32_t>(w);
   ihdr.height = static_cast<std::uint32_t>(h);
@@ -420,7 +423,7 @@ std::vector<std::uint8_t> EncodeTrueColour(int w, int h, const std::vector<std::
     if (channels == 4) out[3] = static_cast<std::uint8_t>(Values::Alpha(p));
     out += channels;
   }
-  return EncodeRows(ihdr, nullptr, nullptr, rows);
+  return EncodeRows(ihdr, nullptr, nullptr, rows, tuning);
 }
 
 // Up to this many pixels an alpha picture that fits a palette is written both ways and the
@@ -434,6 +437,7 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions
   const raster::Surface s = image.Surface();
   const int w = s.Width, h = s.Height;
   if (static_cast<std::int64_t>(w) * h > MaxPixels) ThrowOutOfResources();
+  const TEncoderTuning tuning = options.Quick ? TEncoderTuning::Quick : TEncoderTuning::Glyphs;
   try {
     std::unordered_map<std::uint32_t, int> index;
     bool anyTransparent = false;
@@ -442,18 +446,18 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions
       if (image.AlphaPixels.empty()) derived = OwnPixels(image);
       const std::vector<std::uint32_t>& pixels = image.AlphaPixels.empty() ? derived : image.AlphaPixels;
       std::vector<std::uint32_t> entries = DistinctValues<AlphaValues>(pixels, index, anyTransparent);
-      if (entries.size() > 256) return EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent);
-      std::vector<std::uint8_t> palette = EncodePalette<AlphaValues>(w, h, pixels, std::move(entries), index);
-      if (static_cast<std::int64_t>(w) * h <= BothWaysPixels) {
-        std::vector<std::uint8_t> trueColour = EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent);
+      if (entries.size() > 256) return EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent, tuning);
+      std::vector<std::uint8_t> palette = EncodePalette<AlphaValues>(w, h, pixels, std::move(entries), index, tuning);
+      if (!options.Quick && static_cast<std::int64_t>(w) * h <= BothWaysPixels) {
+        std::vector<std::uint8_t> trueColour = EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent, tuning);
         if (trueColour.size() < palette.size()) return trueColour;
       }
       return palette;
     }
     const std::vector<std::uint32_t> pixels = ResolveGlyphKeys(s, options);
     std::vector<std::uint32_t> entries = DistinctValues<KeyColourValues>(pixels, index, anyTransparent);
-    if (entries.size() <= 256) return EncodePalette<KeyColourValues>(w, h, pixels, std::move(entries), index);
-    return EncodeTrueColour<KeyColourValues>(w, h, pixels, anyTransparent);
+    if (entries.size() <= 256) return EncodePalette<KeyColourValues>(w, h, pixels, std::move(entries), index, tuning);
+    return EncodeTrueColour<KeyColourValues>(w, h, pixels, anyTransparent, tuning);
   } catch (const std::bad_alloc&) {
     ThrowOutOfResources();
   }

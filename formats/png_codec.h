@@ -64,7 +64,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
 // The bytes of a PNG file for a store of any format; empty for an image without pixels. The
 // smallest form that keeps every pixel: a palette of 1, 2, 4 or 8 bits (a colour that is a key
 // in one glyph and ink in another takes two entries) when 256 entries suffice, else RGB, or
-// RGBA when something is transparent.
+// RGBA when something is transparent. options.Quick trades a few bytes for time.
 std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions& options = {});
 
 // Top-down 8-bit RGBA rows as a PNG file of that form, whatever the colours would allow: the

@@ -150,7 +150,7 @@ TIconSet::TIconSet(TIconSet&&) noexcept = default;
 TIconSet& TIconSet::operator=(TIconSet&&) noexcept = default;
 TIconSet::~TIconSet() = default;
 
-TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options) {
+TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options, bool anyIconNames) {
   TIconSet set;
   set.fileName_ = setFile;
   set.options_ = options;
@@ -159,7 +159,7 @@ TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options
     if (input.RegularSize().value_or(0) > MaxSetFileBytes) ThrowOutOfResources();
     const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
     if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
-    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile);
+    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile, anyIconNames);
     set.data_ = set.file_.Data();
     set.BuildColumns();
   });
@@ -187,6 +187,23 @@ std::string TIconSet::StripFile(const std::string& setFile, const std::string& k
     if (column < 0) Refuse("the set has no size and theme \"" + key + "\"");
     if (set.Column(column).Path.empty()) Refuse("the set has no strip for \"" + key + "\"");
     return set.Column(column).FullPath;
+  });
+}
+
+std::vector<std::string> TIconSet::StripFiles(const std::string& setFile) {
+  TIconSet set;
+  set.fileName_ = setFile;
+  return AboutFile(setFile, [&] {
+    const files::TInputFile input(setFile);
+    const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
+    if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
+    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile, true);
+    set.data_ = set.file_.Data();
+    set.BuildColumns();
+    std::vector<std::string> files;
+    for (const TSetColumn& c : set.columns_)
+      if (!c.FullPath.empty()) files.push_back(c.FullPath);
+    return files;
   });
 }
 
@@ -300,6 +317,12 @@ TCellRef TIconSet::MakeCell(int column, std::vector<std::uint32_t> values, std::
   cell->Values = std::move(values);
   cell->Alpha = std::move(alpha);
   return cell;
+}
+
+std::string TIconSet::Background(const std::string& theme) const {
+  for (const auto& [name, colour] : data_.Backgrounds)
+    if (name == theme) return colour;
+  return "";
 }
 
 std::string TIconSet::Name() const { return data_.Name.empty() ? fs::path(fileName_).stem().string() : data_.Name; }

@@ -44,11 +44,15 @@ class TIconSet {
   // leaves the set's folder (a "..", or a link leading out of it), names a strip another key
   // names too, a key that is no size or theme of the set, a strip whose height is not its
   // size. A missing strip, or one shorter than the names, gives empty cells.
-  static TIconSet Open(const std::string& setFile, const TImageOptions& options);
+  // anyIconNames reads names that break the rules or repeat as they stand (TSetFileText), for a
+  // check that reports them; such a set must not be changed or saved.
+  static TIconSet Open(const std::string& setFile, const TImageOptions& options, bool anyIconNames = false);
   // The file of one strip, for a job that reads it (gliffo-tool's SET:SIZE[-THEME]): the set
   // file is read and its paths judged as Open judges them; no strip is read. EInvalidOperation
   // when the set has no such size and theme, or no file for it.
   static std::string StripFile(const std::string& setFile, const std::string& key);
+  // The files of every strip the set file names, judged as Open judges them; none is read.
+  static std::vector<std::string> StripFiles(const std::string& setFile);
   // A new set with no icons and no strips yet; nothing is written until Save.
   static TIconSet New(const std::string& setFile, const std::vector<int>& sizes,
                       const std::vector<std::string>& themes, const TImageOptions& options);
@@ -63,6 +67,10 @@ class TIconSet {
   const std::vector<int>& Sizes() const { return data_.Sizes; }
   const std::vector<std::string>& Themes() const { return data_.Themes; }
   const std::vector<std::string>& Icons() const { return state_.Icons; }
+  // What the set file says beyond the icons: the freedesktop context ("actions" unless set) and
+  // each theme's toolbar background as "#RRGGBB" ("" where the file sets none).
+  std::string Context() const { return data_.Context.empty() ? "actions" : data_.Context; }
+  std::string Background(const std::string& theme) const;
   int IconCount() const { return static_cast<int>(state_.Icons.size()); }
   // The icon of this name, or -1.
   int IndexOf(const std::string& name) const;

@@ -86,7 +86,7 @@ std::string MultiLineArray(const std::vector<std::string>& items, const std::str
   return out + "]";
 }
 
-std::vector<std::string> StringArray(const toml::node& node, const std::string& key) {
+std::vector<std::string> StringArray(const toml::node& node, const std::string& key, bool anyNames = false) {
   const toml::array* array = node.as_array();
   if (!array) Refuse(Where(node.source()) + "\"" + key + "\" must be a list of names");
   std::vector<std::string> out;
@@ -95,6 +95,10 @@ std::vector<std::string> StringArray(const toml::node& node, const std::string& 
     const auto* text = item.as_string();
     if (!text) Refuse(Where(item.source()) + "\"" + key + "\" must be a list of names");
     const std::string& name = text->get();
+    if (anyNames) {
+      out.push_back(name);
+      continue;
+    }
     if (!ValidIconName(name))
       Refuse(Where(item.source()) + "\"" + name + "\" is not a valid name (lower-case letters, digits, -, _ and .)");
     if (!seen.insert(name).second) Refuse(Where(item.source()) + "\"" + name + "\" is named twice");
@@ -105,7 +109,7 @@ std::vector<std::string> StringArray(const toml::node& node, const std::string& 
 
 }  // namespace
 
-TSetFileText::TSetFileText(std::string text, const std::string& fileName) : text_(std::move(text)) {
+TSetFileText::TSetFileText(std::string text, const std::string& fileName, bool anyIconNames) : text_(std::move(text)) {
   if (text_.find("\r\n") != std::string::npos) newline_ = "\r\n";
   toml::table table;
   try {
@@ -176,7 +180,7 @@ TSetFileText::TSetFileText(std::string text, const std::string& fileName) : text
   }
 
   if (const toml::node* icons = table.get("icons")) {
-    data_.Icons = StringArray(*icons, "icons");
+    data_.Icons = StringArray(*icons, "icons", anyIconNames);
     TArrayLayout layout;
     layout.Whole = spanOf(*icons);
     const toml::array& array = *icons->as_array();
@@ -209,6 +213,26 @@ TSetFileText::TSetFileText(std::string text, const std::string& fileName) : text
       }
     }
     icons_ = layout;
+  }
+
+  // The context becomes a folder of a built theme, so it keeps to the naming rules.
+  if (const toml::node* context = table.get("context")) {
+    const auto* text = context->as_string();
+    if (!text || !ValidIconName(text->get()))
+      Refuse(Where(context->source()) + "\"context\" must be a name such as \"actions\" (lower-case letters, digits, -, _ and .)");
+    data_.Context = text->get();
+  }
+
+  if (const toml::node* backgrounds = table.get("background")) {
+    const toml::table* list = backgrounds->as_table();
+    if (!list) Refuse(Where(backgrounds->source()) + "\"background\" must be a table of THEME = \"#RRGGBB\" lines");
+    for (auto&& [key, node] : *list) {
+      const auto* colour = node.as_string();
+      const std::string value = colour ? colour->get() : "";
+      if (value.size() != 7 || value[0] != '#' || value.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+        Refuse(Where(node.source()) + "the background of \"" + std::string(key.str()) + "\" must be a colour \"#RRGGBB\"");
+      data_.Backgrounds.emplace_back(std::string(key.str()), value);
+    }
   }
 
   if (const toml::node* strips = table.get("strips")) {

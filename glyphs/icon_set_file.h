@@ -18,6 +18,10 @@ struct TSetFileData {
   std::vector<std::string> Icons;
   // Each strip's key ("16", "16-dark") and path as written, in the file's order.
   std::vector<std::pair<std::string, std::string>> Strips;
+  // The freedesktop context a build files the icons under ("actions" when the file names none).
+  std::string Context;
+  // A theme's toolbar background ("#RRGGBB") as the file sets it, for the contrast check.
+  std::vector<std::pair<std::string, std::string>> Backgrounds;
   friend bool operator==(const TSetFileData&, const TSetFileData&) = default;
 };
 
@@ -38,7 +42,9 @@ class TSetFileText {
   // A file's text as read. A text that is not TOML, or whose keys hold the wrong kinds of
   // values, raises EInvalidOperation naming the line and what is wrong; the set file's name
   // goes in front of it.
-  TSetFileText(std::string text, const std::string& fileName);
+  // With anyIconNames, icon names that break the rules or repeat are read as they stand, for
+  // a check that reports them; such a set is only looked at, never saved.
+  TSetFileText(std::string text, const std::string& fileName, bool anyIconNames = false);
   // A set that has no file yet.
   TSetFileText() = default;
 

@@ -1,11 +1,13 @@
 // An icon set in the collection window, driven by mouse and key events on the set view: names
 // and cells shown, renames, moves and deletes carried into every strip, Fill from Size, the
 // editor's Update written into a cell, and the unsaved-changes question.
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QTest>
 #include <fstream>
 
+#include "collection/set_check_list.h"
 #include "collection/set_view.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
@@ -165,6 +167,32 @@ TEST_F(SetWindowTest, FillFromSizeFillsOnlyEmptyCells) {
   EXPECT_TRUE(window_->viewer->isVisible());
   EXPECT_FALSE(window_->DeleteIcon1->isEnabled());
   EXPECT_EQ(Column(TIconSet::Open(Path("icons.glyphset"), {}), 3), "0123");
+}
+
+// Check Set lists the set's problems; a click on one selects its cell, also after the set's
+// icons moved since the check.
+TEST_F(SetWindowTest, CheckSetClickSelectsTheCell) {
+  WriteSet();
+  Start();
+  OpenSet();
+  window_->CheckSet1->trigger();
+  ASSERT_NE(window_->CheckList1, nullptr);
+  ASSERT_TRUE(window_->CheckList1->isVisible());
+  QListWidget* list = window_->CheckList1->List();
+  int emptyD = -1;
+  for (int row = 0; row < list->count(); ++row)
+    if (list->item(row)->text() == "d 32 dark: empty cell") emptyD = row;
+  ASSERT_GE(emptyD, 0);
+  // d moves to the top before the click: its cell is found by its name.
+  Click(View()->NameRect(3).center());
+  QTest::keyClick(View(), Qt::Key_Up, Qt::ControlModifier);
+  QTest::keyClick(View(), Qt::Key_Up, Qt::ControlModifier);
+  QTest::keyClick(View(), Qt::Key_Up, Qt::ControlModifier);
+  ASSERT_EQ(Names(Set()), "d a b c");
+  Click(View()->CellRect(1, 0).center());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(emptyD)).center());
+  EXPECT_EQ(View()->CurrentIcon(), 0);
+  EXPECT_EQ(View()->CurrentColumn(), Set().ColumnOf("32-dark"));
 }
 
 // A cell opens in the editor at its size; Update writes the editor's glyph into that cell.
