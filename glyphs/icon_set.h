@@ -5,6 +5,7 @@
 // every strip in step, and Save writes the set file and only the strips that changed.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,7 @@ namespace gliffo {
 struct TSetCell {
   std::vector<std::uint32_t> Values;
   bool Empty = false;    // every pixel transparent: its bottom-left pixel's colour throughout
-  bool Derived = false;  // made by Fill from Size and not drawn on since
+  bool Derived = false;  // made from other cells (Fill from Size, a dark theme), not drawn on since
 };
 using TCellRef = std::shared_ptr<const TSetCell>;
 
@@ -98,6 +99,11 @@ class TIconSet {
   // EInvalidOperation when no factor of 1.5, 2, 3 or 4 leads from one size to the other.
   // Returns how many cells were filled.
   int FillFromSize(int from, int to);
+  // Every empty cell of the columns given takes the picture `make` gives for it (nullptr:
+  // none), in the strip's format, and is marked derived; one step for all. Returns how many
+  // cells were filled.
+  int FillDerived(const std::vector<int>& columns,
+                  const std::function<std::shared_ptr<TBitmapImage>(int icon, int column)>& make);
 
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }

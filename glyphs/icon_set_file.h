@@ -18,6 +18,10 @@ struct TSetFileData {
   std::vector<std::string> Icons;
   // Each strip's key ("16", "16-dark") and path as written, in the file's order.
   std::vector<std::pair<std::string, std::string>> Strips;
+  // The cells made from others (a size filled from another, a dark theme from a light one)
+  // and not drawn on since: each strip key with its icons' names, in the file's order. A file
+  // without them has none.
+  std::vector<std::pair<std::string, std::vector<std::string>>> Derived;
   friend bool operator==(const TSetFileData&, const TSetFileData&) = default;
 };
 
@@ -82,6 +86,10 @@ class TSetFileText {
   TSpan stripsInlineSpan_;
   std::size_t stripsInsert_ = 0;
   std::vector<TSpan> stripValueSpans_;  // in data_.Strips order
+  // Where the derived cells stand: the whole table, rewritten when they change, or the
+  // lines of its dotted keys; nothing when the file has none.
+  std::optional<TSpan> derivedSpan_;
+  std::vector<TSpan> derivedLines_;
 };
 
 }  // namespace gliffo

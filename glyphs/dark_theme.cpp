@@ -1,0 +1,128 @@
+#include "glyphs/dark_theme.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "formats/bitmap_image.h"
+#include "glyphs/icon_set.h"
+#include "platform/errors.h"
+
+namespace gliffo {
+
+namespace {
+
+double ToLinear(int channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+int FromLinear(double c) {
+  c = std::clamp(c, 0.0, 1.0);
+  const double v = c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+  return static_cast<int>(std::lround(v * 255));
+}
+
+double Luminance(raster::ColorRef c) {
+  return 0.2126 * ToLinear(raster::RedOf(c)) + 0.7152 * ToLinear(raster::GreenOf(c)) +
+         0.0722 * ToLinear(raster::BlueOf(c));
+}
+
+struct TLab {
+  double L, A, B;
+};
+struct TLinear {
+  double R, G, B;
+};
+
+// Björn Ottosson's OKLab, from and to linear sRGB.
+TLab ToOkLab(const TLinear& c) {
+  const double l = std::cbrt(0.4122214708 * c.R + 0.5363325363 * c.G + 0.0514459929 * c.B);
+  const double m = std::cbrt(0.2119034982 * c.R + 0.6806995451 * c.G + 0.1073969566 * c.B);
+  const double s = std::cbrt(0.0883024619 * c.R + 0.2817188376 * c.G + 0.6299787005 * c.B);
+  return {0.2104542553 * l + 0.7936177850 * m - 0.0040720468 * s, 1.9779984951 * l - 2.4285922050 * m + 0.4505937099 * s,
+          0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
+}
+
+TLinear FromOkLab(const TLab& c) {
+  const double l = std::pow(c.L + 0.3963377774 * c.A + 0.2158037573 * c.B, 3);
+  const double m = std::pow(c.L - 0.1055613458 * c.A - 0.0638541728 * c.B, 3);
+  const double s = std::pow(c.L - 0.0894841775 * c.A - 1.2914855480 * c.B, 3);
+  return {4.0767416621 * l - 3.3077115913 * m + 0.2309699292 * s, -1.2684380046 * l + 2.6097574011 * m - 0.3413193965 * s,
+          -0.0041960863 * l - 0.7034186147 * m + 1.7076147010 * s};
+}
+
+bool InGamut(const TLinear& c) {
+  constexpr double e = 1e-6;
+  return c.R >= -e && c.R <= 1 + e && c.G >= -e && c.G <= 1 + e && c.B >= -e && c.B <= 1 + e;
+}
+
+}  // namespace
+
+double ContrastRatio(raster::ColorRef a, raster::ColorRef b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+raster::ColorRef DarkColor(raster::ColorRef color, raster::ColorRef background) {
+  if (ContrastRatio(color, background) >= KeptContrast) return color;
+  const TLab lab = ToOkLab({ToLinear(raster::RedOf(color)), ToLinear(raster::GreenOf(color)), ToLinear(raster::BlueOf(color))});
+  TLab turned{1 - lab.L, lab.A, lab.B};
+  // A saturated dark colour turned light may lie outside what a screen shows: its chroma is
+  // reduced, never its lightness or its hue, until it fits.
+  if (!InGamut(FromOkLab(turned))) {
+    double low = 0, high = 1;
+    for (int step = 0; step < 24; ++step) {
+      const double mid = (low + high) / 2;
+      (InGamut(FromOkLab({turned.L, lab.A * mid, lab.B * mid})) ? low : high) = mid;
+    }
+    turned = {turned.L, lab.A * low, lab.B * low};
+  }
+  const TLinear out = FromOkLab(turned);
+  return raster::MakeColorRef(FromLinear(out.R), FromLinear(out.G), FromLinear(out.B));
+}
+
+int MakeDarkTheme(TIconSet& set, const std::string& to, const std::string& from) {
+  const auto themeOf = [&](const std::string& name) {
+    const auto& themes = set.Themes();
+    const auto found = std::find(themes.begin(), themes.end(), name);
+    if (found == themes.end()) throw EInvalidOperation("the set has no theme " + name);
+    return static_cast<int>(found - themes.begin());
+  };
+  const int toTheme = themeOf(to), fromTheme = themeOf(from);
+  if (toTheme == fromTheme) throw EInvalidOperation("a theme is not made from itself");
+  std::vector<int> columns;
+  for (int c = 0; c < set.ColumnCount(); ++c)
+    if (set.Column(c).Theme == toTheme && set.ColumnOf(set.Column(c).Size, fromTheme) >= 0) columns.push_back(c);
+
+  std::unordered_map<raster::ColorRef, raster::ColorRef> turned;
+  return set.FillDerived(columns, [&](int icon, int column) -> std::shared_ptr<TBitmapImage> {
+    const int size = set.Column(column).Size;
+    const int source = set.ColumnOf(size, fromTheme);
+    if (set.CellEmpty(icon, source)) return nullptr;
+    const std::shared_ptr<TBitmapImage> light = set.CellImage(icon, source);
+    const raster::Surface in = light->Surface();
+    TBitmapImage d;
+    d.Width = size;
+    d.Height = size;
+    std::shared_ptr<TBitmapImage> dark = NewStore(d);
+    const raster::Surface out = dark->Surface();
+    // The glyph's transparent colour, its bottom-left pixel's, stays; no drawn colour may
+    // become it.
+    const raster::ColorRef key = raster::GetPixel(in, 0, size - 1);
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const raster::ColorRef c = raster::GetPixel(in, x, y);
+        raster::ColorRef d2 = key;
+        if (c != key) {
+          const auto found = turned.find(c);
+          d2 = found != turned.end() ? found->second : turned.emplace(c, DarkColor(c)).first->second;
+          if (d2 == key) d2 ^= 0x000100;
+        }
+        raster::WriteValue(out, x, y, raster::ColorToValue(out, d2));
+      }
+    return dark;
+  });
+}
+
+}  // namespace gliffo
