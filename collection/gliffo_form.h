@@ -112,6 +112,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void CopyCell1Click();
   void PasteCell1Click();
   void FillFromSize1Click();
+  void MakeDarkTheme1Click();
+  void CompareWith1Click();
   void UndoSet1Click();
   void RedoSet1Click();
   QMenu* IconSet1 = nullptr;
@@ -126,6 +128,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QAction* CopyCell1 = nullptr;
   QAction* PasteCell1 = nullptr;
   QAction* FillFromSize1 = nullptr;
+  QAction* MakeDarkTheme1 = nullptr;
+  QAction* CompareWith1 = nullptr;
   QAction* UndoSet1 = nullptr;
   QAction* RedoSet1 = nullptr;
   QScrollArea* SetArea1 = nullptr;
