@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -110,12 +111,14 @@ std::optional<std::string> TQtDialogService::SaveFile(const TSaveFileRequest& re
       dialog.selectFile(initial.fileName());
     }
   }
+  savedFilter_ = 0;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
 
   // A name typed without an extension gets the default one; when the user picked another
   // filter than the one offered, that filter's own extension is meant instead.
   std::string extension = request.DefaultExtension;
   int chosen = static_cast<int>(titles.indexOf(dialog.selectedNameFilter())) + 1;
+  savedFilter_ = chosen;
   if (chosen >= 1 && chosen != request.FilterIndex) {
     std::string filterExtension = FilterExtension(entries[static_cast<std::size_t>(chosen - 1)]);
     if (!filterExtension.empty()) extension = filterExtension;
@@ -127,6 +130,13 @@ std::optional<TFontChoice> TQtDialogService::ChooseFont(const TFontChoice& initi
   TFontDialog dialog(initial, DialogParent());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Choice();
+}
+
+std::optional<TColourWithAlpha> TQtDialogService::ChooseColour(const TColourWithAlpha& initial) {
+  const QColor start(initial.Color & 0xFF, (initial.Color >> 8) & 0xFF, (initial.Color >> 16) & 0xFF, initial.Alpha);
+  const QColor chosen = QColorDialog::getColor(start, DialogParent(), QString(), QColorDialog::ShowAlphaChannel);
+  if (!chosen.isValid()) return std::nullopt;
+  return TColourWithAlpha{chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16), chosen.alpha()};
 }
 
 std::optional<std::string> TQtDialogService::InputBox(const std::string& caption, const std::string& prompt,

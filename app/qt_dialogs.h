@@ -18,12 +18,15 @@ class TQtDialogService : public IDialogService {
   TDialogAnswer ConfirmWithCancel(const std::string& text) override;
   std::optional<std::vector<std::string>> OpenFiles(const TOpenFileRequest& request) override;
   std::optional<std::string> SaveFile(const TSaveFileRequest& request) override;
+  int SavedFilterIndex() const override { return savedFilter_; }
   std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) override;
+  std::optional<TColourWithAlpha> ChooseColour(const TColourWithAlpha& initial) override;
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                       const std::string& defaultValue) override;
 
  private:
   std::string title_;
+  int savedFilter_ = 0;
 };
 
 }  // namespace gliffo

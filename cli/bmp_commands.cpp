@@ -39,7 +39,8 @@ constexpr std::size_t BandBytes = std::size_t{1} << 20;
 int Decode(const std::vector<std::string>& args, TImageOptions& options) {
   ExpectArguments(args, 2);
   const InputHeader input = CheckInput(args[0], options.Decode);
-  TImageRowReader reader(options.Decode);
+  // The PPM and the 4-bit picture cannot carry alpha: read without it.
+  TImageRowReader reader(options.WithoutAlpha());
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   AboutFile(args[1], [&] {
@@ -94,7 +95,7 @@ int Copy(const std::vector<std::string>& args, TImageOptions& options) {
   TBitmap image;
   image.LoadFromFile(input.Path, options.Decode);
   if (image.Empty()) ThrowEmptyInput(args[0]);
-  image.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
+  image.SaveToFile(OutputPath(args[1]), options.Opaque());
   return 0;
 }
 
@@ -103,7 +104,8 @@ int To4Bit(const std::vector<std::string>& args, TImageOptions& options) {
   // The source a band at a time, each colour matched straight into the 4-bit image: the same
   // pixels as drawing the loaded image onto it, without holding the source whole.
   const InputHeader input = CheckInput(args[0], options.Decode);
-  TImageRowReader reader(options.Decode);
+  // The PPM and the 4-bit picture cannot carry alpha: read without it.
+  TImageRowReader reader(options.WithoutAlpha());
   AboutFile(args[0], [&] { reader.Open(input.Path); });
   if (reader.Empty()) ThrowEmptyInput(args[0]);
   TBitmap target;
@@ -120,7 +122,7 @@ int To4Bit(const std::vector<std::string>& args, TImageOptions& options) {
     });
     target.Changed();
   }
-  target.SaveToFile(OutputPath(args[1]), OpaqueEncodeOptions());
+  target.SaveToFile(OutputPath(args[1]), options.Opaque());
   return 0;
 }
 
@@ -142,7 +144,8 @@ const CommandRegistrar decodeCommand(Command{
 const CommandRegistrar copyCommand(Command{
     "copy", "copy IN.bmp OUT.bmp", "load an image file and save it again, as Gliffo's Save As does",
     "Uncompressed files keep their format; run-length files are written at 32 bits per pixel.\n"
-    "OUT ending in .png is written as PNG, every pixel opaque.", Copy});
+    "OUT ending in .png is written as PNG: an alpha picture with its alpha, any other with every\n"
+    "pixel opaque.", Copy});
 
 const CommandRegistrar to4BitCommand(Command{
     "to4bit", "to4bit IN.bmp OUT.bmp",

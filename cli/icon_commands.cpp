@@ -2,6 +2,7 @@
 // size variants for toolkits, and picking glyphs out of a strip.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -67,7 +68,7 @@ Strip LoadStrip(const std::string& fileName, const TImageOptions& options, int s
 }
 
 // A store of the strip's format and table holding the listed glyphs side by side, each
-// glyph's stored values unchanged.
+// glyph's stored values unchanged, and an alpha picture's own pixels with them.
 std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int>& indices) {
   const TBitmapImage& from = *strip.Image;
   // Only the strip's description is copied, never its pixels: a glyph at a time stays cheap.
@@ -81,6 +82,16 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
       for (int x = 0; x < strip.Size; ++x)
         raster::WriteValue(dst, static_cast<int>(k) * strip.Size + x, y,
                            raster::ReadValue(src, indices[k] * strip.Size + x, y));
+  if (from.HasAlpha()) {
+    AllocateAlphaPixels(out->AlphaPixels, out->Width, strip.Size);
+    out->OpaqueAlpha = false;
+    const std::vector<std::uint32_t> own = OwnPixels(from);
+    const auto fromWidth = static_cast<std::size_t>(from.Width), outWidth = static_cast<std::size_t>(out->Width);
+    for (std::size_t k = 0; k < indices.size(); ++k)
+      for (int y = 0; y < strip.Size; ++y)
+        std::copy_n(own.data() + static_cast<std::size_t>(y) * fromWidth + static_cast<std::size_t>(indices[k] * strip.Size),
+                    strip.Size, out->AlphaPixels.data() + static_cast<std::size_t>(y) * outWidth + k * static_cast<std::size_t>(strip.Size));
+  }
   return out;
 }
 

@@ -39,13 +39,16 @@ void RemoveTemporariesOnKill() {
 }
 
 constexpr const char* AlphaRuleHelp =
-    "Every command reads PNG as well as BMP, known by the file's first bytes whatever its name, and\n"
-    "writes PNG to a name ending in .png (any case), BMP to any other name. Reading PNG, a pixel whose\n"
-    "alpha is below 128 becomes the key colour (--key RRGGBB, default FF00FF); one of 128 or more is\n"
-    "blended over the matte (--matte RRGGBB, default C0C0C0) and an opaque one keeps its colour.\n"
-    "Writing PNG, the glyph jobs (gather, combine, split, disable, edit) give each glyph's key colour,\n"
-    "its bottom-left pixel's, alpha 0; with --opaque, and always for copy and to4bit, every pixel is\n"
-    "opaque.\n";
+    "Every command reads PNG and ICO as well as BMP, known by the file's first bytes whatever its\n"
+    "name, and writes PNG to a name ending in .png (any case), ICO to .ico, BMP to any other name.\n"
+    "A PNG with alpha or tRNS, an icon, and a BMP with an alpha mask are alpha pictures: their\n"
+    "colour and alpha are kept exactly, and PNG and ICO outputs (and BMP ones with --alpha-bmp: 32 bits\n"
+    "with an alpha mask) carry them. BMP and PPM outputs without alpha get the key-colour picture: a\n"
+    "pixel whose alpha is below 128 becomes the key colour (--key RRGGBB, default FF00FF); one of 128\n"
+    "or more is blended over the matte (--matte RRGGBB, default C0C0C0) and an opaque one keeps its\n"
+    "colour; a BMP's colours are taken as stored. A picture without alpha written with alpha: the glyph\n"
+    "jobs (gather, combine, split, disable, edit) give each glyph's key colour, its bottom-left\n"
+    "pixel's, alpha 0; with --opaque, and always for copy and to4bit, every pixel is opaque.\n";
 
 // "RRGGBB" (a "#" before it allowed) as a colour.
 gliffo::raster::ColorRef ParseColour(const std::string& text, const std::string& what) {
@@ -57,12 +60,20 @@ gliffo::raster::ColorRef ParseColour(const std::string& text, const std::string&
                                       static_cast<int>(v & 0xFF));
 }
 
-// --key and --matte, for every command: each one that reads an image may meet a PNG.
-void TakeDecodeOptions(std::vector<std::string>& args, gliffo::TDecodeOptions& options) {
+// --key and --matte, for every command: each one that reads an image may meet a PNG; and
+// --alpha-bmp, for every command that may write a BMP.
+void TakeRunOptions(std::vector<std::string>& args, gliffo::TImageOptions& options) {
   const std::string key = TakeOption(args, "--key", "");
-  if (!key.empty()) options.Key = ParseColour(key, "--key");
+  if (!key.empty()) options.Decode.Key = ParseColour(key, "--key");
   const std::string matte = TakeOption(args, "--matte", "");
-  if (!matte.empty()) options.Matte = ParseColour(matte, "--matte");
+  if (!matte.empty()) options.Decode.Matte = ParseColour(matte, "--matte");
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    if (*it == "--alpha-bmp") {
+      args.erase(it);
+      options.Encode.AlphaBmp = true;
+      break;
+    }
+  }
 }
 
 void PrintOverview(std::ostream& out) {
@@ -141,7 +152,7 @@ int main(int argc, char** argv) {
     try {
       // The run's choices, held here and handed to the job.
       gliffo::TImageOptions options;
-      TakeDecodeOptions(rest, options.Decode);
+      TakeRunOptions(rest, options);
       return command.Run(rest, options);
     } catch (const UsageError& e) {
       std::cerr << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage

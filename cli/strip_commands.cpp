@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -61,14 +62,19 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   const std::vector<std::string> names = AboutFile(folder, [&] { return drives::ListFolderFiles(folder, mask); });
   // The strip the window's folder load and Save Collection give, made without the glyph list.
   TBitmap strip;
-  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, options.DecodeAt(size), strip);
+  // Alpha is kept for an output that can carry it; a BMP strip is the same either way.
+  const std::string outPath = OutputPath(output);
+  const bool keepAlpha = options.Encode.AlphaBmp || std::string_view(FormatOfName(outPath).Name) != "BMP";
+  TDecodeOptions decode = options.DecodeAt(size);
+  decode.KeepAlpha = keepAlpha;
+  const TFolderLoadResult loaded = GatherFolderStrip(folder, names, size, decode, strip, keepAlpha ? &options.Encode : nullptr);
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
     std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
-  strip.SaveToFile(OutputPath(output), options.Encode);
+  strip.SaveToFile(outPath, options.Encode);
   return 0;
 }
 
@@ -81,7 +87,7 @@ int Combine(const std::vector<std::string>& args, TImageOptions& options) {
   std::vector<std::string> paths;
   for (const InputHeader& input : CheckInputs(inputs, options.Decode, false)) paths.push_back(input.Path);
   TBitmap combined;
-  BuildCombinedStrip(paths, combined, options.Decode);
+  BuildCombinedStrip(paths, combined, options.Decode, options.Encode);
   // The first file gives the height: an empty one leaves nothing to write.
   if (combined.Empty()) ThrowEmptyInput(inputs.front());
   combined.SaveToFile(OutputPath(arguments[0]), options.Encode);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/raster/pixels.h"
+#include "ui/alpha_view.h"
 
 namespace gliffo {
 
@@ -124,6 +125,10 @@ int TSetView::ColumnAt(int x) const {
 const QImage& TSetView::CellPicture(const TCellRef& cell, int column) {
   auto found = pictures_.find(cell.get());
   if (found != pictures_.end()) return found->second;
+  const int cellSize = set_->Column(column).Size;
+  // An alpha cell is its own pixels, drawn over the face (or the checkerboard) when painted.
+  if (!cell->Alpha.empty())
+    return pictures_.insert(cell.get(), {cell, AlphaImage(cell->Alpha.data(), cellSize, cellSize)})->second;
   // The cell's colours; the transparent one (the bottom-left pixel's) shows the button face,
   // as a button draws it.
   const std::shared_ptr<TBitmapImage> store = set_->PictureOf(cell.get(), column);
@@ -168,7 +173,9 @@ void TSetView::paintEvent(QPaintEvent* event) {
         painter.setPen(QPen(EmptyInk, 1, Qt::DotLine));
         painter.drawRect(cell.adjusted(0, 0, -1, -1));
       } else {
-        painter.drawImage(cell.topLeft(), CellPicture(ref, c));
+        const QImage& picture = CellPicture(ref, c);
+        if (picture.hasAlphaChannel()) PaintAlphaBackdrop(painter, QRectF(QRect(cell.topLeft(), picture.size())), ButtonFace);
+        painter.drawImage(cell.topLeft(), picture);
         if (ref->Derived) {
           const QPoint corner = cell.topRight() + QPoint(1, 0);
           const QPoint mark[] = {corner, corner + QPoint(-6, 0), corner + QPoint(0, 6)};

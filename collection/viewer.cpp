@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/alpha_view.h"
 #include "glyphs/glyph_list.h"
 
 namespace gliffo {
@@ -68,6 +69,9 @@ QImage TViewerModel::CellImage(int row) const {
   const TImageList& images = collection_.ImageList1;
   const std::uint32_t* pixels = images.CellPixels(collection_.Items.Item(row).ImageIndex());
   if (pixels == nullptr) return {};
+  // A cell with alpha shows its own pixels, drawn over the face by the delegate.
+  if (const std::uint32_t* own = images.CellAlphaPixels(collection_.Items.Item(row).ImageIndex()))
+    return AlphaImage(own, images.Width(), images.Height());
   // The cells keep a zero fourth byte; the image format wants it opaque.
   QImage image(images.Width(), images.Height(), QImage::Format_RGB32);
   for (int y = 0; y < images.Height(); ++y) {
@@ -147,6 +151,7 @@ void TViewerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   QImage cell = model->CellImage(index.row());
   QSize size = model->CellSize();
   QPoint cellAt(option.rect.left() + (option.rect.width() - size.width()) / 2, option.rect.top() + CellPadding);
+  if (!cell.isNull() && cell.hasAlphaChannel()) PaintAlphaBackdrop(*painter, QRectF(QRect(cellAt, size)), palette.button());
   if (!cell.isNull()) painter->drawImage(cellAt, cell);
   if (selected) {
     // The icon is tinted with the highlight, as icon views show a chosen picture.

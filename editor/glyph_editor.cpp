@@ -1,7 +1,9 @@
 #include "editor/glyph_editor.h"
 
+#include <utility>
 
 #include "editor/strings.h"
+#include "formats/transparency.h"
 #include "platform/errors.h"
 
 namespace gliffo {
@@ -95,18 +97,49 @@ void TGlyphEditor::FormDestroy(const std::function<void()>& savePlacement) {
 
 // --- Palette ---------------------------------------------------------------------------------
 
+TDrawColour TGlyphEditor::ForegroundDrawColour() const {
+  return foregroundCustom_ ? *foregroundCustom_ : TDrawColour{PaletteColors()[static_cast<std::size_t>(foreground_)], 255};
+}
+
+TDrawColour TGlyphEditor::BackgroundDrawColour() const {
+  return backgroundCustom_ ? *backgroundCustom_ : TDrawColour{PaletteColors()[static_cast<std::size_t>(background_)], 255};
+}
+
 void TGlyphEditor::SetForegroundIndex(int index) {
-  if (index < 0 || index >= 16 || index == foreground_) return;
+  if (index < 0 || index >= 16 || index == ForegroundIndex()) return;
   foreground_ = index;
+  foregroundCustom_.reset();
   if (view_) view_->PaletteChanged();
   ColorGrid1Change();
 }
 
 void TGlyphEditor::SetBackgroundIndex(int index) {
-  if (index < 0 || index >= 16 || index == background_) return;
+  if (index < 0 || index >= 16 || index == BackgroundIndex()) return;
   background_ = index;
+  backgroundCustom_.reset();
   if (view_) view_->PaletteChanged();
   ColorGrid1Change();
+}
+
+void TGlyphEditor::SetForegroundColour(const TDrawColour& colour) {
+  foregroundCustom_ = TDrawColour{colour.Color & 0xFFFFFF, colour.Alpha < 0 ? 0 : colour.Alpha > 255 ? 255 : colour.Alpha};
+  if (view_) view_->PaletteChanged();
+  ColorGrid1Change();
+}
+
+void TGlyphEditor::SetBackgroundColour(const TDrawColour& colour) {
+  backgroundCustom_ = TDrawColour{colour.Color & 0xFFFFFF, colour.Alpha < 0 ? 0 : colour.Alpha > 255 ? 255 : colour.Alpha};
+  if (view_) view_->PaletteChanged();
+  ColorGrid1Change();
+}
+
+void TGlyphEditor::CustomColourClick(IDialogService& dialogs, bool brush) {
+  const TDrawColour now = brush ? BackgroundDrawColour() : ForegroundDrawColour();
+  const std::optional<TColourWithAlpha> chosen = dialogs.ChooseColour(TColourWithAlpha{now.Color, now.Alpha});
+  if (!chosen) return;
+  const TDrawColour colour{chosen->Color, chosen->Alpha};
+  if (brush) SetBackgroundColour(colour);
+  else SetForegroundColour(colour);
 }
 
 void TGlyphEditor::ColorGrid1Change() {
@@ -151,15 +184,126 @@ int TGlyphEditor::CellArea() const {
 }
 
 void TGlyphEditor::ReduceSurface() {
-  const int area = CellArea();
-  editor_.Canvas().StretchDraw(Rect(0, 0, GlyphSize(), GlyphSize()), &pic(), Rect(0, 0, area, area));
+  if (editor_.HasAlpha()) {
+    ReduceAlphaGlyph();
+  } else {
+    const int area = CellArea();
+    editor_.Canvas().StretchDraw(Rect(0, 0, GlyphSize(), GlyphSize()), &pic(), Rect(0, 0, area, area));
+  }
   if (view_) view_->GlyphChanged();
 }
 
+namespace {
+
+// A device-dependent image of the size.
+void MakeDeviceImage(TBitmap& image, int width, int height) {
+  image.SetPixelFormat(TPixelFormat::pfDevice);
+  image.SetWidth(width);
+  image.SetHeight(height);
+}
+
+// The colours of alpha pixels, as a device-dependent image of that size.
+void ColoursOf(const std::vector<std::uint32_t>& pixels, int size, TBitmap& image) {
+  MakeDeviceImage(image, size, size);
+  const raster::Surface s = image.WritableSurface();
+  for (int y = 0; y < size; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(s.Row(y));
+    for (int x = 0; x < size; ++x) row[x] = pixels[static_cast<std::size_t>(y) * size + x] & 0x00FFFFFFu;
+  }
+}
+
+}  // namespace
+
 void TGlyphEditor::EnlargeGlyph() {
   const int area = CellArea();
-  pic().Canvas().StretchDraw(Rect(0, 0, area, area), &editor_);
+  if (editor_.HasAlpha()) {
+    // The surface shows an alpha glyph's colours as they are, not the key-colour picture.
+    TBitmap colours;
+    ColoursOf(editor_.Image().AlphaPixels, GlyphSize(), colours);
+    pic().Canvas().StretchDraw(Rect(0, 0, area, area), &colours);
+  } else {
+    pic().Canvas().StretchDraw(Rect(0, 0, area, area), &editor_);
+  }
   SurfaceChanged();
+}
+
+void TGlyphEditor::ReduceAlphaGlyph() {
+  const int size = GlyphSize(), area = CellArea();
+  // Each glyph pixel samples the surface where the plain reduction does.
+  TBitmap colours, cover;
+  MakeDeviceImage(colours, size, size);
+  colours.Canvas().StretchDraw(Rect(0, 0, size, size), &pic(), Rect(0, 0, area, area));
+  if (alphaStroke_) {
+    MakeDeviceImage(cover, size, size);
+    cover.Canvas().StretchDraw(Rect(0, 0, size, size), &coverage_, Rect(0, 0, area, area));
+  }
+  const std::vector<std::uint32_t>& before = alphaStroke_ ? strokeAlpha_ : editor_.Image().AlphaPixels;
+  const int penAlpha = ForegroundDrawColour().Alpha, brushAlpha = BackgroundDrawColour().Alpha;
+  const raster::Surface c = colours.Image().Surface();
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * size + x;
+      int alpha = before.size() == pixels.size() ? AlphaOf(before[i]) : 255;
+      if (alphaStroke_) {
+        const raster::ColorRef marker = raster::GetPixel(cover.Image().Surface(), x, y);
+        alpha = marker == CoveragePen ? penAlpha : marker == CoverageBrush ? brushAlpha : marker == CoverageFont ? 255 : alpha;
+      }
+      pixels[i] = AlphaPixelOf(raster::GetPixel(c, x, y), alpha);
+    }
+  SetAlphaGlyph(std::move(pixels));
+}
+
+void TGlyphEditor::SetAlphaGlyph(std::vector<std::uint32_t> pixels) {
+  const int size = GlyphSize();
+  // The key-colour picture into the glyph's own format, as the reduction would draw it.
+  const TAlphaRule rule(collection_.Options.Decode);
+  TBitmap flat;
+  MakeDeviceImage(flat, size, size);
+  const raster::Surface s = flat.WritableSurface();
+  for (int y = 0; y < size; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(s.Row(y));
+    for (int x = 0; x < size; ++x) {
+      const raster::ColorRef c = rule.Flatten(pixels[static_cast<std::size_t>(y) * size + x]);
+      row[x] = static_cast<std::uint32_t>(raster::BlueOf(c) | (raster::GreenOf(c) << 8) | (raster::RedOf(c) << 16));
+    }
+  }
+  editor_.Canvas().Draw(0, 0, &flat);
+  editor_.SetAlphaPixels(std::move(pixels));
+}
+
+void TGlyphEditor::MakeAlphaGlyph() {
+  if (editor_.HasAlpha() || editor_.Empty()) return;
+  SetAlphaGlyph(KeyPixelsWithAlpha(editor_.Image().Surface(), TEncodeOptions{}));
+}
+
+int TGlyphEditor::SurfaceAlphaAt(int x, int y) const {
+  const int scale = CellScale(), size = GlyphSize();
+  if (!editor_.HasAlpha() || x < 0 || y < 0 || x >= scale * size || y >= scale * size) return 255;
+  const std::vector<std::uint32_t>& pixels = alphaStroke_ ? strokeAlpha_ : editor_.Image().AlphaPixels;
+  const std::size_t i = static_cast<std::size_t>(y / scale) * size + static_cast<std::size_t>(x / scale);
+  return i < pixels.size() ? AlphaOf(pixels[i]) : 255;
+}
+
+void TGlyphEditor::PickColourAt(TPoint point) {
+  const int scale = CellScale(), size = GlyphSize();
+  if (point.X < 0 || point.Y < 0 || point.X >= scale * size || point.Y >= scale * size) return;
+  const int x = point.X / scale, y = point.Y / scale;
+  if (x >= editor_.Width() || y >= editor_.Height()) return;
+  TDrawColour picked;
+  if (editor_.HasAlpha()) {
+    const std::uint32_t p = editor_.Image().AlphaPixels[static_cast<std::size_t>(y) * editor_.Width() + x];
+    picked = TDrawColour{static_cast<TColor>(ColorOfAlphaPixel(p)), AlphaOf(p)};
+  } else {
+    picked = TDrawColour{static_cast<TColor>(raster::GetPixel(editor_.Image().Surface(), x, y)), 255};
+  }
+  if (pickToBrush_) SetBackgroundColour(picked);
+  else SetForegroundColour(picked);
+}
+
+void TGlyphEditor::TakeUndoSnapshot() {
+  undo_.Assign(&pic());
+  undoAlpha_ = OwnPixels(editor_.Image());
 }
 
 void TGlyphEditor::CopyToPreview() {

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/history.h"
 #include "editor/tools.h"
@@ -55,6 +57,15 @@ inline constexpr int PaletteRows = 2;
 int PaletteCellAt(int x, int y, int width, int height);
 // The mark a cell carries: "FG", "BG", "FB" (both) or "".
 std::string PaletteMark(int index, int foreground, int background);
+
+// A colour the editor draws with: a palette colour (opaque), or any RGB with an alpha. Drawing
+// writes it with its alpha into the pixel, replacing what was there; Transparent erases.
+struct TDrawColour {
+  TColor Color = clBlack;  // 0x00BBGGRR
+  int Alpha = 255;
+  friend bool operator==(const TDrawColour&, const TDrawColour&) = default;
+};
+inline constexpr TDrawColour Transparent{0x000000, 0};
 
 class TGlyphEditor : public IGlyphEditorLink {
  public:
@@ -105,14 +116,26 @@ class TGlyphEditor : public IGlyphEditorLink {
   const TFont& FontDialogFont() const { return fontDialogFont_; }
 
   // --- Palette --------------------------------------------------------------------------------
-  int ForegroundIndex() const { return foreground_; }
-  int BackgroundIndex() const { return background_; }
-  TColor ForegroundColor() const { return PaletteColors()[static_cast<std::size_t>(foreground_)]; }
-  TColor BackgroundColor() const { return PaletteColors()[static_cast<std::size_t>(background_)]; }
+  // The palette cells chosen; -1 while a colour of the Colour menu is chosen instead.
+  int ForegroundIndex() const { return foregroundCustom_ ? -1 : foreground_; }
+  int BackgroundIndex() const { return backgroundCustom_ ? -1 : background_; }
+  TColor ForegroundColor() const { return ForegroundDrawColour().Color; }
+  TColor BackgroundColor() const { return BackgroundDrawColour().Color; }
+  // The pen's and the brush's colour with their alpha.
+  TDrawColour ForegroundDrawColour() const;
+  TDrawColour BackgroundDrawColour() const;
   // A press on a cell with the left button, and with the right or middle one. Each change of
   // an index raises ColorGrid1Change once; an index out of 0..15 changes nothing.
   void SetForegroundIndex(int index);
   void SetBackgroundIndex(int index);
+  // The Colour menu: Transparent, Custom Colour... and Pick Colour choose any colour and alpha
+  // for the pen or the brush; the palette grid then marks no cell for it.
+  void SetForegroundColour(const TDrawColour& colour);
+  void SetBackgroundColour(const TDrawColour& colour);
+  // Custom Colour...: the colour dialog, starting from the current colour, for the pen or the
+  // brush; cancelling changes nothing.
+  void CustomColourClick(IDialogService& dialogs, bool brush);
+  void PickColour1Click() { SelectSymbol(TSymbolItem::Picker1); }
   void ColorGrid1Change();
 
   // --- Brush, Pen and Symbol menus ------------------------------------------------------------
@@ -137,7 +160,9 @@ class TGlyphEditor : public IGlyphEditorLink {
   void testbtnClick();
 
   // --- The surface's mouse events (any button; buttons and modifiers are not looked at) -------
-  void picMouseDown(int x, int y);
+  // The drawing tools draw with any button; the eyedropper's second button (secondButton)
+  // takes the brush colour instead of the pen colour.
+  void picMouseDown(int x, int y, bool secondButton = false);
   void picMouseMove(int x, int y);
   void picMouseUp(int x, int y);
 
@@ -156,6 +181,8 @@ class TGlyphEditor : public IGlyphEditorLink {
   // size raises EInvalidOperation saying both sizes and changes nothing.
   void PasteGlyph(const TBitmap& picture);
   void SaveGlyphFile(const std::string& fileName);
+  // The same with the options a save dialog's choice gives (32 bits with alpha).
+  void SaveGlyphFile(const std::string& fileName, const TEncodeOptions& options);
 
   // --- Transform menu ------------------------------------------------------------------------
   // The glyph mirrored, turned or shifted by one pixel, enlarged back over the whole surface,
@@ -201,13 +228,27 @@ class TGlyphEditor : public IGlyphEditorLink {
 
  private:
   // Clear and Fill: the glyph in one colour, the surface in another, then reduced, shown and
-  // recorded as one step.
-  void FillGlyphAndSurface(TColor glyphColor, TColor surfaceColor, const char* stepCaption);
+  // recorded as one step; keepAlpha keeps an alpha glyph one.
+  void FillGlyphAndSurface(TColor glyphColor, const TDrawColour& surfaceColour, bool keepAlpha, const char* stepCaption);
   void SetEditorControlSize(int width, int height);
   // The whole surface stretched onto the glyph's 0, 0, GlyphSize, GlyphSize.
   void ReduceSurface();
   // The glyph stretched over the whole surface.
   void EnlargeGlyph();
+  // An alpha glyph (formats/bitmap_image.h): the surface holds its colours as they are, the
+  // glyph's own pixels hold colour and alpha, and its store the key-colour picture of them.
+  void ReduceAlphaGlyph();
+  // Makes the glyph an alpha glyph with these pixels, its store their key-colour picture.
+  void SetAlphaGlyph(std::vector<std::uint32_t> pixels);
+  // A key-colour glyph becomes an alpha glyph, its transparent colour (the bottom-left
+  // pixel's) at alpha 0, before a stroke or a fill writes alpha into it.
+  void MakeAlphaGlyph();
+  // The alpha of the glyph pixel a surface pixel belongs to (255 outside the glyph's cells).
+  int SurfaceAlphaAt(int x, int y) const;
+  // The eyedropper: the glyph pixel under a surface point becomes the pen's (or brush's) colour.
+  void PickColourAt(TPoint point);
+  // The surface and, for an alpha glyph, its pixels as a step before it changes, for Undo.
+  void TakeUndoSnapshot();
   void CopyToPreview();
   void SurfaceChanged(const TRect& area);
   void SurfaceChanged() { SurfaceChanged(Rect(0, 0, SurfaceSize, SurfaceSize)); }
@@ -240,6 +281,15 @@ class TGlyphEditor : public IGlyphEditorLink {
   TFont fontDialogFont_;
   int foreground_ = 0;
   int background_ = 15;
+  std::optional<TDrawColour> foregroundCustom_, backgroundCustom_;
+  // The glyph's own pixels at the last snapshot for Undo (empty for a key-colour glyph).
+  std::vector<std::uint32_t> undoAlpha_;
+  // A stroke that writes alpha: what the glyph's pixels were at its press, and the coverage
+  // surface its tools draw on beside the surface.
+  bool alphaStroke_ = false;
+  std::vector<std::uint32_t> strokeAlpha_;
+  TBitmap coverage_;
+  bool pickToBrush_ = false;
 };
 
 // A menu caption as the History window names its step: without the accelerator's ampersand

@@ -1,6 +1,7 @@
 // The editor's File, Edit and Transform menus over the editor and the application's dialogs,
 // and what the collection window asks of the editor.
 #include <optional>
+#include <vector>
 
 #include "editor/glyph_editor.h"
 #include "editor/strings.h"
@@ -77,6 +78,8 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
   if (opened.Width() != GlyphSize() || opened.Height() != GlyphSize()) return;
   // The glyph takes the file's format and colour table; later reductions are matched to it.
   editor_.Assign(&opened);
+  // An alpha glyph's own pixels are kept whole while it is edited, even when all opaque.
+  if (editor_.HasAlpha() && editor_.Image().AlphaPixels.empty()) editor_.SetAlphaPixels(OwnPixels(editor_.Image()));
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
   CopyToPreview();
@@ -87,7 +90,7 @@ void TGlyphEditor::OpenGlyphFile(const std::string& fileName) {
 void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
   if (picture.Width() != GlyphSize() || picture.Height() != GlyphSize())
     throw EInvalidOperation(FormatMessage(FormatMessage(texts::PastedGlyphSize, picture.Width()), GlyphSize()));
-  undo_.Assign(&pic());
+  TakeUndoSnapshot();
   picture.Draw(editor_.Canvas(), 0, 0);
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
@@ -96,17 +99,20 @@ void TGlyphEditor::PasteGlyph(const TBitmap& picture) {
 }
 
 void TGlyphEditor::SaveAs1Click(IDialogService& dialogs) {
-  const std::optional<std::string> name = dialogs.SaveFile(GlyphSaveRequest());
+  const TSaveFileRequest request = GlyphSaveRequest();
+  const std::optional<std::string> name = dialogs.SaveFile(request);
   if (!name) return;
-  SaveGlyphFile(*name);
+  SaveGlyphFile(*name, SaveOptionsOf(dialogs, request, collection_.Options.Encode));
 }
 
-void TGlyphEditor::SaveGlyphFile(const std::string& fileName) {
+void TGlyphEditor::SaveGlyphFile(const std::string& fileName) { SaveGlyphFile(fileName, collection_.Options.Encode); }
+
+void TGlyphEditor::SaveGlyphFile(const std::string& fileName, const TEncodeOptions& options) {
   // Through a picture, as the window saves any graphic; the glyph keeps its own format, and the
   // save writes beside the target and renames, so a failure keeps the previous file.
   TPicture picture;
   picture.Bitmap().Assign(&editor_);
-  picture.SaveToFile(fileName, collection_.Options.Encode);
+  picture.SaveToFile(fileName, options);
   KeptIn(0, fileName);
 }
 
@@ -120,6 +126,12 @@ void TGlyphEditor::Undo1Click() {
   // Before the first press there is no snapshot: the surface stays as it is.
   if (!undo_.Empty()) {
     pic().Assign(&undo_);
+    // The glyph's alpha goes back with the surface: the surface holds colours alone.
+    if (undoAlpha_.empty()) {
+      editor_.SetAlphaPixels({});
+    } else if (undoAlpha_.size() == static_cast<std::size_t>(GlyphSize()) * GlyphSize()) {
+      SetAlphaGlyph(undoAlpha_);
+    }
     SurfaceChanged();
   }
   ReduceSurface();
@@ -128,25 +140,34 @@ void TGlyphEditor::Undo1Click() {
   RecordStep(StepName(texts::MenuUndo));
 }
 
-void TGlyphEditor::FillGlyphAndSurface(TColor glyphColor, TColor surfaceColor, const char* stepCaption) {
+void TGlyphEditor::FillGlyphAndSurface(TColor glyphColor, const TDrawColour& surfaceColour, bool keepAlpha,
+                                       const char* stepCaption) {
+  // A glyph that keeps alpha, and a fill with a colour that is not opaque, make an alpha glyph:
+  // every pixel then takes the surface's colour and alpha, as the reduction gives them.
+  const TColor surfaceColor = surfaceColour.Color;
+  const bool alpha = (keepAlpha && editor_.HasAlpha()) || surfaceColour.Alpha < 255;
+  if (!alpha) editor_.SetAlphaPixels({});
   TCanvas& glyph = editor_.Canvas();
   glyph.Brush().SetColor(glyphColor);
   glyph.FillRect(Rect(0, 0, editor_.Width(), editor_.Height()));
   TCanvas& surface = pic().Canvas();
   surface.Brush().SetColor(surfaceColor);
   surface.FillRect(Rect(0, 0, SurfaceSize, SurfaceSize));
+  if (alpha) SetAlphaGlyph(std::vector<std::uint32_t>(static_cast<std::size_t>(GlyphSize()) * GlyphSize(),
+                                                      AlphaPixelOf(surfaceColour.Color, surfaceColour.Alpha)));
   SurfaceChanged();
   ReduceSurface();
   CopyToPreview();
   RecordStep(StepName(stepCaption));
 }
 
-void TGlyphEditor::Clear1Click() { FillGlyphAndSurface(clWhite, clWhite, texts::MenuClear); }
+// Clear starts the glyph afresh: white, without alpha, as the editor starts.
+void TGlyphEditor::Clear1Click() { FillGlyphAndSurface(clWhite, TDrawColour{clWhite, 255}, false, texts::MenuClear); }
 
 void TGlyphEditor::Fill1Click() {
   // The glyph's own brush keeps the foreground colour: it fills what a later resize adds. The
   // reduction covers the foreground fill at once with the surface's background colour.
-  FillGlyphAndSurface(ForegroundColor(), BackgroundColor(), texts::MenuFill);
+  FillGlyphAndSurface(ForegroundColor(), BackgroundDrawColour(), true, texts::MenuFill);
 }
 
 void TGlyphEditor::Text2Click(IDialogService& dialogs) {
@@ -165,8 +186,13 @@ void TGlyphEditor::TextCaption1Click(IDialogService& dialogs) {
 
 void TGlyphEditor::TransformGlyph(TTransform transform) {
   // One step of its own for Undo, as a press takes it.
-  undo_.Assign(&pic());
+  TakeUndoSnapshot();
+  std::vector<std::uint32_t> own = OwnPixels(editor_.Image());
   TransformImage(editor_, transform);
+  if (!own.empty()) {
+    TransformValues(own, editor_.Width(), editor_.Height(), transform);
+    editor_.SetAlphaPixels(std::move(own));
+  }
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();
   CopyToPreview();
@@ -179,6 +205,11 @@ void TGlyphEditor::EditGlyph(const TImageList& images, int cellIndex) {
   SetEditorControlSize(GlyphSize(), GlyphSize());
   SetSurfacePenWidth(CellScale());
   images.Draw(editor_.Canvas(), 0, 0, cellIndex);
+  // A cell with alpha gives the glyph its own pixels too.
+  const std::uint32_t* own = images.CellAlphaPixels(cellIndex);
+  if (own && images.Width() == GlyphSize() && images.Height() == GlyphSize() && editor_.Width() == GlyphSize() &&
+      editor_.Height() == GlyphSize())
+    SetAlphaGlyph(std::vector<std::uint32_t>(own, own + static_cast<std::size_t>(GlyphSize()) * GlyphSize()));
   if (view_) view_->ShowWindow();
   EnlargeGlyph();
   if (view_) view_->GlyphChanged();

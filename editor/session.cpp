@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "glyphs/collection_files.h"
+#include "platform/raster/pixels.h"
 #include "glyphs/icon_set.h"
 #include "platform/errors.h"
 
@@ -193,13 +194,16 @@ TFontChoice ParseFont(const TSessionLine& line) {
 constexpr std::size_t HelpColumn = 23;
 constexpr std::size_t HelpWidth = 79;
 
-// "Symbol menu: " and every tool identifier, broken into lines that fit beside the usages.
+// "Symbol menu: " and every tool identifier, broken into lines that fit beside the usages;
+// the tools of the Colour menu after them.
 std::string ToolHelp() {
   std::string help;
   std::string line = "Symbol menu:";
   const std::span<const TToolRow> tools = ToolTable();
   for (std::size_t k = 0; k < tools.size(); ++k) {
-    const std::string word = std::string(tools[k].Name) + (k + 1 < tools.size() ? "," : "");
+    const bool firstOfColour = tools[k].Menu == TToolMenu::Colour && (k == 0 || tools[k - 1].Menu != TToolMenu::Colour);
+    const std::string word = std::string(firstOfColour ? "Colour menu: " : "") + tools[k].Name +
+                             (k + 1 < tools.size() ? (tools[k + 1].Menu != tools[k].Menu ? ";" : ",") : "");
     if (HelpColumn + line.size() + 1 + word.size() > HelpWidth) {
       help += line + "\n";
       line = word;
@@ -253,9 +257,36 @@ TPoint ParsePoint(const TSessionLine& line) {
   return TPoint{x, line.Number(2, MinCoordinate, MaxCoordinate, "Y")};
 }
 
-int ParsePaletteIndex(const TSessionLine& line) {
-  line.NeedCount(1, "a palette index");
-  return line.Number(1, 0, 15, "the palette index");
+TColourChoice ParseColourChoice(const TSessionLine& line) {
+  line.NeedCount(1, "a palette index, #RRGGBB, #RRGGBBAA or transparent");
+  const std::string& word = line.Word(1);
+  TColourChoice choice;
+  if (word == "transparent") {
+    choice.Colour = Transparent;
+    return choice;
+  }
+  if (word.starts_with('#')) {
+    const std::string hex = word.substr(1);
+    if ((hex.size() != 6 && hex.size() != 8) || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+      line.Fail("a colour is #RRGGBB or #RRGGBBAA, not " + Quoted(word));
+    const auto byte = [&](std::size_t at) { return static_cast<int>(std::stoul(hex.substr(at, 2), nullptr, 16)); };
+    // Scripts write colours red first; the program keeps blue in the high byte.
+    choice.Colour.Color = raster::MakeColorRef(byte(0), byte(2), byte(4));
+    choice.Colour.Alpha = hex.size() == 8 ? byte(6) : 255;
+    return choice;
+  }
+  choice.Index = line.Number(1, 0, 15, "the palette index");
+  return choice;
+}
+
+void SetColour(TSessionContext& c, const TColourChoice& choice, bool brush) {
+  if (choice.Index >= 0) {
+    if (brush) c.Editor.SetBackgroundIndex(choice.Index);
+    else c.Editor.SetForegroundIndex(choice.Index);
+  } else {
+    if (brush) c.Editor.SetBackgroundColour(choice.Colour);
+    else c.Editor.SetForegroundColour(choice.Colour);
+  }
 }
 
 std::string ParseFileName(const TSessionLine& line) {
@@ -332,11 +363,14 @@ std::vector<TSessionVerb> MakeVerbs() {
           c.Editor.Clear2Click();
         }
       }));
-  verbs.push_back(Verb<int>("fg", "fg I", "", ParsePaletteIndex,
-                            [](TSessionContext& c, const int& index) { c.Editor.SetForegroundIndex(index); }));
-  verbs.push_back(Verb<int>("bg", "bg I", "left / right press on palette cell I (0-15, top row first)",
-                            ParsePaletteIndex,
-                            [](TSessionContext& c, const int& index) { c.Editor.SetBackgroundIndex(index); }));
+  verbs.push_back(Verb<TColourChoice>("fg", "fg I|#RRGGBB[AA]|transparent", "", ParseColourChoice,
+                                      [](TSessionContext& c, const TColourChoice& choice) { SetColour(c, choice, false); }));
+  verbs.push_back(Verb<TColourChoice>("bg", "bg I|#RRGGBB[AA]|transparent",
+                                      "the pen / brush colour: a left / right press on palette cell I\n"
+                                      "(0-15, top row first), or a colour and alpha of the Colour menu\n"
+                                      "(replaces a pixel's colour and alpha; transparent erases)",
+                                      ParseColourChoice,
+                                      [](TSessionContext& c, const TColourChoice& choice) { SetColour(c, choice, true); }));
   verbs.push_back(Verb<TPoint>("down", "down X Y", "", ParsePoint,
                                [](TSessionContext& c, const TPoint& p) { c.Editor.picMouseDown(p.X, p.Y); }));
   verbs.push_back(Verb<TPoint>("move", "move X Y", "", ParsePoint,

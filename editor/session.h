@@ -48,11 +48,18 @@ struct TGlyphChoice {
   int Index = 0;
 };
 
+// What an fg or bg line names: a palette cell (Index 0-15), or a colour with its alpha
+// (Index -1): #RRGGBB, #RRGGBBAA or transparent.
+struct TColourChoice {
+  int Index = -1;
+  TDrawColour Colour;
+};
+
 struct TSessionCommand {
   const TSessionVerb* Verb = nullptr;
   int Line = 0;  // 1-based line of the script
   // What the verb's Parse produced: TSymbolItem (tool), TPenItem (pen), TBrushStyle (brush),
-  // int (fg, bg: palette index; size: glyph size), TPoint (down, move, up), nothing (undo,
+  // TColourChoice (fg, bg), int (size: glyph size), TPoint (down, move, up), nothing (undo,
   // clear, fill, back, forward), std::string (caption: the text; open, save: the file name), TFontChoice
   // (font), TGlyphChoice (glyph), TTransform (flip, rotate, shift).
   std::any Arguments;

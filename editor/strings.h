@@ -49,6 +49,16 @@ inline constexpr const char* MenuShiftRight = "Shift Right";
 inline constexpr const char* MenuShiftUp = "Shift Up";
 inline constexpr const char* MenuShiftDown = "Shift Down";
 
+// The Colour menu: colours with alpha for the pen (left button) and the brush (right button).
+inline constexpr const char* MenuColour = "&Colour";
+inline constexpr const char* MenuTransparentLeft = "Transparent &Left";
+inline constexpr const char* MenuTransparentRight = "Transparent &Right";
+inline constexpr const char* MenuCustomLeft = "Custom L&eft Colour...";
+inline constexpr const char* MenuCustomRight = "Custom R&ight Colour...";
+// The two current colours, shown as swatches: "Left: #RRGGBBAA".
+inline constexpr const char* SwatchLeft = "Left: %s";
+inline constexpr const char* SwatchRight = "Right: %s";
+
 inline constexpr const char* MenuView = "&View";
 inline constexpr const char* MenuPixelGrid = "Pixel &Grid";
 inline constexpr const char* MenuButtonStates = "Button &States";
@@ -56,11 +66,13 @@ inline constexpr const char* MenuButtonStates = "Button &States";
 inline constexpr const char* PixelGridKey = "PixelGrid";
 inline constexpr const char* MenuGlyphPixels = "Glyph &Pixels";
 inline constexpr const char* GlyphPixelsKey = "GlyphPixels";
+inline constexpr const char* MenuCheckerboard = "Transparency &Checkerboard";
+inline constexpr const char* CheckerboardKey = "Checkerboard";
 inline constexpr const char* MenuHistoryWindow = "&History";
 inline constexpr const char* MenuStepBackward = "Step &Backward";
 inline constexpr const char* MenuStepForward = "Step &Forward";
 inline constexpr const char* HistoryCaption = "History";
-inline constexpr const char* MenuClipboard = "&Clipboard";
+inline constexpr const char* MenuClipboard = "C&lipboard";  // Alt+C opens the Colour menu
 inline constexpr const char* MenuCopyGlyph = "&Copy";
 inline constexpr const char* MenuPasteGlyph = "&Paste";
 

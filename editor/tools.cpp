@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "glyphs/canvas.h"
 #include "glyphs/glyph_geometry.h"
@@ -20,6 +22,13 @@ TRect Reach(TPoint a, TPoint b, int penWidth) {
 
 const TRect WholeSurface = Rect(0, 0, SurfaceSize, SurfaceSize);
 
+// Draws on the surface and, while a stroke writes alpha, the same on the coverage surface.
+template <typename Draw>
+void ForEachCanvas(TToolContext& context, Draw draw) {
+  draw(context.Surface);
+  if (context.Coverage) draw(*context.Coverage);
+}
+
 // Shows a rubber band while the pointer moves and draws the figure on release. Under not-xor a
 // second drawing of the same figure restores what the first changed, so each move takes back
 // the previous band and draws the next one.
@@ -29,9 +38,11 @@ class TRubberBandTool : public TTool {
     TCanvas& c = context.Surface;
     const TPoint start = context.StartPoint;
     const TPoint last = context.LastPoint;
-    c.Pen().SetMode(TPenMode::pmNotXor);
-    Figure(c, start, last);
-    Figure(c, start, point);
+    ForEachCanvas(context, [&](TCanvas& on) {
+      on.Pen().SetMode(TPenMode::pmNotXor);
+      Figure(on, start, last);
+      Figure(on, start, point);
+    });
     context.LastPoint = point;
     context.Changed = Union(context.Changed, Union(Reach(start, last, c.Pen().Width()), Reach(start, point, c.Pen().Width())));
   }
@@ -40,13 +51,15 @@ class TRubberBandTool : public TTool {
   void Release(TToolContext& context, TPoint point) const override {
     TCanvas& c = context.Surface;
     const TPoint start = context.StartPoint;
-    if (context.BandShown) {
-      c.Pen().SetMode(TPenMode::pmNotXor);
-      Figure(c, start, context.LastPoint);
-      context.Changed = Union(context.Changed, Reach(start, context.LastPoint, c.Pen().Width()));
-    }
-    c.Pen().SetMode(TPenMode::pmCopy);
-    Figure(c, start, point);
+    ForEachCanvas(context, [&](TCanvas& on) {
+      if (context.BandShown) {
+        on.Pen().SetMode(TPenMode::pmNotXor);
+        Figure(on, start, context.LastPoint);
+      }
+      on.Pen().SetMode(TPenMode::pmCopy);
+      Figure(on, start, point);
+    });
+    if (context.BandShown) context.Changed = Union(context.Changed, Reach(start, context.LastPoint, c.Pen().Width()));
     context.Changed = Union(context.Changed, Reach(start, point, c.Pen().Width()));
   }
 
@@ -84,8 +97,10 @@ class TFreehandTool : public TTool {
   void Move(TToolContext& context, TPoint point) const override {
     TCanvas& c = context.Surface;
     const TPoint from = c.PenPos();
-    c.Pen().SetMode(TPenMode::pmCopy);
-    c.LineTo(point.X, point.Y);
+    ForEachCanvas(context, [&](TCanvas& on) {
+      on.Pen().SetMode(TPenMode::pmCopy);
+      on.LineTo(point.X, point.Y);
+    });
     context.Changed = Union(context.Changed, Reach(from, point, c.Pen().Width()));
   }
 };
@@ -98,7 +113,7 @@ class TBlockTool : public TTool {
     const int cx = scale * (point.X / scale);
     const int cy = scale * (point.Y / scale);
     const TRect cell = Rect(cx, cy, cx + scale, cy + scale);
-    context.Surface.FillRect(cell);
+    ForEachCanvas(context, [&](TCanvas& on) { on.FillRect(cell); });
     context.Changed = Union(context.Changed, cell);
   }
 };
@@ -107,8 +122,57 @@ class TFloodFillTool : public TTool {
  public:
   void Release(TToolContext& context, TPoint point) const override {
     TCanvas& c = context.Surface;
-    c.FloodFill(point.X, point.Y, c.Pixel(point.X, point.Y), TFillStyle::fsSurface);
+    if (context.Coverage && context.SurfaceAlpha) {
+      FillOneColourAndAlpha(context, point);
+    } else {
+      c.FloodFill(point.X, point.Y, c.Pixel(point.X, point.Y), TFillStyle::fsSurface);
+    }
     context.Changed = WholeSurface;
+  }
+
+ private:
+  // The area of the pixel's colour and alpha joined to it side by side (the surface fill
+  // joins them the same way), painted a row run at a time with the brush on both surfaces.
+  static void FillOneColourAndAlpha(TToolContext& context, TPoint point) {
+    TCanvas& c = context.Surface;
+    if (point.X < 0 || point.Y < 0 || point.X >= SurfaceSize || point.Y >= SurfaceSize) return;
+    if (c.Brush().Style() == TBrushStyle::bsClear) return;
+    const TColor colour = c.Pixel(point.X, point.Y);
+    const int alpha = context.SurfaceAlpha(point.X, point.Y);
+    std::vector<std::uint8_t> in(static_cast<std::size_t>(SurfaceSize) * SurfaceSize, 0);
+    const auto at = [](int x, int y) { return static_cast<std::size_t>(y) * SurfaceSize + static_cast<std::size_t>(x); };
+    std::vector<TPoint> todo{point};
+    in[at(point.X, point.Y)] = 1;
+    while (!todo.empty()) {
+      const TPoint p = todo.back();
+      todo.pop_back();
+      const TPoint next[4] = {{p.X - 1, p.Y}, {p.X + 1, p.Y}, {p.X, p.Y - 1}, {p.X, p.Y + 1}};
+      for (const TPoint& n : next) {
+        if (n.X < 0 || n.Y < 0 || n.X >= SurfaceSize || n.Y >= SurfaceSize || in[at(n.X, n.Y)]) continue;
+        if (c.Pixel(n.X, n.Y) != colour || context.SurfaceAlpha(n.X, n.Y) != alpha) continue;
+        in[at(n.X, n.Y)] = 1;
+        todo.push_back(n);
+      }
+    }
+    for (int y = 0; y < SurfaceSize; ++y)
+      for (int x = 0; x < SurfaceSize;) {
+        if (!in[at(x, y)]) {
+          ++x;
+          continue;
+        }
+        int end = x;
+        while (end < SurfaceSize && in[at(end, y)]) ++end;
+        ForEachCanvas(context, [&](TCanvas& on) { on.FillRect(Rect(x, y, end, y + 1)); });
+        x = end;
+      }
+  }
+};
+
+// The eyedropper: the colour and alpha of the glyph pixel where the button comes up.
+class TPickerTool : public TTool {
+ public:
+  void Release(TToolContext& context, TPoint point) const override {
+    if (context.PickColour) context.PickColour(point);
   }
 };
 
@@ -120,12 +184,14 @@ class TTextTool : public TTool {
   void Release(TToolContext& context, TPoint point) const override {
     TCanvas& c = context.Surface;
     const std::string& caption = context.CaptionText;
-    const TBrushStyle style = c.Brush().Style();
-    c.Brush().SetStyle(TBrushStyle::bsClear);
     const int h = c.TextHeight(caption);
     const int w = c.TextWidth(caption);
-    c.TextOut(point.X - w / 7, point.Y - h / 5, caption);
-    c.Brush().SetStyle(style);
+    ForEachCanvas(context, [&](TCanvas& on) {
+      const TBrushStyle style = on.Brush().Style();
+      on.Brush().SetStyle(TBrushStyle::bsClear);
+      on.TextOut(point.X - w / 7, point.Y - h / 5, caption);
+      on.Brush().SetStyle(style);
+    });
     context.Changed = WholeSurface;
   }
 };
@@ -151,16 +217,18 @@ const TRectangleTool Rectangle;
 const TRoundRectTool RoundRect;
 const TFloodFillTool FloodFill;
 const TTextTool Text;
+const TPickerTool Picker;
 
-constexpr std::array<TToolRow, 8> Tools = {{
-    {TSymbolItem::Free1, "freehand", "&Freehand", "Free1", &Freehand},
-    {TSymbolItem::Block1, "block", "&Block", "Block1", &Block},
-    {TSymbolItem::Line1, "line", "&Line", "Line1", &Line},
-    {TSymbolItem::Ellipse1, "ellipse", "&Ellipse", "Ellipse1", &Ellipse},
-    {TSymbolItem::Rectangle1, "rectangle", "&Rectangle", "Rectangle1", &Rectangle},
-    {TSymbolItem::RoundRectangle1, "roundrect", "Round Rectangle", "RoundRectangle1", &RoundRect},
-    {TSymbolItem::Flood1, "floodfill", "FloodFill", "Flood1", &FloodFill},
-    {TSymbolItem::Text1, "text", "Text", "Text1", &Text},
+constexpr std::array<TToolRow, 9> Tools = {{
+    {TSymbolItem::Free1, "freehand", "&Freehand", "Free1", &Freehand, TToolMenu::Symbol, true},
+    {TSymbolItem::Block1, "block", "&Block", "Block1", &Block, TToolMenu::Symbol, true},
+    {TSymbolItem::Line1, "line", "&Line", "Line1", &Line, TToolMenu::Symbol, true},
+    {TSymbolItem::Ellipse1, "ellipse", "&Ellipse", "Ellipse1", &Ellipse, TToolMenu::Symbol, true},
+    {TSymbolItem::Rectangle1, "rectangle", "&Rectangle", "Rectangle1", &Rectangle, TToolMenu::Symbol, true},
+    {TSymbolItem::RoundRectangle1, "roundrect", "Round Rectangle", "RoundRectangle1", &RoundRect, TToolMenu::Symbol, true},
+    {TSymbolItem::Flood1, "floodfill", "FloodFill", "Flood1", &FloodFill, TToolMenu::Symbol, true},
+    {TSymbolItem::Text1, "text", "Text", "Text1", &Text, TToolMenu::Symbol, true},
+    {TSymbolItem::Picker1, "picker", "&Pick Colour", "PickColour1", &Picker, TToolMenu::Colour, false},
 }};
 
 constexpr std::array<TPenRow, 3> Pens = {{

@@ -4,6 +4,8 @@
 // A tool is a small object that acts on a move and on a release of the mouse over the surface;
 // the press is the same for all of them and belongs to the editor. The four rubber-band figures
 // share one base and differ only in the figure they draw.
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,7 +28,22 @@ struct TToolContext {
   TRect& Changed;
   // A rubber band stands on the surface: a move of this stroke drew one at LastPoint.
   bool BandShown = false;
+  // While a stroke writes alpha: a second surface the same size on which every tool draws the
+  // same figures in marker colours (the pen's, the brush's, the font's), so the editor knows
+  // which pixels the stroke wrote and with which of its colours. Nothing otherwise.
+  TCanvas* Coverage = nullptr;
+  // With Coverage: the alpha of a surface pixel, for a fill that keeps to pixels of one colour
+  // and one alpha.
+  std::function<int(int x, int y)> SurfaceAlpha = {};
+  // The eyedropper's way back to the editor: takes the colour under a surface point.
+  std::function<void(TPoint)> PickColour = {};
 };
+
+// The marker colours of the coverage surface (0x00BBGGRR): what the pen, the brush and the
+// font drew there; black is untouched.
+inline constexpr std::uint32_t CoveragePen = 0x0000FF;
+inline constexpr std::uint32_t CoverageBrush = 0x00FF00;
+inline constexpr std::uint32_t CoverageFont = 0xFF0000;
 
 class TTool {
  public:
@@ -35,8 +52,11 @@ class TTool {
   virtual void Release(TToolContext& context, TPoint point) const;
 };
 
-// The Symbol menu's items, in menu order.
-enum class TSymbolItem { Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1 };
+// The Symbol menu's items, in menu order, then the tools of the Colour menu.
+enum class TSymbolItem { Free1, Block1, Line1, Ellipse1, Rectangle1, RoundRectangle1, Flood1, Text1, Picker1 };
+
+// The menu a tool is an item of.
+enum class TToolMenu { Symbol, Colour };
 
 struct TToolRow {
   TSymbolItem Item;
@@ -45,6 +65,9 @@ struct TToolRow {
   const char* Caption;     // the menu item's caption
   const char* ObjectName;  // the menu item's name; its handler is this name and "Click"
   const TTool* Tool;
+  TToolMenu Menu;
+  // Whether a stroke with it changes the picture (a step of its own, a snapshot for Undo).
+  bool Draws;
 };
 
 // Every tool, in menu order (row k holds item k).

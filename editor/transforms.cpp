@@ -42,6 +42,28 @@ std::span<const TTransformRow> TransformTable() { return Transforms; }
 
 const TTransformRow& TransformRowOf(TTransform transform) { return Transforms.at(static_cast<std::size_t>(transform)); }
 
+void TransformValues(std::vector<std::uint32_t>& values, int w, int h, TTransform transform) {
+  const bool turn = transform == TTransform::RotateRight || transform == TTransform::RotateLeft;
+  if (w <= 0 || h <= 0 || (turn && w != h) || values.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) return;
+  const std::vector<std::uint32_t> from = values;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      // The source pixel of each target pixel (x, y).
+      int sx = x, sy = y;
+      switch (transform) {
+        case TTransform::FlipHorizontal: sx = w - 1 - x; break;
+        case TTransform::FlipVertical: sy = h - 1 - y; break;
+        case TTransform::RotateRight: sx = y; sy = h - 1 - x; break;
+        case TTransform::RotateLeft: sx = w - 1 - y; sy = x; break;
+        case TTransform::ShiftLeft: sx = (x + 1) % w; break;
+        case TTransform::ShiftRight: sx = (x + w - 1) % w; break;
+        case TTransform::ShiftUp: sy = (y + 1) % h; break;
+        case TTransform::ShiftDown: sy = (y + h - 1) % h; break;
+      }
+      values[static_cast<std::size_t>(y) * w + x] = from[static_cast<std::size_t>(sy) * w + sx];
+    }
+}
+
 void TransformImage(TBitmap& image, TTransform transform) {
   const int w = image.Width(), h = image.Height();
   if (image.Empty()) return;
@@ -51,23 +73,9 @@ void TransformImage(TBitmap& image, TTransform transform) {
   std::vector<std::uint32_t> values(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) values[static_cast<std::size_t>(y) * w + x] = raster::ReadValue(s, x, y);
-  // The source pixel of each target pixel (x, y).
-  auto source = [&](int x, int y) -> std::uint32_t {
-    int sx = x, sy = y;
-    switch (transform) {
-      case TTransform::FlipHorizontal: sx = w - 1 - x; break;
-      case TTransform::FlipVertical: sy = h - 1 - y; break;
-      case TTransform::RotateRight: sx = y; sy = h - 1 - x; break;
-      case TTransform::RotateLeft: sx = w - 1 - y; sy = x; break;
-      case TTransform::ShiftLeft: sx = (x + 1) % w; break;
-      case TTransform::ShiftRight: sx = (x + w - 1) % w; break;
-      case TTransform::ShiftUp: sy = (y + 1) % h; break;
-      case TTransform::ShiftDown: sy = (y + h - 1) % h; break;
-    }
-    return values[static_cast<std::size_t>(sy) * w + sx];
-  };
+  TransformValues(values, w, h, transform);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) raster::WriteValue(s, x, y, source(x, y));
+    for (int x = 0; x < w; ++x) raster::WriteValue(s, x, y, values[static_cast<std::size_t>(y) * w + x]);
   image.Changed();
 }
 

@@ -3,7 +3,9 @@
 // colours, so an indexed glyph keeps its format, its colour table and its exact indices.
 // Each transform is one row of a table that the Transform menu, the names of its steps and
 // the session's flip, rotate and shift verbs all read.
+#include <cstdint>
 #include <span>
+#include <vector>
 #include <string_view>
 
 namespace gliffo {
@@ -35,5 +37,8 @@ const TTransformRow& TransformRowOf(TTransform transform);
 // are a quarter clockwise (right) or anticlockwise (left) and need a square image (anything
 // else is left as it is). An empty image stays empty.
 void TransformImage(TBitmap& image, TTransform transform);
+// The same over values of a width × height picture, top row first (an alpha picture's own
+// pixels, which move with its store).
+void TransformValues(std::vector<std::uint32_t>& values, int width, int height, TTransform transform);
 
 }  // namespace gliffo

@@ -1,5 +1,6 @@
 #include "formats/bitmap_image.h"
 
+#include <algorithm>
 #include <new>
 
 #include <sys/mman.h>
@@ -27,6 +28,42 @@ void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes) {
   } catch (const std::bad_alloc&) {
     ThrowOutOfResources();
   }
+}
+
+void AllocateAlphaPixels(std::vector<std::uint32_t>& pixels, std::int64_t width, std::int64_t height) {
+  if (width < 0 || height < 0 || (height > 0 && width > MaxStoreBytes / 4 / height)) ThrowOutOfResources();
+  try {
+    pixels.assign(static_cast<std::size_t>(width * height), 0);
+  } catch (const std::bad_alloc&) {
+    ThrowOutOfResources();
+  }
+}
+
+std::vector<std::uint32_t> OwnPixels(const TBitmapImage& image) {
+  if (!image.AlphaPixels.empty() || !image.OpaqueAlpha) return image.AlphaPixels;
+  return AlphaPixelsOfArea(image, 0, 0, image.Width, image.AbsHeight());
+}
+
+std::vector<std::uint32_t> AlphaPixelsOfArea(const TBitmapImage& image, int left, int top, int width, int height) {
+  std::vector<std::uint32_t> area;
+  if (!image.HasAlpha()) return area;
+  AllocateAlphaPixels(area, width, height);
+  if (image.AlphaPixels.empty()) {
+    // All opaque: the store's colours.
+    const raster::Surface s = image.Surface();
+    std::vector<raster::ColorRef> row(static_cast<std::size_t>(s.Width));
+    for (int y = 0; y < height; ++y) {
+      raster::ReadRowColors(s, top + y, row.data());
+      for (int x = 0; x < width; ++x)
+        area[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+            AlphaPixelOf(row[static_cast<std::size_t>(left + x)], 255);
+    }
+    return area;
+  }
+  for (int y = 0; y < height; ++y)
+    std::copy_n(image.AlphaPixels.data() + static_cast<std::size_t>(top + y) * static_cast<std::size_t>(image.Width) + left, width,
+                area.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width));
+  return area;
 }
 
 std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description) {

@@ -44,6 +44,14 @@ std::shared_ptr<TBitmapImage> NewStore(const TBitmapImage& description, std::int
 //
 // A store may describe a format without holding pixels (Width or Height 0): that description
 // decides the format of the storage a later size change creates.
+//
+// An alpha picture (a PNG or icon with alpha, a BMP with an alpha mask) also holds its own
+// pixels beside the store, in AlphaPixels: colour and straight alpha, exactly as the file gave
+// them. The store keeps the picture the key-colour world has always seen (the key and matte
+// rule applied, or a BMP's colours as stored), so every reader of the store, every BMP and
+// every 4-bit strip is what it was; only writers that can carry alpha (PNG, ICO, the 32-bit
+// BMP with alpha) and the jobs that feed them look beside it. Drawing into the store through
+// its surface leaves a key-colour picture (TBitmap drops the alpha pixels then).
 struct TBitmapImage {
   bool DeviceDependent = true;
   std::int32_t Width = 0;
@@ -59,7 +67,14 @@ struct TBitmapImage {
   std::vector<raster::Rgb> ColorTable;
   bool CoreHeader = false;  // read from a file with the 12-byte header: saved the same way
   std::vector<std::uint8_t> Bits;
+  // Top row first, Width × AbsHeight values 0xAARRGGBB (blue, green, red, alpha in memory);
+  // empty for a key-colour picture, and for an alpha picture whose every pixel is opaque
+  // (OpaqueAlpha): its own pixels are then the store's colours at alpha 255, and nothing is
+  // kept twice. Read them through OwnPixels.
+  std::vector<std::uint32_t> AlphaPixels;
+  bool OpaqueAlpha = false;
 
+  bool HasAlpha() const { return OpaqueAlpha || !AlphaPixels.empty(); }
   int AbsHeight() const { return Height < 0 ? -Height : Height; }
   bool HasPixels() const { return Width > 0 && Height != 0 && !Bits.empty(); }
   std::int64_t Stride() const;
@@ -69,6 +84,32 @@ struct TBitmapImage {
   // shares (TBitmap::WritableSurface makes sure of that).
   raster::Surface Surface() const;
 };
+
+// One pixel of an alpha picture, and its parts.
+constexpr std::uint32_t MakeAlphaPixel(int r, int g, int b, int a) {
+  return static_cast<std::uint32_t>((b & 0xFF) | ((g & 0xFF) << 8) | ((r & 0xFF) << 16) | ((a & 0xFF) << 24));
+}
+constexpr int AlphaOf(std::uint32_t p) { return static_cast<int>(p >> 24); }
+// The colour of an alpha pixel as a COLORREF (0x00BBGGRR), its alpha left out.
+constexpr raster::ColorRef ColorOfAlphaPixel(std::uint32_t p) {
+  return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+}
+// A colour (0x00BBGGRR) with an alpha, as an alpha pixel.
+constexpr std::uint32_t AlphaPixelOf(raster::ColorRef c, int a) {
+  return MakeAlphaPixel(raster::RedOf(c), raster::GreenOf(c), raster::BlueOf(c), a);
+}
+
+// Gives an alpha plane its memory for width × height pixels (uninitialised values are zero);
+// EOutOfResources as AllocateStoreBits.
+void AllocateAlphaPixels(std::vector<std::uint32_t>& pixels, std::int64_t width, std::int64_t height);
+
+struct TBitmapImage;
+// An alpha picture's own pixels (AlphaPixels, or the store's colours at alpha 255 for one
+// whose pixels are all opaque); empty for a key-colour picture.
+std::vector<std::uint32_t> OwnPixels(const TBitmapImage& image);
+// The alpha pixels of an area of an alpha picture, top row first; the area must lie inside it.
+// Empty for a key-colour picture.
+std::vector<std::uint32_t> AlphaPixelsOfArea(const TBitmapImage& image, int left, int top, int width, int height);
 
 // Anything a canvas can copy pixels from: it hands out its store, which the copy holds on to
 // while it runs.

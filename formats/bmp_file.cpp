@@ -10,6 +10,7 @@
 
 #include "formats/strings.h"
 #include "formats/little_endian.h"
+#include "formats/transparency.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
 
@@ -377,6 +378,15 @@ BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uin
     h.BlueMask = ReadLe32(m + 8);
     if (!AcceptableMasks(h)) NotValid();
   }
+  // The alpha mask stands in the header after the colour masks, from the 56-byte header on.
+  // For plain 32-bit pixels only the version 4 and 5 headers are taken at their word: the
+  // shorter ones have no mask a plain file would use.
+  if (h.HeaderSize >= 56 && (h.Compression == BI_BITFIELDS || (h.Compression == BI_RGB && h.BitCount == 32 && h.HeaderSize >= 108))) {
+    const std::uint32_t alpha = ReadLe32(p + 52);
+    const std::uint32_t colours = h.Compression == BI_BITFIELDS ? (h.RedMask | h.GreenMask | h.BlueMask) : 0x00FFFFFFu;
+    const std::uint32_t pixelBits = h.BitCount == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+    if (alpha != 0 && Contiguous(alpha) && (alpha & colours) == 0 && (alpha & ~pixelBits) == 0) h.AlphaMask = alpha;
+  }
 
   std::uint32_t entries = h.ClrUsed;
   if (entries == 0 && h.BitCount <= 8) entries = 1u << h.BitCount;
@@ -437,7 +447,33 @@ std::shared_ptr<TBitmapImage> DecodePixels(const BmpHeader& header, std::span<co
   auto image = NewDibStore(header);
   const std::size_t n = std::min(pixels.size(), image->Bits.size());
   if (n > 0) std::memcpy(image->Bits.data(), pixels.data(), n);
+  AttachAlpha(header, *image);
   return image;
+}
+
+void AttachAlpha(const BmpHeader& header, TBitmapImage& image) {
+  image.AlphaPixels.clear();
+  if (header.AlphaMask == 0 || !image.HasPixels() || image.DeviceDependent) return;
+  const raster::Surface s = image.Surface();
+  const std::uint32_t mask = header.AlphaMask;
+  const int shift = std::countr_zero(mask);
+  const std::uint32_t top = mask >> shift;
+  std::vector<std::uint32_t> pixels;
+  AllocateAlphaPixels(pixels, s.Width, s.Height);
+  bool anyAlpha = false;
+  for (int y = 0; y < s.Height; ++y) {
+    const std::uint8_t* row = s.Row(y);
+    std::uint32_t* out = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(s.Width);
+    for (int x = 0; x < s.Width; ++x) {
+      const std::uint32_t raw = s.BitCount == 16 ? ReadLe16(row + 2 * x) : ReadLe32(row + 4 * x);
+      const std::uint32_t v = (raw & mask) >> shift;
+      // Narrower alpha is widened as the colour channels are: round(v * 255 / top).
+      const int alpha = static_cast<int>((std::uint64_t{v} * 255 * 2 + top) / (2 * std::uint64_t{top}));
+      anyAlpha = anyAlpha || alpha != 0;
+      out[x] = AlphaPixelOf(raster::ValueToColor(s, raster::ReadValue(s, x, y)), alpha);
+    }
+  }
+  if (anyAlpha) image.AlphaPixels = std::move(pixels);
 }
 
 std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes) {
@@ -517,6 +553,48 @@ std::vector<std::uint8_t> Encode(const TBitmapImage& s) {
   std::memcpy(out.data() + offBits, s.Bits.data(), std::min(sizeImage, s.Bits.size()));
   return out;
 }
+
+std::vector<std::uint8_t> EncodeWithAlpha(const TBitmapImage& image, const TEncodeOptions& options) {
+  if (!image.HasPixels()) return {};
+  const std::vector<std::uint32_t> pixels = PixelsWithAlpha(image, options);
+  const std::size_t width = static_cast<std::size_t>(image.Width), height = static_cast<std::size_t>(image.AbsHeight());
+  constexpr std::size_t V5HeaderSize = 124;
+  const std::size_t offBits = FileHeaderSize + V5HeaderSize;
+  const std::size_t sizeImage = width * height * 4;
+  std::vector<std::uint8_t> out;
+  try {
+    out.assign(offBits + sizeImage, 0);
+  } catch (const std::bad_alloc&) {
+    ThrowOutOfResources();
+  }
+  out[0] = 'B';
+  out[1] = 'M';
+  PutLe32(out.data() + 2, static_cast<std::uint32_t>(offBits + sizeImage));
+  PutLe32(out.data() + 10, static_cast<std::uint32_t>(offBits));
+  std::uint8_t* v5 = out.data() + FileHeaderSize;
+  PutLe32(v5, V5HeaderSize);
+  PutLe32(v5 + 4, static_cast<std::uint32_t>(width));
+  PutLe32(v5 + 8, static_cast<std::uint32_t>(height));  // bottom row first
+  PutLe16(v5 + 12, 1);
+  PutLe16(v5 + 14, 32);
+  PutLe32(v5 + 16, BI_BITFIELDS);
+  PutLe32(v5 + 20, static_cast<std::uint32_t>(sizeImage));
+  PutLe32(v5 + 24, static_cast<std::uint32_t>(image.XPelsPerMeter));
+  PutLe32(v5 + 28, static_cast<std::uint32_t>(image.YPelsPerMeter));
+  PutLe32(v5 + 40, 0x00FF0000u);
+  PutLe32(v5 + 44, 0x0000FF00u);
+  PutLe32(v5 + 48, 0x000000FFu);
+  PutLe32(v5 + 52, 0xFF000000u);
+  PutLe32(v5 + 56, 0x73524742u);  // 'sRGB': no end points, gamma or profile follow
+  PutLe32(v5 + 108, 4);           // rendering intent: pictures
+  std::uint8_t* to = out.data() + offBits;
+  for (std::size_t row = 0; row < height; ++row) {
+    const std::uint32_t* from = pixels.data() + (height - 1 - row) * width;
+    for (std::size_t x = 0; x < width; ++x, to += 4) PutLe32(to, from[x]);
+  }
+  return out;
+}
+
 // ---- Files -------------------------------------------------------------------------------------
 
 void SaveFile(const TBitmapImage& image, const std::string& fileName) {

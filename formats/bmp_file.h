@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/bitmap_image.h"
+#include "formats/image_options.h"
 
 namespace gliffo::bmp {
 
@@ -31,6 +32,10 @@ struct BmpHeader {
   std::uint32_t ClrUsed = 0;
   std::uint32_t ClrImportant = 0;
   std::uint32_t RedMask = 0, GreenMask = 0, BlueMask = 0;
+  // The alpha mask of a 16- or 32-bit file that has one (bit fields with a header that holds
+  // it, or a 32-bit file with a version 4 or 5 header), 0 for every other file and for a mask
+  // that runs into the colour channels.
+  std::uint32_t AlphaMask = 0;
   bool CoreHeader = false;
   std::vector<raster::Rgb> ColorTable;  // widened to 4-byte entries
   std::size_t PixelOffset = 0;          // where the pixel bytes start in the parsed bytes
@@ -61,6 +66,12 @@ BmpHeader ParseDib(std::span<const std::uint8_t> dib);
 // device-dependent store, all others a device-independent one as the header describes.
 std::shared_ptr<TBitmapImage> DecodePixels(const BmpHeader& header, std::span<const std::uint8_t> pixels);
 
+// Gives a store decoded from a file with an alpha mask its alpha pixels (formats/bitmap_image.h):
+// each pixel's colour as the store shows it, its alpha from the mask. The store itself is left
+// as read. A file whose alpha is 0 in every pixel only names a mask it does not use (writers
+// do that) and stays a picture without alpha.
+void AttachAlpha(const BmpHeader& header, TBitmapImage& image);
+
 // Decodes a whole file. An empty span gives nullptr (the image becomes empty). Raises as
 // ParseHeader, and EOutOfResources for a store too large to allocate.
 std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes);
@@ -73,6 +84,11 @@ std::shared_ptr<TBitmapImage> NewDibStore(const BmpHeader& header);
 
 // The bytes of the file a store is saved as; empty for an image without pixels.
 std::vector<std::uint8_t> Encode(const TBitmapImage& image);
+// The picture as a 32-bit file with a version 5 header and an alpha mask (bit fields
+// 00FF0000, 0000FF00, 000000FF, FF000000, sRGB), bottom row first: an alpha picture's own
+// pixels, a key-colour one's with each glyph's key at alpha 0 as the options say
+// (PixelsWithAlpha). Empty for an image without pixels.
+std::vector<std::uint8_t> EncodeWithAlpha(const TBitmapImage& image, const TEncodeOptions& options);
 
 // Saves a store as the bytes Encode gives, without first copying its pixels into one buffer,
 // through the safe writer (a failed save leaves the previous file).

@@ -144,6 +144,7 @@ std::shared_ptr<TBitmapImage> TBmpRowReader::TakeImage() {
       const std::size_t wanted = std::min(header_.PixelBytes, image->Bits.size());
       if (inMemory_) std::memcpy(image->Bits.data(), small_.data() + header_.PixelOffset, wanted);
       else file_->ReadAt(image->Bits.data(), wanted, header_.PixelOffset);
+      AttachAlpha(header_, *image);
     }
   } catch (...) {
     Close();

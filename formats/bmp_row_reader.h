@@ -47,6 +47,8 @@ class TBmpRowReader {
   bool Empty() const { return width_ == 0; }
   int Width() const { return width_; }
   int Height() const { return height_; }  // absolute
+  // The file's alpha mask (BmpHeader::AlphaMask), 0 for none.
+  std::uint32_t AlphaMask() const { return width_ == 0 || whole_ ? 0 : header_.AlphaMask; }
   // The whole picture in a store, exactly as LoadFile returns it (nullptr for an empty
   // file), which closes the reader.
   std::shared_ptr<TBitmapImage> TakeImage();

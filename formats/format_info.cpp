@@ -1,5 +1,6 @@
 #include "formats/format_info.h"
 
+#include <cstdio>
 #include <ostream>
 #include <string_view>
 
@@ -119,6 +120,12 @@ void DescribeBmp(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, st
       << "colour-table entries: " << h.ColorTable.size() << "\n"
       << "pixel format: " << PixelFormatName(FormatOf(h)) << "\n"
       << "top-down: " << (h.TopDown() ? "yes" : "no") << "\n";
+  // Files without an alpha mask describe themselves as they always have.
+  if (h.AlphaMask != 0) {
+    char mask[16];
+    std::snprintf(mask, sizeof mask, "%08X", h.AlphaMask);
+    out << "alpha mask: " << mask << " (alpha kept unless every pixel's is 0)\n";
+  }
 }
 
 TImageHeader PngHeader(std::span<const std::uint8_t> bytes, std::uint64_t, const TDecodeOptions&) {
@@ -156,7 +163,11 @@ void DescribePng(std::span<const std::uint8_t> bytes, std::uint64_t, std::ostrea
       << "interlace: " << (h.Interlaced ? "Adam7" : "none") << "\n"
       << "palette entries: " << h.PaletteSize << "\n"
       << "transparency entries: " << h.TransparencyEntries << "\n"
-      << "pixel format: " << PixelFormatName(FormatOf(h)) << "\n";
+      << "pixel format: " << PixelFormatName(FormatOf(h)) << "\n"
+      << "alpha: "
+      << (h.ColorType == png::ColorTypeRgba || h.ColorType == png::ColorTypeGrayAlpha || h.TransparencyEntries > 0 ? "yes"
+                                                                                                                  : "no")
+      << "\n";
 }
 
 TImageHeader IcoHeader(std::span<const std::uint8_t> bytes, std::uint64_t, const TDecodeOptions& options) {
@@ -182,6 +193,8 @@ void DescribeIco(std::span<const std::uint8_t> bytes, std::uint64_t, std::ostrea
     out << "entry " << i << ": " << e.Width << "x" << e.Height << ", " << e.BitCount << " bits per pixel, "
         << (e.Png ? "PNG" : "BMP") << ", " << e.Size << " bytes\n";
   }
+  const std::shared_ptr<TBitmapImage> chosen = ico::DecodeEntry(bytes, entries[ico::ChooseEntry(entries, 0)]);
+  out << "alpha: " << (chosen && chosen->HasAlpha() ? "yes" : "no") << "\n";
 }
 
 }  // namespace gliffo::format_info

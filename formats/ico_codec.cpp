@@ -101,20 +101,42 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
     for (int y = 0; y < h && !alpha; ++y)
       for (int x = 0; x < w && !alpha; ++x) alpha = s.Row(y)[x * 4 + 3] != 0;
     auto out = NewRgbStore(w, h);
+    if (options.KeepAlpha) AllocateAlphaPixels(out->AlphaPixels, w, h);
     const raster::Surface o = out->Surface();
     const TAlphaRule rule(options);
+    std::uint32_t* own = out->AlphaPixels.data();
     for (int y = 0; y < h; ++y) {
       const std::uint8_t* in = s.Row(y);
       std::uint8_t* to = o.Row(y);
-      for (int x = 0; x < w; ++x, in += 4, to += 3) rule.ApplyBgr(in, alpha ? in[3] : (masked(x, y) ? 0 : 255), to);
+      for (int x = 0; x < w; ++x, in += 4, to += 3) {
+        const int a = alpha ? in[3] : (masked(x, y) ? 0 : 255);
+        rule.ApplyBgr(in, a, to);
+        if (own) *own++ = MakeAlphaPixel(in[2], in[1], in[0], a);
+      }
     }
     return out;
+  }
+
+  // Every entry is an alpha picture: its mask says which pixels have alpha 0, and they keep
+  // the colour they are stored with.
+  std::vector<std::uint32_t> own;
+  if (options.KeepAlpha) {
+    AllocateAlphaPixels(own, w, h);
+    std::vector<ColorRef> row(static_cast<std::size_t>(w));
+    for (int y = 0; y < h; ++y) {
+      raster::ReadRowColors(s, y, row.data());
+      for (int x = 0; x < w; ++x)
+        own[static_cast<std::size_t>(y) * w + x] = AlphaPixelOf(row[static_cast<std::size_t>(x)], masked(x, y) ? 0 : 255);
+    }
   }
 
   bool anyMasked = false;
   for (int y = 0; y < h && !anyMasked; ++y)
     for (int x = 0; x < w && !anyMasked; ++x) anyMasked = masked(x, y) != 0;
-  if (!anyMasked) return stored;
+  if (!anyMasked) {
+    stored->AlphaPixels = std::move(own);
+    return stored;
+  }
 
   std::uint32_t keyValue = 0;
   if (s.Indexed()) {
@@ -150,6 +172,7 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
           to[2] = static_cast<std::uint8_t>(raster::RedOf(c));
         }
       }
+      out->AlphaPixels = std::move(own);
       return out;
     }
   } else {
@@ -159,19 +182,21 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
       if (masked(x, y)) raster::WriteValue(target, x, y, keyValue);
+  stored->AlphaPixels = std::move(own);
   return stored;
 }
 
-// The picture as top-down RGBA rows, its bottom-left colour with alpha 0.
+// The picture as top-down RGBA rows: an alpha picture's own pixels, else its bottom-left colour
+// with alpha 0.
 std::vector<std::uint8_t> RgbaRows(const TBitmapImage& picture) {
-  const std::vector<std::uint32_t> pixels = ResolveGlyphKeys(picture.Surface(), TEncodeOptions{});
+  const std::vector<std::uint32_t> pixels = PixelsWithAlpha(picture, TEncodeOptions{});
   std::vector<std::uint8_t> out(pixels.size() * 4);
   std::uint8_t* to = out.data();
   for (const std::uint32_t p : pixels) {
-    to[0] = static_cast<std::uint8_t>(raster::RedOf(p));
-    to[1] = static_cast<std::uint8_t>(raster::GreenOf(p));
-    to[2] = static_cast<std::uint8_t>(raster::BlueOf(p));
-    to[3] = (p & TransparentBit) ? 0 : 255;
+    to[0] = static_cast<std::uint8_t>(p >> 16);
+    to[1] = static_cast<std::uint8_t>(p >> 8);
+    to[2] = static_cast<std::uint8_t>(p);
+    to[3] = static_cast<std::uint8_t>(p >> 24);
     to += 4;
   }
   return out;

@@ -47,9 +47,12 @@ const TImageFormat Formats[] = {
         true,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions&) { return bmp::Decode(bytes); },
         [](const files::TInputFile& file, const TDecodeOptions&) { return bmp::LoadFile(file); },
-        [](const TBitmapImage& image, const TEncodeOptions&) { return bmp::Encode(image); },
-        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions&) {
-          bmp::SaveFile(image, fileName);
+        [](const TBitmapImage& image, const TEncodeOptions& options) {
+          return options.AlphaBmp ? bmp::EncodeWithAlpha(image, options) : bmp::Encode(image);
+        },
+        [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options) {
+          if (options.AlphaBmp) files::WriteWholeFile(fileName, bmp::EncodeWithAlpha(image, options));
+          else bmp::SaveFile(image, fileName);
         },
     },
     {
@@ -165,7 +168,7 @@ std::string CollectionOpenFilter() {
 std::string CollectionSaveFilter() {
   std::string filter = Entry(CollectionDialogName, CollectionExtension);
   for (const TImageFormat& format : Formats) filter += "|" + Entry(format.DialogName, format.Extension);
-  return filter;
+  return filter + "|" + Entry(AlphaBmpDialogName, Classic().Extension);
 }
 
 std::string GlyphOpenFilter() { return Entry(Classic().DialogName, Classic().Extension) + "|" + AllImages(""); }
@@ -174,7 +177,19 @@ std::string GlyphSaveFilter() {
   std::string filter;
   for (const TImageFormat& format : Formats)
     if (format.InGlyphSaves) filter += (filter.empty() ? "" : "|") + Entry(format.DialogName, format.Extension);
-  return filter;
+  return filter + "|" + Entry(AlphaBmpDialogName, Classic().Extension);
+}
+
+bool IsAlphaBmpEntry(std::string_view filter, int index) {
+  // Names and patterns alternate: entry k's name is field 2k - 2.
+  if (index < 1) return false;
+  std::size_t at = 0;
+  for (int field = 0; field < 2 * (index - 1); ++field) {
+    at = filter.find('|', at);
+    if (at == std::string_view::npos) return false;
+    ++at;
+  }
+  return filter.substr(at, filter.find('|', at) - at) == AlphaBmpDialogName;
 }
 
 std::string SaveFilterOf(const TImageFormat& format) { return Entry(format.DialogName, format.Extension); }

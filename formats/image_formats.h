@@ -89,6 +89,11 @@ std::string CollectionSaveFilter();
 // The editor's dialogs: BMP first, then every picture / the formats a single glyph saves in.
 std::string GlyphOpenFilter();
 std::string GlyphSaveFilter();
+// The save dialogs' entry for a 32-bit BMP with an alpha mask (TEncodeOptions::AlphaBmp),
+// after the formats' own entries.
+inline constexpr const char* AlphaBmpDialogName = "32-bit BMP with alpha";
+// Whether entry `index` (1-based) of a filter is that entry.
+bool IsAlphaBmpEntry(std::string_view filter, int index);
 // A dialog that writes in one format only: "Icon|*.ico".
 std::string SaveFilterOf(const TImageFormat& format);
 // The row of this name ("ICO"); the BMP row when there is none.

@@ -35,6 +35,10 @@ class TImageRowReader {
   bool Empty() const { return wholeFormat_ ? width_ == 0 : bmp_.Empty(); }
   int Width() const { return wholeFormat_ ? width_ : bmp_.Width(); }
   int Height() const { return wholeFormat_ ? height_ : bmp_.Height(); }
+  // Whether the picture may be an alpha picture (formats/bitmap_image.h): a file of a format
+  // decoded whole, or a BMP file with an alpha mask. Its bands are the store's rows alone;
+  // TakeImage gives its own pixels too.
+  bool MayHaveAlpha() const { return wholeFormat_ != nullptr || bmp_.AlphaMask() != 0; }
   // The whole picture, exactly as the format table loads it (nullptr for an empty file); closes
   // the reader.
   std::shared_ptr<TBitmapImage> TakeImage();

@@ -91,19 +91,43 @@ std::shared_ptr<TBitmapImage> NewIndexedOrRgbStore(int width, int height, int bi
   return NewStore(description);
 }
 
-// Copies one decoded row (packed as the file stores it, or 8-bit RGBA) into a store row.
+// Copies one decoded row (packed as the file stores it, or 8-bit RGBA) into a store row and,
+// for an alpha picture, into its row of alpha pixels.
 class RowConverter {
  public:
-  RowConverter(int width, int pngDepth, bool rgba, const TDecodeOptions& options)
-      : width_(width), pngDepth_(pngDepth), rgba_(rgba), rule_(options) {}
+  // alphaTable: the alpha pixel of every index of an indexed alpha picture (empty otherwise).
+  RowConverter(int width, int pngDepth, bool rgba, const TDecodeOptions& options, std::vector<std::uint32_t> alphaTable)
+      : width_(width), pngDepth_(pngDepth), rgba_(rgba), rule_(options), alphaTable_(std::move(alphaTable)) {}
 
-  void operator()(const std::uint8_t* in, std::uint8_t* out) const {
+  // Returns whether every pixel of the row is opaque (always so for indexed rows).
+  bool operator()(const std::uint8_t* in, std::uint8_t* out, std::uint32_t* alphaOut) const {
     if (rgba_) {
+      if (alphaOut) {
+        for (int x = 0; x < width_; ++x, in += 4, out += 3) {
+          const std::uint8_t bgr[3] = {in[2], in[1], in[0]};
+          rule_.ApplyBgr(bgr, in[3], out);
+          alphaOut[x] = MakeAlphaPixel(in[0], in[1], in[2], in[3]);
+        }
+        return false;
+      }
+      unsigned opaque = 0xFF;
       for (int x = 0; x < width_; ++x, in += 4, out += 3) {
         const std::uint8_t bgr[3] = {in[2], in[1], in[0]};  // stores keep blue first
         rule_.ApplyBgr(bgr, in[3], out);
+        opaque &= in[3];
       }
-    } else if (pngDepth_ == 2) {
+      return opaque == 0xFF;
+    }
+    if (alphaOut) {
+      // Indexes past the table read as opaque black, as the store shows them.
+      const std::size_t entries = alphaTable_.size();
+      const int perByte = 8 / pngDepth_, mask = (1 << pngDepth_) - 1;
+      for (int x = 0; x < width_; ++x) {
+        const auto v = static_cast<std::size_t>((in[x / perByte] >> (8 - pngDepth_ - pngDepth_ * (x % perByte))) & mask);
+        alphaOut[x] = v < entries ? alphaTable_[v] : MakeAlphaPixel(0, 0, 0, 255);
+      }
+    }
+    if (pngDepth_ == 2) {
       // No 2-bit store exists: each 2-bit index becomes a nibble.
       for (int x = 0; x < width_; ++x) {
         const int v = (in[x / 4] >> (6 - 2 * (x % 4))) & 3;
@@ -114,12 +138,14 @@ class RowConverter {
       std::memcpy(out, in, (bits + 7) / 8);
       if (bits % 8 != 0) out[bits / 8] &= static_cast<std::uint8_t>(0xFF00u >> (bits % 8));  // padding stays zero
     }
+    return true;
   }
 
  private:
   int width_, pngDepth_;
   bool rgba_;
   TAlphaRule rule_;
+  std::vector<std::uint32_t> alphaTable_;
 };
 
 }  // namespace
@@ -155,9 +181,13 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   spng_trns trns{};
   const bool hasTrns = ReadTrns(ctx.get(), trns);
 
+  // An alpha channel or tRNS makes an alpha picture: its own pixels are kept beside the store.
+  const bool alpha =
+      options.KeepAlpha && (ihdr.color_type == ColorTypeRgba || ihdr.color_type == ColorTypeGrayAlpha || hasTrns);
   // Indexed stores keep the file's indexes; their tables carry the alpha rule.
   const TAlphaRule rule(options);
   std::vector<raster::Rgb> table;
+  std::vector<std::uint32_t> alphaTable;
   bool indexed = false;
   if (ihdr.color_type == ColorTypeIndexed) {
     if (!hasPlte) Refuse(SPNG_ECHUNKAVAIL);
@@ -165,10 +195,11 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
     table.resize(plte.n_entries);
     for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
       const std::uint8_t rgb[3] = {plte.entries[i].red, plte.entries[i].green, plte.entries[i].blue};
-      const int alpha = hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255;
+      const int a = hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255;
       std::uint8_t out[3];
-      rule.ApplyRgb(rgb, alpha, out);
+      rule.ApplyRgb(rgb, a, out);
       table[i] = raster::Rgb{out[2], out[1], out[0], 0};
+      if (alpha) alphaTable.push_back(MakeAlphaPixel(rgb[0], rgb[1], rgb[2], a));
     }
   } else if (ihdr.color_type == ColorTypeGray && depth <= 8) {
     indexed = true;
@@ -177,6 +208,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
     for (int v = 0; v < levels; ++v) {
       const auto g = static_cast<std::uint8_t>(v * 255 / (levels - 1));
       table[static_cast<std::size_t>(v)] = raster::Rgb{g, g, g, 0};
+      if (alpha) alphaTable.push_back(MakeAlphaPixel(g, g, g, hasTrns && trns.gray == v ? 0 : 255));
     }
     if (hasTrns && trns.gray < levels) {
       // The one transparent grey has alpha 0: it is the key.
@@ -188,8 +220,32 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   const int flags = indexed ? 0 : SPNG_DECODE_TRNS;
 
   std::shared_ptr<TBitmapImage> image = NewIndexedOrRgbStore(width, height, bitCount, std::move(table));
+  // An alpha picture whose every pixel is opaque keeps no pixels of its own: they are the
+  // store's. For a palette the table says so at once; truecolour rows are looked at as they
+  // come, and the pixels are kept from the first row that is not opaque, the rows before it
+  // taken from the store.
+  bool ownPixels = false;
+  if (alpha && indexed) {
+    ownPixels = std::any_of(alphaTable.begin(), alphaTable.end(), [](std::uint32_t p) { return AlphaOf(p) != 255; });
+    if (ownPixels) AllocateAlphaPixels(image->AlphaPixels, width, height);
+    else alphaTable.clear();
+  }
   const raster::Surface store = image->Surface();
-  const RowConverter convert(width, depth, !indexed, options);
+  const RowConverter convert(width, depth, !indexed, options, std::move(alphaTable));
+  const auto alphaRow = [&](int y) {
+    return ownPixels ? image->AlphaPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) : nullptr;
+  };
+  const auto convertRow = [&](const std::uint8_t* in, int y) {
+    if (convert(in, store.Row(y), alphaRow(y)) || !alpha || ownPixels) return;
+    AllocateAlphaPixels(image->AlphaPixels, width, height);
+    ownPixels = true;
+    for (int r = 0; r < y; ++r) {
+      const std::uint8_t* bgr = store.Row(r);
+      std::uint32_t* own = alphaRow(r);
+      for (int x = 0; x < width; ++x, bgr += 3) own[x] = MakeAlphaPixel(bgr[2], bgr[1], bgr[0], 255);
+    }
+    convert(in, store.Row(y), alphaRow(y));
+  };
 
   std::size_t imageBytes = 0;
   Check(spng_decoded_image_size(ctx.get(), format, &imageBytes));
@@ -208,7 +264,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
         err = spng_decode_row(ctx.get(), row.data(), row.size());
         if (err != 0 && err != SPNG_EOI) break;
         if (info.row_num >= static_cast<std::uint32_t>(height)) Refuse(SPNG_EINTERNAL);
-        convert(row.data(), store.Row(static_cast<int>(info.row_num)));
+        convertRow(row.data(), static_cast<int>(info.row_num));
         ++rows;
         if (err == SPNG_EOI) break;
       }
@@ -217,7 +273,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
       // Adam7 passes revisit every row; libspng puts them together in a whole picture first.
       std::vector<std::uint8_t> whole(imageBytes);
       Check(spng_decode_image(ctx.get(), whole.data(), whole.size(), format, flags));
-      for (int y = 0; y < height; ++y) convert(whole.data() + static_cast<std::size_t>(y) * rowBytes, store.Row(y));
+      for (int y = 0; y < height; ++y) convertRow(whole.data() + static_cast<std::size_t>(y) * rowBytes, y);
     }
     // The checksum of the last pixel chunk, and the chunks after it up to the end, are only
     // read now: a file is accepted whole or not at all.
@@ -225,6 +281,7 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   } catch (const std::bad_alloc&) {
     ThrowOutOfResources();
   }
+  image->OpaqueAlpha = alpha && !ownPixels;
   return image;
 }
 
@@ -270,77 +327,133 @@ std::vector<std::uint8_t> EncodeRows(const spng_ihdr& ihdr, const spng_plte* plt
 
 }  // namespace
 
+namespace {
+
+// Each pixel as one value that the palette is built from: the key-colour world's colour with
+// the transparent bit, or an alpha picture's own 0xAARRGGBB. The traits say what a value is.
+struct KeyColourValues {
+  static int Red(std::uint32_t v) { return raster::RedOf(v); }
+  static int Green(std::uint32_t v) { return raster::GreenOf(v); }
+  static int Blue(std::uint32_t v) { return raster::BlueOf(v); }
+  static int Alpha(std::uint32_t v) { return (v & TransparentBit) ? 0 : 255; }
+};
+struct AlphaValues {
+  static int Red(std::uint32_t v) { return static_cast<int>((v >> 16) & 0xFF); }
+  static int Green(std::uint32_t v) { return static_cast<int>((v >> 8) & 0xFF); }
+  static int Blue(std::uint32_t v) { return static_cast<int>(v & 0xFF); }
+  static int Alpha(std::uint32_t v) { return static_cast<int>(v >> 24); }
+};
+
+// The distinct values when there are at most 256 of them (more: 257 entries, the rest left
+// out), and whether any is not opaque.
+template <typename Values>
+std::vector<std::uint32_t> DistinctValues(const std::vector<std::uint32_t>& pixels, std::unordered_map<std::uint32_t, int>& index,
+                                          bool& anyTransparent) {
+  std::vector<std::uint32_t> entries;
+  anyTransparent = false;
+  std::uint32_t last = ~0u;
+  bool first = true;
+  for (const std::uint32_t p : pixels) {
+    if (!first && p == last) continue;
+    first = false;
+    last = p;
+    if (Values::Alpha(p) != 255) anyTransparent = true;
+    if (entries.size() <= 256 && index.emplace(p, 0).second) entries.push_back(p);
+  }
+  return entries;
+}
+
+// A palette file of 1, 2, 4 or 8 bits: the entries that are not opaque first, so that tRNS
+// stays short.
+template <typename Values>
+std::vector<std::uint8_t> EncodePalette(int w, int h, const std::vector<std::uint32_t>& pixels, std::vector<std::uint32_t> entries,
+                                        std::unordered_map<std::uint32_t, int>& index) {
+  std::stable_partition(entries.begin(), entries.end(), [](std::uint32_t e) { return Values::Alpha(e) != 255; });
+  spng_ihdr ihdr{};
+  ihdr.width = static_cast<std::uint32_t>(w);
+  ihdr.height = static_cast<std::uint32_t>(h);
+  spng_plte plte{};
+  spng_trns trns{};
+  plte.n_entries = static_cast<std::uint32_t>(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::uint32_t e = entries[i];
+    index[e] = static_cast<int>(i);
+    plte.entries[i] = spng_plte_entry{static_cast<std::uint8_t>(Values::Red(e)), static_cast<std::uint8_t>(Values::Green(e)),
+                                      static_cast<std::uint8_t>(Values::Blue(e)), 255};
+    if (Values::Alpha(e) != 255) trns.type3_alpha[trns.n_type3_entries++] = static_cast<std::uint8_t>(Values::Alpha(e));
+  }
+  const std::size_t count = entries.size();
+  const int depth = count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
+  ihdr.bit_depth = static_cast<std::uint8_t>(depth);
+  ihdr.color_type = ColorTypeIndexed;
+  const std::size_t stride = (static_cast<std::size_t>(w) * depth + 7) / 8;
+  std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(h), 0);
+  const int perByte = 8 / depth;
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* row = rows.data() + static_cast<std::size_t>(y) * stride;
+    const std::uint32_t* in = pixels.data() + static_cast<std::size_t>(y) * w;
+    std::uint32_t last = ~0u;
+    int v = 0;
+    for (int x = 0; x < w; ++x) {
+      if (x == 0 || in[x] != last) last = in[x], v = index[in[x]];
+      row[x / perByte] |= static_cast<std::uint8_t>(v << (8 - depth - depth * (x % perByte)));
+    }
+  }
+  return EncodeRows(ihdr, &plte, trns.n_type3_entries ? &trns : nullptr, rows);
+}
+
+// An 8-bit RGB file, or RGBA when something is not opaque.
+template <typename Values>
+std::vector<std::uint8_t> EncodeTrueColour(int w, int h, const std::vector<std::uint32_t>& pixels, bool anyTransparent) {
+  spng_ihdr ihdr{};
+  ihdr.width = static_cast<std::uint32_t>(w);
+  ihdr.height = static_cast<std::uint32_t>(h);
+  const int channels = anyTransparent ? 4 : 3;
+  ihdr.bit_depth = 8;
+  ihdr.color_type = static_cast<std::uint8_t>(anyTransparent ? ColorTypeRgba : ColorTypeRgb);
+  std::vector<std::uint8_t> rows(pixels.size() * static_cast<std::size_t>(channels));
+  std::uint8_t* out = rows.data();
+  for (const std::uint32_t p : pixels) {
+    out[0] = static_cast<std::uint8_t>(Values::Red(p));
+    out[1] = static_cast<std::uint8_t>(Values::Green(p));
+    out[2] = static_cast<std::uint8_t>(Values::Blue(p));
+    if (channels == 4) out[3] = static_cast<std::uint8_t>(Values::Alpha(p));
+    out += channels;
+  }
+  return EncodeRows(ihdr, nullptr, nullptr, rows);
+}
+
+// Up to this many pixels an alpha picture that fits a palette is written both ways and the
+// smaller file kept; a larger one takes the palette, which is smaller all but always.
+constexpr std::int64_t BothWaysPixels = std::int64_t{1} << 16;
+
+}  // namespace
+
 std::vector<std::uint8_t> Encode(const TBitmapImage& image, const TEncodeOptions& options) {
   if (!image.HasPixels()) return {};
   const raster::Surface s = image.Surface();
   const int w = s.Width, h = s.Height;
   if (static_cast<std::int64_t>(w) * h > MaxPixels) ThrowOutOfResources();
   try {
-    const std::vector<std::uint32_t> pixels = ResolveGlyphKeys(s, options);
-
-    // The distinct entries, transparent ones first so that tRNS stays short.
     std::unordered_map<std::uint32_t, int> index;
-    std::vector<std::uint32_t> entries;
     bool anyTransparent = false;
-    std::uint32_t last = ~0u;
-    for (const std::uint32_t p : pixels) {
-      if (p == last) continue;
-      last = p;
-      if (p & TransparentBit) anyTransparent = true;
-      if (entries.size() <= 256 && index.emplace(p, 0).second) entries.push_back(p);
-    }
-
-    spng_ihdr ihdr{};
-    ihdr.width = static_cast<std::uint32_t>(w);
-    ihdr.height = static_cast<std::uint32_t>(h);
-    std::vector<std::uint8_t> rows;
-
-    if (entries.size() <= 256) {
-      std::stable_partition(entries.begin(), entries.end(), [](std::uint32_t e) { return (e & TransparentBit) != 0; });
-      spng_plte plte{};
-      spng_trns trns{};
-      plte.n_entries = static_cast<std::uint32_t>(entries.size());
-      for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::uint32_t e = entries[i];
-        index[e] = static_cast<int>(i);
-        plte.entries[i] = spng_plte_entry{static_cast<std::uint8_t>(raster::RedOf(e)),
-                                          static_cast<std::uint8_t>(raster::GreenOf(e)),
-                                          static_cast<std::uint8_t>(raster::BlueOf(e)), 255};
-        if (e & TransparentBit) trns.type3_alpha[trns.n_type3_entries++] = 0;
+    if (image.HasAlpha()) {
+      std::vector<std::uint32_t> derived;
+      if (image.AlphaPixels.empty()) derived = OwnPixels(image);
+      const std::vector<std::uint32_t>& pixels = image.AlphaPixels.empty() ? derived : image.AlphaPixels;
+      std::vector<std::uint32_t> entries = DistinctValues<AlphaValues>(pixels, index, anyTransparent);
+      if (entries.size() > 256) return EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent);
+      std::vector<std::uint8_t> palette = EncodePalette<AlphaValues>(w, h, pixels, std::move(entries), index);
+      if (static_cast<std::int64_t>(w) * h <= BothWaysPixels) {
+        std::vector<std::uint8_t> trueColour = EncodeTrueColour<AlphaValues>(w, h, pixels, anyTransparent);
+        if (trueColour.size() < palette.size()) return trueColour;
       }
-      const std::size_t count = entries.size();
-      const int depth = count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
-      ihdr.bit_depth = static_cast<std::uint8_t>(depth);
-      ihdr.color_type = ColorTypeIndexed;
-      const std::size_t stride = (static_cast<std::size_t>(w) * depth + 7) / 8;
-      rows.assign(stride * static_cast<std::size_t>(h), 0);
-      const int perByte = 8 / depth;
-      for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = rows.data() + static_cast<std::size_t>(y) * stride;
-        const std::uint32_t* in = pixels.data() + static_cast<std::size_t>(y) * w;
-        last = ~0u;
-        int v = 0;
-        for (int x = 0; x < w; ++x) {
-          if (in[x] != last) last = in[x], v = index[in[x]];
-          row[x / perByte] |= static_cast<std::uint8_t>(v << (8 - depth - depth * (x % perByte)));
-        }
-      }
-      return EncodeRows(ihdr, &plte, trns.n_type3_entries ? &trns : nullptr, rows);
+      return palette;
     }
-
-    const int channels = anyTransparent ? 4 : 3;
-    ihdr.bit_depth = 8;
-    ihdr.color_type = static_cast<std::uint8_t>(anyTransparent ? ColorTypeRgba : ColorTypeRgb);
-    rows.resize(pixels.size() * static_cast<std::size_t>(channels));
-    std::uint8_t* out = rows.data();
-    for (const std::uint32_t p : pixels) {
-      out[0] = static_cast<std::uint8_t>(raster::RedOf(p));
-      out[1] = static_cast<std::uint8_t>(raster::GreenOf(p));
-      out[2] = static_cast<std::uint8_t>(raster::BlueOf(p));
-      if (channels == 4) out[3] = (p & TransparentBit) ? 0 : 255;
-      out += channels;
-    }
-    return EncodeRows(ihdr, nullptr, nullptr, rows);
+    const std::vector<std::uint32_t> pixels = ResolveGlyphKeys(s, options);
+    std::vector<std::uint32_t> entries = DistinctValues<KeyColourValues>(pixels, index, anyTransparent);
+    if (entries.size() <= 256) return EncodePalette<KeyColourValues>(w, h, pixels, std::move(entries), index);
+    return EncodeTrueColour<KeyColourValues>(w, h, pixels, anyTransparent);
   } catch (const std::bad_alloc&) {
     ThrowOutOfResources();
   }

@@ -17,8 +17,7 @@ TAlphaRule::TAlphaRule(const TDecodeOptions& options) {
 std::vector<std::uint32_t> ResolveGlyphKeys(const raster::Surface& s, const TEncodeOptions& options) {
   const int w = s.Width, h = s.Height;
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) pixels[static_cast<std::size_t>(y) * w + x] = raster::GetPixel(s, x, y);
+  for (int y = 0; y < h; ++y) raster::ReadRowColors(s, y, pixels.data() + static_cast<std::size_t>(y) * w);
   if (options.Opaque) return pixels;
   const int n = options.GlyphSize > 0 ? options.GlyphSize : h;
   for (int top = 0; top < h; top += n) {
@@ -34,6 +33,17 @@ std::vector<std::uint32_t> ResolveGlyphKeys(const raster::Surface& s, const TEnc
     }
   }
   return pixels;
+}
+
+std::vector<std::uint32_t> KeyPixelsWithAlpha(const raster::Surface& s, const TEncodeOptions& options) {
+  std::vector<std::uint32_t> pixels = ResolveGlyphKeys(s, options);
+  for (std::uint32_t& p : pixels) p = AlphaPixelOf(p & 0xFFFFFF, (p & TransparentBit) ? 0 : 255);
+  return pixels;
+}
+
+std::vector<std::uint32_t> PixelsWithAlpha(const TBitmapImage& image, const TEncodeOptions& options) {
+  if (image.HasAlpha()) return OwnPixels(image);
+  return KeyPixelsWithAlpha(image.Surface(), options);
 }
 
 }  // namespace gliffo

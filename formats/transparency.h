@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "formats/bitmap_image.h"
 #include "formats/image_options.h"
 #include "platform/raster/pixels.h"
 
@@ -14,6 +15,14 @@ namespace gliffo {
 class TAlphaRule {
  public:
   explicit TAlphaRule(const TDecodeOptions& options);
+  // An alpha pixel (0xAARRGGBB) as the key-colour world sees it, a colour 0x00BBGGRR.
+  raster::ColorRef Flatten(std::uint32_t pixel) const {
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                                 static_cast<std::uint8_t>(pixel)};
+    std::uint8_t out[3];
+    ApplyRgb(rgb, AlphaOf(pixel), out);
+    return raster::MakeColorRef(out[0], out[1], out[2]);
+  }
   // Red, green and blue in and out.
   void ApplyRgb(const std::uint8_t* rgb, int alpha, std::uint8_t* out) const { Apply(rgb, alpha, out, key_, matte_); }
   // Blue, green and red in and out, as device-independent stores keep them.
@@ -45,5 +54,12 @@ inline constexpr std::uint32_t TransparentBit = 1u << 24;
 // top to bottom, and in each glyph the pixels of its bottom-left pixel's colour are marked
 // transparent (one glyph's key may be another's ink).
 std::vector<std::uint32_t> ResolveGlyphKeys(const raster::Surface& s, const TEncodeOptions& options);
+
+// Every pixel of a picture as a writer with alpha writes it, top row first, as alpha pixels
+// (0xAARRGGBB): an alpha picture's own pixels exactly; a key-colour picture's colours, each
+// glyph's key with alpha 0 unless the options ask for every pixel opaque (ResolveGlyphKeys).
+std::vector<std::uint32_t> PixelsWithAlpha(const TBitmapImage& image, const TEncodeOptions& options);
+// The same for a store's surface alone (a key-colour picture).
+std::vector<std::uint32_t> KeyPixelsWithAlpha(const raster::Surface& s, const TEncodeOptions& options);
 
 }  // namespace gliffo

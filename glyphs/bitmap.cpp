@@ -226,8 +226,22 @@ void TBitmap::MakePrivate() {
 }
 
 raster::Surface TBitmap::WritableSurface() {
+  // Drawing changes the store alone, so an alpha picture's own pixels no longer agree with
+  // it: what is drawn on is a key-colour picture from here on.
   MakePrivate();
+  std::vector<std::uint32_t>().swap(image_->AlphaPixels);
+  image_->OpaqueAlpha = false;
   return image_->Surface();
+}
+
+void TBitmap::SetAlphaPixels(std::vector<std::uint32_t> pixels) {
+  if (!pixels.empty() && (Empty() || pixels.size() != static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height())))
+    throw EInvalidGraphic(texts::BitmapImageIsNotValid);
+  if (pixels.empty() && !image_->HasAlpha()) return;
+  MakePrivate();
+  image_->AlphaPixels = std::move(pixels);
+  image_->OpaqueAlpha = false;
+  Changed();
 }
 
 void TBitmap::Changed() {

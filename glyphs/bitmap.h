@@ -55,8 +55,14 @@ class TBitmap final : public IImageSource {
   std::shared_ptr<const TBitmapImage> SharedImage() const override { return image_; }
   // Replaces the store by a finished one (a loaded file); the canvas and its state stay.
   void ReplaceImage(std::shared_ptr<TBitmapImage> image);
-  // Makes the store private when it is shared, then gives a view for writing.
+  // Makes the store private when it is shared, then gives a view for writing. The store alone
+  // is written through it: an alpha picture becomes a key-colour one.
   raster::Surface WritableSurface();
+  // Makes the image an alpha picture with these pixels beside its store (Width × Height
+  // values 0xAARRGGBB, top row first), or a key-colour one for none. Raises EInvalidGraphic
+  // for a count that does not fit.
+  void SetAlphaPixels(std::vector<std::uint32_t> pixels);
+  bool HasAlpha() const { return image_->HasAlpha(); }
 
   // Change notification: raised after every drawing operation and every change of the store.
   std::function<void()> OnChange;

@@ -48,7 +48,19 @@ void MakeDisabledGlyph(const TBitmap& glyph, TBitmap& result) {
   result.SetHeight(glyph.Height());
   if (glyph.Empty()) return;
   DrawDisabledLook(glyph.Image().Surface(), 0, glyph.Width(), glyph.Height(), result.WritableSurface());
+  if (glyph.HasAlpha()) {
+    std::vector<std::uint32_t> looks = OwnPixels(glyph.Image());
+    for (std::uint32_t& p : looks) p = DisabledAlphaPixel(p);
+    result.SetAlphaPixels(std::move(looks));
+  }
   result.Changed();
+}
+
+std::uint32_t DisabledAlphaPixel(std::uint32_t pixel) {
+  const int r = static_cast<int>((pixel >> 16) & 0xFF), g = static_cast<int>((pixel >> 8) & 0xFF),
+            b = static_cast<int>(pixel & 0xFF);
+  const int grey = (299 * r + 587 * g + 114 * b + 500) / 1000;
+  return MakeAlphaPixel(grey, grey, grey, (AlphaOf(pixel) + 1) / 2);
 }
 
 void MakeDisabledStrip(const TBitmap& strip, int size, TBitmap& result) {
@@ -61,6 +73,17 @@ void MakeDisabledStrip(const TBitmap& strip, int size, TBitmap& result) {
   made.SetHeight(size);
   const raster::Surface source = strip.Image().Surface(), target = made.WritableSurface();
   for (int k = 0; k < count; ++k) DrawDisabledLook(source, k * size, size, size, target);
+  if (strip.HasAlpha()) {
+    // Alpha glyphs need no key colour for their disabled look: the one toolkits draw.
+    const std::vector<std::uint32_t> own = OwnPixels(strip.Image());
+    const auto width = static_cast<std::size_t>(strip.Width()), madeWidth = static_cast<std::size_t>(made.Width());
+    std::vector<std::uint32_t> looks;
+    AllocateAlphaPixels(looks, made.Width(), size);
+    for (int y = 0; y < size; ++y)
+      for (std::size_t x = 0; x < madeWidth; ++x)
+        looks[static_cast<std::size_t>(y) * madeWidth + x] = DisabledAlphaPixel(own[static_cast<std::size_t>(y) * width + x]);
+    made.SetAlphaPixels(std::move(looks));
+  }
   result.Assign(&made);
 }
 

@@ -19,6 +19,7 @@
 #include "glyphs/image_list.h"
 #include "formats/image_formats.h"
 #include "formats/image_row_reader.h"
+#include "formats/transparency.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -139,6 +140,7 @@ bool MakeSelectionStrip(const TGlyphCollection& collection, TBitmap& strip) {
     allCells = allCells && collection.ImageList1.CellPixels(item.ImageIndex()) != nullptr;
   }
   DrawCellsIntoStrip(collection, cells, allCells, strip);
+  AttachCellAlpha(collection.ImageList1, cells, collection.Options.Encode, strip);
   return true;
 }
 
@@ -156,6 +158,7 @@ bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip) {
     allCells = allCells && collection.ImageList1.CellPixels(cells.back()) != nullptr;
   }
   DrawCellsIntoStrip(collection, cells, allCells, strip);
+  AttachCellAlpha(collection.ImageList1, cells, collection.Options.Encode, strip);
   return true;
 }
 
@@ -167,10 +170,14 @@ bool SaveCollection(const TGlyphCollection& collection, const std::string& fileN
 }
 
 bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName) {
+  return SaveDisabledStrip(collection, fileName, collection.Options.Encode);
+}
+
+bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName, const TEncodeOptions& options) {
   TBitmap strip, looks;
   if (!MakeSelectionStrip(collection, strip)) return false;
   MakeDisabledStrip(strip, collection.GlyphSize(), looks);
-  looks.SaveToFile(fileName, collection.Options.Encode);
+  looks.SaveToFile(fileName, options);
   return true;
 }
 
@@ -178,6 +185,8 @@ void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& 
   const int size = collection.GlyphSize();
   MakeSystemPaletteImage(image, size, size);
   collection.ImageList1.Draw(image.Canvas(), 0, 0, cellIndex);
+  const int cells[] = {cellIndex};
+  AttachCellAlpha(collection.ImageList1, cells, collection.Options.Encode, image);
 }
 
 bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogService& dialogs,
@@ -188,14 +197,20 @@ bool SaveWithConfirmation(TBitmap& image, const std::string& fileName, IDialogSe
 }
 
 bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs) {
+  return ExportBitmap(collection, fileName, dialogs, collection.Options.Encode);
+}
+
+bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs,
+                  const TEncodeOptions& options) {
   const TListItem* selected = collection.Items.Selected();
   if (!selected) return false;
   TBitmap glyph;
   MakeGlyphImage(collection, selected->ImageIndex(), glyph);
-  return SaveWithConfirmation(glyph, fileName, dialogs, collection.Options.Encode);
+  return SaveWithConfirmation(glyph, fileName, dialogs, options);
 }
 
-void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options) {
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
+                        const TEncodeOptions& keys) {
   if (fileNames.empty()) throw EInvalidOperation(texts::SelectTwoOrMoreFiles);
   // Every file is judged by its headers before anything is drawn, so an unreadable one stops
   // the job early. Small files (most strips) are decoded then and kept, within a budget, so
@@ -247,6 +262,20 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
   load(result, 0);
   if (fileNames.size() == 1) return;
 
+  // The parts that are alpha pictures, by where they stand: a strip joined from any makes an
+  // alpha strip, made once every part is drawn.
+  struct TAlphaPart {
+    int Left = 0;
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint32_t> Pixels;
+  };
+  std::vector<TAlphaPart> alphaParts;
+  const auto keepAlpha = [&](int left, const TBitmap& part) {
+    if (part.HasAlpha()) alphaParts.push_back({left, part.Width(), part.Height(), OwnPixels(part.Image())});
+  };
+  keepAlpha(0, result);
+
   // Widening the strip once per file would copy it again for every file. One widening gives
   // the same pixels, with one exception: a widening after the canvas exists resets a 1-bit
   // table to the canvas's colours. So a 1-bit strip is widened twice, before and after the
@@ -260,9 +289,24 @@ void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& resu
     TBitmap part;
     part.SetPixelFormat(TPixelFormat::pf4bit);
     load(part, i);
+    keepAlpha(x, part);
     DrawPart(result, x, part);
     x += part.Width();
   }
+  if (alphaParts.empty() || result.Empty()) return;
+  // The key-colour parts' pixels with each glyph's key at alpha 0, as their PNG would have
+  // them; the alpha parts' own pixels where they stand.
+  TEncodeOptions cut = keys;
+  cut.GlyphSize = 0;
+  std::vector<std::uint32_t> pixels = KeyPixelsWithAlpha(result.Image().Surface(), cut);
+  const int width = result.Width(), height = result.Height();
+  for (const TAlphaPart& part : alphaParts) {
+    const int columns = std::min(part.Width, width - part.Left), rows = std::min(part.Height, height);
+    for (int y = 0; y < rows && columns > 0; ++y)
+      std::copy_n(part.Pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(part.Width), columns,
+                  pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(part.Left));
+  }
+  result.SetAlphaPixels(std::move(pixels));
 }
 
 void OpenCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs) {
@@ -299,12 +343,13 @@ TSaveFileRequest CollectionSaveRequest(const TGlyphCollection& collection) {
 
 void SaveCollectionCommand(TGlyphCollection& collection, IDialogService& dialogs) {
   if (collection.Items.SelCount() == 0) return;
-  const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
+  const TSaveFileRequest request = CollectionSaveRequest(collection);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return;
   TBitmap strip;
   MakeSelectionStrip(collection, strip);
   // The file may hold more glyphs than the selection: replacing it is the user's call.
-  if (!SaveWithConfirmation(strip, *name, dialogs, collection.Options.Encode)) return;
+  if (!SaveWithConfirmation(strip, *name, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode))) return;
   if (collection.Items.SelCount() == collection.Items.Count()) collection.MarkLoaded({TListSourceKind::File, *name});
 }
 
@@ -319,20 +364,22 @@ bool SaveChangesCommand(TGlyphCollection& collection, IDialogService& dialogs) {
 }
 
 bool SaveWholeListCommand(TGlyphCollection& collection, IDialogService& dialogs) {
-  const auto name = dialogs.SaveFile(CollectionSaveRequest(collection));
+  const TSaveFileRequest request = CollectionSaveRequest(collection);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return false;
   TBitmap strip;
   MakeWholeStrip(collection, strip);
-  if (!SaveWithConfirmation(strip, *name, dialogs, collection.Options.Encode)) return false;
+  if (!SaveWithConfirmation(strip, *name, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode))) return false;
   collection.MarkLoaded({TListSourceKind::File, *name});
   return true;
 }
 
 void SaveDisabledStripCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
   if (collection.Items.SelCount() == 0) return;
-  const auto name = dialogs.SaveFile(SaveRequest(1, texts::CollectionExtension));
+  const TSaveFileRequest request = SaveRequest(1, texts::CollectionExtension);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return;
-  SaveDisabledStrip(collection, *name);
+  SaveDisabledStrip(collection, *name, SaveOptionsOf(dialogs, request, collection.Options.Encode));
 }
 
 void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
@@ -345,9 +392,10 @@ void ExportBitmapCommand(const TGlyphCollection& collection, IDialogService& dia
     dialogs.ShowMessage(texts::SelectOnlyOneBitmap);
     return;
   }
-  const auto name = dialogs.SaveFile(SaveRequest(2, texts::BitmapExtension));
+  const TSaveFileRequest request = SaveRequest(2, texts::BitmapExtension);
+  const auto name = dialogs.SaveFile(request);
   if (!name) return;
-  ExportBitmap(collection, *name, dialogs);
+  ExportBitmap(collection, *name, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode));
 }
 
 void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& options) {
@@ -362,12 +410,12 @@ void CombineCollectionsCommand(IDialogService& dialogs, const TImageOptions& opt
     return;
   }
   TBitmap combined;
-  BuildCombinedStrip(*names, combined, options.Decode);
-  TSaveFileRequest save = SaveRequest(1, texts::CollectionExtension);
-  save.Title = texts::CombineSaveTitle;
-  const auto output = dialogs.SaveFile(save);
+  BuildCombinedStrip(*names, combined, options.Decode, options.Encode);
+  TSaveFileRequest saveRequest = SaveRequest(1, texts::CollectionExtension);
+  saveRequest.Title = texts::CombineSaveTitle;
+  const auto output = dialogs.SaveFile(saveRequest);
   if (!output) return;
-  SaveWithConfirmation(combined, *output, dialogs, options.Encode);
+  SaveWithConfirmation(combined, *output, dialogs, SaveOptionsOf(dialogs, saveRequest, options.Encode));
 }
 
 }  // namespace gliffo

@@ -41,6 +41,8 @@ bool MakeWholeStrip(const TGlyphCollection& collection, TBitmap& strip);
 // one SaveCollection writes, so a program can ship its disabled image list with the normal one.
 // Returns false and writes nothing when nothing is selected.
 bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName);
+// The same with the options a save dialog's choice gives (32 bits with alpha).
+bool SaveDisabledStrip(const TGlyphCollection& collection, const std::string& fileName, const TEncodeOptions& options);
 
 // A new 4-bit image with the 16 system colours, white, sized before its canvas is first used:
 // the form of every saved strip and exported glyph.
@@ -52,11 +54,17 @@ void MakeGlyphImage(const TGlyphCollection& collection, int cellIndex, TBitmap& 
 // "Replace Existing File?" and it is written only on Yes. Returns whether it was written;
 // false without asking when nothing is selected.
 bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs);
+// The same with the options a save dialog's choice gives (32 bits with alpha).
+bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileName, IDialogService& dialogs,
+                  const TEncodeOptions& options);
 
 // The strips side by side in the given order: the result keeps the pixel format and the height
 // of the first file, and is as wide as all files together. Every file is read before anything
 // is drawn; a file that cannot be read raises the reader's error. At least one name is needed.
-void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options);
+// When any file is an alpha picture the result is one too: the alpha files' own pixels, and
+// the others' with each glyph's key at alpha 0 (unless keys asks for every pixel opaque).
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
+                        const TEncodeOptions& keys = {});
 
 // Saves an image, asking "Replace Existing File?" first when the file exists; returns whether
 // it was written.

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "formats/bitmap_image.h"
+#include "formats/transparency.h"
 #include "glyphs/icon_set.h"
 #include "platform/errors.h"
 
@@ -107,6 +108,23 @@ int MakeDarkTheme(TIconSet& set, const std::string& to, const std::string& from)
     d.Height = size;
     std::shared_ptr<TBitmapImage> dark = NewStore(d);
     const raster::Surface out = dark->Surface();
+    const auto turn = [&](raster::ColorRef c) {
+      const auto found = turned.find(c);
+      return found != turned.end() ? found->second : turned.emplace(c, DarkColor(c)).first->second;
+    };
+    if (light->HasAlpha()) {
+      // Each pixel keeps its alpha; the store shows the new pixels as a key-colour reader
+      // sees them.
+      const TAlphaRule rule(set.Options().Decode);
+      dark->AlphaPixels = OwnPixels(*light);
+      for (std::size_t k = 0; k < dark->AlphaPixels.size(); ++k) {
+        std::uint32_t& p = dark->AlphaPixels[k];
+        if (AlphaOf(p) != 0) p = AlphaPixelOf(turn(ColorOfAlphaPixel(p)), AlphaOf(p));
+        raster::WriteValue(out, static_cast<int>(k) % size, static_cast<int>(k) / size,
+                           raster::ColorToValue(out, rule.Flatten(p)));
+      }
+      return dark;
+    }
     // The glyph's transparent colour, its bottom-left pixel's, stays; no drawn colour may
     // become it.
     const raster::ColorRef key = raster::GetPixel(in, 0, size - 1);
@@ -115,8 +133,7 @@ int MakeDarkTheme(TIconSet& set, const std::string& to, const std::string& from)
         const raster::ColorRef c = raster::GetPixel(in, x, y);
         raster::ColorRef d2 = key;
         if (c != key) {
-          const auto found = turned.find(c);
-          d2 = found != turned.end() ? found->second : turned.emplace(c, DarkColor(c)).first->second;
+          d2 = turn(c);
           if (d2 == key) d2 ^= 0x000100;
         }
         raster::WriteValue(out, x, y, raster::ColorToValue(out, d2));

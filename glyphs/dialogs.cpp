@@ -1,6 +1,14 @@
 #include "glyphs/dialogs.h"
 
+#include "formats/image_formats.h"
+
 namespace gliffo {
+
+TEncodeOptions SaveOptionsOf(const IDialogService& dialogs, const TSaveFileRequest& request, TEncodeOptions options) {
+  const int chosen = dialogs.SavedFilterIndex();
+  if (IsAlphaBmpEntry(request.Filter, chosen > 0 ? chosen : request.FilterIndex)) options.AlphaBmp = true;
+  return options;
+}
 
 std::string ErrorBoxText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))

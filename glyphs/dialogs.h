@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_options.h"
 #include "platform/errors.h"
 
 namespace gliffo {
@@ -41,6 +42,12 @@ struct TFontChoice {
   int Color = 0;  // TColor
 };
 
+// A colour (TColor, 0x00BBGGRR) with its alpha, as the colour dialog gives it.
+struct TColourWithAlpha {
+  int Color = 0;
+  int Alpha = 255;
+};
+
 class IDialogService {
  public:
   virtual ~IDialogService() = default;
@@ -65,12 +72,25 @@ class IDialogService {
   // Save-file dialog: the chosen name, or nothing when cancelled. It does not ask about
   // overwriting on its own.
   virtual std::optional<std::string> SaveFile(const TSaveFileRequest& request) = 0;
+  // The filter entry (1-based) the last name SaveFile gave was chosen under; 0 when the
+  // service cannot tell, which counts as the entry the request offered.
+  virtual int SavedFilterIndex() const { return 0; }
   // Font dialog, starting from the given font; nothing when cancelled.
   virtual std::optional<TFontChoice> ChooseFont(const TFontChoice& initial) = 0;
+  // Colour dialog with an alpha channel, starting from the given colour; nothing when
+  // cancelled. Services without one answer nothing.
+  virtual std::optional<TColourWithAlpha> ChooseColour(const TColourWithAlpha& initial) {
+    (void)initial;
+    return std::nullopt;
+  }
   // Input box with a caption, a prompt and a default; nothing when cancelled.
   virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                               const std::string& defaultValue) = 0;
 };
+
+// The options a save chosen in a save dialog writes with: the run's, and 32 bits with alpha
+// when the user chose that entry of the dialog's filter.
+TEncodeOptions SaveOptionsOf(const IDialogService& dialogs, const TSaveFileRequest& request, TEncodeOptions options);
 
 // The application's text for an error box: a full stop is appended when the message's last
 // character comes after the full stop in character order.

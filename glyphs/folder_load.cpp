@@ -13,6 +13,7 @@
 #include "glyphs/file_runs.h"
 #include "glyphs/glyph_list.h"
 #include "formats/image_row_reader.h"
+#include "formats/transparency.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/raster/pixels.h"
@@ -80,6 +81,10 @@ struct TGatherRun {
   std::size_t First = 0, End = 0;
   std::vector<std::uint8_t> Glyphs;
   std::vector<int> Cells;
+  // When alpha is kept: for each glyph of the run, where its own pixels stand in AlphaGlyphs
+  // (in glyphs of size × size), or -1 for a key-colour glyph.
+  std::vector<int> AlphaOf;
+  std::vector<std::uint32_t> AlphaGlyphs;
   std::exception_ptr Error;
   bool Whole() const { return !Error && First + Cells.size() == End; }
 };
@@ -87,8 +92,9 @@ struct TGatherRun {
 // What one thread needs to cut files into 4-bit glyphs: its reader, a colour matcher and a row.
 class TGlyphCutter {
  public:
-  TGlyphCutter(int size, const raster::Surface& palette, const TDecodeOptions& options)
+  TGlyphCutter(int size, const raster::Surface& palette, const TDecodeOptions& options, bool keepAlpha)
       : size_(size),
+        keepAlpha_(keepAlpha),
         packed_(size % 2 == 0),
         rowBytes_(packed_ ? static_cast<std::size_t>(size) / 2 : static_cast<std::size_t>(size)),
         glyphBytes_(rowBytes_ * static_cast<std::size_t>(size)),
@@ -121,7 +127,7 @@ class TGlyphCutter {
           taken.fetch_sub(cells);
           return;
         }
-        Cut(path, cells, run.Glyphs);
+        Cut(path, cells, run);
         run.Cells.push_back(cells);
       }
     } catch (...) {
@@ -131,7 +137,8 @@ class TGlyphCutter {
 
  private:
   // Each file row matched into one 4-bit row in the strip's colours, then cut into glyphs.
-  void Cut(const std::string& path, int cells, std::vector<std::uint8_t>& glyphs) {
+  void Cut(const std::string& path, int cells, TGatherRun& run) {
+    std::vector<std::uint8_t>& glyphs = run.Glyphs;
     const std::size_t first = glyphs.size();
     try {
       glyphs.resize(first + glyphBytes_ * static_cast<std::size_t>(cells));
@@ -144,32 +151,53 @@ class TGlyphCutter {
     matched_.Stride = static_cast<std::ptrdiff_t>(matchedBits_.size());
     std::uint8_t* const glyphsOfFile = glyphs.data() + first;
     AboutFile(path, [&] {
-      reader_.ForEachBand(std::size_t{1} << 20, [&](const raster::Surface& band, int firstRow) {
-        // A 4-bit file in the strip's own colours (most glyph files) keeps its bytes.
-        bool sameValues = packed_ && band.BitCount == 4;
-        for (int i = 0; i < 16 && sameValues; ++i)
-          sameValues = i < band.TableSize && encoder_.Encode(raster::ToColorRef(band.Table[i])) == static_cast<std::uint32_t>(i);
-        for (int y = 0; y < band.Height; ++y) {
-          const std::uint8_t* row = band.Row(y);
-          if (!sameValues) {
-            raster::CopyRowColors(band, y, matched_, 0, encoder_);
-            row = matchedBits_.data();
-          }
-          const std::size_t at = static_cast<std::size_t>(firstRow + y) * rowBytes_;
-          for (int k = 0; k < cells; ++k) {
-            std::uint8_t* out = glyphsOfFile + static_cast<std::size_t>(k) * glyphBytes_ + at;
-            if (packed_) {
-              std::memcpy(out, row + static_cast<std::size_t>(k) * rowBytes_, rowBytes_);
-            } else {
-              for (int x = 0; x < size_; ++x) out[x] = static_cast<std::uint8_t>(raster::ReadValue(matched_, k * size_ + x, 0));
-            }
-          }
+      if (!keepAlpha_ || !reader_.MayHaveAlpha()) {
+        reader_.ForEachBand(std::size_t{1} << 20, [&](const raster::Surface& band, int firstRow) {
+          CutBand(band, firstRow, cells, glyphsOfFile);
+        });
+        if (keepAlpha_) run.AlphaOf.insert(run.AlphaOf.end(), static_cast<std::size_t>(cells), -1);
+        return;
+      }
+      // The whole picture, for its own pixels beside the store.
+      const std::shared_ptr<TBitmapImage> image = reader_.TakeImage();
+      CutBand(image->Surface(), 0, cells, glyphsOfFile);
+      for (int k = 0; k < cells; ++k) {
+        if (!image->HasAlpha()) {
+          run.AlphaOf.push_back(-1);
+          continue;
         }
-      });
+        run.AlphaOf.push_back(static_cast<int>(run.AlphaGlyphs.size() / (static_cast<std::size_t>(size_) * size_)));
+        const std::vector<std::uint32_t> own = AlphaPixelsOfArea(*image, k * size_, 0, size_, size_);
+        run.AlphaGlyphs.insert(run.AlphaGlyphs.end(), own.begin(), own.end());
+      }
     });
   }
 
+  void CutBand(const raster::Surface& band, int firstRow, int cells, std::uint8_t* glyphsOfFile) {
+    // A 4-bit file in the strip's own colours (most glyph files) keeps its bytes.
+    bool sameValues = packed_ && band.BitCount == 4;
+    for (int i = 0; i < 16 && sameValues; ++i)
+      sameValues = i < band.TableSize && encoder_.Encode(raster::ToColorRef(band.Table[i])) == static_cast<std::uint32_t>(i);
+    for (int y = 0; y < band.Height; ++y) {
+      const std::uint8_t* row = band.Row(y);
+      if (!sameValues) {
+        raster::CopyRowColors(band, y, matched_, 0, encoder_);
+        row = matchedBits_.data();
+      }
+      const std::size_t at = static_cast<std::size_t>(firstRow + y) * rowBytes_;
+      for (int k = 0; k < cells; ++k) {
+        std::uint8_t* out = glyphsOfFile + static_cast<std::size_t>(k) * glyphBytes_ + at;
+        if (packed_) {
+          std::memcpy(out, row + static_cast<std::size_t>(k) * rowBytes_, rowBytes_);
+        } else {
+          for (int x = 0; x < size_; ++x) out[x] = static_cast<std::uint8_t>(raster::ReadValue(matched_, k * size_ + x, 0));
+        }
+      }
+    }
+  }
+
   int size_;
+  bool keepAlpha_;
   bool packed_;
   std::size_t rowBytes_, glyphBytes_;
   TImageRowReader reader_;
@@ -181,7 +209,7 @@ class TGlyphCutter {
 }  // namespace
 
 TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
-                                    const TDecodeOptions& options, TBitmap& strip) {
+                                    const TDecodeOptions& options, TBitmap& strip, const TEncodeOptions* keepAlpha) {
   TFolderLoadResult result;
   if (size < 1) throw EInvalidOperation(texts::InvalidImageSize);
   result.Ran = !names.empty();
@@ -201,12 +229,12 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
   }
   std::atomic<std::int64_t> taken{0};
   ReadRunsOnCores(
-      runs.size(), [&] { return std::make_unique<TGlyphCutter>(size, palette, options); },
+      runs.size(), [&] { return std::make_unique<TGlyphCutter>(size, palette, options, keepAlpha != nullptr); },
       [&](TGlyphCutter& cutter, std::size_t r) {
         cutter.Go(folder, names, runs[r], taken);
         return runs[r].Whole();
       });
-  TGlyphCutter cutter(size, palette, options);
+  TGlyphCutter cutter(size, palette, options, keepAlpha != nullptr);
 
   // In name order: the counts, the picture limit, and the first error, as one thread meets them.
   int count = 0;
@@ -268,6 +296,26 @@ TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector
     }
   }
   made.Changed();
+  bool anyAlpha = false;
+  for (const TGatherRun& run : runs) anyAlpha = anyAlpha || !run.AlphaGlyphs.empty();
+  if (anyAlpha) {
+    // An alpha strip: the key-colour glyphs with their keys at alpha 0, the alpha ones as read.
+    TEncodeOptions cut = *keepAlpha;
+    cut.GlyphSize = size;
+    std::vector<std::uint32_t> pixels = KeyPixelsWithAlpha(made.Image().Surface(), cut);
+    const std::size_t width = static_cast<std::size_t>(count) * static_cast<std::size_t>(size);
+    const std::size_t glyphPixels = static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
+    std::size_t k = 0;
+    for (const TGatherRun& run : runs)
+      for (const int at : run.AlphaOf) {
+        if (at >= 0)
+          for (int y = 0; y < size; ++y)
+            std::copy_n(run.AlphaGlyphs.data() + static_cast<std::size_t>(at) * glyphPixels + static_cast<std::size_t>(y) * size, size,
+                        pixels.data() + static_cast<std::size_t>(y) * width + k * static_cast<std::size_t>(size));
+        ++k;
+      }
+    made.SetAlphaPixels(std::move(pixels));
+  }
   strip.Assign(&made);
   return result;
 }

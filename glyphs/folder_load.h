@@ -41,7 +41,10 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
 // files hold, in order. It is made without the glyph list, each file's pixels matched to the
 // strip's colours as they are read. A file that cannot be read raises the same error and the
 // strip stays as it was; a folder without glyphs leaves it empty.
+// Given keepAlpha, and any file is an alpha picture, the strip is one too: the alpha files'
+// glyphs with their own pixels, the others' with each glyph's key at alpha 0 (unless the
+// options ask for every pixel opaque); the 4-bit strip is the same either way.
 TFolderLoadResult GatherFolderStrip(const std::string& folder, const std::vector<std::string>& names, int size,
-                                    const TDecodeOptions& options, TBitmap& strip);
+                                    const TDecodeOptions& options, TBitmap& strip, const TEncodeOptions* keepAlpha = nullptr);
 
 }  // namespace gliffo

@@ -43,12 +43,17 @@ bool ExportIcon(const TGlyphCollection& collection, const std::string& fileName,
 
 bool ExportScaled(const TGlyphCollection& collection, const std::string& fileName, TScaleFactor factor,
                   IDialogService& dialogs) {
+  return ExportScaled(collection, fileName, factor, dialogs, collection.Options.Encode);
+}
+
+bool ExportScaled(const TGlyphCollection& collection, const std::string& fileName, TScaleFactor factor,
+                  IDialogService& dialogs, const TEncodeOptions& options) {
   TBitmap strip;
   if (!collection.SelectedStrip(strip)) return false;
   const int size = collection.GlyphSize();
   TBitmap scaled;
   scaled.ReplaceImage(ScaleStrip(strip.Image(), size, factor, DefaultScaleMethod(factor)));
-  return SaveWithConfirmation(scaled, fileName, dialogs, collection.Options.Encode);
+  return SaveWithConfirmation(scaled, fileName, dialogs, options);
 }
 
 void ExportIconCommand(const TGlyphCollection& collection, IDialogService& dialogs) {
@@ -82,7 +87,7 @@ void ExportScaledCommand(const TGlyphCollection& collection, TScaleFactor factor
   request.Title = texts::ExportScaledTitle;
   const auto name = dialogs.SaveFile(request);
   if (!name) return;
-  ExportScaled(collection, *name, factor, dialogs);
+  ExportScaled(collection, *name, factor, dialogs, SaveOptionsOf(dialogs, request, collection.Options.Encode));
 }
 
 }  // namespace gliffo

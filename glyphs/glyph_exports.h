@@ -3,6 +3,7 @@
 // 3x variants on request) and the selected glyphs scaled as a strip to retouch.
 #include <string>
 
+#include "formats/image_options.h"
 #include "glyphs/scaling.h"
 
 namespace gliffo {
@@ -19,6 +20,9 @@ bool ExportIcon(const TGlyphCollection& collection, const std::string& fileName,
 // Returns false and writes nothing when nothing is selected.
 bool ExportScaled(const TGlyphCollection& collection, const std::string& fileName, TScaleFactor factor,
                   IDialogService& dialogs);
+// The same with the options a save dialog's choice gives (32 bits with alpha).
+bool ExportScaled(const TGlyphCollection& collection, const std::string& fileName, TScaleFactor factor,
+                  IDialogService& dialogs, const TEncodeOptions& options);
 
 // The menu commands: the selection checked as Export Bitmap checks it (Export Scaled takes any
 // number of glyphs), the save dialog, a question before replacing a file, and for the icon

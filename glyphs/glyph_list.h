@@ -96,6 +96,9 @@ struct TListState {
   int GlyphSize = 16;
   int Count = 0;
   std::vector<std::uint32_t> Pixels;
+  // Each cell's own pixels with alpha (empty for a key-colour cell; no entries at all when
+  // no cell has any).
+  std::vector<std::vector<std::uint32_t>> AlphaCells;
   std::vector<TGlyphOrigin> Origins;
   std::vector<bool> Selected;
   // Each glyph's key (see TGlyphCollection::CellKey); 0 for a glyph new to the list.

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "formats/image_formats.h"
+#include "formats/transparency.h"
 #include "glyphs/scaling.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
@@ -282,13 +283,15 @@ void TIconSet::LoadStrip(int column) {
   const int glyphs = image->Width / c.Size;
   strip.Fill = raster::ReadValue(s, 0, c.Size - 1);
   std::vector<TCellRef>& cells = state_.Cells[static_cast<std::size_t>(column)];
+  const bool alpha = image->HasAlpha();
   for (int g = 0; g < glyphs; ++g) {
     std::vector<std::uint32_t> values(static_cast<std::size_t>(c.Size) * static_cast<std::size_t>(c.Size));
     for (int y = 0; y < c.Size; ++y)
       for (int x = 0; x < c.Size; ++x)
         values[static_cast<std::size_t>(y) * static_cast<std::size_t>(c.Size) + static_cast<std::size_t>(x)] =
             raster::ReadValue(s, g * c.Size + x, y);
-    TCellRef cell = MakeCell(column, std::move(values));
+    TCellRef cell =
+        MakeCell(column, std::move(values), alpha ? AlphaPixelsOfArea(*image, g * c.Size, 0, c.Size, c.Size) : std::vector<std::uint32_t>{});
     strip.Saved.push_back(cell);
     if (static_cast<std::size_t>(g) < cells.size())
       cells[static_cast<std::size_t>(g)] = cell;
@@ -297,13 +300,19 @@ void TIconSet::LoadStrip(int column) {
   }
 }
 
-TCellRef TIconSet::MakeCell(int column, std::vector<std::uint32_t> values) const {
+TCellRef TIconSet::MakeCell(int column, std::vector<std::uint32_t> values, std::vector<std::uint32_t> alpha) const {
   auto cell = std::make_shared<TSetCell>();
   const int size = columns_[static_cast<std::size_t>(column)].Size;
-  // Every pixel the colour of the bottom-left one: a speed button draws none of it.
-  const std::uint32_t key = values[static_cast<std::size_t>(size - 1) * static_cast<std::size_t>(size)];
-  cell->Empty = std::all_of(values.begin(), values.end(), [&](std::uint32_t v) { return v == key; });
+  if (!alpha.empty()) {
+    // Nothing shows where every alpha is 0; a faint pixel is a drawing.
+    cell->Empty = std::all_of(alpha.begin(), alpha.end(), [](std::uint32_t p) { return AlphaOf(p) == 0; });
+  } else {
+    // Every pixel the colour of the bottom-left one: a speed button draws none of it.
+    const std::uint32_t key = values[static_cast<std::size_t>(size - 1) * static_cast<std::size_t>(size)];
+    cell->Empty = std::all_of(values.begin(), values.end(), [&](std::uint32_t v) { return v == key; });
+  }
   cell->Values = std::move(values);
+  cell->Alpha = std::move(alpha);
   return cell;
 }
 
@@ -349,6 +358,7 @@ std::shared_ptr<TBitmapImage> TIconSet::PictureOf(const TSetCell* cell, int colu
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x)
       raster::WriteValue(s, x, y, cell ? cell->Values[static_cast<std::size_t>(y * size + x)] : strip.Fill);
+  if (cell && !cell->Alpha.empty()) image->AlphaPixels = cell->Alpha;
   return image;
 }
 
@@ -372,6 +382,17 @@ std::shared_ptr<TBitmapImage> TIconSet::StripImage(int column) const {
       for (int x = 0; x < size; ++x)
         raster::WriteValue(s, static_cast<int>(g) * size + x, y,
                            cells[g] ? cells[g]->Values[static_cast<std::size_t>(y * size + x)] : strip.Fill);
+  // A strip with one alpha cell is an alpha strip: the key-colour cells' keys become alpha 0, as
+  // a writer with alpha would give them, and the alpha cells keep their own pixels.
+  if (std::any_of(cells.begin(), cells.end(), [](const TCellRef& cell) { return cell && !cell->Alpha.empty(); })) {
+    image->AlphaPixels = KeyPixelsWithAlpha(s, options_.Glyphs(size));
+    const auto width = static_cast<std::size_t>(image->Width);
+    for (std::size_t g = 0; g < cells.size(); ++g)
+      if (cells[g] && !cells[g]->Alpha.empty())
+        for (int y = 0; y < size; ++y)
+          std::copy_n(cells[g]->Alpha.begin() + static_cast<std::ptrdiff_t>(y * size), size,
+                      image->AlphaPixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * width + g * static_cast<std::size_t>(size)));
+  }
   return image;
 }
 
@@ -445,7 +466,8 @@ void TIconSet::SetCell(int icon, int column, const TBitmapImage& picture) {
     for (int x = 0; x < size; ++x)
       values[static_cast<std::size_t>(y * size + x)] = raster::ColorToValue(to, raster::GetPixel(from, x, y));
   Record();
-  state_.Cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(icon)] = MakeCell(column, std::move(values));
+  state_.Cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(icon)] =
+      MakeCell(column, std::move(values), picture.HasAlpha() ? OwnPixels(picture) : std::vector<std::uint32_t>{});
 }
 
 int TIconSet::FillFromSize(int from, int to) {
@@ -466,7 +488,7 @@ int TIconSet::FillFromSize(int from, int to) {
     for (int y = 0; y < toSize; ++y)
       for (int x = 0; x < toSize; ++x)
         values[static_cast<std::size_t>(y * toSize + x)] = raster::ColorToValue(dst, raster::GetPixel(src, x, y));
-    TCellRef made = MakeCell(to, std::move(values));
+    TCellRef made = MakeCell(to, std::move(values), scaled->HasAlpha() ? OwnPixels(*scaled) : std::vector<std::uint32_t>{});
     std::const_pointer_cast<TSetCell>(made)->Derived = true;
     filled.emplace_back(icon, std::move(made));
   }
@@ -495,7 +517,8 @@ int TIconSet::FillDerived(const std::vector<int>& columns,
       for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
           values[static_cast<std::size_t>(y * size + x)] = raster::ColorToValue(dst, raster::GetPixel(src, x, y));
-      TCellRef made = MakeCell(column, std::move(values));
+      TCellRef made =
+          MakeCell(column, std::move(values), picture->HasAlpha() ? OwnPixels(*picture) : std::vector<std::uint32_t>{});
       std::const_pointer_cast<TSetCell>(made)->Derived = true;
       filled.emplace_back(icon, column, std::move(made));
     }

@@ -21,7 +21,10 @@ namespace gliffo {
 // shared between the model, its history and copies, and never changed once made.
 struct TSetCell {
   std::vector<std::uint32_t> Values;
-  bool Empty = false;    // every pixel transparent: its bottom-left pixel's colour throughout
+  // An alpha cell's own pixels (0xAARRGGBB, row by row), which Values hold flattened; empty for
+  // a key-colour cell.
+  std::vector<std::uint32_t> Alpha;
+  bool Empty = false;    // every pixel transparent: its bottom-left pixel's colour throughout, or alpha 0
   bool Derived = false;  // made from other cells (Fill from Size, a dark theme), not drawn on since
 };
 using TCellRef = std::shared_ptr<const TSetCell>;
@@ -144,7 +147,7 @@ class TIconSet {
   void CheckName(const std::string& name, int except) const;
   void Record();
   std::vector<TCellRef> Layout(int column) const;
-  TCellRef MakeCell(int column, std::vector<std::uint32_t> values) const;
+  TCellRef MakeCell(int column, std::vector<std::uint32_t> values, std::vector<std::uint32_t> alpha = {}) const;
 
   std::string fileName_;
   TSetFileText file_;

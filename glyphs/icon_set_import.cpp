@@ -140,12 +140,14 @@ void FindScaled(const fs::path& source, bool qt, const TImageOptions& options, T
 std::shared_ptr<TBitmapImage> GlyphOf(const TBitmapImage& strip, int index, int size) {
   TBitmapImage d = strip;
   d.Bits.clear();
+  d.AlphaPixels.clear();
   d.SizeImage = 0;
   d.Width = size;
   std::shared_ptr<TBitmapImage> glyph = NewStore(d);
   const raster::Surface from = strip.Surface(), to = glyph->Surface();
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) raster::WriteValue(to, x, y, raster::ReadValue(from, index * size + x, y));
+  if (strip.HasAlpha()) glyph->AlphaPixels = AlphaPixelsOfArea(strip, index * size, 0, size, size);
   return glyph;
 }
 

@@ -12,6 +12,7 @@
 #include "glyphs/bitmap.h"
 #include "glyphs/canvas.h"
 #include "glyphs/strings.h"
+#include "formats/transparency.h"
 #include "platform/errors.h"
 
 namespace gliffo {
@@ -97,6 +98,7 @@ void TImageList::ChunkFree::operator()(std::uint32_t* p) const { std::free(p); }
 
 void TImageList::Reset(int width, int height) {
   chunks_.clear();
+  alpha_.clear();
   count_ = 0;
   width_ = width;
   height_ = height;
@@ -141,8 +143,41 @@ int TImageList::Add(const TBitmap& image) {
   const int first = count_;
   count_ += cells;
   CopyIntoCells([&](int k) { return CellAt(first + k); }, cells, width_, height_, src);
+  KeepAlphaOf(first, cells, image);
   Notify(TImageListChangeKind::Added, first, cells);
   return first;
+}
+
+void TImageList::KeepAlphaOf(int first, int cells, const TBitmap& image) {
+  if (!image.HasAlpha()) {
+    for (int k = 0; k < cells; ++k)
+      if (first + k < static_cast<int>(alpha_.size())) alpha_[static_cast<std::size_t>(first + k)].clear();
+    return;
+  }
+  try {
+    if (alpha_.size() < static_cast<std::size_t>(first + cells)) alpha_.resize(static_cast<std::size_t>(first + cells));
+    for (int k = 0; k < cells; ++k)
+      alpha_[static_cast<std::size_t>(first + k)] = AlphaPixelsOfArea(image.Image(), k * width_, 0, width_, height_);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources(texts::OutOfSystemResources);
+  }
+}
+
+const std::uint32_t* TImageList::CellAlphaPixels(int index) const {
+  if (index < 0 || index >= count_ || index >= static_cast<int>(alpha_.size())) return nullptr;
+  const std::vector<std::uint32_t>& own = alpha_[static_cast<std::size_t>(index)];
+  return own.empty() ? nullptr : own.data();
+}
+
+void TImageList::SetCellAlpha(int index, std::vector<std::uint32_t> pixels) {
+  if (index < 0 || index >= count_) return;
+  if (pixels.empty()) {
+    if (index < static_cast<int>(alpha_.size())) alpha_[static_cast<std::size_t>(index)].clear();
+    return;
+  }
+  if (pixels.size() != static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) return;
+  if (alpha_.size() <= static_cast<std::size_t>(index)) alpha_.resize(static_cast<std::size_t>(index) + 1);
+  alpha_[static_cast<std::size_t>(index)] = std::move(pixels);
 }
 
 int TImageList::AddCells(const std::uint32_t* pixels, int cells) {
@@ -177,6 +212,7 @@ void TImageList::Replace(int index, const TBitmap& image) {
   std::uint32_t* cell = CellAt(index);
   if (!cell) throw EInvalidOperation(texts::UnableToReplaceImage);
   CopyIntoCells([cell](int) { return cell; }, 1, width_, height_, image.Image().Surface());
+  KeepAlphaOf(index, 1, image);
   Notify(TImageListChangeKind::Replaced, index, 1);
 }
 
@@ -230,6 +266,24 @@ void TImageList::Notify(TImageListChangeKind kind, int first, int count) {
   // A copy, so a listener may unregister itself while being told.
   const std::vector<IImageListListener*> listeners = listeners_;
   for (IImageListListener* listener : listeners) listener->ImageListChanged(change);
+}
+
+void AttachCellAlpha(const TImageList& list, std::span<const int> cells, const TEncodeOptions& keys, TBitmap& strip) {
+  bool any = false;
+  for (const int cell : cells) any = any || list.CellAlphaPixels(cell) != nullptr;
+  const int w = list.Width(), h = list.Height();
+  if (!any || strip.Empty() || strip.Height() != h || strip.Width() < w * static_cast<int>(cells.size())) return;
+  TEncodeOptions cut = keys;
+  cut.GlyphSize = h;
+  std::vector<std::uint32_t> pixels = KeyPixelsWithAlpha(strip.Image().Surface(), cut);
+  const auto width = static_cast<std::size_t>(strip.Width());
+  for (std::size_t k = 0; k < cells.size(); ++k) {
+    const std::uint32_t* own = list.CellAlphaPixels(cells[k]);
+    if (!own) continue;
+    for (int y = 0; y < h; ++y)
+      std::copy_n(own + static_cast<std::size_t>(y) * w, w, pixels.data() + static_cast<std::size_t>(y) * width + k * static_cast<std::size_t>(w));
+  }
+  strip.SetAlphaPixels(std::move(pixels));
 }
 
 }  // namespace gliffo

@@ -1,14 +1,18 @@
 #pragma once
 // The image list: equal cells of Width × Height pixels in the device-dependent format
-// (32 bits, blue-green-red with the fourth byte 0, top row first), opaque and unmasked.
+// (32 bits, blue-green-red with the fourth byte 0, top row first), opaque and unmasked. A cell
+// cut from an alpha picture (formats/bitmap_image.h) also keeps its own pixels, colour and
+// alpha, beside it; the cell itself is the key-colour picture as always.
 //
 // Cells live in fixed-size chunks, so adding costs amortised constant time per cell whatever
 // AllocBy says, and a cell's pixels never move while the list holds it (only Clear and a
 // change of the cell size free them).
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "formats/image_options.h"
 #include "platform/raster/pixels.h"
 
 namespace gliffo {
@@ -80,6 +84,12 @@ class TImageList {
   // The same pixels as a pointer to Height rows of Width 32-bit values (0x00RRGGBB in memory
   // order blue, green, red, 0); nullptr for an invalid index.
   const std::uint32_t* CellPixels(int index) const;
+  // A cell's own pixels with alpha (Width × Height values 0xAARRGGBB, top row first), nullptr
+  // for a key-colour cell or an invalid index; valid until the cell is replaced or removed.
+  const std::uint32_t* CellAlphaPixels(int index) const;
+  // Gives a cell its own pixels with alpha, or takes them away (none given); the cell's pixels
+  // stay as they are. Nothing happens for an invalid index or a count that does not fit.
+  void SetCellAlpha(int index, std::vector<std::uint32_t> pixels);
 
   void AddListener(IImageListListener* listener);
   void RemoveListener(IImageListListener* listener);
@@ -101,7 +111,16 @@ class TImageList {
     void operator()(std::uint32_t* p) const;
   };
   std::vector<std::unique_ptr<std::uint32_t[], ChunkFree>> chunks_;
+  // Cells' own pixels with alpha, by cell; empty while no cell has any.
+  std::vector<std::vector<std::uint32_t>> alpha_;
+  void KeepAlphaOf(int first, int cells, const TBitmap& image);
   std::vector<IImageListListener*> listeners_;
 };
+
+// A strip drawn from these cells of the list, side by side from its left, becomes an alpha
+// picture when any of them has its own pixels: theirs, and the other cells' as drawn with each
+// glyph's key at alpha 0 (unless the options ask for every pixel opaque). Nothing changes when
+// none has them.
+void AttachCellAlpha(const TImageList& list, std::span<const int> cells, const TEncodeOptions& keys, TBitmap& strip);
 
 }  // namespace gliffo

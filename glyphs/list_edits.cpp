@@ -19,7 +19,11 @@ namespace {
 constexpr std::size_t MaxSteps = 100;
 constexpr std::size_t MaxHistoryBytes = std::size_t{256} << 20;
 
-std::size_t StateBytes(const TListState& state) { return state.Pixels.size() * sizeof(std::uint32_t); }
+std::size_t StateBytes(const TListState& state) {
+  std::size_t bytes = state.Pixels.size() * sizeof(std::uint32_t);
+  for (const std::vector<std::uint32_t>& own : state.AlphaCells) bytes += own.size() * sizeof(std::uint32_t);
+  return bytes;
+}
 
 std::size_t CellPixelCount(const TListState& state) {
   return static_cast<std::size_t>(state.GlyphSize) * static_cast<std::size_t>(state.GlyphSize);
@@ -31,6 +35,7 @@ struct TCell {
   TGlyphOrigin Origin;
   bool Selected;
   std::uint64_t Key = 0;  // 0: a new glyph, which gets a key of its own
+  const std::uint32_t* Alpha = nullptr;  // its own pixels with alpha, if it has them
 };
 
 std::vector<TCell> CellsOf(const TListState& state) {
@@ -39,7 +44,9 @@ std::vector<TCell> CellsOf(const TListState& state) {
   const std::size_t n = CellPixelCount(state);
   for (int k = 0; k < state.Count; ++k) {
     const auto i = static_cast<std::size_t>(k);
-    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i], state.Keys[i]});
+    const std::uint32_t* alpha =
+        i < state.AlphaCells.size() && !state.AlphaCells[i].empty() ? state.AlphaCells[i].data() : nullptr;
+    cells.push_back({state.Pixels.data() + n * i, state.Origins[i], state.Selected[i], state.Keys[i], alpha});
   }
   return cells;
 }
@@ -55,6 +62,10 @@ TListState StateOf(int glyphSize, const std::vector<TCell>& cells) {
     state.Origins.push_back(cell.Origin);
     state.Selected.push_back(cell.Selected);
     state.Keys.push_back(cell.Key);
+    if (cell.Alpha) {
+      state.AlphaCells.resize(cells.size());
+      state.AlphaCells[state.Selected.size() - 1].assign(cell.Alpha, cell.Alpha + n);
+    }
   }
   return state;
 }
@@ -130,6 +141,10 @@ TListState TGlyphCollection::CaptureState() const {
   for (int k = 0; k < state.Count; ++k) {
     const std::uint32_t* cell = ImageList1.CellPixels(k);
     std::copy(cell, cell + n, state.Pixels.begin() + static_cast<std::ptrdiff_t>(n * static_cast<std::size_t>(k)));
+    if (const std::uint32_t* own = ImageList1.CellAlphaPixels(k)) {
+      state.AlphaCells.resize(static_cast<std::size_t>(state.Count));
+      state.AlphaCells[static_cast<std::size_t>(k)].assign(own, own + n);
+    }
     state.Origins.push_back(Origin(k));
   }
   EnsureKeys();
@@ -151,6 +166,7 @@ void TGlyphCollection::RestoreState(const TListState& state) {
   ImageList1.SetWidth(glyphSize_);
   ImageList1.SetHeight(glyphSize_);
   ImageList1.AddCells(state.Pixels.data(), state.Count);
+  for (std::size_t k = 0; k < state.AlphaCells.size(); ++k) ImageList1.SetCellAlpha(static_cast<int>(k), state.AlphaCells[k]);
   origins_ = state.Origins;
   keys_ = state.Keys;
   keys_.resize(static_cast<std::size_t>(state.Count));
@@ -266,7 +282,7 @@ bool TGlyphCollection::MoveSelectedTo(int before) {
   }
   staying.insert(staying.begin() + place, moving.begin(), moving.end());
   const TListState after = StateOf(glyphSize_, staying);
-  if (after.Pixels == was.Pixels && after.Origins == was.Origins) return false;
+  if (after.Pixels == was.Pixels && after.Origins == was.Origins && after.AlphaCells == was.AlphaCells) return false;
   Commit(was, after);
   return true;
 }
@@ -278,8 +294,8 @@ bool TGlyphCollection::DuplicateSelected() {
   std::vector<TCell> result;
   result.reserve(cells.size() * 2);
   for (const TCell& cell : cells) {
-    result.push_back({cell.Pixels, cell.Origin, false, cell.Key});
-    if (cell.Selected) result.push_back({cell.Pixels, {}, true, 0});
+    result.push_back({cell.Pixels, cell.Origin, false, cell.Key, cell.Alpha});
+    if (cell.Selected) result.push_back({cell.Pixels, {}, true, 0, cell.Alpha});
   }
   Commit(before, StateOf(glyphSize_, result));
   return true;
@@ -317,7 +333,7 @@ int TGlyphCollection::InsertStrips(std::span<const TBitmap* const> strips, int b
   for (TCell& cell : cells) cell.Selected = false;
   before = std::clamp(before, 0, static_cast<int>(cells.size()));
   std::vector<TCell> added;
-  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true, 0});
+  for (int k = 0; k < cut.Count(); ++k) added.push_back({cut.CellPixels(k), {}, true, 0, cut.CellAlphaPixels(k)});
   cells.insert(cells.begin() + before, added.begin(), added.end());
   Commit(was, StateOf(size, cells));
   return cut.Count();
@@ -333,6 +349,7 @@ bool TGlyphCollection::SelectedStrip(TBitmap& strip) const {
   strip.SetHeight(glyphSize_);
   for (std::size_t k = 0; k < cells.size(); ++k)
     ImageList1.Draw(strip.Canvas(), glyphSize_ * static_cast<int>(k), 0, cells[k]);
+  AttachCellAlpha(ImageList1, cells, Options.Encode, strip);
   return true;
 }
 

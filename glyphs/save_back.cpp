@@ -1,6 +1,8 @@
 #include "glyphs/save_back.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <map>
 #include <memory>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "glyphs/glyph_list.h"
 #include "glyphs/image_list.h"
 #include "glyphs/strings.h"
+#include "formats/transparency.h"
 #include "platform/errors.h"
 
 namespace gliffo {
@@ -21,7 +24,41 @@ namespace {
 struct TFileBack {
   std::unique_ptr<TBitmap> Image;
   bool Changed = false;
+  // An alpha file's own pixels as read, and the cells written into it (cell, position), so
+  // that drawing the key-colour cells does not cost the file its alpha.
+  std::vector<std::uint32_t> Alpha;
+  std::vector<std::pair<int, int>> Written;
 };
+
+bool SameAlpha(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) {
+  if (!a || !b) return a == b;
+  return std::memcmp(a, b, count * sizeof(std::uint32_t)) == 0;
+}
+
+// The file's picture with alpha again: its own pixels, or its key-colour glyphs with their
+// keys at alpha 0 where it had none, and every written cell's own pixels (or its key at 0).
+void KeepAlpha(TFileBack& file, const TImageList& list, int size, const TEncodeOptions& keys) {
+  bool any = !file.Alpha.empty();
+  for (const auto& [cell, position] : file.Written) any = any || list.CellAlphaPixels(cell) != nullptr;
+  if (!any) return;
+  TEncodeOptions cut = keys;
+  cut.GlyphSize = size;
+  std::vector<std::uint32_t> pixels = file.Alpha.empty() ? KeyPixelsWithAlpha(file.Image->Image().Surface(), cut) : file.Alpha;
+  const auto width = static_cast<std::size_t>(file.Image->Width());
+  for (const auto& [cell, position] : file.Written) {
+    std::vector<std::uint32_t> own;
+    if (const std::uint32_t* p = list.CellAlphaPixels(cell)) {
+      own.assign(p, p + static_cast<std::size_t>(size) * size);
+    } else {
+      raster::Surface s = list.Cell(cell);
+      own = KeyPixelsWithAlpha(s, cut);
+    }
+    for (int y = 0; y < size; ++y)
+      std::copy_n(own.data() + static_cast<std::size_t>(y) * size, size,
+                  pixels.data() + static_cast<std::size_t>(y) * width + static_cast<std::size_t>(position) * size);
+  }
+  file.Image->SetAlphaPixels(std::move(pixels));
+}
 
 }  // namespace
 
@@ -47,6 +84,7 @@ TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
       file.Image = std::make_unique<TBitmap>();
       file.Image->LoadFromFile(origin.File, collection.Options.Decode);
       if (file.Image->Empty() || file.Image->Height() != size) throw EInvalidOperation(FormatMessage(texts::SaveBackFileChanged, origin.File));
+      file.Alpha = OwnPixels(file.Image->Image());
       cells = std::make_unique<TImageList>();
       cells->SetWidth(size);
       cells->SetHeight(size);
@@ -54,13 +92,17 @@ TSaveBackResult SaveBackToFiles(TGlyphCollection& collection) {
     }
     if (origin.Position < 0 || origin.Position >= cells->Count())
       throw EInvalidOperation(FormatMessage(texts::SaveBackFileChanged, origin.File));
-    if (std::memcmp(cells->CellPixels(origin.Position), collection.ImageList1.CellPixels(cell), cellBytes) == 0) continue;
+    if (std::memcmp(cells->CellPixels(origin.Position), collection.ImageList1.CellPixels(cell), cellBytes) == 0 &&
+        SameAlpha(cells->CellAlphaPixels(origin.Position), collection.ImageList1.CellAlphaPixels(cell), cellBytes / 4))
+      continue;
     collection.ImageList1.Draw(file.Image->Canvas(), origin.Position * size, 0, cell);
+    file.Written.emplace_back(cell, origin.Position);
     file.Changed = true;
     ++result.GlyphsWritten;
   }
   for (auto& [name, file] : files) {
     if (!file.Changed) continue;
+    KeepAlpha(file, collection.ImageList1, size, collection.Options.Encode);
     file.Image->SaveToFile(name, collection.Options.Encode);
     ++result.FilesWritten;
   }

@@ -189,6 +189,21 @@ std::shared_ptr<TBitmapImage> ScaleStrip(const TBitmapImage& strip, int size, TS
     for (int y = 0; y < outSize; ++y)
       for (int x = 0; x < outSize; ++x) raster::WriteValue(dst, n * outSize + x, y, scaled.At(x, y));
   }
+  if (strip.HasAlpha()) {
+    // An alpha picture's own pixels are scaled the same way, each compared by colour and alpha
+    // together, so a pixel that differs from its neighbour in alpha alone is an edge too.
+    AllocateAlphaPixels(t.AlphaPixels, t.Width, outSize);
+    const std::vector<std::uint32_t> own = OwnPixels(strip);
+    const auto stripWidth = static_cast<std::size_t>(strip.Width), outWidth = static_cast<std::size_t>(t.Width);
+    for (int n = 0; n < glyphs; ++n) {
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) Put(glyph, x, y, own[static_cast<std::size_t>(y) * stripWidth + n * size + x]);
+      const TValueGrid scaled = ScaleGlyph(glyph, factor, method);
+      for (int y = 0; y < outSize; ++y)
+        for (int x = 0; x < outSize; ++x)
+          t.AlphaPixels[static_cast<std::size_t>(y) * outWidth + static_cast<std::size_t>(n * outSize + x)] = scaled.At(x, y);
+    }
+  }
   return out;
 }
 

@@ -40,7 +40,8 @@ TValueGrid ScaleSmooth(const TValueGrid& glyph);
 TValueGrid ScaleGlyph(const TValueGrid& glyph, TScaleFactor factor, TScaleMethod method);
 
 // The strip's whole glyphs (size pixels square, from the left; columns past the last whole
-// glyph are left out) each scaled, as a new strip of the same store format and table. Raises
+// glyph are left out) each scaled, as a new strip of the same store format and table; an alpha
+// picture's own pixels are scaled beside it in the same way. Raises
 // EInvalidOperation when the strip is not size pixels high or the factor does not fit the size.
 std::shared_ptr<TBitmapImage> ScaleStrip(const TBitmapImage& strip, int size, TScaleFactor factor, TScaleMethod method);
 

@@ -82,6 +82,16 @@ TGlyphPixels SeenGlyph(const TBitmapImage& picture, int left, int size) {
   TGlyphPixels out(static_cast<std::size_t>(size) * static_cast<std::size_t>(size), 0);
   const raster::Surface s = picture.Surface();
   if (s.Empty() || left < 0 || left + size > s.Width || size > s.Height) return out;
+  if (picture.HasAlpha()) {
+    const std::vector<std::uint32_t> own = OwnPixels(picture);
+    const auto width = static_cast<std::size_t>(picture.Width);
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const std::uint32_t p = own[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(left + x)];
+        out[static_cast<std::size_t>(y * size + x)] = AlphaOf(p) == 0 ? 0 : p;
+      }
+    return out;
+  }
   const raster::ColorRef key = raster::GetPixel(s, left, size - 1);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""Icons gliffo-tool writes, read back by Pillow and by ImageMagick entry by entry.
+"""Icons gliffo-tool writes, read back by Pillow and by ImageMagick entry by entry, and
+pictures with soft alpha the other way round.
 
   python3 tests/ico_interop.py GLIFFO_TOOL
 
 Writes one icon of 16, 24, 32, 48 and 256 pixels from pictures made here, then checks every
 entry against its picture: the same colour in every pixel, alpha 0 exactly where the picture
-has its bottom-left colour and 255 elsewhere. Exits 77 (skipped) when Pillow or ImageMagick's
-convert is missing, 1 on any difference."""
+has its bottom-left colour and 255 elsewhere. Then icons with every alpha from 0 to 255,
+written by Pillow and by ImageMagick, are read entry by entry by gliffo-tool (pick --size N
+into a PNG): the alpha of every pixel exact, and the colour of every pixel that shows. Last,
+such a picture written with --alpha-bmp is read by Pillow as RGBA, every pixel exact. Exits
+77 (skipped) when Pillow or ImageMagick's convert is missing, 1 on any difference."""
 import os
 import shutil
 import subprocess
@@ -68,8 +72,52 @@ def main():
                 if got != want:
                     failures += 1
                     print(f'ImageMagick: entry {i} ({n}x{n}) differs')
-    print(f'{len(SIZES)} entries, {failures} differences')
+        failures += soft_alpha(tool, d)
+    print(f'{len(SIZES)} entries and the soft-alpha pictures, {failures} differences')
     return 1 if failures else 0
+
+
+def soft(n):
+    """Every alpha from 0 to 255 across the picture, in colours of their own."""
+    im = Image.new('RGBA', (n, n))
+    px = im.load()
+    for y in range(n):
+        for x in range(n):
+            px[x, y] = ((x * 37) & 255, (y * 53) & 255, (x * y) & 255, (y * n + x) * 255 // (n * n - 1))
+    return im
+
+
+def same_where_seen(got, want):
+    return len(got) == len(want) and all(g[3] == w[3] and (w[3] == 0 or g == w) for g, w in zip(got, want))
+
+
+def soft_alpha(tool, d):
+    failures = 0
+    sizes = (16, 32, 48)
+    pictures = {n: soft(n) for n in sizes}
+    pillow_ico = os.path.join(d, 'pillow.ico')
+    pictures[48].save(pillow_ico, sizes=[(n, n) for n in sizes], append_images=[pictures[n] for n in sizes[:-1]])
+    sources = []
+    for n in sizes:
+        path = os.path.join(d, f'soft{n}.png')
+        pictures[n].save(path)
+        sources.append(path)
+    magick_ico = os.path.join(d, 'magick.ico')
+    subprocess.run([CONVERT] + sources + [magick_ico], check=True)
+    for writer, ico in (('Pillow', pillow_ico), ('ImageMagick', magick_ico)):
+        for n in sizes:
+            out = os.path.join(d, f'read{n}.png')
+            subprocess.run([tool, 'pick', ico, out, '0', '--size', str(n)], check=True, stdout=subprocess.DEVNULL)
+            if not same_where_seen(list(Image.open(out).convert('RGBA').getdata()), list(pictures[n].getdata())):
+                failures += 1
+                print(f"{writer}'s {n}x{n} entry is not read with its alpha")
+    bmp = os.path.join(d, 'alpha.bmp')
+    subprocess.run([tool, 'copy', sources[-1], bmp, '--alpha-bmp'], check=True)
+    back = Image.open(bmp)
+    if back.mode != 'RGBA' or list(back.getdata()) != list(pictures[48].getdata()):
+        failures += 1
+        print(f'Pillow reads the --alpha-bmp file as {back.mode}, not the picture')
+    return failures
 
 
 if __name__ == '__main__':

@@ -26,9 +26,14 @@ class TScriptedDialogs : public IDialogService {
   std::deque<std::optional<std::vector<std::string>>> OpenAnswers;
   std::deque<std::optional<std::string>> SaveAnswers;
   std::deque<std::optional<TFontChoice>> FontAnswers;
+  std::deque<std::optional<TColourWithAlpha>> ColourAnswers;
+  // The filter entry every save answer counts as chosen under (0: the one offered).
+  int SaveFilterAnswer = 0;
+  int SavedFilterIndex() const override { return SaveFilterAnswer; }
   std::deque<std::optional<std::string>> InputAnswers;
   // What the font dialog started from and the input box offered, last time each was shown.
   TFontChoice LastInitialFont;
+  TColourWithAlpha LastInitialColour;
   std::string LastInputCaption, LastInputDefault;
   std::vector<TDialogCall> Calls;
 
@@ -60,6 +65,11 @@ class TScriptedDialogs : public IDialogService {
     Record("font", "");
     LastInitialFont = initial;
     return Take(FontAnswers, std::optional<TFontChoice>());
+  }
+  std::optional<TColourWithAlpha> ChooseColour(const TColourWithAlpha& initial) override {
+    Record("colour", "");
+    LastInitialColour = initial;
+    return Take(ColourAnswers, std::optional<TColourWithAlpha>());
   }
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                       const std::string& defaultValue) override {

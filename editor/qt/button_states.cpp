@@ -10,6 +10,7 @@
 #include "editor/qt/image_control.h"
 #include "editor/qt/preview_button.h"
 #include "glyphs/bitmap.h"
+#include "ui/alpha_view.h"
 #include "glyphs/button_looks.h"
 
 namespace gliffo {
@@ -87,6 +88,7 @@ void TButtonFaces::paintEvent(QPaintEvent*) {
         const double shift = pressed ? zoom : 0;  // a pressed glyph moves down and right
         const QPointF at(face.x() + std::floor((face.width() - size.width()) / 2) + shift,
                          face.y() + std::floor((face.height() - size.height()) / 2) + shift);
+        if (glyph.hasAlphaChannel() && CheckerboardShown()) PaintAlphaBackdrop(p, QRectF(at, size), QBrush(), 2 * zoom);
         p.drawImage(QRectF(at, size), glyph);
       }
 }

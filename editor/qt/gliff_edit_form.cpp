@@ -7,8 +7,11 @@
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "editor/qt/button_states.h"
@@ -24,6 +27,7 @@
 #include "platform/profile/settings_path.h"
 #include "platform/profile/window_placement.h"
 #include "platform/strings.h"
+#include "ui/alpha_view.h"
 #include "ui/application_intf.h"
 #include "ui/design_frame.h"
 #include "ui/glyph_clipboard.h"
@@ -72,6 +76,7 @@ TGliffEditF::TGliffEditF(IApplication& application, ICollectionHost& host)
   host_.Collection().Items.AddListener(this);
   app_.Guard([this] { FormCreate(); });
   MenusChanged();
+  ShowSwatches();
 }
 
 TGliffEditF::~TGliffEditF() {
@@ -93,6 +98,9 @@ void TGliffEditF::FormCreate() {
   const std::string glyphPixels = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::GlyphPixelsKey,
                                                                    "0", host_.Settings().ReadPath);
   ShowGlyphPixels(glyphPixels != "0" && !glyphPixels.empty());
+  const std::string checkerboard = profile::GetPrivateProfileString(profile::EditorWindowSection, texts::CheckerboardKey,
+                                                                    "0", host_.Settings().ReadPath);
+  SetCheckerboardShown(checkerboard != "0" && !checkerboard.empty());
 }
 
 void TGliffEditF::FormDestroy() {
@@ -103,7 +111,9 @@ void TGliffEditF::FormDestroy() {
     if (!profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::PixelGridKey),
                                             std::string(pic->GridShown() ? "1" : "0"), file) ||
         !profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::GlyphPixelsKey),
-                                            std::string(pic->GlyphViewShown() ? "1" : "0"), file))
+                                            std::string(pic->GlyphViewShown() ? "1" : "0"), file) ||
+        !profile::WritePrivateProfileString(profile::EditorWindowSection, std::string(texts::CheckerboardKey),
+                                            std::string(CheckerboardShown() ? "1" : "0"), file))
       throw EIniFileException(FormatMessage(texts::UnableToWriteTo, file));
   });
 }
@@ -221,9 +231,10 @@ void TGliffEditF::BuildMenu() {
   std::vector<TCommand> symbols;
   symbolActions_.resize(ToolTable().size());
   for (const TToolRow& row : ToolTable())
-    symbols.push_back({&symbolActions_[static_cast<std::size_t>(row.Item)], row.Caption, row.ObjectName,
-                       [&m, item = row.Item] { m.SelectSymbol(item); }, {}, false, {},
-                       [&m, item = row.Item] { return m.SymbolItem() == item; }});
+    if (row.Menu == TToolMenu::Symbol)
+      symbols.push_back({&symbolActions_[static_cast<std::size_t>(row.Item)], row.Caption, row.ObjectName,
+                         [&m, item = row.Item] { m.SelectSymbol(item); }, {}, false, {},
+                         [&m, item = row.Item] { return m.SymbolItem() == item; }});
   Symbol1 = AddMenu(texts::MenuSymbol, "Symbol1", symbols, TMenuChecks::RadioGroup);
   // Named for the tests and the session replay, which trigger them by name.
   Free1 = SymbolAction(TSymbolItem::Free1);
@@ -234,6 +245,29 @@ void TGliffEditF::BuildMenu() {
   RoundRectangle1 = SymbolAction(TSymbolItem::RoundRectangle1);
   Flood1 = SymbolAction(TSymbolItem::Flood1);
   Text1 = SymbolAction(TSymbolItem::Text1);
+
+  // Beyond the classic menus: colours with alpha for the pen (left) and the brush (right),
+  // the tools of the tool table that belong here (the eyedropper), and the two colours as
+  // swatches.
+  std::vector<TCommand> colours = {
+      {&TransparentLeft1, texts::MenuTransparentLeft, "TransparentLeft1", [&m] { m.SetForegroundColour(Transparent); }},
+      {&TransparentRight1, texts::MenuTransparentRight, "TransparentRight1", [&m] { m.SetBackgroundColour(Transparent); }},
+      {&CustomLeft1, texts::MenuCustomLeft, "CustomLeft1", [&m, &dialogs] { m.CustomColourClick(dialogs, false); }, {},
+       SeparatorAbove},
+      {&CustomRight1, texts::MenuCustomRight, "CustomRight1", [&m, &dialogs] { m.CustomColourClick(dialogs, true); }},
+  };
+  bool firstTool = true;
+  for (const TToolRow& row : ToolTable()) {
+    if (row.Menu != TToolMenu::Colour) continue;
+    colours.push_back({&symbolActions_[static_cast<std::size_t>(row.Item)], row.Caption, row.ObjectName,
+                       [&m, item = row.Item] { m.SelectSymbol(item); }, {}, firstTool, {},
+                       [&m, item = row.Item] { return m.SymbolItem() == item; }});
+    firstTool = false;
+  }
+  colours.push_back({&SwatchLeft1, "", "SwatchLeft1", [] {}, {}, SeparatorAbove, [] { return false; }});
+  colours.push_back({&SwatchRight1, "", "SwatchRight1", [] {}, {}, false, [] { return false; }});
+  Colour1 = AddMenu(texts::MenuColour, "Colour1", colours);
+  PickColour1 = SymbolAction(TSymbolItem::Picker1);
 
   // Beyond the classic menus: whole-pixel moves of the glyph, each one step for Undo, from the
   // table the session's flip, rotate and shift lines read too.
@@ -264,6 +298,8 @@ void TGliffEditF::BuildMenu() {
       {&ButtonStates1, texts::MenuButtonStates, "ButtonStates1", [this] { ShowButtonStates(); }},
       {&GlyphPixels1, texts::MenuGlyphPixels, "GlyphPixels1", [this] { ShowGlyphPixels(!pic->GlyphViewShown()); }, {},
        SeparatorAbove, {}, [this] { return pic->GlyphViewShown(); }},
+      {&Checkerboard1, texts::MenuCheckerboard, "Checkerboard1", [] { SetCheckerboardShown(!CheckerboardShown()); }, {},
+       false, {}, [] { return CheckerboardShown(); }},
       {&History1, texts::MenuHistoryWindow, "History1", [this] { ShowHistory(); }},
       {&StepBackward1, texts::MenuStepBackward, "StepBackward1", [&m] { m.StepBackward(); },
        {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)}, false, [&history] { return history.Position() > 0; }},
@@ -294,7 +330,7 @@ void TGliffEditF::BuildClient() {
   pic->setObjectName(QStringLiteral("pic"));
   pic->move(Scaled(DesignMargin), Scaled(DesignSurfaceTop));
   pic->SetImageSize(SurfaceSize, SurfaceSize);
-  pic->OnMouseDown = [this](int x, int y) { app_.Guard([&] { model_.picMouseDown(x, y); }); };
+  pic->OnMouseDown = [this](int x, int y, bool second) { app_.Guard([&] { model_.picMouseDown(x, y, second); }); };
   pic->OnMouseMove = [this](int x, int y) { app_.Guard([&] { model_.picMouseMove(x, y); }); };
   pic->OnMouseUp = [this](int x, int y) { app_.Guard([&] { model_.picMouseUp(x, y); }); };
   setCentralWidget(client);
@@ -424,6 +460,40 @@ void TGliffEditF::MirrorMenus() {
 void TGliffEditF::PaletteChanged() {
   ++paletteChanges_;
   ColorGrid1->update();
+  ShowSwatches();
+}
+
+namespace {
+
+// "#RRGGBBAA", as scripts write colours.
+std::string ColourText(const TDrawColour& colour) {
+  char text[16];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X%02X", colour.Color & 0xFF, (colour.Color >> 8) & 0xFF,
+                (colour.Color >> 16) & 0xFF, colour.Alpha);
+  return text;
+}
+
+// A swatch: the colour with its alpha over a checkerboard, so a transparent one shows as such.
+QIcon Swatch(const TDrawColour& colour) {
+  QPixmap pixmap(16, 16);
+  QPainter painter(&pixmap);
+  for (int y = 0; y < 16; y += 4)
+    for (int x = 0; x < 16; x += 4) painter.fillRect(x, y, 4, 4, ((x + y) / 4) % 2 ? QColor(0xC0, 0xC0, 0xC0) : Qt::white);
+  painter.fillRect(0, 0, 16, 16, QColor(colour.Color & 0xFF, (colour.Color >> 8) & 0xFF, (colour.Color >> 16) & 0xFF, colour.Alpha));
+  painter.setPen(Qt::black);
+  painter.drawRect(0, 0, 15, 15);
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+void TGliffEditF::ShowSwatches() {
+  if (!SwatchLeft1) return;
+  const TDrawColour left = model_.ForegroundDrawColour(), right = model_.BackgroundDrawColour();
+  SwatchLeft1->setText(QString::fromStdString(FormatMessage(texts::SwatchLeft, ColourText(left))));
+  SwatchLeft1->setIcon(Swatch(left));
+  SwatchRight1->setText(QString::fromStdString(FormatMessage(texts::SwatchRight, ColourText(right))));
+  SwatchRight1->setIcon(Swatch(right));
 }
 
 void TGliffEditF::ShowWindow() {

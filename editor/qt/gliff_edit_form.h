@@ -84,6 +84,15 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   QAction* RoundRectangle1 = nullptr;
   QAction* Flood1 = nullptr;
   QAction* Text1 = nullptr;
+  // Beyond the classic menus: colours with alpha, the eyedropper and the two colours' swatches.
+  QMenu* Colour1 = nullptr;
+  QAction* TransparentLeft1 = nullptr;
+  QAction* TransparentRight1 = nullptr;
+  QAction* CustomLeft1 = nullptr;
+  QAction* CustomRight1 = nullptr;
+  QAction* PickColour1 = nullptr;
+  QAction* SwatchLeft1 = nullptr;
+  QAction* SwatchRight1 = nullptr;
   QMenu* Transform1 = nullptr;
   QAction* FlipHorizontal1 = nullptr;
   QAction* FlipVertical1 = nullptr;
@@ -99,6 +108,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   // Beyond the classic menus, in the View menu: the glyph itself instead of the surface, the
   // History window, and the steps back and forward.
   QAction* GlyphPixels1 = nullptr;
+  // Alpha glyphs over a checkerboard instead of the button face, in both windows; remembered.
+  QAction* Checkerboard1 = nullptr;
   QAction* History1 = nullptr;
   QAction* StepBackward1 = nullptr;
   QAction* StepForward1 = nullptr;
@@ -172,6 +183,8 @@ class TGliffEditF : public QMainWindow, public IGlyphEditorLink, private IEditor
   enum class TMenuChecks { Boxes, RadioGroup };
 
   void BuildMenu();
+  // The Colour menu's swatches show the pen's and the brush's colour.
+  void ShowSwatches();
   void BuildClient();
   QAction* AddCommand(QMenu* menu, const char* caption, std::function<void()> handler);
   // A menu of the menu bar and its items, in table order. The checked items of a RadioGroup

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "glyphs/bitmap.h"
+#include "ui/alpha_view.h"
 
 namespace gliffo {
 
 QImage PaintableImage(const TBitmap& bitmap) {
+  if (bitmap.HasAlpha()) return AlphaImage(bitmap);
   const TBitmapImage& store = bitmap.Image();
   const raster::Surface s = store.Surface();
   if (s.Empty()) return QImage();
@@ -79,14 +81,38 @@ void TImageControl::paintEvent(QPaintEvent* event) {
   lastPainted_ = area;
   // What the image does not cover (a control larger than its image) is the window's face.
   painter.fillRect(area, palette().window());
-  QImage image = PaintableImage(image_());
+  QImage image = ShownImage();
   if (image.isNull()) return;
   const double ratio = devicePixelRatioF() / ImageMagnification(*this);
   image.setDevicePixelRatio(ratio);
   const QRectF visible = QRectF(area).intersected(QRectF(0, 0, width_ / ratio, height_ / ratio));
   if (visible.isEmpty()) return;
+  // An alpha picture is drawn over the button face, as a toolbar draws it, or the checkerboard.
+  if (image.hasAlphaChannel()) PaintAlphaBackdrop(painter, QRectF(0, 0, width_ / ratio, height_ / ratio).intersected(visible), palette().button());
   const QRectF source(visible.x() * ratio, visible.y() * ratio, visible.width() * ratio, visible.height() * ratio);
   painter.drawImage(visible, image, source);
+}
+
+QImage TImageControl::ShownImage() const { return PaintableImage(image_()); }
+
+QImage TSurfaceView::ShownImage() const {
+  const TBitmap* glyph = glyph_ ? &glyph_() : nullptr;
+  if (!glyph || !glyph->HasAlpha() || glyph->Empty()) return TImageControl::ShownImage();
+  // The surface holds an alpha glyph's colours; each cell shows with its glyph pixel's alpha.
+  QImage shown = TImageControl::ShownImage().convertToFormat(QImage::Format_ARGB32);
+  const std::vector<std::uint32_t> own = OwnPixels(glyph->Image());
+  const int cover = std::min(CellArea(), shown.width());
+  for (int y = 0; y < std::min(cover, shown.height()); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(shown.scanLine(y));
+    const int gy = y / gridCell_;
+    if (gy >= glyph->Height()) break;
+    for (int x = 0; x < cover; ++x) {
+      const int gx = x / gridCell_;
+      if (gx >= glyph->Width()) break;
+      row[x] = (row[x] & 0x00FFFFFFu) | (own[static_cast<std::size_t>(gy) * glyph->Width() + gx] & 0xFF000000u);
+    }
+  }
+  return shown;
 }
 
 TSurfaceView::TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent)
@@ -121,6 +147,7 @@ void TSurfaceView::PaintGlyph(QPainter& painter, const QRect& area) {
   // Whole cells of whole screen pixels: the painter repeats pixels, it never smooths them.
   const double perPixel = ImageMagnification(*this) / devicePixelRatioF();
   const double edge = CellArea() * perPixel;
+  if (image.hasAlphaChannel()) PaintAlphaBackdrop(painter, QRectF(0, 0, edge, edge), palette().button(), 8);
   painter.drawImage(QRectF(0, 0, edge, edge), image);
 }
 
@@ -163,7 +190,7 @@ void TSurfaceView::paintEvent(QPaintEvent* event) {
 
 void TSurfaceView::mousePressEvent(QMouseEvent* event) {
   const TPoint p = ImagePoint(event->position());
-  if (OnMouseDown) OnMouseDown(p.X, p.Y);
+  if (OnMouseDown) OnMouseDown(p.X, p.Y, event->button() != Qt::LeftButton);
 }
 
 void TSurfaceView::mouseMoveEvent(QMouseEvent* event) {

@@ -34,6 +34,8 @@ class TImageControl : public QWidget {
   // The image pixel under a point of the control, as whole pixels (outside points too).
   TPoint ImagePoint(const QPointF& position) const;
   QSize sizeHint() const override;
+  // What is painted: the image as Qt paints it (with alpha for an alpha picture).
+  virtual QImage ShownImage() const;
   // How often the control painted and the area of its last paint, so tests and the benchmark
   // can see that a step repaints what it changed and no more.
   int Paints() const { return paints_; }
@@ -51,12 +53,14 @@ class TImageControl : public QWidget {
   QRect lastPainted_;
 };
 
-// The drawing surface: any mouse button draws; the handlers get surface pixel coordinates.
+// The drawing surface: any mouse button draws; the handlers get surface pixel coordinates (and
+// the press, whether it came from a button other than the first).
 class TSurfaceView : public TImageControl {
   Q_OBJECT
  public:
   TSurfaceView(std::function<const TBitmap&()> image, QWidget* parent);
-  std::function<void(int x, int y)> OnMouseDown, OnMouseMove, OnMouseUp;
+  std::function<void(int x, int y, bool secondButton)> OnMouseDown;
+  std::function<void(int x, int y)> OnMouseMove, OnMouseUp;
   // The pixel grid: a line along the first surface column and row of every cell after the
   // first, as far as glyphSize cells of `cell` pixels reach. Painted over the surface, never
   // into it.
@@ -69,6 +73,8 @@ class TSurfaceView : public TImageControl {
   // Surface pixels beyond the last cell (a glyph size that does not divide 256): they belong to
   // no glyph pixel and are shown as a margin.
   int CellArea() const;
+  // An alpha glyph's colours on the surface, each cell with its glyph pixel's alpha.
+  QImage ShownImage() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

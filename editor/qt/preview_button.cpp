@@ -7,10 +7,13 @@
 
 #include "editor/qt/image_control.h"
 #include "glyphs/bitmap.h"
+#include "ui/alpha_view.h"
 
 namespace gliffo {
 
 QImage GlyphWithTransparentColor(const TBitmap& glyph) {
+  // An alpha glyph is drawn with its own alpha; a key-colour one with its key left out.
+  if (glyph.HasAlpha()) return AlphaImage(glyph);
   QImage image = PaintableImage(glyph).convertToFormat(QImage::Format_ARGB32);
   if (image.isNull()) return image;
   const QRgb transparent = image.pixel(0, image.height() - 1);
@@ -56,6 +59,7 @@ void TPreviewButton::paintEvent(QPaintEvent*) {
   const QSizeF size(glyph_.width() * perPixel, glyph_.height() * perPixel);
   const int shift = isDown() ? 1 : 0;
   const QPointF at(std::floor((width() - size.width()) / 2) + shift, std::floor((height() - size.height()) / 2) + shift);
+  if (CheckerboardShown()) PaintAlphaBackdrop(painter, QRectF(at, size), QBrush(), 2);
   painter.drawImage(QRectF(at, size), glyph_);
 }
 

@@ -60,6 +60,9 @@ class DiffTest : public ::testing::Test {
     TIconSet b = TIconSet::Open(dir / "b/icons.glyphset", {});
     const int column = b.ColumnOf("24-dark");
     const std::shared_ptr<TBitmapImage> changed = b.CellImage(1, column);
+    // Drawn on as the editor draws: a key-colour picture from then on.
+    changed->AlphaPixels.clear();
+    changed->OpaqueAlpha = false;
     for (int x = 3; x < 6; ++x)
       raster::WriteValue(changed->Surface(), x, 2, raster::ColorToValue(changed->Surface(), raster::MakeColorRef(1, 2, 3)));
     b.SetCell(1, column, *changed);
@@ -117,6 +120,31 @@ TEST_F(DiffTest, StripsReportGlyphsByPlaceAndFindMovedOnesByPixels) {
   const auto added = RunTool({"diff", "/dev/null", b}, dir.Path());
   EXPECT_EQ(added.Status, 1) << added.Err;
   EXPECT_EQ(added.Out, "0: added\n1: added\n2: added\n3: added\n4: added\n");
+}
+
+// Alpha is part of what a pixel shows: the same colour a little more transparent has changed,
+// and a transparent pixel is transparent whatever colour it keeps.
+TEST(DiffAlphaTest, AlphaAloneChangesAPixel) {
+  TempFolder dir;
+  const auto write = [&](const std::string& name, int faintAlpha, std::uint32_t clear) {
+    TBitmapImage d;
+    d.Width = d.Height = 16;
+    const std::shared_ptr<TBitmapImage> image = NewStore(d);
+    image->AlphaPixels.assign(16 * 16, clear);
+    image->AlphaPixels[5 * 16 + 5] = MakeAlphaPixel(10, 20, 30, 255);
+    image->AlphaPixels[6 * 16 + 6] = MakeAlphaPixel(10, 20, 30, faintAlpha);
+    SaveImageFile(*image, dir / name, {});
+  };
+  // Both faint pixels below half: the key-colour world sees neither, a diff sees both.
+  write("a.png", 60, MakeAlphaPixel(0, 0, 0, 0));
+  write("b.png", 100, MakeAlphaPixel(0xFF, 0xFF, 0xFF, 0));
+  write("c.png", 60, MakeAlphaPixel(0xFF, 0xFF, 0xFF, 0));
+  const auto changed = RunTool({"diff", dir / "a.png", dir / "b.png"}, dir.Path());
+  EXPECT_EQ(changed.Status, 1) << changed.Err;
+  EXPECT_EQ(changed.Out, "0: changed 1 pixel\n");
+  const auto same = RunTool({"diff", dir / "a.png", dir / "c.png"}, dir.Path());
+  EXPECT_EQ(same.Status, 0) << same.Err;
+  EXPECT_EQ(same.Out, "0: same\n");
 }
 
 }  // namespace

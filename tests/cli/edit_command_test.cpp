@@ -132,7 +132,7 @@ TEST_F(EditCommand, LinesThatCannotBeReadStopBeforeAnythingRuns) {
       {"move 1 99999999999999999999999\n", "1: Y must be from -32768 to 32767, not \"99999999999999999999999\""},
       {"pen 4\n", "1: the pen width must be from 1 to 3, not \"4\""},
       {"size 20\n", "1: the size must be 16, 24 or 32, not \"20\""},
-      {"tool spray\n", "1: unknown tool \"spray\" (freehand, block, line, ellipse, rectangle, roundrect, floodfill, text)"},
+      {"tool spray\n", "1: unknown tool \"spray\" (freehand, block, line, ellipse, rectangle, roundrect, floodfill, text, picker)"},
       {"font arial\n", "1: font needs a face name and a size"},
       {"font arial 12 colour red\n", "1: colour must be six hex digits RRGGBB, not \"red\""},
       {"undo now\n", "1: undo needs nothing after it"},

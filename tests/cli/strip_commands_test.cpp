@@ -12,6 +12,8 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
+#include "formats/ico_codec.h"
+#include "formats/image_formats.h"
 #include "formats/png_codec.h"
 #include "platform/drives/folder_listing.h"
 #include "tests/glyphs/bmp_bytes.h"
@@ -244,6 +246,113 @@ TEST_F(StripCommands, BombsAreRefusedBeforeTheirPixelsAreHeld) {
   EXPECT_NE(r.Err.find("empty.bmp: the file is empty"), std::string::npos) << r.Err;
   std::ifstream kept(out);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old");
+}
+
+// Every strip job that writes PNG or ICO keeps an alpha picture's own pixels: each of them
+// here has an alpha of its own, and a colour that differs from its neighbours'.
+TEST_F(StripCommands, AlphaStripsKeepEveryPixelThroughTheJobs) {
+  const auto pixel = [](int x, int y) { return MakeAlphaPixel(7 * x + 3, 11 * y, 255 - 5 * x, (x * 16 + y * 3 + 1) & 0xFF); };
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const std::uint32_t p = pixel(x, y);
+      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p),
+                               static_cast<std::uint8_t>(p >> 24)});
+    }
+  fs::create_directory(folder.Path() / "glyphs");
+  const std::string in = folder / "glyphs/a.png";
+  WriteBytes(in, png::EncodeRgba(32, 16, rgba));
+  const std::string key = (folder.Path() / "glyphs" / "b.bmp").string();
+  TBitmap keyGlyph;
+  Paint(keyGlyph, TPixelFormat::pf24bit, 16, 16, [](int x, int y) { return x < 4 && y > 11 ? 0x00FF00 : TrueColor(x, y, 4); });
+  keyGlyph.SaveToFile(key);
+  const auto own = [](const std::string& file) {
+    const auto image = DecodeImage(ReadBytes(file), {});
+    return image ? OwnPixels(*image) : std::vector<std::uint32_t>{};
+  };
+  // The pixels of columns [left, left + 16) of the alpha strip, as a glyph.
+  const auto glyph = [&](int left) {
+    std::vector<std::uint32_t> g;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) g.push_back(pixel(left + x, y));
+    return g;
+  };
+  const auto run = [&](const std::vector<std::string>& args) {
+    const ToolResult r = Tool(args, folder.Path());
+    ASSERT_EQ(r.Status, 0) << args[0] << ": " << r.Err;
+  };
+
+  run({"pick", in, folder / "picked.png", "1", "0", "1"});
+  std::vector<std::uint32_t> picked;
+  for (int y = 0; y < 16; ++y)
+    for (int left : {16, 0, 16})
+      for (int x = 0; x < 16; ++x) picked.push_back(pixel(left + x, y));
+  EXPECT_EQ(own(folder / "picked.png"), picked);
+
+  run({"split", in, folder / "split", "--format", "png"});
+  EXPECT_EQ(own(folder / "split/a_000.png"), glyph(0));
+  EXPECT_EQ(own(folder / "split/a_001.png"), glyph(16));
+
+  run({"scale", in, folder / "near.png", "--by", "2", "--method", "nearest"});
+  const std::vector<std::uint32_t> near = own(folder / "near.png");
+  ASSERT_EQ(near.size(), 64u * 32u);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) ASSERT_EQ(near[static_cast<std::size_t>(y) * 64 + x], pixel(x / 2, y / 2)) << x << "," << y;
+
+  run({"ico", folder / "a.ico", folder / "split/a_001.png"});
+  EXPECT_EQ(ico::Decode(ReadBytes(folder / "a.ico"))->AlphaPixels, glyph(16));
+
+  run({"disable", in, folder / "disabled.png"});
+  std::vector<std::uint32_t> looks;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) looks.push_back(DisabledAlphaPixel(pixel(x, y)));
+  EXPECT_EQ(own(folder / "disabled.png"), looks);
+
+  // Joined with a key-colour glyph, and gathered with it: an alpha strip whose key-colour
+  // glyph has its key (its bottom-left colour, green here) at alpha 0.
+  const auto keyed = [](const std::vector<std::uint32_t>& strip, int left, int width) {
+    const std::uint32_t bottomLeft = strip[static_cast<std::size_t>(15) * width + left] & 0xFFFFFF;
+    int clear = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const std::uint32_t p = strip[static_cast<std::size_t>(y) * width + left + x];
+        const bool isKey = (p & 0xFFFFFF) == bottomLeft;
+        if (AlphaOf(p) != (isKey ? 0 : 255)) return false;
+        clear += isKey;
+      }
+    return bottomLeft == 0x00FF00 && clear >= 10;
+  };
+  run({"combine", folder / "joined.png", in, key});
+  const std::vector<std::uint32_t> joined = own(folder / "joined.png");
+  ASSERT_EQ(joined.size(), 48u * 16u);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(joined[static_cast<std::size_t>(y) * 48 + x], pixel(x, y));
+  EXPECT_TRUE(keyed(joined, 32, 48));
+  run({"gather", (folder.Path() / "glyphs").string(), folder / "gathered.png", "--png"});
+  const std::vector<std::uint32_t> gathered = own(folder / "gathered.png");
+  ASSERT_EQ(gathered.size(), 48u * 16u);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(gathered[static_cast<std::size_t>(y) * 48 + x], pixel(x, y));
+  EXPECT_TRUE(keyed(gathered, 32, 48));
+}
+
+// Scale2x tells pixels apart by colour and alpha together: a diagonal of opaque pixels in a
+// glyph of one colour is smoothed as a diagonal of another colour would be.
+TEST_F(StripCommands, Scale2xComparesAlphaAsWellAsColour) {
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) rgba.insert(rgba.end(), {40, 90, 200, static_cast<std::uint8_t>(x == y ? 255 : 0)});
+  WriteBytes(folder / "diagonal.png", png::EncodeRgba(16, 16, rgba));
+  const ToolResult r = Tool({"scale", folder / "diagonal.png", folder / "x2.png", "--by", "2"}, folder.Path());
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const auto scaled = png::Decode(ReadBytes(folder / "x2.png"));
+  // Nearest keeps each pixel's alpha in its 2 x 2 block; Scale2x moves the corners along the
+  // diagonal, which it sees only when it compares alpha.
+  int differentFromNearest = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x)
+      differentFromNearest += AlphaOf(scaled->AlphaPixels[static_cast<std::size_t>(y) * 32 + x]) != (x / 2 == y / 2 ? 255 : 0);
+  EXPECT_GT(differentFromNearest, 0);
 }
 
 }  // namespace

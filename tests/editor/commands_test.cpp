@@ -46,7 +46,7 @@ TEST_F(EditorCommandsTest, OpenAndSaveAsAskForBmpFiles) {
   EXPECT_EQ(dialogs.Calls[0].Open.Filter, "BMP Files|*.bmp|All Images|*.bmp;*.png;*.ico");
   EXPECT_EQ(dialogs.Calls[0].Open.DefaultExtension, "bmp");
   EXPECT_FALSE(dialogs.Calls[0].Open.MultiSelect);
-  EXPECT_EQ(dialogs.Calls[1].Save.Filter, "BMP Files|*.bmp|PNG|*.png");
+  EXPECT_EQ(dialogs.Calls[1].Save.Filter, "BMP Files|*.bmp|PNG|*.png|32-bit BMP with alpha|*.bmp");
   EXPECT_EQ(dialogs.Calls[1].Save.DefaultExtension, "bmp");
 }
 
@@ -66,6 +66,19 @@ TEST_F(EditorCommandsTest, OpenAndSaveAsRoundTripIndexedGlyphsByteForByte) {
     editor.SaveAs1Click(dialogs);
     EXPECT_EQ(FileBytes(out), FileBytes(in));
   }
+  // Chosen under the dialog's "32-bit BMP with alpha": 32 bits with a version 5 header, the
+  // key colour (the bottom-left pixel's, the ground) at alpha 0, the diagonal's ink opaque;
+  // read back as an alpha picture.
+  const std::string alpha = folder / "alpha.bmp";
+  dialogs.SaveAnswers.push_back(alpha);
+  dialogs.SaveFilterAnswer = 3;
+  editor.SaveAs1Click(dialogs);
+  TBitmap written;
+  written.LoadFromFile(alpha);
+  EXPECT_EQ(FileBytes(alpha).size(), 14u + 124u + 16u * 16u * 4u);
+  ASSERT_TRUE(written.HasAlpha());
+  EXPECT_EQ(AlphaOf(OwnPixels(written.Image())[15 * 16]), 0);
+  EXPECT_EQ(AlphaOf(OwnPixels(written.Image())[0]), 255);
 }
 
 TEST_F(EditorCommandsTest, AfterOpenReductionsMatchTheFilesColourTable) {

@@ -6,6 +6,8 @@
 
 #include "editor/session.h"
 #include "editor_fixture.h"
+#include "formats/png_codec.h"
+#include "platform/files/file_io.h"
 #include "tests/scripted_dialogs.h"
 #include "tests/temp_folder.h"
 
@@ -177,6 +179,64 @@ TEST_F(EditorTest, CollectionLinesOpenSelectAndSizeAsTheCollectionWindowDoes) {
   TEditSession larger(32);
   larger.Run(Parse("open " + (folder / "red.bmp") + "\n"));
   EXPECT_EQ(larger.Editor().pic().Canvas().Pixel(100, 100), clWhite);
+}
+
+// A 32 x 32 glyph with soft edges: a disc whose rim fades out over a few pixels, in colours
+// that change across it, on a transparent ground whose colour is not black.
+std::vector<std::uint8_t> SoftGlyph() {
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const int d2 = (2 * x - 31) * (2 * x - 31) + (2 * y - 31) * (2 * y - 31);  // 4 x distance² from the centre
+      const int alpha = d2 <= 24 * 24 ? 255 : d2 >= 30 * 30 ? 0 : 255 * (30 * 30 - d2) / (30 * 30 - 24 * 24);
+      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(8 * x), static_cast<std::uint8_t>(255 - 8 * y), 40,
+                               static_cast<std::uint8_t>(alpha)});
+    }
+  return png::EncodeRgba(32, 32, rgba);
+}
+
+std::vector<std::uint32_t> PixelsOfFile(const std::string& file) {
+  const auto image = png::Decode(files::ReadWholeFile(file));
+  return image ? OwnPixels(*image) : std::vector<std::uint32_t>{};
+}
+
+// Drawing writes colour and alpha into exactly the pixels it covers, Transparent erases, the
+// eyedropper takes a pixel's colour and alpha for the next stroke, and the saved PNG keeps
+// every other pixel as the file had it.
+TEST_F(EditorTest, ASessionOnASoftGlyphWritesColourAndAlphaIntoThePixelsItDraws) {
+  TempFolder folder;
+  files::WriteWholeFile(folder / "soft.png", SoftGlyph());
+  const std::vector<std::uint32_t> original = PixelsOfFile(folder / "soft.png");
+  ASSERT_EQ(original.size(), 32u * 32u);
+  // Glyph pixel (x, y) is the surface's cell from (8x, 8y); (2, 12) lies on the fading rim,
+  // (10, 10) inside the disc.
+  const auto at = [](int x, int y) { return static_cast<std::size_t>(y) * 32 + static_cast<std::size_t>(x); };
+  ASSERT_GT(AlphaOf(original[at(2, 12)]), 0);
+  ASSERT_LT(AlphaOf(original[at(2, 12)]), 255);
+  ASSERT_EQ(AlphaOf(original[at(10, 10)]), 255);
+
+  TEditSession session(32);
+  session.Run(Parse("open " + (folder / "soft.png") + "\ntool block\nbg #FF000080\ndown 100 60\nup 100 60\nsave " +
+                    (folder / "red.png") + "\n"));
+  std::vector<std::uint32_t> expected = original;
+  expected[at(12, 7)] = MakeAlphaPixel(255, 0, 0, 128);
+  EXPECT_EQ(PixelsOfFile(folder / "red.png"), expected);
+
+  session.Run(Parse("bg transparent\ndown 84 84\nup 84 84\nsave " + (folder / "erased.png") + "\n"));
+  const std::vector<std::uint32_t> erased = PixelsOfFile(folder / "erased.png");
+  ASSERT_EQ(erased.size(), expected.size());
+  EXPECT_EQ(AlphaOf(erased[at(10, 10)]), 0);
+  expected[at(10, 10)] = erased[at(10, 10)];
+  EXPECT_EQ(erased, expected);
+
+  // The rim pixel's colour and alpha, picked, drawn with the pen into the middle pixel.
+  session.Run(Parse("tool picker\ndown 20 100\nup 20 100\ntool freehand\ndown 132 132\nmove 133 132\nup 133 132\nsave " +
+                    (folder / "picked.png") + "\n"));
+  EXPECT_EQ(session.Editor().ForegroundDrawColour().Alpha, AlphaOf(original[at(2, 12)]));
+  expected[at(16, 16)] = original[at(2, 12)];
+  EXPECT_EQ(PixelsOfFile(folder / "picked.png"), expected);
+  // The picker changed nothing: no step of its own.
+  EXPECT_EQ(session.Editor().History().Name(session.Editor().History().Count() - 2), "Block");
 }
 
 }  // namespace

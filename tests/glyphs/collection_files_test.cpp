@@ -6,6 +6,7 @@
 #include "glyphs/collection_files.h"
 #include "glyphs/glyph_list.h"
 #include "glyphs/strings.h"
+#include "formats/png_codec.h"
 #include "platform/errors.h"
 #include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
@@ -171,7 +172,7 @@ TEST_F(CollectionFiles, NothingSelectedSavesNothingAndShowsNothing) {
   ASSERT_EQ(dialogs.Calls.size(), 1u);
   EXPECT_EQ(dialogs.Calls[0].Save.FilterIndex, 1);
   EXPECT_EQ(dialogs.Calls[0].Save.DefaultExtension, "gbc");
-  EXPECT_EQ(dialogs.Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico");
+  EXPECT_EQ(dialogs.Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico|32-bit BMP with alpha|*.bmp");
   TBitmap saved;
   saved.LoadFromFile(folder / "out.gbc");
   EXPECT_EQ(saved.Width(), 16);
@@ -347,6 +348,37 @@ TEST_F(CollectionFiles, OpenCommandCancelledChangesNothing) {
   OpenCollectionCommand(glyphs, dialogs);
   EXPECT_EQ(glyphs.ImageList1.Count(), 5);
   EXPECT_EQ(glyphs.GlyphSize(), 32);
+}
+
+// An alpha strip opened as a collection keeps its own pixels in the list: through a move of a
+// glyph, the PNG Save Collection writes, and the 4-bit strip, which stays the key-colour one.
+TEST_F(CollectionFiles, AnAlphaStripKeepsItsAlphaThroughTheListAndItsSaves) {
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x)
+      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(8 * x), static_cast<std::uint8_t>(16 * y), 99,
+                               static_cast<std::uint8_t>((x * 16 + y) & 0xFF)});
+  WriteBytes(folder / "soft.png", png::EncodeRgba(32, 16, rgba));
+  OpenCollection(glyphs, folder / "soft.png");
+  ASSERT_NE(glyphs.ImageList1.CellAlphaPixels(1), nullptr);
+  glyphs.Items.Item(1).SetSelected(true);
+  ASSERT_TRUE(glyphs.MoveSelected(-1));  // glyph 1 first now
+  glyphs.SelectAll();
+  ASSERT_TRUE(SaveCollection(glyphs, folder / "moved.png"));
+  const auto saved = png::Decode(ReadBytes(folder / "moved.png"));
+  ASSERT_TRUE(saved->HasAlpha());
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const int from = (x + 16) % 32;  // the two glyphs swapped
+      ASSERT_EQ(saved->AlphaPixels[static_cast<std::size_t>(y) * 32 + x],
+                MakeAlphaPixel(8 * from, 16 * y, 99, (from * 16 + y) & 0xFF)) << x << "," << y;
+    }
+  // The classic strip is the 4-bit one it always was.
+  ASSERT_TRUE(SaveCollection(glyphs, folder / "moved.gbc"));
+  TBitmap strip;
+  strip.LoadFromFile(folder / "moved.gbc");
+  EXPECT_FALSE(strip.HasAlpha());
+  EXPECT_EQ(strip.PixelFormat(), TPixelFormat::pf4bit);
 }
 
 }  // namespace

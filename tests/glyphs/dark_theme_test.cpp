@@ -85,5 +85,25 @@ TEST(DarkThemeTest, FillsEmptyDarkCellsMarkedDerivedUntilDrawnOn) {
   EXPECT_THROW(MakeDarkTheme(reopened, "dusk", "light"), EInvalidOperation);
 }
 
+// A light cell with alpha gives a dark cell with the same alpha in every pixel.
+TEST(DarkThemeTest, EachPixelKeepsItsAlpha) {
+  TempFolder dir;
+  TIconSet set = TIconSet::New(dir / "icons.glyphset", {16}, {"light", "dark"}, {});
+  set.Add("soft", 0);
+  const std::shared_ptr<TBitmapImage> light = Glyph(16, Black);
+  light->AlphaPixels.assign(16 * 16, MakeAlphaPixel(0, 0, 0, 0));
+  for (int k = 0; k < 16; ++k) light->AlphaPixels[static_cast<std::size_t>(k * 17)] = MakeAlphaPixel(0, 0, 0, 16 * k + 15);
+  set.SetCell(0, 0, *light);
+  ASSERT_EQ(MakeDarkTheme(set, "dark", "light"), 1);
+  const std::vector<std::uint32_t> dark = OwnPixels(*set.CellImage(0, 1));
+  ASSERT_EQ(dark.size(), 256u);
+  for (std::size_t p = 0; p < dark.size(); ++p) {
+    EXPECT_EQ(AlphaOf(dark[p]), AlphaOf(light->AlphaPixels[p])) << p;
+    if (AlphaOf(dark[p]) > 0) {
+      EXPECT_EQ(ColorOfAlphaPixel(dark[p]), raster::MakeColorRef(0xFF, 0xFF, 0xFF)) << p;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace gliffo

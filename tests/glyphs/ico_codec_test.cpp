@@ -115,6 +115,17 @@ TEST(IcoCodec, IconsOfOtherProgramsReadEntryByEntry) {
       EXPECT_EQ(Colors(*decoded), Colors(*expected));
       // A palette entry keeps its indices, the key colour given a free place in its table.
       EXPECT_EQ(decoded->BitCount, c.Bits == 4 ? 4 : 24);
+      // Beside the key-colour picture, its own pixels with their alpha exactly (the colour
+      // under alpha 0 is the writer's business).
+      ASSERT_TRUE(decoded->HasAlpha());
+      ASSERT_EQ(decoded->AlphaPixels.size(), expected->AlphaPixels.size());
+      for (std::size_t i = 0; i < expected->AlphaPixels.size(); ++i) {
+        const std::uint32_t want = expected->AlphaPixels[i], got = decoded->AlphaPixels[i];
+        EXPECT_EQ(AlphaOf(got), AlphaOf(want)) << "pixel " << i;
+        if (AlphaOf(want) != 0) {
+          EXPECT_EQ(got, want) << "pixel " << i;
+        }
+      }
     }
   }
 }

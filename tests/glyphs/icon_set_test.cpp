@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "formats/image_formats.h"
+#include "formats/png_codec.h"
 #include "glyphs/scaling.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
@@ -340,6 +341,54 @@ namespace {
 // saved: icons added, moved, renamed and removed, a strip added, a theme added, in files with
 // inline and dotted strip tables, Windows line ends, no final line end, and lists laid out in
 // every way TOML allows.
+// Soft edges survive the set: a strip with alpha is read with every pixel's alpha, a move
+// rewrites it with them, and a picture with alpha put into a key-colour strip makes it one.
+TEST_F(IconSetTest, AlphaCellsKeepTheirAlphaThroughEditsAndSaves) {
+  // t24.png: glyph k's pixel (x, y) has alpha (x + y * 24 + k) % 256, colour from k.
+  const auto soft = [](int k, int x, int y) {
+    return MakeAlphaPixel(40 * k, x * 10, y * 10, (x + y * 24 + k) % 256);
+  };
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 96; ++x) {
+      const std::uint32_t p = soft(x / 24, x % 24, y);
+      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                               static_cast<std::uint8_t>(p), static_cast<std::uint8_t>(p >> 24)});
+    }
+  files::WriteWholeFile(folder / "t24.png", png::EncodeRgba(96, 24, rgba));
+  TIconSet set = TIconSet::Open(setFile, {});
+  set.Move(3, 0);
+  // A faint 32-pixel picture into the key-colour t32 strip, for document-save (now icon 1).
+  std::shared_ptr<TBitmapImage> faint = set.CellImage(1, 2);
+  faint->AlphaPixels.assign(32 * 32, MakeAlphaPixel(0, 0, 0, 0));
+  faint->AlphaPixels[5] = MakeAlphaPixel(1, 2, 3, 4);
+  set.SetCell(1, 2, *faint);
+  EXPECT_FALSE(set.CellEmpty(1, 2)) << "one faint pixel is a drawing";
+  faint->AlphaPixels[5] = MakeAlphaPixel(1, 2, 3, 0);
+  TIconSet other = TIconSet::Open(setFile, {});
+  other.SetCell(0, 2, *faint);
+  EXPECT_TRUE(other.CellEmpty(0, 2)) << "alpha 0 throughout shows nothing";
+  set.Save();
+
+  const TIconSet back = TIconSet::Open(setFile, {});
+  const int order[] = {3, 0, 1, 2};
+  for (int icon = 0; icon < 4; ++icon) {
+    const std::vector<std::uint32_t> own = OwnPixels(*back.CellImage(icon, 1));
+    ASSERT_EQ(own.size(), 24u * 24u);
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 24; ++x)
+        ASSERT_EQ(own[static_cast<std::size_t>(y * 24 + x)], soft(order[icon], x, y)) << icon << " " << x << "," << y;
+  }
+  const std::vector<std::uint32_t> saved = OwnPixels(*back.CellImage(1, 2));
+  ASSERT_EQ(saved.size(), 32u * 32u);
+  EXPECT_EQ(saved[5], MakeAlphaPixel(1, 2, 3, 4));
+  EXPECT_EQ(AlphaOf(saved[0]), 0);
+  // The other cells of that strip were key-colour glyphs: their key is transparent, their mark not.
+  const std::vector<std::uint32_t> keyed = OwnPixels(*back.CellImage(0, 2));
+  EXPECT_EQ(AlphaOf(keyed[0]), 0);
+  EXPECT_EQ(keyed[16 * 32 + 16], AlphaPixelOf(Mark(2, 3), 255));
+}
+
 TEST(SetFileText, RenderedTextReadsBackAsTheNewContents) {
   const char* texts[] = {
       "sizes = [16]\nicons = [\"a\", \"b\", \"c\"]\n[strips]\n\"16\" = \"s.bmp\"\n",

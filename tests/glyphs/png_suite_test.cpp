@@ -1,6 +1,7 @@
 // The PngSuite through the PNG codec: every well-formed file loads with the pixels an
-// independent decoder (libpng) gives under the same key and matte rule, the interlaced files
-// equal their plain twins, and every corrupt file (named x...) is refused with our own error.
+// independent decoder (libpng) gives under the same key and matte rule, the files with alpha
+// keep libpng's RGBA through a copy, the interlaced files equal their plain twins, and every
+// corrupt file (named x...) is refused with our own error.
 // The suite lives outside the project: $GLIFFO_PNGSUITE, or the shared corpus folder.
 #include <gtest/gtest.h>
 
@@ -73,12 +74,11 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t n) {
   r->at += n;
 }
 
-// libpng's view of a file as 8-bit RGBA (16-bit samples keep their high byte), then the rule
-// written out plainly. Returns false when libpng refuses the file.
-bool Reference(const Bytes& file, const TDecodeOptions& o, std::vector<raster::ColorRef>& out) {
+// libpng's view of a file as 8-bit RGBA, top row first (16-bit samples keep their high byte).
+// Returns false when libpng refuses the file.
+bool ReferenceRgba(const Bytes& file, Bytes& rgba) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
-  Bytes rgba;
   std::vector<png_bytep> rows;
   Reader reader{&file, 0};
   if (setjmp(png_jmpbuf(png))) {
@@ -99,7 +99,13 @@ bool Reference(const Bytes& file, const TDecodeOptions& o, std::vector<raster::C
   for (png_uint_32 y = 0; y < h; ++y) rows[y] = rgba.data() + static_cast<std::size_t>(y) * w * 4;
   png_read_image(png, rows.data());
   png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
 
+// libpng's RGBA, then the key and matte rule written out plainly.
+bool Reference(const Bytes& file, const TDecodeOptions& o, std::vector<raster::ColorRef>& out) {
+  Bytes rgba;
+  if (!ReferenceRgba(file, rgba)) return false;
   out.clear();
   for (std::size_t i = 0; i < rgba.size(); i += 4) {
     const int a = rgba[i + 3];
@@ -147,6 +153,47 @@ TEST(PngSuite, EveryGoodFileLoadsWithTheIndependentDecodersPixels) {
     ++checked;
   }
   EXPECT_GT(checked, 150);
+#endif
+}
+
+// An alpha picture's own pixels as RGBA bytes, top row first.
+Bytes RgbaOf(const TBitmapImage& image) {
+  Bytes out;
+  for (const std::uint32_t p : OwnPixels(image))
+    out.insert(out.end(), {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p),
+                           static_cast<std::uint8_t>(p >> 24)});
+  return out;
+}
+
+// Every file with an alpha channel or tRNS keeps libpng's RGBA exactly when it is read, and
+// again when it is written as PNG (as copy does) and that file is read by libpng.
+TEST(PngSuite, EveryFileWithAlphaKeepsItsRgbaThroughACopy) {
+  const auto files = SuiteFiles();
+  if (files.empty()) GTEST_SKIP() << "no PngSuite at " << SuiteFolder();
+#ifndef GLIFFO_LIBPNG_REFERENCE
+  GTEST_SKIP() << "libpng (the reference decoder) is not installed";
+#else
+  int checked = 0;
+  for (const fs::path& p : files) {
+    const std::string name = p.filename().string();
+    if (name[0] == 'x') continue;
+    const Bytes bytes = ReadFile(p);
+    const png::PngHeader h = png::ParseHeader(bytes);
+    const bool alpha = h.ColorType == png::ColorTypeRgba || h.ColorType == png::ColorTypeGrayAlpha || h.TransparencyEntries > 0;
+    SCOPED_TRACE(name);
+    const auto image = png::Decode(bytes, Options());
+    EXPECT_EQ(image->HasAlpha(), alpha);
+    if (!alpha) continue;
+    Bytes expected, copied;
+    ASSERT_TRUE(ReferenceRgba(bytes, expected));
+    EXPECT_EQ(RgbaOf(*image), expected);
+    TEncodeOptions copy;
+    copy.Opaque = true;  // as copy writes: it asks key-colour pictures for no transparency
+    ASSERT_TRUE(ReferenceRgba(png::Encode(*image, copy), copied));
+    EXPECT_EQ(copied, expected);
+    ++checked;
+  }
+  EXPECT_GE(checked, 25);
 #endif
 }
 

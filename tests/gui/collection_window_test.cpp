@@ -222,7 +222,7 @@ TEST_F(CollectionWindowTest, SaveCollectionWritesTheSelectionInItemOrder) {
   dialogs_->SaveAnswers.push_back(Path("out.gbc"));
   window_->SaveCollection->trigger();
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
-  EXPECT_EQ(dialogs_->Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico");
+  EXPECT_EQ(dialogs_->Calls[0].Save.Filter, "Bitmap Collection|*.gbc|BMP Files|*.bmp|PNG|*.png|Icon|*.ico|32-bit BMP with alpha|*.bmp");
   EXPECT_EQ(dialogs_->Calls[0].Save.FilterIndex, 1);
   EXPECT_EQ(dialogs_->Calls[0].Save.DefaultExtension, "gbc");
 

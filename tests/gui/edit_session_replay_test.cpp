@@ -42,8 +42,12 @@ class EditSessionReplayTest : public GuiTest {
     if (verb == "tool") return editor_->SymbolAction(c.Args<TSymbolItem>())->trigger();
     if (verb == "pen") return editor_->PenAction(c.Args<TPenItem>())->trigger();
     if (verb == "brush") return (c.Args<TBrushStyle>() == TBrushStyle::bsSolid ? editor_->Solid1 : editor_->Clear2)->trigger();
-    if (verb == "fg") return PressCell(c.Args<int>(), Qt::LeftButton);
-    if (verb == "bg") return PressCell(c.Args<int>(), Qt::RightButton);
+    if (verb == "fg" || verb == "bg") {
+      const TColourChoice& choice = c.Args<TColourChoice>();
+      if (choice.Index >= 0) return PressCell(choice.Index, verb == "fg" ? Qt::LeftButton : Qt::RightButton);
+      ADD_FAILURE() << "no replay for a colour of the Colour menu";
+      return;
+    }
     if (verb == "down") return Mouse(QEvent::MouseButtonPress, c.Args<TPoint>().X, c.Args<TPoint>().Y);
     if (verb == "move") return Mouse(QEvent::MouseMove, c.Args<TPoint>().X, c.Args<TPoint>().Y);
     if (verb == "up") return Mouse(QEvent::MouseButtonRelease, c.Args<TPoint>().X, c.Args<TPoint>().Y);

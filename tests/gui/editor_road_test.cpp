@@ -203,7 +203,7 @@ TEST_F(EditorRoadTest, FileAndEditMenusThroughTheDialogsAndTheGuard) {
   dialogs_->Calls.clear();
   dialogs_->SaveAnswers.push_back(Path("lime.bmp"));
   editor_->SaveAs1->trigger();
-  EXPECT_EQ(dialogs_->Calls.at(0).Save.Filter, "BMP Files|*.bmp|PNG|*.png");
+  EXPECT_EQ(dialogs_->Calls.at(0).Save.Filter, "BMP Files|*.bmp|PNG|*.png|32-bit BMP with alpha|*.bmp");
   TBitmap saved;
   saved.LoadFromFile(Path("lime.bmp"));
   EXPECT_EQ(saved.Canvas().Pixel(0, 0), clLime);

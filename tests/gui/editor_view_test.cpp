@@ -3,7 +3,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "collection/viewer.h"
 #include "editor/qt/button_states.h"
+#include "formats/png_codec.h"
+#include "platform/files/file_io.h"
+#include "ui/alpha_view.h"
 #include "editor/qt/image_control.h"
 #include "glyphs/button_looks.h"
 #include "gui_fixture.h"
@@ -122,6 +126,104 @@ TEST_F(EditorViewTest, ButtonStatesFollowAStrokeAndSaveTheDisabledStrip) {
   saved.LoadFromFile(Path("off.gbc"));
   EXPECT_EQ(saved.Width(), 48);
   EXPECT_EQ(saved.PixelFormat(), TPixelFormat::pf4bit);
+}
+
+// An alpha glyph in the grid and in the editor: drawn over the button face as a toolbar draws
+// it, then over the checkerboard once View > Transparency Checkerboard is on, which is
+// remembered. Its left half is clear, its right half red at half alpha.
+TEST_F(EditorViewTest, AlphaGlyphsShowOverTheFaceOrTheCheckerboard) {
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) rgba.insert(rgba.end(), {255, 0, 0, static_cast<std::uint8_t>(x < 8 ? 0 : 128)});
+  files::WriteWholeFile(Path("soft.png"), png::EncodeRgba(16, 16, rgba));
+  StartWithEditor();
+  window_->show();
+  dialogs_->OpenAnswers.push_back(std::vector<std::string>{Path("soft.png")});
+  window_->OpenCollection1->trigger();
+  ASSERT_EQ(Glyphs().Items.Count(), 1);
+  QListView* view = window_->viewer;
+  QCoreApplication::processEvents();
+  const QRect item = view->visualRect(view->model()->index(0, 0));
+  // The cell stands centred in its item, below the padding: find it by its red half.
+  const auto grabbed = [&] { return view->viewport()->grab(item).toImage().convertToFormat(QImage::Format_RGB32); };
+  QImage shown = grabbed();
+  int left = -1, top = -1;
+  for (int y = 0; y < shown.height() && top < 0; ++y)
+    for (int x = 0; x < shown.width() && top < 0; ++x)
+      if (qRed(shown.pixel(x, y)) > 200 && qGreen(shown.pixel(x, y)) < 140 && qBlue(shown.pixel(x, y)) < 140) left = x - 8, top = y;
+  ASSERT_GE(top, 0) << "no red half in the grid";
+  const QColor face = view->viewport()->palette().button().color();
+  const auto near = [](QRgb got, int r, int g, int b) {
+    return std::abs(qRed(got) - r) <= 2 && std::abs(qGreen(got) - g) <= 2 && std::abs(qBlue(got) - b) <= 2;
+  };
+  EXPECT_TRUE(near(shown.pixel(left + 2, top + 2), face.red(), face.green(), face.blue())) << std::hex << shown.pixel(left + 2, top + 2);
+  EXPECT_TRUE(near(shown.pixel(left + 12, top + 12), (255 * 128 + face.red() * 127) / 255, face.green() * 127 / 255,
+                   face.blue() * 127 / 255))
+      << std::hex << shown.pixel(left + 12, top + 12);
+
+  editor_->Checkerboard1->trigger();
+  EXPECT_TRUE(CheckerboardShown());
+  shown = grabbed();
+  // Squares of four pixels, light grey and white, where the glyph is clear; under its red half.
+  EXPECT_TRUE(near(shown.pixel(left + 1, top + 1), 0xCC, 0xCC, 0xCC)) << std::hex << shown.pixel(left + 1, top + 1);
+  EXPECT_TRUE(near(shown.pixel(left + 5, top + 1), 255, 255, 255)) << std::hex << shown.pixel(left + 5, top + 1);
+  EXPECT_TRUE(near(shown.pixel(left + 9, top + 1), (255 * 128 + 0xCC * 127) / 255, 0xCC * 127 / 255, 0xCC * 127 / 255))
+      << std::hex << shown.pixel(left + 9, top + 1);
+
+  // The editor takes the glyph with its alpha and shows it over the same checkerboard.
+  view->selectionModel()->select(view->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+  window_->Image1->trigger();
+  EXPECT_TRUE(Model().Editor().HasAlpha());
+  const QImage glyph = editor_->Editor->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_TRUE(near(glyph.pixel(1, 1), 0xCC, 0xCC, 0xCC)) << std::hex << glyph.pixel(1, 1);
+  EXPECT_TRUE(near(glyph.pixel(5, 1), 255, 255, 255)) << std::hex << glyph.pixel(5, 1);
+  const QImage surface = Shown();
+  EXPECT_TRUE(near(surface.pixel(2, 2), 255, 255, 255) || near(surface.pixel(2, 2), 0xCC, 0xCC, 0xCC)) << std::hex << surface.pixel(2, 2);
+  EXPECT_GT(qRed(surface.pixel(200, 100)), 200);
+
+  Stop();
+  EXPECT_EQ(profile::GetPrivateProfileString("EWindow", "Checkerboard", "", IniPath()), "1");
+  SetCheckerboardShown(false);  // the next test starts as the program does
+}
+
+// The Colour menu in the window: the eyedropper takes the pen colour with the left button and
+// the brush colour with the right one, from presses on the surface; Custom Colour... asks the
+// colour dialog, starting from the current colour; the swatches say both colours.
+TEST_F(EditorViewTest, TheEyedropperAndCustomColourSetThePenAndTheBrush) {
+  std::vector<std::uint8_t> rgba;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(16 * x), 40, static_cast<std::uint8_t>(16 * y), static_cast<std::uint8_t>(8 * x + 7)});
+  files::WriteWholeFile(Path("soft.png"), png::EncodeRgba(16, 16, rgba));
+  StartWithEditor();
+  editor_->show();
+  dialogs_->OpenAnswers.push_back(std::vector<std::string>{Path("soft.png")});
+  editor_->Open1->trigger();
+  ASSERT_TRUE(Model().Editor().HasAlpha());
+  editor_->PickColour1->trigger();
+  EXPECT_EQ(Model().SymbolItem(), TSymbolItem::Picker1);
+  EXPECT_TRUE(editor_->PickColour1->isChecked());
+  const int history = Model().History().Count();
+  // Glyph pixel (3, 5) is the surface's cell from (48, 80); (10, 2) from (160, 32).
+  QTest::mousePress(editor_->pic, Qt::LeftButton, {}, QPoint(50, 85));
+  QTest::mouseRelease(editor_->pic, Qt::LeftButton, {}, QPoint(50, 85));
+  QTest::mousePress(editor_->pic, Qt::RightButton, {}, QPoint(165, 35));
+  QTest::mouseRelease(editor_->pic, Qt::RightButton, {}, QPoint(165, 35));
+  EXPECT_EQ(Model().ForegroundDrawColour(), (TDrawColour{raster::MakeColorRef(48, 40, 80), 31}));
+  EXPECT_EQ(Model().BackgroundDrawColour(), (TDrawColour{raster::MakeColorRef(160, 40, 32), 87}));
+  EXPECT_EQ(Model().History().Count(), history);  // looking changes nothing
+  EXPECT_EQ(editor_->SwatchLeft1->text().toStdString(), "Left: #3028501F");
+  EXPECT_EQ(editor_->SwatchRight1->text().toStdString(), "Right: #A0282057");
+
+  dialogs_->ColourAnswers.push_back(TColourWithAlpha{raster::MakeColorRef(1, 2, 3), 200});
+  editor_->CustomRight1->trigger();
+  EXPECT_EQ(dialogs_->LastInitialColour.Alpha, 87);
+  EXPECT_EQ(Model().BackgroundDrawColour(), (TDrawColour{raster::MakeColorRef(1, 2, 3), 200}));
+  editor_->CustomLeft1->trigger();  // cancelled: nothing changes
+  EXPECT_EQ(Model().ForegroundDrawColour().Alpha, 31);
+  editor_->TransparentLeft1->trigger();
+  EXPECT_EQ(Model().ForegroundDrawColour(), Transparent);
+  EXPECT_EQ(Model().ForegroundIndex(), -1);
 }
 
 }  // namespace
