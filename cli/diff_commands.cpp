@@ -12,8 +12,10 @@
 #include "cli/commands.h"
 #include "formats/image_formats.h"
 #include "glyphs/icon_set.h"
+#include "glyphs/icon_set_file.h"
 #include "glyphs/set_diff.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::cli {
 
@@ -56,7 +58,17 @@ Version Load(const std::string& fileName, const TImageOptions& options, int size
       v.Nothing = true;
       return v;
     }
-    v.Side = DiffSideOf(TIconSet::Open(fileName, options));
+    const TIconSet set = TIconSet::Open(fileName, options);
+    // A set file copied away from its strips (as git hands one to a diff tool) would compare
+    // as a set of empty cells: refused instead.
+    for (int c = 0; c < set.ColumnCount(); ++c) {
+      const TSetColumn& column = set.Column(c);
+      struct stat info {};
+      if (!column.Path.empty() && ::stat(column.FullPath.c_str(), &info) != 0)
+        ThrowAboutFile(fileName, EInvalidOperation("its strip " + column.Path +
+                                                   " is not beside it; compare two checked-out copies of the set"));
+    }
+    v.Side = DiffSideOf(set);
     return v;
   }
   if (IsNothing(fileName)) {
@@ -111,7 +123,25 @@ nlohmann::json AsJson(const Version& a, const Version& b, const TSideDiff& diff)
 
 // Prints one line per glyph of one version: its place or name, and for each column a digest of
 // its pixels and how many are drawn, so that git's textual diff names the glyphs that changed.
-int PrintText(const Version& v) {
+int PrintText(const std::string& fileName, const TImageOptions& options, int size) {
+  if (IsSetFile(fileName) && !SplitCellStripName(fileName) && !IsNothing(fileName)) {
+    // What the set file says, its strips unread: git hands a diff.textconv the file alone, and
+    // each strip gets a textconv of its own.
+    const std::vector<std::uint8_t> bytes = AboutFile(fileName, [&] { return files::ReadWholeFile(fileName); });
+    const TSetFileData data =
+        AboutFile(fileName, [&] { return TSetFileText(std::string(bytes.begin(), bytes.end()), fileName).Data(); });
+    std::cout << "name " << data.Name << "\nsizes";
+    for (const int s : data.Sizes) std::cout << " " << s;
+    std::cout << "\nthemes";
+    for (const std::string& t : data.Themes) std::cout << " " << t;
+    std::cout << "\n";
+    for (std::size_t k = 0; k < data.Icons.size(); ++k) std::cout << k << " " << data.Icons[k] << "\n";
+    for (const auto& [key, path] : data.Strips) std::cout << "strip " << key << " " << path << "\n";
+    for (const auto& [key, names] : data.Derived)
+      for (const std::string& name : names) std::cout << "derived " << key << " " << name << "\n";
+    return 0;
+  }
+  const Version v = Load(fileName, options, size);
   if (v.Nothing) return 0;
   for (int icon = 0; icon < v.Side.IconCount(); ++icon) {
     std::cout << (v.Side.Named ? v.Side.Names[static_cast<std::size_t>(icon)] : std::to_string(icon));
@@ -146,7 +176,7 @@ int Diff(const std::vector<std::string>& arguments, TImageOptions& options) {
   const int size = sizeText.empty() ? 0 : ParsePositive(sizeText, "--size");
   if (text) {
     if (args.size() != 1 || json || !picture.empty()) throw UsageError("--text takes one strip or set alone");
-    return PrintText(Load(args[0], options, size));
+    return PrintText(args[0], options, size);
   }
   if (args.size() != 2) throw UsageError("needs two versions: A and B");
   try {
@@ -202,8 +232,10 @@ const CommandRegistrar diffCommand(
      "after, kind, columns, differs, and icons: icon, status, index, from, pixels, columns).\n"
      "--picture writes before, after and the changed pixels in red, side by side, one row per\n"
      "icon that is not the same (in the order of the lines), every size magnified to about 64\n"
-     "pixels. --text FILE prints, for git's diff.textconv, one line per glyph: its index or\n"
-     "name and, for each size, a digest of its pixels and how many are drawn.\n"
+     "pixels. --text FILE prints, for git's diff.textconv, one line per glyph of a strip: its\n"
+     "index and a digest of its pixels and how many are drawn; for a set file, what the file\n"
+     "says (its icons in order, its strips, its derived cells), the strips left unread. Two set\n"
+     "files are compared with their strips beside them: a set whose strip is missing is refused.\n"
      "Exit status: 0 when nothing differs, 1 when something does, 2 on wrong usage or a version\n"
      "that cannot be read.",
      Diff});

@@ -65,22 +65,41 @@ double ContrastRatio(raster::ColorRef a, raster::ColorRef b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-raster::ColorRef DarkColor(raster::ColorRef color, raster::ColorRef background) {
-  if (ContrastRatio(color, background) >= KeptContrast) return color;
-  const TLab lab = ToOkLab({ToLinear(raster::RedOf(color)), ToLinear(raster::GreenOf(color)), ToLinear(raster::BlueOf(color))});
-  TLab turned{1 - lab.L, lab.A, lab.B};
-  // A saturated dark colour turned light may lie outside what a screen shows: its chroma is
-  // reduced, never its lightness or its hue, until it fits.
-  if (!InGamut(FromOkLab(turned))) {
+namespace {
+
+// The colour of a lightness with the chroma of (a, b): a saturated dark colour turned light may
+// lie outside what a screen shows, and then its chroma is reduced, never its lightness or its
+// hue, until it fits.
+raster::ColorRef Realise(double lightness, double a, double b) {
+  TLab lab{lightness, a, b};
+  if (!InGamut(FromOkLab(lab))) {
     double low = 0, high = 1;
     for (int step = 0; step < 24; ++step) {
       const double mid = (low + high) / 2;
-      (InGamut(FromOkLab({turned.L, lab.A * mid, lab.B * mid})) ? low : high) = mid;
+      (InGamut(FromOkLab({lightness, a * mid, b * mid})) ? low : high) = mid;
     }
-    turned = {turned.L, lab.A * low, lab.B * low};
+    lab = {lightness, a * low, b * low};
   }
-  const TLinear out = FromOkLab(turned);
+  const TLinear out = FromOkLab(lab);
   return raster::MakeColorRef(FromLinear(out.R), FromLinear(out.G), FromLinear(out.B));
+}
+
+}  // namespace
+
+raster::ColorRef DarkColor(raster::ColorRef color, raster::ColorRef background) {
+  if (ContrastRatio(color, background) >= KeptContrast) return color;
+  const TLab lab = ToOkLab({ToLinear(raster::RedOf(color)), ToLinear(raster::GreenOf(color)), ToLinear(raster::BlueOf(color))});
+  const double turned = 1 - lab.L;
+  raster::ColorRef out = Realise(turned, lab.A, lab.B);
+  if (ContrastRatio(out, background) >= KeptContrast) return out;
+  // A colour of middle lightness turned over stays as dim as it was (or grows dimmer): it is
+  // lightened just enough to stand out, hue and chroma kept as before.
+  double low = std::max(turned, lab.L), high = 1;
+  for (int step = 0; step < 24; ++step) {
+    const double mid = (low + high) / 2;
+    (ContrastRatio(Realise(mid, lab.A, lab.B), background) >= KeptContrast ? high : low) = mid;
+  }
+  return Realise(high, lab.A, lab.B);
 }
 
 int MakeDarkTheme(TIconSet& set, const std::string& to, const std::string& from) {

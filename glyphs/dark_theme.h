@@ -1,9 +1,11 @@
 #pragma once
 // A dark theme made from a light one. Black glyphs vanish on a dark toolbar; turning each
 // colour's lightness over in a perceptual space (OKLab: L becomes 1 - L, hue and chroma kept)
-// keeps what a glyph shows while its dark lines become light ones. Transparent pixels stay
-// transparent, and a colour that already stands out from the dark toolbar (a contrast of 3:1,
-// the WCAG ratio for graphics) is left as it is, so a glyph's signal colours survive.
+// keeps what a glyph shows while its dark lines become light ones. A colour of middle
+// lightness, which turning over leaves as dim as it was, is lightened just enough to reach a
+// contrast of 3:1 (the WCAG ratio for graphics) against the dark toolbar. Transparent pixels
+// stay transparent (each pixel keeps its alpha), and a colour that already reaches 3:1 is left
+// as it is, so a glyph's signal colours survive.
 #include <string>
 
 #include "platform/raster/pixels.h"

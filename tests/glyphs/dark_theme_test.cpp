@@ -29,6 +29,11 @@ TEST(DarkColorTest, DarkColoursTurnLightAndColoursThatStandOutStay) {
   EXPECT_GE(ContrastRatio(light, DarkToolbar), KeptContrast);
   EXPECT_GT(raster::BlueOf(light), raster::RedOf(light));
   EXPECT_GT(raster::BlueOf(light), raster::GreenOf(light));
+  // Teal is of middle lightness: turned over it would stay as dim, so it is lifted to 3:1.
+  const raster::ColorRef teal = raster::MakeColorRef(0, 0x80, 0x80);
+  ASSERT_LT(ContrastRatio(teal, DarkToolbar), KeptContrast);
+  EXPECT_GE(ContrastRatio(DarkColor(teal), DarkToolbar), KeptContrast);
+  EXPECT_LT(ContrastRatio(DarkColor(teal), DarkToolbar), KeptContrast + 0.1);
 }
 
 std::shared_ptr<TBitmapImage> Glyph(int size, raster::ColorRef ink) {
