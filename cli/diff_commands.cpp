@@ -211,7 +211,8 @@ int Compare(const std::vector<std::string>& args, bool json, const std::string& 
     if (image) {
       AboutFile(picture, [&] { SaveImageFile(*image, OutputPath(picture), OpaqueEncodeOptions()); });
     } else {
-      (json ? std::cerr : std::cout) << "no picture: nothing differs\n";
+      // Said aside, so the report on standard output stays one line per icon.
+      std::cerr << "gliffo-tool: no picture written: nothing differs\n";
     }
   }
   return diff.Differs() ? 1 : 0;

@@ -106,7 +106,8 @@ int MakeDarkTheme(TIconSet& set, const std::string& to, const std::string& from)
   const auto themeOf = [&](const std::string& name) {
     const auto& themes = set.Themes();
     const auto found = std::find(themes.begin(), themes.end(), name);
-    if (found == themes.end()) throw EInvalidOperation("the set has no theme " + name);
+    if (found == themes.end())
+      throw EInvalidOperation("the set has no theme " + name + " (a theme is added to the set file's themes list)");
     return static_cast<int>(found - themes.begin());
   };
   const int toTheme = themeOf(to), fromTheme = themeOf(from);
