@@ -255,6 +255,7 @@ TSetFileText::TSetFileText(std::string text, const std::string& fileName) : text
     const std::size_t begin = offsetOf(derived->source().begin);
     if (list->is_inline()) {
       derivedSpan_ = spanOf(*derived);
+      derivedInline_ = true;
     } else if (begin < text_.size() && text_[begin] == '[') {
       // A table of its own: from its header to its last value's line.
       std::size_t end = lineEnd(begin);
@@ -362,7 +363,7 @@ std::string TSetFileText::Render(const TSetFileData& data, const std::vector<int
     for (const auto& [key, names] : data.Derived)
       if (!names.empty()) table += Quoted(key) + " = " + InlineArray(QuotedAll(names)) + nl;
     const std::string head = "[derived]  # drawn from other cells by the program, not by hand yet" + nl;
-    if (derivedSpan_ && text_[derivedSpan_->Begin] != '[') {
+    if (derivedSpan_ && derivedInline_) {
       // Written inline: kept inline.
       std::string out = "{ ";
       bool first = true;

@@ -89,6 +89,7 @@ class TSetFileText {
   // Where the derived cells stand: the whole table, rewritten when they change, or the
   // lines of its dotted keys; nothing when the file has none.
   std::optional<TSpan> derivedSpan_;
+  bool derivedInline_ = false;
   std::vector<TSpan> derivedLines_;
 };
 
