@@ -59,15 +59,8 @@ Version Load(const std::string& fileName, const TImageOptions& options, int size
       return v;
     }
     const TIconSet set = TIconSet::Open(fileName, options);
-    // A set file copied away from its strips (as git hands one to a diff tool) would compare
-    // as a set of empty cells: refused instead.
-    for (int c = 0; c < set.ColumnCount(); ++c) {
-      const TSetColumn& column = set.Column(c);
-      struct stat info {};
-      if (!column.Path.empty() && ::stat(column.FullPath.c_str(), &info) != 0)
-        ThrowAboutFile(fileName, EInvalidOperation("its strip " + column.Path +
-                                                   " is not beside it; compare two checked-out copies of the set"));
-    }
+    // A set file copied away from its strips, as git hands one to a diff tool.
+    AboutFile(fileName, [&] { CheckStripsPresent(set); });
     v.Side = DiffSideOf(set);
     return v;
   }

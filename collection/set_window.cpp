@@ -359,6 +359,7 @@ void TGliffoF::CompareWith1Click() {
   const auto names = app_.Dialogs().OpenFiles(request);
   if (!names || names->empty()) return;
   const TIconSet other = TIconSet::Open(names->front(), glyphs_.Options);
+  CheckStripsPresent(other);
   const TSideDiff diff = DiffSides(DiffSideOf(other), DiffSideOf(*iconSet_));
   std::set<std::pair<std::string, std::string>> marks;
   int counts[5] = {};

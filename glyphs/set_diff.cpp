@@ -1,5 +1,7 @@
 #include "glyphs/set_diff.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <map>
 #include <unordered_map>
@@ -117,6 +119,15 @@ TDiffSide DiffSideOf(const TIconSet& set) {
     for (int c = 0; c < set.ColumnCount(); ++c)
       side.Glyphs[static_cast<std::size_t>(icon)].push_back(SeenGlyph(*set.CellImage(icon, c), 0, set.Column(c).Size));
   return side;
+}
+
+void CheckStripsPresent(const TIconSet& set) {
+  for (int c = 0; c < set.ColumnCount(); ++c) {
+    const TSetColumn& column = set.Column(c);
+    struct stat info {};
+    if (!column.Path.empty() && ::stat(column.FullPath.c_str(), &info) != 0)
+      Refuse("its strip " + column.Path + " is not beside it; compare two checked-out copies of the set");
+  }
 }
 
 TDiffSide DiffSideOf(const TBitmapImage& strip, int size) {

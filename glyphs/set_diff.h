@@ -34,6 +34,9 @@ struct TDiffSide {
 };
 
 TDiffSide DiffSideOf(const TIconSet& set);
+// Refuses (EInvalidOperation naming the strip) a set read from a file whose strips are not all
+// beside it, as a set file copied away alone is: it would compare as a set of empty cells.
+void CheckStripsPresent(const TIconSet& set);
 // A strip cut into square glyphs of its height (or of `size` when given).
 TDiffSide DiffSideOf(const TBitmapImage& strip, int size = 0);
 
