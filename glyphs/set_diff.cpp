@@ -186,11 +186,18 @@ TSideDiff DiffSides(const TDiffSide& before, const TDiffSide& after) {
       }
     }
   };
+  const int n = before.IconCount(), m = after.IconCount();
+  // Digests first, so the common-subsequence table of two long strips compares numbers.
+  std::vector<std::uint64_t> hashA, hashB;
+  if (!after.Named) {
+    for (const auto& glyphs : before.Glyphs) hashA.push_back(HashOf(glyphs));
+    for (const auto& glyphs : after.Glyphs) hashB.push_back(HashOf(glyphs));
+  }
   const auto sameContent = [&](int a, int b) {
-    return before.Glyphs[static_cast<std::size_t>(a)] == after.Glyphs[static_cast<std::size_t>(b)];
+    return hashA[static_cast<std::size_t>(a)] == hashB[static_cast<std::size_t>(b)] &&
+           before.Glyphs[static_cast<std::size_t>(a)] == after.Glyphs[static_cast<std::size_t>(b)];
   };
 
-  const int n = before.IconCount(), m = after.IconCount();
   std::vector<int> partnerOfB(static_cast<std::size_t>(m), -1), partnerOfA(static_cast<std::size_t>(n), -1);
   std::vector<bool> movedB(static_cast<std::size_t>(m), false);
   // Pairs in order (kept or changed in place): removed icons are placed after them.
@@ -228,11 +235,11 @@ TSideDiff DiffSides(const TDiffSide& before, const TDiffSide& after) {
     std::unordered_multimap<std::uint64_t, int> loose;
     for (int i = 0; i < n; ++i)
       if (partnerOfA[static_cast<std::size_t>(i)] < 0 && !Blank(before.Glyphs[static_cast<std::size_t>(i)][0]))
-        loose.emplace(HashOf(before.Glyphs[static_cast<std::size_t>(i)]), i);
+        loose.emplace(hashA[static_cast<std::size_t>(i)], i);
     for (int j = 0; j < m; ++j) {
       if (partnerOfB[static_cast<std::size_t>(j)] >= 0) continue;
       int best = -1;
-      const auto range = loose.equal_range(HashOf(after.Glyphs[static_cast<std::size_t>(j)]));
+      const auto range = loose.equal_range(hashB[static_cast<std::size_t>(j)]);
       for (auto it = range.first; it != range.second; ++it)
         if (partnerOfA[static_cast<std::size_t>(it->second)] < 0 && sameContent(it->second, j) &&
             (best < 0 || it->second < best))
