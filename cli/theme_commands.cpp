@@ -15,14 +15,13 @@ namespace {
 int Theme(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string make = TakeOption(args, "--make", "");
+  std::string from = TakeOption(args, "--from", "");
   TakeOpaqueOption(args, options);
   for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-' && a != "--from") throw UsageError("unknown option " + a);
+    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
   if (make.empty()) throw UsageError("needs --make THEME");
-  if (args.size() < 1) throw UsageError("needs the set file");
-  TIconSet set = TIconSet::Open(args[0], options);
-  std::string from = TakeOption(args, "--from", "");
   if (args.size() != 1) throw UsageError("needs one set file");
+  TIconSet set = TIconSet::Open(args[0], options);
   if (from.empty()) from = set.Themes().front();
   const int filled = AboutFile(args[0], [&] { return MakeDarkTheme(set, make, from); });
   for (const std::string& file : set.Save()) std::cout << "saved: " << file << "\n";
