@@ -114,6 +114,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   void PasteCell1Click();
   void FillFromSize1Click();
   void CheckSet1Click();
+  void MakeDarkTheme1Click();
+  void CompareWith1Click();
   void UndoSet1Click();
   void RedoSet1Click();
   QMenu* IconSet1 = nullptr;
@@ -130,6 +132,8 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   QAction* FillFromSize1 = nullptr;
   QAction* CheckSet1 = nullptr;
   TSetCheckList* CheckList1 = nullptr;  // made by the first Check Set
+  QAction* MakeDarkTheme1 = nullptr;
+  QAction* CompareWith1 = nullptr;
   QAction* UndoSet1 = nullptr;
   QAction* RedoSet1 = nullptr;
   QScrollArea* SetArea1 = nullptr;

@@ -20,6 +20,7 @@ constexpr int NamePadding = 6;
 const QColor ButtonFace(0xC0, 0xC0, 0xC0);
 const QColor EmptyInk(0xD0, 0x40, 0x40);
 const QColor DerivedInk(0x20, 0x60, 0xE0);
+const QColor ChangedInk(0xF0, 0x80, 0x00);
 
 }  // namespace
 
@@ -29,9 +30,21 @@ TSetView::TSetView(QWidget* parent) : QWidget(parent) {
   setMouseTracking(false);
 }
 
+void TSetView::SetMarks(std::set<std::pair<std::string, std::string>> marks) {
+  marks_ = std::move(marks);
+  update();
+}
+
+bool TSetView::Marked(int icon, int column) const {
+  if (!set_ || marks_.empty() || icon < 0 || icon >= set_->IconCount() || column < 0 || column >= set_->ColumnCount())
+    return false;
+  return marks_.count({set_->Icons()[static_cast<std::size_t>(icon)], set_->Column(column).Key}) > 0;
+}
+
 void TSetView::SetIconSet(const TIconSet* set) {
   set_ = set;
   pictures_.clear();
+  marks_.clear();
   icon_ = set_ && set_->IconCount() > 0 ? 0 : -1;
   column_ = 0;
   Refresh();
@@ -171,6 +184,11 @@ void TSetView::paintEvent(QPaintEvent* event) {
           painter.drawPolygon(mark, 3);
           painter.setBrush(Qt::NoBrush);
         }
+      }
+      if (Marked(icon, c)) {
+        painter.setPen(QPen(ChangedInk, 2, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cell.adjusted(-3, -3, 2, 2));
       }
       if (current && c == column_) {
         painter.setPen(QPen(palette().highlight().color(), 2));

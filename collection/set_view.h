@@ -1,12 +1,15 @@
 #pragma once
 // The view of an icon set in the collection window: one row per icon, its name, then one
 // column per size and theme with each cell at its real size. Empty cells are hatched, so what
-// is missing shows at a glance; cells made by Fill from Size carry a corner mark until drawn
-// on. The view only shows the set and turns input into signals; the window changes the set.
+// is missing shows at a glance; cells made from others (Fill from Size, Make Dark Theme) carry a corner mark
+// until drawn on. The view only shows the set and turns input into signals; the window changes the set.
 #include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <memory>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "glyphs/icon_set.h"
 
@@ -26,6 +29,12 @@ class TSetView : public QWidget {
   int CurrentIcon() const { return icon_; }
   int CurrentColumn() const { return column_; }
   void SetCurrent(int icon, int column);
+
+  // Cells marked as differing from another version of the set (Compare With), by icon name
+  // and column key, so that a mark stays with its icon while the set is edited; none when
+  // empty. A marked cell has a frame in the marking colour.
+  void SetMarks(std::set<std::pair<std::string, std::string>> marks);
+  bool Marked(int icon, int column) const;
 
   // Where things are drawn, for tests that click on them.
   QRect NameRect(int icon) const;
@@ -64,6 +73,7 @@ class TSetView : public QWidget {
   // Pictures of cells by the cell itself: cells never change, so a picture stays right for as
   // long as its cell lives, and a step undone shows the pictures it had.
   QHash<const TSetCell*, std::pair<TCellRef, QImage>> pictures_;
+  std::set<std::pair<std::string, std::string>> marks_;
 };
 
 }  // namespace gliffo

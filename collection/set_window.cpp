@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "collection/gliffo_form.h"
 #include "collection/set_check_list.h"
@@ -17,6 +18,8 @@
 #include "collection/strings.h"
 #include "collection/viewer.h"
 #include "glyphs/bitmap.h"
+#include "glyphs/dark_theme.h"
+#include "glyphs/set_diff.h"
 #include "glyphs/dialogs.h"
 #include "glyphs/set_check.h"
 #include "platform/errors.h"
@@ -95,6 +98,8 @@ void TGliffoF::BuildSetView() {
       {&PasteCell1, texts::MenuPasteCell, "PasteCell1", &TGliffoF::PasteCell1Click, QKeySequence(Qt::CTRL | Qt::Key_V), false},
       {&FillFromSize1, texts::MenuFillFromSize, "FillFromSize1", &TGliffoF::FillFromSize1Click, QKeySequence(), false},
       {&CheckSet1, texts::MenuCheckSet, "CheckSet1", &TGliffoF::CheckSet1Click, QKeySequence(), false},
+      {&MakeDarkTheme1, texts::MenuMakeDarkTheme, "MakeDarkTheme1", &TGliffoF::MakeDarkTheme1Click, QKeySequence(), false},
+      {&CompareWith1, texts::MenuCompareWith, "CompareWith1", &TGliffoF::CompareWith1Click, QKeySequence(), false},
       {&UndoSet1, texts::MenuUndo, "UndoSet1", &TGliffoF::UndoSet1Click, QKeySequence(Qt::CTRL | Qt::Key_Z), true},
       {&RedoSet1, texts::MenuRedo, "RedoSet1", &TGliffoF::RedoSet1Click, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false},
   };
@@ -175,7 +180,8 @@ void TGliffoF::MirrorSetState() {
   const bool shown = SetShown();
   if (IconSet1 == nullptr) return;
   const bool hasIcon = shown && SetView1->CurrentIcon() >= 0;
-  for (QAction* action : {SaveSet1, CloseSet1, AddIcon1, FillFromSize1, CheckSet1}) action->setEnabled(shown);
+  for (QAction* action : {SaveSet1, CloseSet1, AddIcon1, FillFromSize1, CheckSet1, MakeDarkTheme1, CompareWith1})
+    action->setEnabled(shown);
   // Ctrl+S saves what is shown: the set, or the glyph list through its classic item.
   SaveSet1->setShortcut(shown ? QKeySequence(Qt::CTRL | Qt::Key_S) : QKeySequence());
   SaveCollection->setShortcut(shown ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -332,6 +338,50 @@ void TGliffoF::FillFromSize1Click() {
   const int filled = iconSet_->FillFromSize(from, to);
   StatusBar1->showMessage(QString::fromStdString(FormatMessage(FormatMessage(texts::CellsFilled, filled), *answer)));
   SetChanged();
+}
+
+void TGliffoF::MakeDarkTheme1Click() {
+  if (!iconSet_) return;
+  const std::vector<std::string>& themes = iconSet_->Themes();
+  const auto dark = std::find(themes.begin(), themes.end(), texts::DarkThemeName);
+  if (dark == themes.end()) {
+    app_.Dialogs().ShowMessage(texts::NoDarkTheme);
+    return;
+  }
+  // From the first theme that is not the dark one: the set's light theme.
+  const std::string& from = dark == themes.begin() && themes.size() > 1 ? themes[1] : themes.front();
+  const int made = MakeDarkTheme(*iconSet_, *dark, from);
+  StatusBar1->showMessage(QString::fromStdString(FormatMessage(FormatMessage(texts::DarkCellsMade, made), from)));
+  SetChanged();
+}
+
+void TGliffoF::CompareWith1Click() {
+  if (!iconSet_) return;
+  TOpenFileRequest request;
+  request.Filter = std::string(texts::SetDialogName) + "|*." + texts::SetExtension;
+  request.Title = texts::CompareWithTitle;
+  const auto names = app_.Dialogs().OpenFiles(request);
+  if (!names || names->empty()) return;
+  const TIconSet other = TIconSet::Open(names->front(), glyphs_.Options);
+  CheckStripsPresent(other);
+  const TSideDiff diff = DiffSides(DiffSideOf(other), DiffSideOf(*iconSet_));
+  std::set<std::pair<std::string, std::string>> marks;
+  int counts[5] = {};
+  for (const TIconDiff& icon : diff.Icons) {
+    ++counts[static_cast<int>(icon.Status)];
+    if (icon.Status == TDiffStatus::Added) {
+      for (int c = 0; c < iconSet_->ColumnCount(); ++c) marks.emplace(icon.Name, iconSet_->Column(c).Key);
+    } else if (icon.Status != TDiffStatus::Removed) {
+      for (const std::string& key : icon.ChangedColumns) marks.emplace(icon.Name, key);
+    }
+  }
+  SetView1->SetMarks(std::move(marks));
+  std::string shown = names->front();
+  shown = shown.substr(shown.find_last_of('/') == std::string::npos ? 0 : shown.find_last_of('/') + 1);
+  std::string summary = FormatMessage(texts::CompareSummary, shown);
+  for (const TDiffStatus status : {TDiffStatus::Changed, TDiffStatus::Added, TDiffStatus::Removed, TDiffStatus::Moved})
+    summary = FormatMessage(summary, counts[static_cast<int>(status)]);
+  StatusBar1->showMessage(QString::fromStdString(summary));
 }
 
 void TGliffoF::UndoSet1Click() {

@@ -103,6 +103,13 @@ inline constexpr const char* FillFromSizeCaption = "Fill from Size";
 inline constexpr const char* FillFromSizePrompt = "Fill the empty cells of %s from the size:";
 inline constexpr const char* CellsFilled = "%d cells filled from %s";
 inline constexpr const char* NoSuchSetSize = "The set has no size %s.";
+inline constexpr const char* MenuMakeDarkTheme = "Make Dar&k Theme";
+inline constexpr const char* MenuCompareWith = "Co&mpare With...";
+inline constexpr const char* CompareWithTitle = "Compare With";
+inline constexpr const char* DarkThemeName = "dark";
+inline constexpr const char* NoDarkTheme = "The set has no dark theme.";
+inline constexpr const char* DarkCellsMade = "%d dark cells made from %s";
+inline constexpr const char* CompareSummary = "Against %s: %d changed, %d added, %d removed, %d moved";
 inline constexpr const char* ClipboardWrongCellSize = "The clipboard image is %d pixels high; the cell is %d.";
 
 }  // namespace gliffo::texts

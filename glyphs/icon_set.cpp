@@ -9,6 +9,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <tuple>
 
 #include "formats/image_formats.h"
 #include "formats/transparency.h"
@@ -169,6 +170,19 @@ TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options
   set.state_.Icons = set.data_.Icons;
   set.state_.Origins.resize(static_cast<std::size_t>(count));
   std::iota(set.state_.Origins.begin(), set.state_.Origins.end(), 0);
+  // Cells the file says were derived are marked so; a note about a strip or an icon the
+  // set no longer has is left out (it goes at the next save).
+  for (const auto& [key, names] : set.data_.Derived) {
+    const int column = set.ColumnOf(key);
+    if (column < 0) continue;
+    for (const std::string& name : names) {
+      const int icon = set.IndexOf(name);
+      if (icon < 0) continue;
+      const TCellRef& cell = set.state_.Cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(icon)];
+      // Not shared with anything yet but the strip's own list of what the file holds.
+      if (cell && !cell->Empty) std::const_pointer_cast<TSetCell>(cell)->Derived = true;
+    }
+  }
   set.saved_ = set.state_;
   return set;
 }
@@ -323,6 +337,13 @@ std::string TIconSet::Background(const std::string& theme) const {
   for (const auto& [name, colour] : data_.Backgrounds)
     if (name == theme) return colour;
   return "";
+}
+
+raster::ColorRef TIconSet::Toolbar(const std::string& theme, raster::ColorRef otherwise) const {
+  const std::string given = Background(theme);  // "#RRGGBB", as the set file's reader let it in
+  if (given.size() != 7) return otherwise;
+  const unsigned long v = std::stoul(given.substr(1), nullptr, 16);
+  return raster::MakeColorRef(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
 }
 
 std::string TIconSet::Name() const { return data_.Name.empty() ? fs::path(fileName_).stem().string() : data_.Name; }
@@ -507,6 +528,38 @@ int TIconSet::FillFromSize(int from, int to) {
   return static_cast<int>(filled.size());
 }
 
+int TIconSet::FillDerived(const std::vector<int>& columns,
+                          const std::function<std::shared_ptr<TBitmapImage>(int icon, int column)>& make) {
+  for (const int column : columns)
+    if (column < 0 || column >= ColumnCount()) Refuse("no such size");
+  std::vector<std::tuple<int, int, TCellRef>> filled;
+  for (const int column : columns) {
+    const int size = Column(column).Size;
+    const std::shared_ptr<TBitmapImage> target = StoreOf(*strips_[static_cast<std::size_t>(column)].Description, size);
+    const raster::Surface dst = target->Surface();
+    for (int icon = 0; icon < IconCount(); ++icon) {
+      if (!CellEmpty(icon, column)) continue;
+      const std::shared_ptr<TBitmapImage> picture = make(icon, column);
+      if (!picture) continue;
+      if (picture->Width != size || picture->AbsHeight() != size || !picture->HasPixels()) Refuse("no such cell");
+      const raster::Surface src = picture->Surface();
+      std::vector<std::uint32_t> values(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+          values[static_cast<std::size_t>(y * size + x)] = raster::ColorToValue(dst, raster::GetPixel(src, x, y));
+      TCellRef made =
+          MakeCell(column, std::move(values), picture->HasAlpha() ? OwnPixels(*picture) : std::vector<std::uint32_t>{});
+      std::const_pointer_cast<TSetCell>(made)->Derived = true;
+      filled.emplace_back(icon, column, std::move(made));
+    }
+  }
+  if (filled.empty()) return 0;
+  Record();
+  for (auto& [icon, column, cell] : filled)
+    state_.Cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(icon)] = std::move(cell);
+  return static_cast<int>(filled.size());
+}
+
 bool TIconSet::Undo() {
   if (undo_.empty()) return false;
   redo_.push_back(std::move(state_));
@@ -561,6 +614,14 @@ void PutBack(const TPendingFile& file) noexcept {
 std::vector<std::string> TIconSet::Save() {
   TSetFileData data = data_;
   data.Icons = state_.Icons;
+  data.Derived.clear();
+  for (int c = 0; c < ColumnCount(); ++c) {
+    std::vector<std::string> names;
+    for (int icon = 0; icon < IconCount(); ++icon)
+      if (const TCellRef cell = Cell(icon, c); cell && cell->Derived && !cell->Empty)
+        names.push_back(state_.Icons[static_cast<std::size_t>(icon)]);
+    if (!names.empty()) data.Derived.emplace_back(columns_[static_cast<std::size_t>(c)].Key, std::move(names));
+  }
   std::vector<TSetColumn> columns = columns_;
   std::vector<TPendingFile> pending;
   std::set<std::string> taken;

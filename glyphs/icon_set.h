@@ -5,6 +5,7 @@
 // every strip in step, and Save writes the set file and only the strips that changed.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,7 +25,7 @@ struct TSetCell {
   // a key-colour cell.
   std::vector<std::uint32_t> Alpha;
   bool Empty = false;    // every pixel transparent: its bottom-left pixel's colour throughout, or alpha 0
-  bool Derived = false;  // made by Fill from Size and not drawn on since
+  bool Derived = false;  // made from other cells (Fill from Size, a dark theme), not drawn on since
 };
 using TCellRef = std::shared_ptr<const TSetCell>;
 
@@ -71,6 +72,8 @@ class TIconSet {
   // each theme's toolbar background as "#RRGGBB" ("" where the file sets none).
   std::string Context() const { return data_.Context.empty() ? "actions" : data_.Context; }
   std::string Background(const std::string& theme) const;
+  // The toolbar a theme's glyphs are drawn on: the set file's background for it, else `otherwise`.
+  raster::ColorRef Toolbar(const std::string& theme, raster::ColorRef otherwise) const;
   int IconCount() const { return static_cast<int>(state_.Icons.size()); }
   // The icon of this name, or -1.
   int IndexOf(const std::string& name) const;
@@ -109,6 +112,11 @@ class TIconSet {
   // EInvalidOperation when no factor of 1.5, 2, 3 or 4 leads from one size to the other.
   // Returns how many cells were filled.
   int FillFromSize(int from, int to);
+  // Every empty cell of the columns given takes the picture `make` gives for it (nullptr:
+  // none), in the strip's format, and is marked derived; one step for all. Returns how many
+  // cells were filled.
+  int FillDerived(const std::vector<int>& columns,
+                  const std::function<std::shared_ptr<TBitmapImage>(int icon, int column)>& make);
 
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }

@@ -261,6 +261,33 @@ TSetFileText::TSetFileText(std::string text, const std::string& fileName, bool a
       stripValueSpans_.push_back(spanOf(*node));
     }
   }
+
+  if (const toml::node* derived = table.get("derived")) {
+    const toml::table* list = derived->as_table();
+    if (!list) Refuse(Where(derived->source()) + "\"derived\" must be a table of SIZE = [names] lines");
+    std::vector<std::pair<std::size_t, std::pair<std::string, std::vector<std::string>>>> inFile;
+    for (auto&& [key, node] : *list) {
+      std::vector<std::string> names = StringArray(node, "derived." + std::string(key.str()));
+      inFile.push_back({offsetOf(node.source().begin), {std::string(key.str()), std::move(names)}});
+      if (!list->is_inline()) {
+        const std::size_t begin = offsetOf(node.source().begin);
+        derivedLines_.push_back({lineStart(begin), lineEnd(offsetOf(node.source().end))});
+      }
+    }
+    std::sort(inFile.begin(), inFile.end());
+    for (auto& [offset, entry] : inFile) data_.Derived.push_back(std::move(entry));
+    const std::size_t begin = offsetOf(derived->source().begin);
+    if (list->is_inline()) {
+      derivedSpan_ = spanOf(*derived);
+      derivedInline_ = true;
+    } else if (begin < text_.size() && text_[begin] == '[') {
+      // A table of its own: from its header to its last value's line.
+      std::size_t end = lineEnd(begin);
+      for (const TSpan& line : derivedLines_) end = std::max(end, line.End);
+      derivedSpan_ = TSpan{lineStart(begin), end};
+      derivedLines_.clear();
+    }
+  }
 }
 
 std::string TSetFileText::Render(const TSetFileData& data, const std::vector<int>& iconOrigins) const {
@@ -273,6 +300,13 @@ std::string TSetFileText::Render(const TSetFileData& data, const std::vector<int
     out += "icons = " + MultiLineArray(QuotedAll(data.Icons), nl) + nl;
     out += nl + "[strips]  # \"SIZE\" for the first theme, \"SIZE-THEME\" for the others" + nl;
     for (const auto& [key, path] : data.Strips) out += Quoted(key) + " = " + Quoted(path) + nl;
+    bool anyDerived = false;
+    for (const auto& [key, names] : data.Derived) {
+      if (names.empty()) continue;
+      if (!anyDerived) out += nl + "[derived]  # drawn from other cells by the program, not by hand yet" + nl;
+      anyDerived = true;
+      out += Quoted(key) + " = " + InlineArray(QuotedAll(names)) + nl;
+    }
     return out;
   }
 
@@ -345,6 +379,30 @@ std::string TSetFileText::Render(const TSetFileData& data, const std::vector<int
           inserts[stripsInsert_] += added;  // after its last entry, dotted or under its header
         else
           inserts[text_.size()] += nl + "[strips]" + nl + added;
+      }
+    }
+  }
+  if (data.Derived != data_.Derived) {
+    std::string table;
+    for (const auto& [key, names] : data.Derived)
+      if (!names.empty()) table += Quoted(key) + " = " + InlineArray(QuotedAll(names)) + nl;
+    const std::string head = "[derived]  # drawn from other cells by the program, not by hand yet" + nl;
+    if (derivedSpan_ && derivedInline_) {
+      // Written inline: kept inline.
+      std::string out = "{ ";
+      bool first = true;
+      for (const auto& [key, names] : data.Derived) {
+        if (names.empty()) continue;
+        out += (first ? "" : ", ") + Quoted(key) + " = " + InlineArray(QuotedAll(names));
+        first = false;
+      }
+      replace(*derivedSpan_, out + (first ? "}" : " }"));
+    } else {
+      if (derivedSpan_) {
+        replace(*derivedSpan_, table.empty() ? "" : head + table);
+      } else {
+        for (const TSpan& line : derivedLines_) replace(line, "");
+        if (!table.empty()) inserts[text_.size()] += nl + head + table;
       }
     }
   }

@@ -22,6 +22,10 @@ struct TSetFileData {
   std::string Context;
   // A theme's toolbar background ("#RRGGBB") as the file sets it, for the contrast check.
   std::vector<std::pair<std::string, std::string>> Backgrounds;
+  // The cells made from others (a size filled from another, a dark theme from a light one)
+  // and not drawn on since: each strip key with its icons' names, in the file's order. A file
+  // without them has none.
+  std::vector<std::pair<std::string, std::vector<std::string>>> Derived;
   friend bool operator==(const TSetFileData&, const TSetFileData&) = default;
 };
 
@@ -88,6 +92,11 @@ class TSetFileText {
   TSpan stripsInlineSpan_;
   std::size_t stripsInsert_ = 0;
   std::vector<TSpan> stripValueSpans_;  // in data_.Strips order
+  // Where the derived cells stand: the whole table, rewritten when they change, or the
+  // lines of its dotted keys; nothing when the file has none.
+  std::optional<TSpan> derivedSpan_;
+  bool derivedInline_ = false;
+  std::vector<TSpan> derivedLines_;
 };
 
 }  // namespace gliffo

@@ -7,6 +7,7 @@
 
 #include "formats/bitmap_image.h"
 #include "formats/transparency.h"
+#include "glyphs/dark_theme.h"
 #include "glyphs/icon_set.h"
 #include "glyphs/icon_set_file.h"
 
@@ -14,9 +15,9 @@ namespace gliffo {
 
 namespace {
 
-// The toolbars a glyph is drawn on when the set file names none.
-constexpr const char* LightToolbar = "#EFEFEF";
-constexpr const char* DarkToolbar = "#2B2B2B";
+// The light toolbar a glyph is drawn on when the set file names none (a theme named dark is
+// drawn on the dark theme's toolbar).
+constexpr raster::ColorRef LightToolbar = raster::MakeColorRef(0xEF, 0xEF, 0xEF);
 // WCAG's least contrast for graphics.
 constexpr double LeastContrast = 3.0;
 
@@ -24,11 +25,6 @@ std::string Hex(raster::ColorRef c) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02X%02X%02X", raster::RedOf(c), raster::GreenOf(c), raster::BlueOf(c));
   return text;
-}
-
-raster::ColorRef ParseHex(const std::string& text) {
-  const unsigned long v = std::stoul(text.substr(1), nullptr, 16);
-  return raster::MakeColorRef(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
 }
 
 std::string At(int x, int y) {
@@ -117,9 +113,8 @@ std::vector<TSetProblem> CheckIconSet(const TIconSet& set) {
   std::vector<std::string> backgroundText(set.Themes().size());
   for (std::size_t t = 0; t < set.Themes().size(); ++t) {
     const std::string& theme = set.Themes()[t];
-    std::string given = set.Background(theme);
-    if (given.empty()) given = theme.find("dark") != std::string::npos ? DarkToolbar : LightToolbar;
-    const raster::ColorRef c = ParseHex(given);
+    const raster::ColorRef c =
+        set.Toolbar(theme, theme.find("dark") != std::string::npos ? DarkToolbar : LightToolbar);
     background[t] = RelativeLuminance(raster::RedOf(c), raster::GreenOf(c), raster::BlueOf(c));
     backgroundText[t] = Hex(c);
   }

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config python3
   qt6-base-dev libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
-  libspng-dev libpng-dev libtomlplusplus-dev
+  libspng-dev libpng-dev libtomlplusplus-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth python3-pil
 )

@@ -1,9 +1,13 @@
 // An icon set in the collection window, driven by mouse and key events on the set view: names
-// and cells shown, renames, moves and deletes carried into every strip, Fill from Size, the
-// editor's Update written into a cell, and the unsaved-changes question.
+// and cells shown, renames, moves and deletes carried into every strip, Fill from Size, Make
+// Dark Theme and Compare With, Check Set, the editor's Update written into a cell, and the
+// unsaved-changes question.
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTest>
 #include <fstream>
 
@@ -11,6 +15,7 @@
 #include "collection/set_view.h"
 #include "collection/strings.h"
 #include "collection/viewer.h"
+#include "glyphs/dark_theme.h"
 #include "gui_fixture.h"
 
 namespace gliffo::testing {
@@ -77,6 +82,24 @@ class SetWindowTest : public GuiTest {
     return out;
   }
   void Click(QPoint at) { QTest::mouseClick(View(), Qt::LeftButton, {}, at); }
+  // The Icon Set menu opened with a click on the menu bar, then a click on one of its items.
+  void ChooseFromIconSetMenu(QAction* item) {
+    QMenuBar* bar = window_->MainMenu1;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window_->IconSet1->menuAction()).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->IconSet1->isVisible(); }));
+    QTest::mouseClick(window_->IconSet1, Qt::LeftButton, {}, window_->IconSet1->actionGeometry(item).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IconSet1->isVisible(); }));
+  }
+  // Whether the view paints the changed-cell frame around a cell.
+  bool FramePainted(int icon, int column) {
+    const QImage shot = View()->grab().toImage();
+    const QRect cell = View()->CellRect(icon, column);
+    // Its left side, clear of the frames of the cells around it.
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left() - 3; x < cell.left(); ++x)
+        if (shot.pixelColor(x, y) == QColor(0xF0, 0x80, 0x00)) return true;
+    return false;
+  }
   // A press, a move with the button held, a release: a drag within the view.
   void Drag(QPoint from, QPoint to) {
     QTest::mousePress(View(), Qt::LeftButton, {}, from);
@@ -222,6 +245,31 @@ TEST_F(SetWindowTest, EditorUpdateWritesTheCell) {
   dialogs_->Calls.clear();
   QTest::keyClick(View(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(dialogs_->Log(), (std::vector<std::string>{"message:The clipboard image is 32 pixels high; the cell is 16."}));
+}
+
+// Make Dark Theme fills the empty dark cells from the light ones, marked derived; Compare With
+// the set as saved then frames exactly the cells it made and says what differs.
+TEST_F(SetWindowTest, MakeDarkThemeThenCompareWithTheSavedSet) {
+  WriteSet();
+  Start();
+  OpenSet();
+  ChooseFromIconSetMenu(window_->MakeDarkTheme1);
+  EXPECT_EQ(Column(Set(), 3).substr(0, 2), "01");  // drawn cells left alone
+  for (int icon = 0; icon < 4; ++icon) EXPECT_EQ(Set().Cell(icon, 3)->Derived, icon >= 2) << icon;
+  const raster::ColorRef light = raster::GetPixel(Set().CellImage(2, 1)->Surface(), 3, 3);
+  EXPECT_EQ(raster::GetPixel(Set().CellImage(2, 3)->Surface(), 3, 3), DarkColor(light));
+  EXPECT_EQ(window_->windowTitle().toStdString(), "Gliffo 2 - *icons.glyphset");
+
+  dialogs_->OpenAnswers.push_back(std::vector<std::string>{Path("icons.glyphset")});
+  ChooseFromIconSetMenu(window_->CompareWith1);
+  EXPECT_EQ(window_->StatusBar1->currentMessage().toStdString(),
+            "Against icons.glyphset: 2 changed, 0 added, 0 removed, 0 moved");
+  for (int icon = 0; icon < 4; ++icon)
+    for (int column = 0; column < 4; ++column) {
+      const bool made = column == 3 && icon >= 2;
+      EXPECT_EQ(View()->Marked(icon, column), made) << icon << " " << column;
+      EXPECT_EQ(FramePainted(icon, column), made) << icon << " " << column;
+    }
 }
 
 // A set naming a file outside its folder is refused with the path named; the window stays as
