@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <map>
@@ -169,6 +170,7 @@ TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options
   set.state_.Origins.resize(static_cast<std::size_t>(count));
   std::iota(set.state_.Origins.begin(), set.state_.Origins.end(), 0);
   set.saved_ = set.state_;
+  set.Touch();
   return set;
 }
 
@@ -210,6 +212,7 @@ TIconSet TIconSet::New(const std::string& setFile, const std::vector<int>& sizes
   }
   set.BuildColumns();
   for (int c = 0; c < set.ColumnCount(); ++c) set.LoadStrip(c);
+  set.Touch();
   return set;
 }
 
@@ -371,6 +374,14 @@ void TIconSet::Record() {
   undo_.push_back(state_);
   if (undo_.size() > MaxSetSteps) undo_.pop_front();
   redo_.clear();
+  Touch();
+}
+
+void TIconSet::Touch() {
+  // One count for every set of the program: a set opened in another's place never repeats
+  // the number its predecessor had.
+  static std::atomic<std::uint64_t> counter{0};
+  changes_ = ++counter;
 }
 
 void TIconSet::Add(const std::string& name, int at) {
@@ -467,6 +478,7 @@ bool TIconSet::Undo() {
   redo_.push_back(std::move(state_));
   state_ = std::move(undo_.back());
   undo_.pop_back();
+  Touch();
   return true;
 }
 
@@ -475,6 +487,7 @@ bool TIconSet::Redo() {
   undo_.push_back(std::move(state_));
   state_ = std::move(redo_.back());
   redo_.pop_back();
+  Touch();
   return true;
 }
 
@@ -593,6 +606,7 @@ std::vector<std::string> TIconSet::Save() {
   for (TState& s : redo_) renumber(s);
   std::iota(state_.Origins.begin(), state_.Origins.end(), 0);
   saved_ = state_;
+  Touch();
   std::vector<std::string> written;
   for (const TPendingFile& file : pending) written.push_back(file.Path);
   return written;

@@ -45,7 +45,7 @@ TEST_F(RecoveryKeeperTest, ARunThatDiedIsOfferedAndYesBringsItsWorkBack) {
   window_->show();
   Open("four.gbc");
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     Keep(keeper);
     EXPECT_EQ(keeper.CopiesWritten(), 0) << "a clean list needs no copy";
     // A glyph added from the editor, then a stroke in the editor on glyph 2.
@@ -72,7 +72,7 @@ TEST_F(RecoveryKeeperTest, ARunThatDiedIsOfferedAndYesBringsItsWorkBack) {
   window_->AttachEditor(editor_.get(), editor_.get());
   window_->show();
   dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
-  ASSERT_TRUE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  ASSERT_TRUE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_EQ(dialogs_->Calls[0].Kind, "confirm");
   EXPECT_NE(dialogs_->Calls[0].Text.find("the list of 5 glyphs from " + Path("four.gbc")), std::string::npos)
@@ -96,7 +96,7 @@ TEST_F(RecoveryKeeperTest, NoDiscardsTheCopyAndAProperEndOrASaveLeavesNone) {
   StartWithEditor();
   Open("four.gbc");
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     window_->AddfromEditor1->trigger();
     Keep(keeper);
     ASSERT_EQ(keeper.CopiesWritten(), 1);
@@ -114,13 +114,13 @@ TEST_F(RecoveryKeeperTest, NoDiscardsTheCopyAndAProperEndOrASaveLeavesNone) {
   }
   dialogs_->Calls.clear();
   dialogs_->ConfirmAnswers = {TDialogAnswer::No};
-  EXPECT_FALSE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  EXPECT_FALSE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
   EXPECT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_TRUE(FindLeftRecoveries(Root()).empty()) << "No discards the copy";
 
   std::string folder;
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     window_->AddfromEditor1->trigger();
     Keep(keeper);
     folder = keeper.Folder();
@@ -134,7 +134,7 @@ TEST_F(RecoveryKeeperTest, AnEditorGlyphOfAnotherSizeComesBackAtItsSize) {
   StartWithEditor();
   window_->bmp24->trigger();
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     editor_->Model().SetForegroundIndex(9);
     Stroke(QPoint(5, 5), QPoint(200, 5));
     Keep(keeper);
@@ -143,7 +143,7 @@ TEST_F(RecoveryKeeperTest, AnEditorGlyphOfAnotherSizeComesBackAtItsSize) {
   Stop();
   StartWithEditor();
   dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
-  ASSERT_TRUE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  ASSERT_TRUE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
   EXPECT_EQ(window_->GlyphSize(), 24);
   EXPECT_TRUE(window_->bmp24->isChecked());
   EXPECT_EQ(editor_->Model().Editor().Width(), 24);
