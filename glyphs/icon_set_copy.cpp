@@ -83,7 +83,9 @@ TSetCopyInfo TIconSet::WriteCopy(const std::string& folder) const {
     const std::string name = column.Key + ExtensionOf(column.Path);
     const std::string path = (fs::path(folder) / name).string();
     const std::shared_ptr<TBitmapImage> image = StripImage(c);
-    AboutFile(path, [&] { files::WriteWholeFile(path, EncodeImage(*image, path, options_.Glyphs(column.Size))); });
+    // Every pixel opaque: a glyph's transparent colour would come back as the key colour, and
+    // the copy must give back the very values the set holds.
+    AboutFile(path, [&] { files::WriteWholeFile(path, EncodeImage(*image, path, OpaqueEncodeOptions())); });
     data.Strips.emplace_back(column.Key, name);
   }
   if (!file_.Text().empty()) files::WriteWholeFile((fs::path(folder) / BaseSetName).string(), BytesOf(file_.Text()));
