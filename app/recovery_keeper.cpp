@@ -129,8 +129,9 @@ bool OfferLeftRecoveries(const std::string& root, TGliffoF& window, TGlyphEditor
     if (copy.HasSet) {
       // Read whole before anything changes: a copy that cannot be read stays for the next start.
       window.ShowSet(std::make_unique<TIconSet>(TIconSet::Recover(copy.SetFolder, copy.SetInfo, list.Options)));
-      // The editor's Update goes into the cell it held, as before.
-      if (copy.EditorGlyph && !copy.EditorSetIcon.empty() && window.EditSetCell(copy.EditorSetIcon, copy.EditorSetColumn))
+      // Unsaved strokes on a cell: the editor's Update goes into that cell, as before.
+      if (copy.EditorGlyph && copy.EditorModified && !copy.EditorSetIcon.empty() &&
+          window.EditSetCell(copy.EditorSetIcon, copy.EditorSetColumn))
         keptKey = list.CellKey(0);
     } else {
       list.RestoreRecovered(copy.List, copy.LoadedOrigins, copy.Source, copy.ListModified);

@@ -46,7 +46,8 @@ std::string ExtensionOf(const std::string& path) {
 
 std::shared_ptr<const TIconSet> TIconSet::Snapshot() const {
   std::shared_ptr<TIconSet> copy(new TIconSet());
-  copy->fileName_ = fileName_;
+  // In full: the copy is read by a later run, wherever that one starts.
+  copy->fileName_ = fs::absolute(fs::path(fileName_)).lexically_normal().string();
   copy->file_ = file_;
   copy->data_ = data_;
   copy->options_ = options_;
