@@ -139,8 +139,8 @@ class TIconSet {
   // thread may write the snapshot while this set goes on changing.
   std::shared_ptr<const TIconSet> Snapshot() const;
   // Writes the whole set into an existing, empty folder: a set file naming a strip per column
-  // (each in its strip's own format, every pixel as the set holds it), and the set file as
-  // last read or saved. Every file goes through the safe save.
+  // (a BMP of the strip's store, every value as the set holds it), and the set file as last
+  // read or saved. Every file goes through the safe save.
   TSetCopyInfo WriteCopy(const std::string& folder) const;
   // The set a copy holds, back at its own set file: its names and cells as the copy has them,
   // while what the set file and its strips on disk hold counts as saved, so the set reads as

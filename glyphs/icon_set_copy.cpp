@@ -32,16 +32,6 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
-// The strip's extension, so the copy is written and read in the strip's own format.
-std::string ExtensionOf(const std::string& path) {
-  std::string extension = fs::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-  const bool plain = !extension.empty() && std::all_of(extension.begin() + 1, extension.end(), [](unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-  });
-  return plain ? extension : std::string(".png");
-}
-
 }  // namespace
 
 std::shared_ptr<const TIconSet> TIconSet::Snapshot() const {
@@ -81,7 +71,9 @@ TSetCopyInfo TIconSet::WriteCopy(const std::string& folder) const {
     // A column without a glyph has no strip; its cells come back empty.
     if (Layout(c).empty()) continue;
     const TSetColumn& column = Column(c);
-    const std::string name = column.Key + ExtensionOf(column.Path);
+    // A BMP holds the strip's store as it is (its bits per pixel, its colour table) and takes
+    // a fraction of a PNG's time to write, so the copy keeps up with a large set.
+    const std::string name = column.Key + ".bmp";
     const std::string path = (fs::path(folder) / name).string();
     const std::shared_ptr<TBitmapImage> image = StripImage(c);
     // Every pixel opaque: a glyph's transparent colour would come back as the key colour, and
