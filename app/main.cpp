@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
   const std::string recoveryRoot = RecoveryRoot();
   bool recovered = false;
   application.Guard([&] {
-    recovered = OfferLeftRecoveries(recoveryRoot, GliffoF->Collection(), GliffEditF->Model(), application.Dialogs());
+    recovered = OfferLeftRecoveries(recoveryRoot, *GliffoF, GliffEditF->Model(), application.Dialogs());
   });
   const QStringList arguments = QCoreApplication::arguments();
   if (!recovered && arguments.size() > 1) GliffoF->OpenPath(QFile::encodeName(arguments.at(1)).toStdString());
-  TRecoveryKeeper keeper(GliffoF->Collection(), GliffEditF->Model(), recoveryRoot);
+  TRecoveryKeeper keeper(*GliffoF, GliffEditF->Model(), recoveryRoot);
   int status = qtApplication.exec();
   // Ended properly: whatever was unsaved, the user was asked about it.
   keeper.Finish();

@@ -254,7 +254,7 @@ int main(int argc, char** argv) {
       QCoreApplication::processEvents();
     };
     std::vector<double> plain, kept, looks, writes;
-    TRecoveryKeeper keeper(list, model, "/tmp/gliffo-bench/state");
+    TRecoveryKeeper keeper(rig.collection, model, "/tmp/gliffo-bench/state");
     for (int round = 0; round < Rounds; ++round) {
       TimeSteps(plain, 20, [&](int s) { stroke(s, nullptr); });
       TimeSteps(kept, 20, [&](int s) {

@@ -100,7 +100,13 @@ class TGliffoF : public QMainWindow, public ICollectionHost {
   // closed; it is read whole first, so a refused set changes nothing.
   // Asks first about unsaved changes unless told not to (the caller asked already).
   void OpenSet(const std::string& fileName, bool askFirst = true);
+  // A set read already (one brought back from a recovery copy) shown as OpenSet shows one.
+  void ShowSet(std::unique_ptr<TIconSet> set);
   bool SetShown() const { return iconSet_ != nullptr; }
+  // The set's cell the editor holds: the icon's name and the column's key; "" when none.
+  std::pair<std::string, std::string> EditedCell() const;
+  // The editor takes the cell, as Edit Cell gives it; false when the set has no such cell.
+  bool EditSetCell(const std::string& icon, const std::string& key);
   TIconSet* IconSet() const { return iconSet_.get(); }
   void SaveSet1Click();
   void CloseSet1Click();

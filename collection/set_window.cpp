@@ -126,7 +126,10 @@ int TGliffoF::SetViewWidth() const {
 
 void TGliffoF::OpenSet(const std::string& fileName, bool askFirst) {
   if (askFirst && !MaySaveChanges()) return;
-  auto set = std::make_unique<TIconSet>(TIconSet::Open(fileName, glyphs_.Options));
+  ShowSet(std::make_unique<TIconSet>(TIconSet::Open(fileName, glyphs_.Options)));
+}
+
+void TGliffoF::ShowSet(std::unique_ptr<TIconSet> set) {
   // The glyph list stands aside: empty, it is where the editor's cell is held.
   glyphs_.ClearGlyphList();
   iconSet_ = std::move(set);
@@ -271,6 +274,19 @@ void TGliffoF::EditCell(int icon, int column) {
   editColumn_ = column;
   glyphs_.MarkLoaded({TListSourceKind::File, editName_ + " " + iconSet_->Column(column).Key});
   editor_->EditGlyph(glyphs_.ImageList1, 0);
+}
+
+std::pair<std::string, std::string> TGliffoF::EditedCell() const {
+  if (!iconSet_ || editColumn_ < 0 || iconSet_->IndexOf(editName_) < 0) return {};
+  return {editName_, iconSet_->Column(editColumn_).Key};
+}
+
+bool TGliffoF::EditSetCell(const std::string& icon, const std::string& key) {
+  if (!iconSet_ || editor_ == nullptr) return false;
+  const int index = iconSet_->IndexOf(icon), column = iconSet_->ColumnOf(key);
+  if (index < 0 || column < 0) return false;
+  EditCell(index, column);
+  return true;
 }
 
 void TGliffoF::EditCell1Click() { EditCell(SetView1->CurrentIcon(), SetView1->CurrentColumn()); }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <map>
@@ -184,6 +185,7 @@ TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options
     }
   }
   set.saved_ = set.state_;
+  set.Touch();
   return set;
 }
 
@@ -242,6 +244,7 @@ TIconSet TIconSet::New(const std::string& setFile, const std::vector<int>& sizes
   }
   set.BuildColumns();
   for (int c = 0; c < set.ColumnCount(); ++c) set.LoadStrip(c);
+  set.Touch();
   return set;
 }
 
@@ -436,6 +439,14 @@ void TIconSet::Record() {
   undo_.push_back(state_);
   if (undo_.size() > MaxSetSteps) undo_.pop_front();
   redo_.clear();
+  Touch();
+}
+
+void TIconSet::Touch() {
+  // One count for every set of the program: a set opened in another's place never repeats
+  // the number its predecessor had.
+  static std::atomic<std::uint64_t> counter{0};
+  changes_ = ++counter;
 }
 
 void TIconSet::Add(const std::string& name, int at) {
@@ -565,6 +576,7 @@ bool TIconSet::Undo() {
   redo_.push_back(std::move(state_));
   state_ = std::move(undo_.back());
   undo_.pop_back();
+  Touch();
   return true;
 }
 
@@ -573,6 +585,7 @@ bool TIconSet::Redo() {
   undo_.push_back(std::move(state_));
   state_ = std::move(redo_.back());
   redo_.pop_back();
+  Touch();
   return true;
 }
 
@@ -699,6 +712,7 @@ std::vector<std::string> TIconSet::Save() {
   for (TState& s : redo_) renumber(s);
   std::iota(state_.Origins.begin(), state_.Origins.end(), 0);
   saved_ = state_;
+  Touch();
   std::vector<std::string> written;
   for (const TPendingFile& file : pending) written.push_back(file.Path);
   return written;

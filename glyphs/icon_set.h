@@ -29,6 +29,20 @@ struct TSetCell {
 };
 using TCellRef = std::shared_ptr<const TSetCell>;
 
+// What a set's recovery copy keeps beside its files: enough to say what it holds without
+// reading them, and what the files cannot say.
+struct TSetCopyInfo {
+  std::string File;      // the set file
+  bool NewSet = false;   // the set file was never written
+  bool Modified = false;
+  int Icons = 0;
+  int Cells = 0;         // cells that hold a glyph
+  // Each icon's place in the set file as last read or saved (-1: added since).
+  std::vector<int> Origins;
+  // Column by column, a letter per icon: '.' no glyph, 'd' made by Fill from Size, 'c' any other.
+  std::vector<std::string> Kinds;
+};
+
 // A column of the set: one size of one theme, and the strip that holds it.
 struct TSetColumn {
   int Size = 0;
@@ -136,6 +150,23 @@ class TIconSet {
 
   const TImageOptions& Options() const { return options_; }
 
+  // --- The recovery copy ---------------------------------------------------------------------
+  // Changes with every step, undo, redo and save, and differs between sets, so whoever copied
+  // the set can tell whether what it copied still stands.
+  std::uint64_t Changes() const { return changes_; }
+  // The set as it stands, without its history. Cells are shared and never changed, so another
+  // thread may write the snapshot while this set goes on changing.
+  std::shared_ptr<const TIconSet> Snapshot() const;
+  // Writes the whole set into an existing, empty folder: a set file naming a strip per column
+  // (a BMP of the strip's store, every value as the set holds it), and the set file as last
+  // read or saved. Every file goes through the safe save.
+  TSetCopyInfo WriteCopy(const std::string& folder) const;
+  // The set a copy holds, back at its own set file: its names and cells as the copy has them,
+  // while what the set file and its strips on disk hold counts as saved, so the set reads as
+  // unsaved wherever it differs and Save writes where the set always wrote. Refused
+  // (EInvalidOperation naming the file) when the copy cannot be read or does not fit its set.
+  static TIconSet Recover(const std::string& folder, const TSetCopyInfo& info, const TImageOptions& options);
+
  private:
   struct TStrip {
     std::shared_ptr<const TBitmapImage> Description;  // format and colour table, no pixels
@@ -156,6 +187,7 @@ class TIconSet {
   void LoadStrip(int column);
   void CheckName(const std::string& name, int except) const;
   void Record();
+  void Touch();
   std::vector<TCellRef> Layout(int column) const;
   TCellRef MakeCell(int column, std::vector<std::uint32_t> values, std::vector<std::uint32_t> alpha = {}) const;
 
@@ -168,6 +200,7 @@ class TIconSet {
   TState state_;
   TState saved_;
   std::deque<TState> undo_, redo_;
+  std::uint64_t changes_ = 0;
 };
 
 // The file a path of a set file names: relative to the set file's folder and inside it, after

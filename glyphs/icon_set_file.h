@@ -53,6 +53,8 @@ class TSetFileText {
   TSetFileText() = default;
 
   const TSetFileData& Data() const { return data_; }
+  // The text as read ("" for a set that has no file yet).
+  const std::string& Text() const { return text_; }
   bool ThemesGiven() const { return themesGiven_; }
 
   // The text for new contents: the original with the changed values replaced in place, new

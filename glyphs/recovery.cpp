@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -33,6 +34,7 @@ constexpr const char* LockName = "lock";
 constexpr const char* ListName = "list.bmp";
 constexpr const char* EditorName = "editor.bmp";
 constexpr const char* DescriptionName = "recovery.ini";
+constexpr const char* SetFolderPrefix = "set-";
 
 std::string Join(const std::string& folder, const char* name) { return (fs::path(folder) / name).string(); }
 
@@ -94,6 +96,75 @@ std::vector<TGlyphOrigin> ReadOrigins(const TSections& sections, const char* sec
     origins[static_cast<std::size_t>(cell)] = {value.substr(bar + 1), static_cast<int>(position)};
   }
   return origins;
+}
+
+// A set's folder as the description names it: set-N and nothing else, so a description that was
+// tampered with cannot send a read or a removal elsewhere.
+bool SetFolderName(const std::string& name) {
+  return name.size() > std::strlen(SetFolderPrefix) && name.rfind(SetFolderPrefix, 0) == 0 &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(std::strlen(SetFolderPrefix)), name.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The set folders in a copy's folder but `keep`.
+void RemoveSetFolders(const std::string& folder, const std::string& keep) {
+  std::error_code error;
+  std::vector<fs::path> stale;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (SetFolderName(name) && name != keep) stale.push_back(entry.path());
+  }
+  for (const fs::path& path : stale) fs::remove_all(path, error);
+}
+
+void WriteSet(std::ostringstream& out, const std::string& folder, const TSetCopyInfo& info, const TRecoveryCopy& copy) {
+  out << "[Set]\n";
+  out << "Folder=" << folder << '\n';
+  if (OneLine(info.File)) out << "File=" << info.File << '\n';
+  out << "New=" << (info.NewSet ? 1 : 0) << '\n';
+  out << "Modified=" << (info.Modified ? 1 : 0) << '\n';
+  out << "Icons=" << info.Icons << '\n';
+  out << "Cells=" << info.Cells << '\n';
+  out << "Origins=";
+  for (std::size_t k = 0; k < info.Origins.size(); ++k) out << (k ? "," : "") << info.Origins[k];
+  out << '\n';
+  // Icon names and keys are letters, digits and a few marks: always one line.
+  if (OneLine(copy.EditorSetIcon) && OneLine(copy.EditorSetColumn)) {
+    out << "EditIcon=" << copy.EditorSetIcon << '\n';
+    out << "EditColumn=" << copy.EditorSetColumn << '\n';
+  }
+  out << "[SetCells]\n";
+  for (std::size_t c = 0; c < info.Kinds.size(); ++c) out << c << '=' << info.Kinds[c] << '\n';
+}
+
+// What the description says of the set; throws when its folder is not one a copy writes.
+void ReadSet(const TSections& sections, const std::string& folder, TRecoveryCopy& copy) {
+  const std::string name = Value(sections, "Set", "Folder");
+  if (name.empty()) return;
+  std::error_code error;
+  if (!SetFolderName(name) || !fs::is_directory(Join(folder, name.c_str()), error))
+    throw EInvalidOperation(FormatMessage(texts::RecoveryUnreadable, folder));
+  copy.HasSet = true;
+  copy.SetFolder = Join(folder, name.c_str());
+  TSetCopyInfo& info = copy.SetInfo;
+  info.File = Value(sections, "Set", "File");
+  info.NewSet = Number(Value(sections, "Set", "New"), 0) != 0;
+  info.Modified = Number(Value(sections, "Set", "Modified"), 0) != 0;
+  info.Icons = static_cast<int>(std::clamp(Number(Value(sections, "Set", "Icons"), 0), 0LL, 1LL << 24));
+  info.Cells = static_cast<int>(std::clamp(Number(Value(sections, "Set", "Cells"), 0), 0LL, 1LL << 30));
+  std::istringstream origins(Value(sections, "Set", "Origins"));
+  for (std::string origin; std::getline(origins, origin, ',') && info.Origins.size() < static_cast<std::size_t>(info.Icons);)
+    info.Origins.push_back(static_cast<int>(std::clamp(Number(origin, -1), -1LL, 0x7FFFFFFFLL)));
+  if (const auto s = sections.find("SetCells"); s != sections.end())
+    for (const auto& [key, kinds] : s->second) {
+      const long long column = Number(key, -1);
+      // Columns are sizes times themes: a few dozen at the most.
+      if (column < 0 || column >= 4096) continue;
+      if (info.Kinds.size() <= static_cast<std::size_t>(column)) info.Kinds.resize(static_cast<std::size_t>(column) + 1);
+      info.Kinds[static_cast<std::size_t>(column)] = kinds;
+    }
+  copy.EditorSetIcon = Value(sections, "Set", "EditIcon");
+  copy.EditorSetColumn = Value(sections, "Set", "EditColumn");
 }
 
 }  // namespace
@@ -183,6 +254,18 @@ void TRecoveryFolder::Write(const TRecoveryCopy& copy) {
   } else {
     fs::remove(editor, error);
   }
+  // A set is written into a folder of its own, each time a new one, and the description names
+  // it: a kill while one is written leaves the one the description names whole.
+  if (!copy.HasSet) {
+    setFolder_.clear();
+  } else if (copy.Set && (!copy.SetAsBefore || setFolder_.empty())) {
+    const std::string name = SetFolderPrefix + std::to_string(++setCopies_);
+    const std::string folder = Join(path_, name.c_str());
+    fs::remove_all(folder, error);
+    if (!fs::create_directory(folder, error) || error) throw EFCreateError(FormatMessage(texts::CannotCreateFile, folder));
+    setInfo_ = copy.Set->WriteCopy(folder);
+    setFolder_ = name;
+  }
 
   std::ostringstream out;
   out << "[Recovery]\n";
@@ -197,15 +280,19 @@ void TRecoveryFolder::Write(const TRecoveryCopy& copy) {
   out << "EditorKeptCell=" << copy.EditorKeptCell << '\n';
   WriteOrigins(out, "Origins", copy.List.Origins);
   WriteOrigins(out, "Loaded", copy.LoadedOrigins);
+  if (!setFolder_.empty()) WriteSet(out, setFolder_, setInfo_, copy);
   const std::string text = out.str();
   files::WriteWholeFile(Join(path_, DescriptionName),
                         std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  RemoveSetFolders(path_, setFolder_);
 }
 
 void TRecoveryFolder::Clear() {
   std::error_code error;
   // The description first: without it, nothing is offered even if the rest stayed.
   for (const char* name : {DescriptionName, ListName, EditorName}) fs::remove(Join(path_, name), error);
+  RemoveSetFolders(path_, "");
+  setFolder_.clear();
 }
 
 void TRecoveryFolder::Remove() {
@@ -268,6 +355,7 @@ TRecoveryCopy ReadRecovery(const std::string& folder) {
     AboutFile(editor, [&] { glyph->LoadFromFile(editor); });
     copy.EditorGlyph = std::move(glyph);
   }
+  ReadSet(sections, folder, copy);
   return copy;
 }
 
@@ -286,7 +374,7 @@ std::vector<TFoundRecovery> FindLeftRecoveries(const std::string& root) {
     }
     try {
       TRecoveryCopy copy = ReadRecovery(entry.path().string());
-      if (!copy.ListModified && !copy.EditorModified) {
+      if (!copy.ListModified && !copy.EditorModified && !copy.SetInfo.Modified) {
         DiscardRecovery(entry.path().string());
         continue;
       }
@@ -316,6 +404,14 @@ std::string DescribeRecovery(const TRecoveryCopy& copy) {
     what += copy.Source.Kind == TListSourceKind::None
                 ? FormatMessage(texts::RecoveryListUntitled, count)
                 : FormatMessage(FormatMessage(texts::RecoveryListOf, count), copy.Source.Path);
+  }
+  if (copy.HasSet && copy.SetInfo.Modified) {
+    if (!what.empty()) what += "\n";
+    const TSetCopyInfo& set = copy.SetInfo;
+    const std::string icons = set.Icons == 1 ? std::string(texts::RecoveryOneIcon) : FormatMessage(texts::RecoveryIcons, set.Icons);
+    const std::string cells = set.Cells == 1 ? std::string(texts::RecoveryOneCell) : FormatMessage(texts::RecoveryCells, set.Cells);
+    what += FormatMessage(FormatMessage(FormatMessage(set.NewSet ? texts::RecoveryNewSetOf : texts::RecoverySetOf, icons), cells),
+                          set.File);
   }
   if (copy.EditorModified) {
     if (!what.empty()) what += "\n";

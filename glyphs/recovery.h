@@ -6,8 +6,9 @@
 // start offers to bring the work back.
 //
 // A folder holds the list as one strip (list.bmp), the editor's glyph in its own format
-// (editor.bmp) and what they cannot say (recovery.ini): when, where the list came from, where
-// each glyph came from, what was unsaved. Every file is written through the safe save, the
+// (editor.bmp), an open icon set whole in a folder of its own (set-N: a set file and its strips)
+// and what they cannot say (recovery.ini): when, where the list came from, where each glyph
+// came from, what was unsaved. Every file is written through the safe save, the
 // description last, so a kill in the middle leaves the previous copy whole. The running program
 // holds a lock on its folder; a folder nobody holds is one a program left behind.
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "glyphs/glyph_list.h"
+#include "glyphs/icon_set.h"
 
 namespace gliffo {
 
@@ -37,6 +39,18 @@ struct TRecoveryCopy {
   // Writing only: the list file already holds these glyphs (List then gives only the glyph
   // size, the count and the origins), so it is not written again.
   bool ListAsBefore = false;
+
+  // An icon set open in the window (the list then only holds the cell the editor has).
+  bool HasSet = false;
+  // Writing: the set as it stands; null with SetAsBefore, when the last copy holds it already.
+  std::shared_ptr<const TIconSet> Set;
+  bool SetAsBefore = false;
+  // Reading: what the copy of the set says, and the folder TIconSet::Recover reads it from.
+  TSetCopyInfo SetInfo;
+  std::string SetFolder;
+  // The set's cell the editor holds: the icon's name and the column's key ("" when none).
+  std::string EditorSetIcon;
+  std::string EditorSetColumn;
 };
 
 // $XDG_STATE_HOME/gliffo, else $HOME/.local/state/gliffo; "" when neither is known.
@@ -77,6 +91,10 @@ class TRecoveryFolder {
  private:
   std::string path_;
   TFolderLock lock_;
+  // The set's folder the description names, and what it says of it.
+  std::string setFolder_;
+  TSetCopyInfo setInfo_;
+  int setCopies_ = 0;
 };
 
 // A copy some program left behind, its folder locked for as long as this object lives, so no
@@ -98,7 +116,8 @@ TRecoveryCopy ReadRecovery(const std::string& folder);
 // Removes a copy's folder and everything in it.
 void DiscardRecovery(const std::string& folder);
 
-// The question asked at start: when, which file or folder, how many glyphs, the editor.
+// The question asked at start: when, which file or folder, how many glyphs, the set (its
+// file, how many icons and cells), the editor.
 std::string DescribeRecovery(const TRecoveryCopy& copy);
 
 }  // namespace gliffo

@@ -47,6 +47,12 @@ inline constexpr const char* RecoveryListOf = "the list of %s from %s";
 inline constexpr const char* RecoveryListUntitled = "an untitled list of %s";
 inline constexpr const char* RecoveryEditorGlyph = "the glyph in the editor";
 inline constexpr const char* RecoveryEditorGlyphOf = "the glyph in the editor, from %s";
+inline constexpr const char* RecoverySetOf = "%s and %s of the icon set %s";
+inline constexpr const char* RecoveryNewSetOf = "%s and %s of the new icon set %s";
+inline constexpr const char* RecoveryIcons = "%d icons";
+inline constexpr const char* RecoveryOneIcon = "1 icon";
+inline constexpr const char* RecoveryCells = "%d cells";
+inline constexpr const char* RecoveryOneCell = "1 cell";
 inline constexpr const char* RecoveryUnreadable = "%s holds no readable recovery copy";
 // Glyphs inserted into the list must have its glyph size as their height.
 inline constexpr const char* WrongStripHeight = "The image is %d pixels high; the glyphs are %d.";

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
+#include "formats/image_formats.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/recovery.h"
 #include "glyphs/strings.h"
+#include "platform/files/file_io.h"
 #include "tests/glyphs/glyph_fixtures.h"
 
 namespace gliffo {
@@ -127,6 +129,89 @@ TEST(Recovery, EachProgramKeepsItsOwnCopyAndTheNewestComesFirst) {
   EXPECT_EQ(found[0].Copy.List.Count, 1);
   EXPECT_EQ(found[1].Copy.List.Count, 5);
   EXPECT_NE(DescribeRecovery(found[0].Copy).find("the list of 1 glyph from"), std::string::npos);
+}
+
+// An icon set open with unsaved changes: the copy holds it whole, and it comes back at its own
+// file with every name and cell as it was, still unsaved, and saves where it always saved.
+TEST(Recovery, AnOpenSetComesBackWholeAndStillUnsaved) {
+  TempFolder root, work;
+  const std::string setFile = work / "icons.glyphset";
+  TBitmap strip16, strip32, drawn;
+  Paint(strip16, TPixelFormat::pf4bit, 16 * 3, 16, [](int x, int y) { return PaletteColor(x, y, x / 16); });
+  strip16.SaveToFile(work / "t16.bmp");
+  Paint(strip32, TPixelFormat::pf24bit, 32 * 3, 32, [](int x, int y) { return TrueColor(x, y, x / 32); });
+  SaveImageFile(strip32.Image(), work / "t32.png", {});
+  const std::string text = "# mine\nsizes = [16, 32]\nicons = [\"a\", \"b\", \"c\"]\n[strips]\n\"16\" = \"t16.bmp\"\n\"32\" = \"t32.png\"\n";
+  WriteBytes(setFile, std::vector<std::uint8_t>(text.begin(), text.end()));
+  TIconSet set = TIconSet::Open(setFile, {});
+  set.Rename(1, "bee");
+  set.Move(0, 2);  // bee c a
+  set.Add("new", 3);
+  Paint(drawn, TPixelFormat::pf24bit, 16, 16, [](int x, int y) { return TrueColor(x, y, 9); });
+  set.SetCell(3, 0, drawn.Image());
+  ASSERT_EQ(set.FillFromSize(0, 1), 1);
+  set.Remove(1);  // bee a new
+  ASSERT_TRUE(set.Cell(2, 1)->Derived);
+
+  std::string folder;
+  {
+    TRecoveryFolder mine(root.Path().string());
+    folder = mine.Path();
+    TRecoveryCopy copy;
+    copy.Time = 1700000000;
+    copy.HasSet = true;
+    copy.Set = set.Snapshot();
+    copy.EditorSetIcon = "new";
+    copy.EditorSetColumn = "32";
+    mine.Write(copy);
+    // Only the editor changed since: the set's folder is named again, not written.
+    copy.Set.reset();
+    copy.SetAsBefore = true;
+    copy.Time += 1;
+    mine.Write(copy);
+  }
+  std::vector<TFoundRecovery> found = FindLeftRecoveries(root.Path().string());
+  ASSERT_EQ(found.size(), 1u);
+  const TRecoveryCopy& copy = found[0].Copy;
+  ASSERT_TRUE(copy.HasSet);
+  EXPECT_EQ(copy.Time, 1700000001);
+  EXPECT_EQ(copy.EditorSetIcon, "new");
+  EXPECT_EQ(copy.EditorSetColumn, "32");
+  const std::string question = DescribeRecovery(copy);
+  EXPECT_NE(question.find("3 icons and 6 cells of the icon set " + setFile), std::string::npos) << question;
+
+  TIconSet back = TIconSet::Recover(copy.SetFolder, copy.SetInfo, {});
+  EXPECT_EQ(back.FileName(), setFile);
+  EXPECT_EQ(back.Icons(), set.Icons());
+  ASSERT_EQ(back.ColumnCount(), 2);
+  for (int icon = 0; icon < 3; ++icon)
+    for (int column = 0; column < 2; ++column) {
+      ASSERT_EQ(back.CellEmpty(icon, column), set.CellEmpty(icon, column)) << icon << "," << column;
+      ASSERT_EQ(back.Cell(icon, column)->Values, set.Cell(icon, column)->Values) << icon << "," << column;
+      EXPECT_EQ(back.Cell(icon, column)->Derived, set.Cell(icon, column)->Derived) << icon << "," << column;
+    }
+  EXPECT_TRUE(back.Modified());
+  EXPECT_EQ(back.ChangedColumns(), set.ChangedColumns());
+
+  // Saved, the files are the set as it was, in their formats, the person's comment kept (a
+  // PNG strip gives its transparent colour back as the key, so the BMP strip is compared).
+  back.Save();
+  EXPECT_FALSE(back.Modified());
+  const TIconSet saved = TIconSet::Open(setFile, {});
+  EXPECT_EQ(saved.Icons(), set.Icons());
+  for (int icon = 0; icon < 3; ++icon) EXPECT_EQ(saved.Cell(icon, 0)->Values, set.Cell(icon, 0)->Values) << icon;
+  EXPECT_EQ(LoadImageFile(work / "t16.bmp", {})->BitCount, 4);
+  EXPECT_EQ(files::ReadWholeFile(setFile)[0], '#');
+
+  // A description whose set folder points elsewhere is no copy to offer.
+  found.clear();
+  const std::string ini = (fs::path(folder) / "recovery.ini").string();
+  const std::vector<std::uint8_t> bytes = files::ReadWholeFile(ini);
+  std::string description(bytes.begin(), bytes.end());
+  description.replace(description.find("Folder=set-"), std::string("Folder=set-").size(), "Folder=../set-");
+  WriteBytes(ini, std::vector<std::uint8_t>(description.begin(), description.end()));
+  EXPECT_TRUE(FindLeftRecoveries(root.Path().string()).empty());
+  EXPECT_TRUE(fs::exists(ini)) << "a copy that cannot be read stays for a person to look at";
 }
 
 }  // namespace

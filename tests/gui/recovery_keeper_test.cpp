@@ -3,8 +3,10 @@
 #include <QLabel>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/recovery_keeper.h"
+#include "collection/set_view.h"
 #include "collection/viewer.h"
 #include "editor/qt/image_control.h"
 #include "glyphs/recovery.h"
@@ -45,7 +47,7 @@ TEST_F(RecoveryKeeperTest, ARunThatDiedIsOfferedAndYesBringsItsWorkBack) {
   window_->show();
   Open("four.gbc");
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     Keep(keeper);
     EXPECT_EQ(keeper.CopiesWritten(), 0) << "a clean list needs no copy";
     // A glyph added from the editor, then a stroke in the editor on glyph 2.
@@ -72,7 +74,7 @@ TEST_F(RecoveryKeeperTest, ARunThatDiedIsOfferedAndYesBringsItsWorkBack) {
   window_->AttachEditor(editor_.get(), editor_.get());
   window_->show();
   dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
-  ASSERT_TRUE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  ASSERT_TRUE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
   ASSERT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_EQ(dialogs_->Calls[0].Kind, "confirm");
   EXPECT_NE(dialogs_->Calls[0].Text.find("the list of 5 glyphs from " + Path("four.gbc")), std::string::npos)
@@ -96,7 +98,7 @@ TEST_F(RecoveryKeeperTest, NoDiscardsTheCopyAndAProperEndOrASaveLeavesNone) {
   StartWithEditor();
   Open("four.gbc");
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     window_->AddfromEditor1->trigger();
     Keep(keeper);
     ASSERT_EQ(keeper.CopiesWritten(), 1);
@@ -114,13 +116,13 @@ TEST_F(RecoveryKeeperTest, NoDiscardsTheCopyAndAProperEndOrASaveLeavesNone) {
   }
   dialogs_->Calls.clear();
   dialogs_->ConfirmAnswers = {TDialogAnswer::No};
-  EXPECT_FALSE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  EXPECT_FALSE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
   EXPECT_EQ(dialogs_->Calls.size(), 1u);
   EXPECT_TRUE(FindLeftRecoveries(Root()).empty()) << "No discards the copy";
 
   std::string folder;
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     window_->AddfromEditor1->trigger();
     Keep(keeper);
     folder = keeper.Folder();
@@ -134,7 +136,7 @@ TEST_F(RecoveryKeeperTest, AnEditorGlyphOfAnotherSizeComesBackAtItsSize) {
   StartWithEditor();
   window_->bmp24->trigger();
   {
-    TRecoveryKeeper keeper(Glyphs(), editor_->Model(), Root());
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
     editor_->Model().SetForegroundIndex(9);
     Stroke(QPoint(5, 5), QPoint(200, 5));
     Keep(keeper);
@@ -143,13 +145,82 @@ TEST_F(RecoveryKeeperTest, AnEditorGlyphOfAnotherSizeComesBackAtItsSize) {
   Stop();
   StartWithEditor();
   dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
-  ASSERT_TRUE(OfferLeftRecoveries(Root(), Glyphs(), editor_->Model(), *dialogs_));
+  ASSERT_TRUE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
   EXPECT_EQ(window_->GlyphSize(), 24);
   EXPECT_TRUE(window_->bmp24->isChecked());
   EXPECT_EQ(editor_->Model().Editor().Width(), 24);
   EXPECT_EQ(editor_->Model().Editor().Canvas().Pixel(10, 0), clRed);
   EXPECT_TRUE(editor_->Model().GlyphModified());
   EXPECT_FALSE(Glyphs().Modified());
+}
+
+// An icon set shown in the window is kept whole: after the run died, Yes shows it again, still
+// unsaved, and the editor's Update still writes into the cell it held.
+TEST_F(RecoveryKeeperTest, AnOpenSetComesBackInTheWindow) {
+  WriteStrip(Path("t16.bmp"), 16, 3);
+  WriteStrip(Path("t32.bmp"), 32, 3);
+  std::ofstream(Path("icons.glyphset")) << "sizes = [16, 32]\nicons = [\"a\", \"b\", \"c\"]\n"
+                                           "[strips]\n\"16\" = \"t16.bmp\"\n\"32\" = \"t32.bmp\"\n";
+  StartWithEditor();
+  window_->AttachEditor(editor_.get(), editor_.get());
+  window_->show();
+  // Active, as a person's window is, so the set view's keys act.
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  Open("icons.glyphset");
+  ASSERT_TRUE(window_->SetShown());
+  TSetView* view = window_->SetView1;
+  std::vector<TCellRef> before;
+  {
+    TRecoveryKeeper keeper(*window_, editor_->Model(), Root());
+    Keep(keeper);
+    EXPECT_EQ(keeper.CopiesWritten(), 0) << "a set just opened needs no copy";
+    // Icon b deleted; c's 32-pixel cell drawn on and updated, then drawn on again.
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->NameRect(1).center());
+    QTest::keyClick(view, Qt::Key_Delete);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(1, 1).center());
+    editor_->Model().SetForegroundIndex(9);
+    Stroke(QPoint(4, 4), QPoint(252, 252));
+    editor_->UpdateCollectionItem1->trigger();
+    Stroke(QPoint(12, 244), QPoint(244, 12));
+    Keep(keeper);
+    EXPECT_EQ(keeper.CopiesWritten(), 1);
+    const TIconSet& set = *window_->IconSet();
+    for (int icon = 0; icon < set.IconCount(); ++icon)
+      for (int column = 0; column < set.ColumnCount(); ++column) before.push_back(set.Cell(icon, column));
+  }  // the run dies here
+  Stop();
+
+  StartWithEditor();
+  window_->AttachEditor(editor_.get(), editor_.get());
+  window_->show();
+  dialogs_->ConfirmAnswers = {TDialogAnswer::Yes};
+  ASSERT_TRUE(OfferLeftRecoveries(Root(), *window_, editor_->Model(), *dialogs_));
+  ASSERT_EQ(dialogs_->Calls.size(), 1u);
+  EXPECT_NE(dialogs_->Calls[0].Text.find("2 icons and 1 cell of the icon set " + Path("icons.glyphset")), std::string::npos)
+      << dialogs_->Calls[0].Text;
+  ASSERT_TRUE(window_->SetShown());
+  const TIconSet& set = *window_->IconSet();
+  EXPECT_EQ(set.Icons(), (std::vector<std::string>{"a", "c"}));
+  ASSERT_EQ(set.IconCount() * set.ColumnCount(), static_cast<int>(before.size()));
+  for (int icon = 0; icon < set.IconCount(); ++icon)
+    for (int column = 0; column < set.ColumnCount(); ++column) {
+      const TCellRef& was = before[static_cast<std::size_t>(icon * set.ColumnCount() + column)];
+      ASSERT_EQ(set.Cell(icon, column) == nullptr, was == nullptr) << icon << "," << column;
+      if (was) {
+        EXPECT_EQ(set.Cell(icon, column)->Values, was->Values) << icon << "," << column;
+      }
+    }
+  EXPECT_TRUE(set.Modified());
+  EXPECT_EQ(window_->windowTitle().toStdString(), "Gliffo 2 - *icons.glyphset");
+  // The second stroke, never written into the set, is in the editor; Update writes it there.
+  EXPECT_TRUE(editor_->isVisible());
+  EXPECT_TRUE(editor_->Model().GlyphModified());
+  EXPECT_EQ(editor_->Model().Editor().Canvas().Pixel(2, 29), clRed);
+  EXPECT_NE(raster::GetPixel(set.CellImage(1, 1)->Surface(), 2, 29), raster::ColorRef{clRed});
+  editor_->UpdateCollectionItem1->trigger();
+  EXPECT_EQ(raster::GetPixel(window_->IconSet()->CellImage(1, 1)->Surface(), 2, 29), raster::ColorRef{clRed});
+  EXPECT_TRUE(FindLeftRecoveries(Root()).empty());
 }
 
 }  // namespace
