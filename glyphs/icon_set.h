@@ -39,7 +39,8 @@ struct TSetCopyInfo {
   int Cells = 0;         // cells that hold a glyph
   // Each icon's place in the set file as last read or saved (-1: added since).
   std::vector<int> Origins;
-  // Column by column, a letter per icon: '.' no glyph, 'd' made by Fill from Size, 'c' any other.
+  // Column by column, a letter per icon and then per glyph of the strip past the last icon: '.'
+  // no glyph, 'd' made from other cells, 'c' any other; 'D' and 'C' for such a cell with alpha.
   std::vector<std::string> Kinds;
 };
 
@@ -158,8 +159,8 @@ class TIconSet {
   // thread may write the snapshot while this set goes on changing.
   std::shared_ptr<const TIconSet> Snapshot() const;
   // Writes the whole set into an existing, empty folder: a set file naming a strip per column
-  // (a BMP of the strip's store, every value as the set holds it), and the set file as last
-  // read or saved. Every file goes through the safe save.
+  // (a BMP of the strip's store, every value as the set holds it, and beside it a BMP with
+  // alpha where the strip has alpha cells), and the set file as last read or saved. Every file goes through the safe save.
   TSetCopyInfo WriteCopy(const std::string& folder) const;
   // The set a copy holds, back at its own set file: its names and cells as the copy has them,
   // while what the set file and its strips on disk hold counts as saved, so the set reads as

@@ -22,6 +22,17 @@ namespace {
 // The copy's own set file, naming the copy's strips, and the set's file as last read or saved.
 constexpr const char* CopySetName = "set.glyphset";
 constexpr const char* BaseSetName = "base.glyphset";
+// Beside a strip with alpha cells, their own pixels (KEY-alpha.bmp, a BMP with alpha); the
+// strip itself holds every cell's stored values, which a BMP with alpha would not give back.
+constexpr const char* AlphaSuffix = "-alpha.bmp";
+
+// A cell's letter in the description: no glyph, made from others, any other; upper case for a
+// cell with alpha.
+char KindOf(const TCellRef& cell) {
+  if (!cell) return '.';
+  const char kind = cell->Derived ? 'd' : 'c';
+  return cell->Alpha.empty() ? kind : static_cast<char>(kind - 'a' + 'A');
+}
 
 std::span<const std::uint8_t> BytesOf(const std::string& text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -64,9 +75,11 @@ TSetCopyInfo TIconSet::WriteCopy(const std::string& folder) const {
   for (int c = 0; c < ColumnCount(); ++c) {
     std::string kinds;
     for (const TCellRef& cell : state_.Cells[static_cast<std::size_t>(c)]) {
-      kinds += !cell ? '.' : cell->Derived ? 'd' : 'c';
+      kinds += KindOf(cell);
       if (cell && !cell->Empty) ++info.Cells;
     }
+    // The strip's glyphs past the last icon follow, so their alpha comes back too.
+    for (const TCellRef& cell : strips_[static_cast<std::size_t>(c)].Extra) kinds += KindOf(cell);
     info.Kinds.push_back(std::move(kinds));
     // A column without a glyph has no strip; its cells come back empty.
     if (Layout(c).empty()) continue;
@@ -79,6 +92,12 @@ TSetCopyInfo TIconSet::WriteCopy(const std::string& folder) const {
     // Every pixel opaque: a glyph's transparent colour would come back as the key colour, and
     // the copy must give back the very values the set holds.
     AboutFile(path, [&] { files::WriteWholeFile(path, EncodeImage(*image, path, OpaqueEncodeOptions())); });
+    if (image->HasAlpha()) {
+      const std::string alphaPath = (fs::path(folder) / (column.Key + AlphaSuffix)).string();
+      TEncodeOptions withAlpha;
+      withAlpha.AlphaBmp = true;
+      AboutFile(alphaPath, [&] { files::WriteWholeFile(alphaPath, EncodeImage(*image, alphaPath, withAlpha)); });
+    }
     data.Strips.emplace_back(column.Key, name);
   }
   if (!file_.Text().empty()) files::WriteWholeFile((fs::path(folder) / BaseSetName).string(), BytesOf(file_.Text()));
@@ -150,8 +169,22 @@ TIconSet TIconSet::Recover(const std::string& folder, const TSetCopyInfo& info, 
     const auto at = static_cast<std::size_t>(c);
     const std::vector<TCellRef>& saved = set.strips_[at].Saved;
     const std::string kinds = at < info.Kinds.size() ? info.Kinds[at] : std::string();
+    const int size = set.Column(c).Size;
+    // The alpha cells' own pixels, where the copy has them.
+    std::shared_ptr<TBitmapImage> alphaStrip;
+    if (kinds.find_first_of("CD") != std::string::npos) {
+      const std::string alphaPath = (fs::path(folder) / (copy.Column(c).Key + AlphaSuffix)).string();
+      alphaStrip = AboutFile(alphaPath, [&] { return LoadImageFile(alphaPath, options.DecodeAt(size)); });
+      if (!alphaStrip->HasAlpha() || alphaStrip->AbsHeight() != size) throw misfit(alphaPath + " holds no alpha strip");
+    }
+    const auto withAlpha = [&](const TCellRef& cell, int k) -> TCellRef {
+      if (!alphaStrip || (static_cast<std::int64_t>(k) + 1) * size > alphaStrip->Width) throw misfit("a cell with alpha has no pixels");
+      return set.MakeCell(c, cell->Values, AlphaPixelsOfArea(*alphaStrip, k * size, 0, size, size));
+    };
     const auto same = [&](const TCellRef& cell, std::size_t place) -> TCellRef {
-      if (cell && place < saved.size() && saved[place] && saved[place]->Values == cell->Values) return saved[place];
+      if (cell && place < saved.size() && saved[place] && saved[place]->Values == cell->Values &&
+          saved[place]->Alpha == cell->Alpha)
+        return saved[place];
       return cell;
     };
     std::vector<TCellRef>& cells = set.state_.Cells[at];
@@ -161,7 +194,8 @@ TIconSet TIconSet::Recover(const std::string& folder, const TSetCopyInfo& info, 
       const char kind = place < kinds.size() ? kinds[place] : 'c';
       TCellRef cell = copy.state_.Cells[at][place];
       if (kind == '.' || !cell) continue;
-      if (kind == 'd') {
+      if (kind == 'C' || kind == 'D') cell = withAlpha(cell, k);
+      if (kind == 'd' || kind == 'D') {
         auto derived = std::make_shared<TSetCell>(*cell);
         derived->Derived = true;
         cells[place] = std::move(derived);
@@ -171,8 +205,13 @@ TIconSet TIconSet::Recover(const std::string& folder, const TSetCopyInfo& info, 
     }
     std::vector<TCellRef>& extra = set.strips_[at].Extra;
     extra.clear();
-    for (std::size_t j = 0; j < copy.strips_[at].Extra.size(); ++j)
-      extra.push_back(same(copy.strips_[at].Extra[j], static_cast<std::size_t>(icons) + j));
+    for (std::size_t j = 0; j < copy.strips_[at].Extra.size(); ++j) {
+      const std::size_t place = static_cast<std::size_t>(icons) + j;
+      TCellRef cell = copy.strips_[at].Extra[j];
+      const char kind = place < kinds.size() ? kinds[place] : 'c';
+      if (cell && (kind == 'C' || kind == 'D')) cell = withAlpha(cell, static_cast<int>(place));
+      extra.push_back(same(cell, place));
+    }
   }
   set.Touch();
   return set;

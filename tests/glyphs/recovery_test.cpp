@@ -152,6 +152,11 @@ TEST(Recovery, AnOpenSetComesBackWholeAndStillUnsaved) {
   ASSERT_EQ(set.FillFromSize(0, 1), 1);
   set.Remove(1);  // bee a new
   ASSERT_TRUE(set.Cell(2, 1)->Derived);
+  // A soft glyph keeps its alpha through the copy, though its strip's store cannot hold it.
+  TBitmapImage soft = drawn.Image();
+  for (int k = 0; k < 256; ++k) soft.AlphaPixels.push_back(MakeAlphaPixel(k, 255 - k, 40, k));
+  set.SetCell(1, 0, soft);
+  ASSERT_FALSE(set.Cell(1, 0)->Alpha.empty());
 
   std::string folder;
   {
@@ -189,6 +194,7 @@ TEST(Recovery, AnOpenSetComesBackWholeAndStillUnsaved) {
       ASSERT_EQ(back.CellEmpty(icon, column), set.CellEmpty(icon, column)) << icon << "," << column;
       ASSERT_EQ(back.Cell(icon, column)->Values, set.Cell(icon, column)->Values) << icon << "," << column;
       EXPECT_EQ(back.Cell(icon, column)->Derived, set.Cell(icon, column)->Derived) << icon << "," << column;
+      EXPECT_EQ(back.Cell(icon, column)->Alpha, set.Cell(icon, column)->Alpha) << icon << "," << column;
     }
   EXPECT_TRUE(back.Modified());
   EXPECT_EQ(back.ChangedColumns(), set.ChangedColumns());
