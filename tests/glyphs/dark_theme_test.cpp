@@ -68,7 +68,8 @@ TEST(DarkThemeTest, FillsEmptyDarkCellsMarkedDerivedUntilDrawnOn) {
   const int dark16 = set.ColumnOf("16-dark"), dark24 = set.ColumnOf("24-dark");
   EXPECT_TRUE(set.Cell(0, dark16)->Derived);
   EXPECT_FALSE(set.Cell(1, dark16)->Derived);
-  const raster::Surface made = set.CellImage(0, dark24)->Surface();
+  const std::shared_ptr<TBitmapImage> image = set.CellImage(0, dark24);  // the surface's owner
+  const raster::Surface made = image->Surface();
   EXPECT_EQ(raster::GetPixel(made, 5, 5), raster::MakeColorRef(0xFF, 0xFF, 0xFF));
   EXPECT_EQ(raster::GetPixel(made, 0, 23), Key);
   EXPECT_EQ(raster::GetPixel(set.CellImage(1, dark16)->Surface(), 5, 5), Signal);
