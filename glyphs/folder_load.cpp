@@ -22,6 +22,14 @@ namespace gliffo {
 
 std::string FolderEntryPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
 
+namespace {
+
+// Files whose pictures are read ahead on every core before the list takes them, in order. The
+// pictures held at once are those of one batch, at most what the list itself will hold of them.
+constexpr std::size_t FolderBatch = 1024;
+
+}  // namespace
+
 TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& folder,
                              const std::vector<std::string>& names) {
   TFolderLoadResult result;
@@ -48,20 +56,37 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
     collection.ImageList1.SetHeight(size);
     collection.ImageList1.SetWidth(size);
     TBitmap image;
-    TImageRowReader reader(collection.Options.DecodeAt(size));
-
-    for (const std::string& name : names) {
-      // Judged by its headers: a file of another size is never decoded.
-      const std::string path = FolderEntryPath(folder, name);
-      AboutFile(path, [&] { reader.Open(path); });
-      ++result.FilesRead;
-      // A store without pixels (width 0) holds no glyph.
-      if (reader.Empty() || reader.Height() != size || reader.Width() % size != 0) continue;
-      image.ReplaceImage(AboutFile(path, [&] { return reader.TakeImage(); }));
-      ++result.FilesAccepted;
-      result.GlyphsAdded += image.Width() / size;
-      collection.ImageList1.Add(image);
-      for (int k = 0; k < image.Width() / size; ++k) origins.push_back({path, k});
+    const TDecodeOptions options = collection.Options.DecodeAt(size);
+    // Each batch is read on every core, then taken in name order as one reader would take
+    // it: the counts, and the first file that cannot be read, are the same.
+    std::vector<std::shared_ptr<TBitmapImage>> pictures;
+    std::vector<std::uint8_t> opened;
+    for (std::size_t first = 0; first < names.size(); first += FolderBatch) {
+      const std::size_t count = std::min(FolderBatch, names.size() - first);
+      pictures.assign(count, nullptr);
+      opened.assign(count, 0);
+      const std::vector<std::exception_ptr> errors = ReadFilesOnCores(
+          count, [&] { return std::make_unique<TImageRowReader>(options); },
+          [&](TImageRowReader& reader, std::size_t i) {
+            // Judged by its headers: a file of another size is never decoded.
+            const std::string path = FolderEntryPath(folder, names[first + i]);
+            AboutFile(path, [&] { reader.Open(path); });
+            opened[i] = 1;
+            // A store without pixels (width 0) holds no glyph.
+            if (reader.Empty() || reader.Height() != size || reader.Width() % size != 0) return;
+            pictures[i] = AboutFile(path, [&] { return reader.TakeImage(); });
+          });
+      for (std::size_t i = 0; i < count; ++i) {
+        if (opened[i]) ++result.FilesRead;
+        if (errors[i]) std::rethrow_exception(errors[i]);
+        if (!pictures[i]) continue;
+        const std::string path = FolderEntryPath(folder, names[first + i]);
+        image.ReplaceImage(std::move(pictures[i]));
+        ++result.FilesAccepted;
+        result.GlyphsAdded += image.Width() / size;
+        collection.ImageList1.Add(image);
+        for (int k = 0; k < image.Width() / size; ++k) origins.push_back({path, k});
+      }
     }
   } catch (...) {
     finish();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "glyphs/bitmap.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
@@ -92,7 +94,7 @@ TEST_F(FolderLoad, AnUnreadableFileStopsTheLoadWithTheViewTruthful) {
   glyphs.Items.Item(0).SetSelected(true);
   counter = TItemsCounter();
   EXPECT_THROW(Load({"a.bmp", "b2.bmp", "B.bmp"}), EStreamError);
-  ASSERT_EQ(glyphs.ImageList1.Count(), 3);  // a.bmp only: B.bmp is never read
+  ASSERT_EQ(glyphs.ImageList1.Count(), 3);  // a.bmp only: B.bmp is never taken
   EXPECT_EQ(Captions(), (std::vector<std::string>{"0", "1", "2"}));
   EXPECT_EQ(glyphs.Items.SelCount(), 0);
   EXPECT_EQ(glyphs.Items.UpdateCount(), 0);
@@ -102,6 +104,36 @@ TEST_F(FolderLoad, AnUnreadableFileStopsTheLoadWithTheViewTruthful) {
   EXPECT_THROW(Load({"missing.bmp"}), EFOpenError);
   EXPECT_EQ(glyphs.ImageList1.Count(), 0);
   EXPECT_EQ(glyphs.Items.Count(), 0);
+}
+
+// Files read ahead on several threads and in batches are taken in name order, and the first
+// unreadable file stops the load where one reader would have stopped.
+TEST_F(FolderLoad, ManyFilesReadAheadAreTakenInOrderUpToTheFirstUnreadable) {
+  std::vector<std::string> names;
+  for (int k = 0; k < 1100; ++k) {
+    char name[16];
+    std::snprintf(name, sizeof name, "g%04d.bmp", k);
+    names.push_back(name);
+    if (k == 1060) {
+      WriteBytes(folder.Path() / name, {'B', 'M', 0, 0});
+    } else {
+      Image(name, k % 7 == 3 ? 32 : 16, 16, k);  // every seventh file holds two glyphs
+    }
+  }
+  EXPECT_THROW(Load(names), EStreamError);
+  // Each glyph the files before g1060 hold, in order: its file's seed and its left edge there.
+  std::vector<std::pair<int, int>> glyphsBefore;
+  for (int k = 0; k < 1060; ++k)
+    for (int g = 0; g < (k % 7 == 3 ? 2 : 1); ++g) glyphsBefore.push_back({k, 16 * g});
+  ASSERT_EQ(glyphs.ImageList1.Count(), static_cast<int>(glyphsBefore.size()));
+  for (std::size_t i = 0; i < glyphsBefore.size(); i += 37) {
+    const auto [seed, left] = glyphsBefore[i];
+    EXPECT_EQ(CellPixel(glyphs.ImageList1, static_cast<int>(i), 15, 15), TrueColor(left + 15, 15, seed)) << i;
+  }
+  EXPECT_EQ(CellPixel(glyphs.ImageList1, static_cast<int>(glyphsBefore.size()) - 1, 15, 15), TrueColor(15, 15, 1059));
+  names.erase(names.begin() + 1060);
+  EXPECT_EQ(Load(names).FilesRead, 1099);
+  EXPECT_EQ(glyphs.ImageList1.Count(), static_cast<int>(glyphsBefore.size()) + 44);
 }
 
 TEST_F(FolderLoad, AFolderPathEndingInTheSeparatorStillWorks) {
