@@ -49,7 +49,7 @@ const TImageFormat Formats[] = {
         [](std::span<const std::uint8_t> head) { return bmp::IsBmpSignature(head); },
         bmp::MaxHeaderBytes,
         format_info::BmpHeader,
-        format_info::BmpHeader,
+        format_info::BmpFirstHeader,
         format_info::DescribeBmp,
         true,
         ReadWhole,
