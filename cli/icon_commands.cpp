@@ -85,7 +85,11 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
   if (from.HasAlpha()) {
     AllocateAlphaPixels(out->AlphaPixels, out->Width, strip.Size);
     out->OpaqueAlpha = false;
-    const std::vector<std::uint32_t> own = OwnPixels(from);
+    // An opaque alpha picture's own pixels are made from its store; any other's are used
+    // where they are, not copied whole for a few glyphs.
+    std::vector<std::uint32_t> made;
+    if (from.AlphaPixels.empty()) made = OwnPixels(from);
+    const std::vector<std::uint32_t>& own = from.AlphaPixels.empty() ? made : from.AlphaPixels;
     const auto fromWidth = static_cast<std::size_t>(from.Width), outWidth = static_cast<std::size_t>(out->Width);
     for (std::size_t k = 0; k < indices.size(); ++k)
       for (int y = 0; y < strip.Size; ++y)
