@@ -58,15 +58,19 @@ void TImageRowReader::Open(const std::string& fileName, int onlyHeight) {
     return;
   }
   wholeFormat_ = &format;
+  std::span<const std::uint8_t> headers;
   if (got < head_.size()) {
-    wholeBytes_ = head;
+    // A small file stands whole in its head: decoded from there.
+    wholeBytes_ = headers = head;
+    file_.reset();
   } else {
-    bytes_ = format.ReadBytes(*file_, std::vector<std::uint8_t>(head.begin(), head.end()), false, false);
-    wholeBytes_ = bytes_;
+    // A larger one is judged by its headers and decoded from the file (which stays open until
+    // then), never held whole beside its picture.
+    bytes_ = format.ReadBytes(*file_, std::vector<std::uint8_t>(head.begin(), head.end()), false, true);
+    headers = bytes_;
   }
-  file_.reset();
   // Judged by its headers, as a file read by rows is: a file of another size is never decoded.
-  const TImageHeader header = format.JudgeHeader(wholeBytes_, fileSize, options_);
+  const TImageHeader header = format.JudgeHeader(headers, fileSize, options_);
   width_ = header.Width;
   height_ = header.Height;
   if (raster::TooManyPixels(width_, height_)) ThrowOutOfResources();
@@ -74,7 +78,13 @@ void TImageRowReader::Open(const std::string& fileName, int onlyHeight) {
 
 void TImageRowReader::DecodeWhole() {
   if (whole_ || !wholeFormat_) return;
-  whole_ = wholeFormat_->DecodeBytes(wholeBytes_, options_);
+  if (file_) {
+    bytes_ = {};
+    whole_ = wholeFormat_->DecodeFile(*file_, options_);
+    file_.reset();
+  } else {
+    whole_ = wholeFormat_->DecodeBytes(wholeBytes_, options_);
+  }
   if (whole_) {
     width_ = whole_->Width;
     height_ = whole_->AbsHeight();

@@ -71,8 +71,8 @@ class TImageRowReader {
   bool headerOnly_ = false;                    // a file of another height, left unread
   int width_ = 0, height_ = 0;
   std::vector<std::uint8_t> head_;   // the first bytes of a file, reused from file to file
-  std::vector<std::uint8_t> bytes_;  // a larger file's bytes, for a format decoded whole
-  std::span<const std::uint8_t> wholeBytes_;  // that file, in head_ or bytes_
+  std::vector<std::uint8_t> bytes_;  // a larger file's headers, for a format decoded whole from the file
+  std::span<const std::uint8_t> wholeBytes_;  // a small file, whole in head_
   std::shared_ptr<TBitmapImage> whole_;
 };
 

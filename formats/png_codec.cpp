@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "formats/strings.h"
 #include "formats/transparency.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::png {
 
@@ -172,8 +174,9 @@ PngHeader ParseHeader(std::span<const std::uint8_t> bytes) {
   return h;
 }
 
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
-  Context ctx = OpenDecoder(bytes);
+namespace {
+
+std::shared_ptr<TBitmapImage> DecodeOpened(const Context& ctx, const TDecodeOptions& options) {
   const spng_ihdr ihdr = ReadIhdr(ctx.get());
   const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
   const int depth = ihdr.bit_depth;
@@ -289,6 +292,47 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   }
   image->OpaqueAlpha = alpha && !ownPixels;
   return image;
+}
+
+// A file read from its start as libspng asks for its bytes. A read that fails keeps its error
+// to be raised once libspng has returned: nothing is thrown through it.
+struct FileStream {
+  const files::TInputFile* File = nullptr;
+  std::uint64_t At = 0;
+  std::exception_ptr Error;
+};
+
+int ReadFileStream(spng_ctx*, void* user, void* to, std::size_t length) {
+  auto* stream = static_cast<FileStream*>(user);
+  try {
+    const std::size_t got = stream->File->ReadAt(static_cast<std::uint8_t*>(to), length, stream->At);
+    stream->At += got;
+    return got == length ? 0 : SPNG_IO_EOF;
+  } catch (...) {
+    stream->Error = std::current_exception();
+    return SPNG_IO_ERROR;
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
+  return DecodeOpened(OpenDecoder(bytes), options);
+}
+
+std::shared_ptr<TBitmapImage> Decode(const files::TInputFile& file, const TDecodeOptions& options) {
+  FileStream stream;
+  stream.File = &file;
+  Context ctx = NewContext(0);
+  Check(spng_set_chunk_limits(ctx.get(), ChunkSizeLimit, ChunkCacheLimit));
+  Check(spng_set_png_stream(ctx.get(), ReadFileStream, &stream));
+  try {
+    return DecodeOpened(ctx, options);
+  } catch (const Exception&) {
+    // What libspng made of a failed read says less than the read's own error.
+    if (stream.Error) std::rethrow_exception(stream.Error);
+    throw;
+  }
 }
 
 namespace {
