@@ -85,7 +85,11 @@ std::shared_ptr<TBitmapImage> GlyphsOf(const Strip& strip, const std::vector<int
   if (from.HasAlpha()) {
     AllocateAlphaPixels(out->AlphaPixels, out->Width, strip.Size);
     out->OpaqueAlpha = false;
-    const std::vector<std::uint32_t> own = OwnPixels(from);
+    // An opaque alpha picture's own pixels are made from its store; any other's are used
+    // where they are, not copied whole for a few glyphs.
+    std::vector<std::uint32_t> made;
+    if (from.AlphaPixels.empty()) made = OwnPixels(from);
+    const std::vector<std::uint32_t>& own = from.AlphaPixels.empty() ? made : from.AlphaPixels;
     const auto fromWidth = static_cast<std::size_t>(from.Width), outWidth = static_cast<std::size_t>(out->Width);
     for (std::size_t k = 0; k < indices.size(); ++k)
       for (int y = 0; y < strip.Size; ++y)
@@ -195,10 +199,21 @@ int Ico(const std::vector<std::string>& args, TImageOptions& options) {
   return 0;
 }
 
+// Hundreds of thousands of names, far more than any toolkit's icon set; a longer file is
+// refused after reading no more than one byte past this, so no names file fills memory.
+constexpr std::size_t MaxNamesBytes = std::size_t{4} << 20;
+
 std::vector<std::string> ReadNames(const std::string& fileName, int glyphs) {
   // A file, "-" or a pipe (<(...)) as every input is.
   const std::string path = InputPath(fileName);
-  const std::vector<std::uint8_t> bytes = AboutFile(fileName, [&] { return files::ReadWholeFile(path); });
+  const std::vector<std::uint8_t> bytes = AboutFile(fileName, [&] {
+    const files::TInputFile file(path);
+    std::vector<std::uint8_t> read(static_cast<std::size_t>(std::min<std::uint64_t>(file.RegularSize().value_or(MaxNamesBytes), MaxNamesBytes) + 1));
+    read.resize(file.ReadAt(read.data(), read.size(), 0));
+    return read;
+  });
+  if (bytes.size() > MaxNamesBytes)
+    ThrowAboutFile(fileName, EInvalidOperation("the names file is longer than " + std::to_string(MaxNamesBytes >> 20) + " MiB"));
   std::istringstream in(std::string(bytes.begin(), bytes.end()));
   std::vector<std::string> names;
   std::set<std::string> seen;
@@ -303,7 +318,8 @@ const CommandRegistrar variantsCommand({"variants",
                                         "NAME@2x.png; percent writes NAME.png, NAME_150.png and NAME_200.png. The\n"
                                         "larger sizes are scaled as 'scale' does, unless a hand-drawn strip of that\n"
                                         "size is given (--x2, --x15). Each glyph's bottom-left colour is transparent.\n"
-                                        "Nothing is written unless every file can be made.",
+                                        "Nothing is written unless every file can be made. NAMES.txt may be at\n"
+                                        "most 4 MiB long.",
                                         Variants});
 const CommandRegistrar pickCommand({"pick", "pick IN OUT SPEC... [--size N]", "a strip of chosen glyphs of IN, in the order named",
                                     "Each SPEC is a glyph number (from 0) or a range a-b, both ends included,\n"

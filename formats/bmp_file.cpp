@@ -87,7 +87,6 @@ void CheckDecodable(const BmpHeader& h) {
   if (h.Width <= 0 || h.Height == 0 || h.Height == INT32_MIN) NotValid();
   // Run-length data is always stored bottom row first.
   if ((h.Compression == BI_RLE8 || h.Compression == BI_RLE4) && h.Height < 0) NotValid();
-  if (raster::TooManyPixels(h.Width, h.AbsHeight())) ThrowOutOfResources();
 }
 
 std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
@@ -343,7 +342,7 @@ std::vector<std::uint8_t> EncodeDeviceDependent(const TBitmapImage& s) {
 // The info header and what follows it, read from where `in` stands. offBits, when the bytes
 // have a file header, is where that header says the pixels start; positions count from the
 // start of the bytes, which are the first of fileSize.
-BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uint32_t> offBits) {
+BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uint32_t> offBits, bool withinLimit) {
   BmpHeader h;
   h.HeaderSize = ReadLe32(in.Take(4));
   if (!KnownHeaderSize(h.HeaderSize)) NotValid();
@@ -368,6 +367,7 @@ BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uin
   }
   if (h.Planes != 1) NotValid();
   CheckDecodable(h);
+  if (withinLimit && raster::TooManyPixels(h.Width, h.AbsHeight())) ThrowOutOfResources();
 
   if (h.Compression == BI_BITFIELDS) {
     const std::uint8_t* m = nullptr;
@@ -428,16 +428,28 @@ BmpHeader ParseInfo(ByteReader& in, std::size_t fileSize, std::optional<std::uin
 
 }  // namespace
 
-BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize) {
+namespace {
+
+BmpHeader ParseFileHeaders(std::span<const std::uint8_t> bytes, std::size_t fileSize, bool withinLimit) {
   ByteReader in(bytes);
   const std::uint8_t* fh = in.Take(FileHeaderSize);
   if (!IsBmpSignature(bytes)) NotValid();
-  return ParseInfo(in, fileSize, ReadLe32(fh + 10));
+  return ParseInfo(in, fileSize, ReadLe32(fh + 10), withinLimit);
+}
+
+}  // namespace
+
+BmpHeader ParseHeader(std::span<const std::uint8_t> bytes, std::size_t fileSize) {
+  return ParseFileHeaders(bytes, fileSize, true);
+}
+
+BmpHeader ParseHeaderOfAnySize(std::span<const std::uint8_t> prefix, std::size_t fileSize) {
+  return ParseFileHeaders(prefix, fileSize, false);
 }
 
 BmpHeader ParseDib(std::span<const std::uint8_t> dib) {
   ByteReader in(dib);
-  return ParseInfo(in, dib.size(), std::nullopt);
+  return ParseInfo(in, dib.size(), std::nullopt, true);
 }
 
 BmpHeader ParseHeader(std::span<const std::uint8_t> bytes) { return ParseHeader(bytes, bytes.size()); }

@@ -55,6 +55,9 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> bytes);
 // The same over the first bytes of a longer file of fileSize bytes (enough to hold every
 // header and the colour table: MaxHeaderBytes, or the whole file when it is shorter).
 BmpHeader ParseHeader(std::span<const std::uint8_t> prefix, std::size_t fileSize);
+// The same without holding the picture's size against the limit (which ParseHeader refuses
+// with EOutOfResources): for readers that only look at the size, to skip a file of another.
+BmpHeader ParseHeaderOfAnySize(std::span<const std::uint8_t> prefix, std::size_t fileSize);
 
 // Parses a device-independent bitmap without the file header: the info header, masks and
 // colour table, with the pixels right after the table (as an icon file stores its images).

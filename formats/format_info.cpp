@@ -17,8 +17,12 @@ namespace {
 
 // ---- BMP --------------------------------------------------------------------------------------
 
+std::size_t BmpFileSize(std::span<const std::uint8_t> bytes, std::uint64_t fileSize) {
+  return bytes.size() < bmp::MaxHeaderBytes ? bytes.size() : static_cast<std::size_t>(fileSize);
+}
+
 bmp::BmpHeader ParseBmp(std::span<const std::uint8_t> bytes, std::uint64_t fileSize) {
-  return bmp::ParseHeader(bytes, bytes.size() < bmp::MaxHeaderBytes ? bytes.size() : static_cast<std::size_t>(fileSize));
+  return bmp::ParseHeader(bytes, BmpFileSize(bytes, fileSize));
 }
 
 const char* CompressionName(std::uint32_t compression) {
@@ -107,6 +111,15 @@ TImageHeader BmpHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSi
   return header;
 }
 
+TImageHeader BmpFirstHeader(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions&) {
+  const bmp::BmpHeader h = bmp::ParseHeaderOfAnySize(bytes, BmpFileSize(bytes, fileSize));
+  TImageHeader header;
+  header.Width = h.Width;
+  header.Height = h.AbsHeight();
+  header.BitCount = bmp::IsRle(h) ? DeviceBitCount : h.BitCount;
+  return header;
+}
+
 void DescribeBmp(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, std::ostream& out) {
   const bmp::BmpHeader h = ParseBmp(bytes, fileSize);
   out << "header size: " << h.HeaderSize << "\n"
@@ -142,7 +155,6 @@ TImageHeader PngFirstHeader(std::span<const std::uint8_t> bytes, std::uint64_t f
   // Anything odd there is refused in libspng's words.
   if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return PngHeader(bytes, fileSize, options);
   TImageHeader header;
-  if (static_cast<std::int64_t>(w) * h > png::MaxPixels) ThrowOutOfResources();
   header.Width = static_cast<int>(w);
   header.Height = static_cast<int>(h);
   // A file cut short there is refused by its decoder.

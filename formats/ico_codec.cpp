@@ -33,6 +33,9 @@ struct DibLayout {
   std::size_t PixelBytes = 0;
   std::size_t MaskOffset = 0;
   std::size_t MaskStride = 0;
+  // Writers that trust alpha (Pillow among them) leave the mask off 32-bit entries; readers
+  // take such an entry's alpha alone, and so do we.
+  bool HasMask = true;
 };
 
 DibLayout ParseDibEntry(std::span<const std::uint8_t> dib, int width, int height) {
@@ -58,8 +61,10 @@ DibLayout ParseDibEntry(std::span<const std::uint8_t> dib, int width, int height
   d.PixelBytes = stride * static_cast<std::size_t>(height);
   d.MaskOffset = h.PixelOffset + d.PixelBytes;
   d.MaskStride = static_cast<std::size_t>(raster::DibStride(width, 1));
-  if (d.MaskOffset + d.MaskStride * static_cast<std::size_t>(height) > dib.size())
-    NotValid("an entry ends before its pixels and mask do");
+  if (d.MaskOffset + d.MaskStride * static_cast<std::size_t>(height) > dib.size()) {
+    if (bits != 32 || d.MaskOffset > dib.size()) NotValid("an entry ends before its pixels and mask do");
+    d.HasMask = false;
+  }
   h.PixelBytes = d.PixelBytes;
   return d;
 }
@@ -90,14 +95,16 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
   const raster::Surface s = stored->Surface();
   // Row y from the top: the mask is stored bottom row first, as the pixels are.
   const auto masked = [&](int x, int y) {
+    if (!d.HasMask) return 0;
     const std::uint8_t* row = dib.data() + d.MaskOffset + d.MaskStride * static_cast<std::size_t>(h - 1 - y);
     return (row[x >> 3] >> (7 - (x & 7))) & 1;
   };
 
   if (d.Header.BitCount == 32) {
-    // Alpha rules when any pixel has some; an icon whose fourth bytes are all 0 predates alpha
-    // and says what is transparent in its mask alone.
-    bool alpha = false;
+    // Alpha rules when any pixel has some (or when there is no mask to say anything else); an
+    // icon whose fourth bytes are all 0 predates alpha and says what is transparent in its mask
+    // alone.
+    bool alpha = !d.HasMask;
     for (int y = 0; y < h && !alpha; ++y)
       for (int x = 0; x < w && !alpha; ++x) alpha = s.Row(y)[x * 4 + 3] != 0;
     auto out = NewRgbStore(w, h);
@@ -142,20 +149,24 @@ std::shared_ptr<TBitmapImage> DecodeDib(std::span<const std::uint8_t> dib, const
   if (s.Indexed()) {
     // The indices a glyph was drawn with survive when the key has a place in the table.
     auto& table = stored->ColorTable;
-    const auto found = std::find(table.begin(), table.end(), raster::ToRgb(options.Key));
+    // A table may claim more entries than the depth has indices (17 for 4 bits); only those a
+    // pixel can name are any use for the key.
+    const std::size_t indices = std::size_t{1} << s.BitCount;
+    const auto reachable = static_cast<std::ptrdiff_t>(std::min(table.size(), indices));
+    const auto found = std::find(table.begin(), table.begin() + reachable, raster::ToRgb(options.Key));
     // Writers fill a table to its full size; an entry no visible pixel uses is room too.
-    std::vector<bool> used(std::size_t{1} << s.BitCount, false);
+    std::vector<bool> used(indices, false);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         if (!masked(x, y)) used[raster::ReadValue(s, x, y)] = true;
-    const auto unused = std::find(used.begin(), used.begin() + static_cast<std::ptrdiff_t>(table.size()), false);
-    if (found != table.end()) {
+    const auto unused = std::find(used.begin(), used.begin() + reachable, false);
+    if (found != table.begin() + reachable) {
       keyValue = static_cast<std::uint32_t>(found - table.begin());
-    } else if (table.size() < (std::size_t{1} << s.BitCount)) {
+    } else if (table.size() < indices) {
       keyValue = static_cast<std::uint32_t>(table.size());
       table.push_back(raster::ToRgb(options.Key));
       stored->ClrUsed = static_cast<std::uint32_t>(table.size());
-    } else if (unused != used.begin() + static_cast<std::ptrdiff_t>(table.size())) {
+    } else if (unused != used.begin() + reachable) {
       keyValue = static_cast<std::uint32_t>(unused - used.begin());
       table[keyValue] = raster::ToRgb(options.Key);
     } else {
@@ -227,13 +238,13 @@ std::vector<std::uint8_t> EncodeDib(int w, int h, const std::vector<std::uint8_t
 }  // namespace
 
 bool IsIco(std::span<const std::uint8_t> head) {
-  return head.size() >= DirectoryHeaderSize && ReadLe16(head.data()) == 0 && ReadLe16(head.data() + 2) == 1 &&
-         ReadLe16(head.data() + 4) != 0;
+  return head.size() >= DirectoryHeaderSize && ReadLe16(head.data()) == 0 && ReadLe16(head.data() + 2) == 1;
 }
 
 std::vector<IcoEntry> ParseDirectory(std::span<const std::uint8_t> bytes) {
   if (!IsIco(bytes)) NotValid("no icon directory");
   const int count = static_cast<int>(ReadLe16(bytes.data() + 4));
+  if (count == 0) NotValid("it holds no pictures");
   if (count > MaxEntries) NotValid(std::to_string(count) + " entries, more than " + std::to_string(MaxEntries));
   const std::size_t directoryEnd = DirectoryHeaderSize + DirectoryEntrySize * static_cast<std::size_t>(count);
   if (directoryEnd > bytes.size()) NotValid("the file ends inside its directory");

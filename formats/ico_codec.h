@@ -23,8 +23,8 @@ inline constexpr std::size_t DirectoryEntrySize = 16;
 inline constexpr int MaxEntries = 256;
 inline constexpr int MaxSide = 256;
 
-// Whether the first bytes are those of an icon directory: reserved 0, type 1, at least one
-// entry. Needs 6 bytes.
+// Whether the first bytes are those of an icon directory: reserved 0, type 1 (an icon of no
+// entries is still an icon, refused as one). Needs 6 bytes.
 bool IsIco(std::span<const std::uint8_t> head);
 
 struct IcoEntry {
@@ -37,7 +37,8 @@ struct IcoEntry {
 };
 
 // Reads and checks the directory and every entry's own header: each entry must lie inside the
-// file, hold a DIB (1, 4, 8, 16, 24 or 32 bits, uncompressed, with its AND mask) or a PNG,
+// file, hold a DIB (1, 4, 8, 16, 24 or 32 bits, uncompressed, with its AND mask, which a
+// 32-bit one may lack: its alpha alone then says what shows) or a PNG,
 // and be of the size its directory entry says. EInvalidGraphic "Icon image is not valid: ..."
 // otherwise.
 std::vector<IcoEntry> ParseDirectory(std::span<const std::uint8_t> bytes);

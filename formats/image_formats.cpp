@@ -49,7 +49,7 @@ const TImageFormat Formats[] = {
         [](std::span<const std::uint8_t> head) { return bmp::IsBmpSignature(head); },
         bmp::MaxHeaderBytes,
         format_info::BmpHeader,
-        format_info::BmpHeader,
+        format_info::BmpFirstHeader,
         format_info::DescribeBmp,
         true,
         ReadWhole,
@@ -80,9 +80,10 @@ const TImageFormat Formats[] = {
         ReadPngExtent,
         [](std::span<const std::uint8_t> bytes, const TDecodeOptions& options) { return png::Decode(bytes, options); },
         [](const files::TInputFile& file, const TDecodeOptions& options) {
-          // Compressed rows cannot be cut: the file is read whole. A picture beyond the limit
-          // is refused by its header before its pixels are inflated.
-          return png::Decode(ReadPngExtent(file, {}, false, false), options);
+          // Compressed rows cannot be cut, but the file need not be held: it is read as it is
+          // inflated, up to its IEND chunk. A picture beyond the limit is refused by its header
+          // before its pixels are inflated.
+          return png::Decode(file, options);
         },
         [](const TBitmapImage& image, const TEncodeOptions& options) { return png::Encode(image, options); },
         [](const TBitmapImage& image, const std::string& fileName, const TEncodeOptions& options) {

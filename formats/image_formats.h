@@ -42,7 +42,8 @@ struct TImageFormat {
   // headers refuse.
   TImageHeader (*ReadHeader)(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
   // The same from the first header alone, for readers that skip files of another size without
-  // decoding them (folder loads, gather): anything odd further on is left to the decoder.
+  // decoding them (folder loads, gather): anything odd further on is left to the decoder, and
+  // so is the picture limit (a file of another size is skipped whatever its size).
   TImageHeader (*JudgeHeader)(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const TDecodeOptions& options);
   // info's lines for a file of the format, from the same bytes.
   void (*Describe)(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, std::ostream& out);

@@ -31,10 +31,15 @@ class TImageRowReader {
 
   // Reads the headers, raising what loading the file raises for a file refused by them. A PNG
   // file beyond the picture limit raises EOutOfResources here, before its pixels are inflated.
-  void Open(const std::string& fileName);
-  bool Empty() const { return wholeFormat_ ? width_ == 0 : bmp_.Empty(); }
-  int Width() const { return wholeFormat_ ? width_ : bmp_.Width(); }
-  int Height() const { return wholeFormat_ ? height_ : bmp_.Height(); }
+  //
+  // Given onlyHeight, a file whose first header gives another height is left there, read no
+  // further and judged no further (however large it says it is): Width and Height say what
+  // that header gives, and there is nothing to take from it. Readers that keep only pictures
+  // of one height (folder loads, gather) are not stopped by an unrelated one beside them.
+  void Open(const std::string& fileName, int onlyHeight = 0);
+  bool Empty() const { return headerOnly_ || wholeFormat_ ? width_ == 0 : bmp_.Empty(); }
+  int Width() const { return headerOnly_ || wholeFormat_ ? width_ : bmp_.Width(); }
+  int Height() const { return headerOnly_ || wholeFormat_ ? height_ : bmp_.Height(); }
   // Whether the picture may be an alpha picture (formats/bitmap_image.h): a file of a format
   // decoded whole, or a BMP file with an alpha mask. Its bands are the store's rows alone;
   // TakeImage gives its own pixels too.
@@ -45,6 +50,7 @@ class TImageRowReader {
   // As bmp::TBmpRowReader::ForEachBand.
   template <typename OnBand>
   void ForEachBand(std::size_t bandBytes, OnBand&& onBand) {
+    if (headerOnly_) return;
     if (!wholeFormat_) {
       bmp_.ForEachBand(bandBytes, onBand);
       return;
@@ -55,15 +61,18 @@ class TImageRowReader {
 
  private:
   void DecodeWhole();
+  bool OfAnotherHeight(const TImageFormat& format, std::span<const std::uint8_t> head, std::uint64_t fileSize,
+                       int onlyHeight);
 
   TDecodeOptions options_;
   bmp::TBmpRowReader bmp_;
   std::optional<files::TInputFile> file_;
   const TImageFormat* wholeFormat_ = nullptr;  // a file decoded whole, of this format
+  bool headerOnly_ = false;                    // a file of another height, left unread
   int width_ = 0, height_ = 0;
   std::vector<std::uint8_t> head_;   // the first bytes of a file, reused from file to file
-  std::vector<std::uint8_t> bytes_;  // a larger file's bytes, for a format decoded whole
-  std::span<const std::uint8_t> wholeBytes_;  // that file, in head_ or bytes_
+  std::vector<std::uint8_t> bytes_;  // a larger file's headers, for a format decoded whole from the file
+  std::span<const std::uint8_t> wholeBytes_;  // a small file, whole in head_
   std::shared_ptr<TBitmapImage> whole_;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "formats/strings.h"
 #include "formats/transparency.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo::png {
 
@@ -92,46 +94,47 @@ std::shared_ptr<TBitmapImage> NewIndexedOrRgbStore(int width, int height, int bi
 }
 
 // Copies one decoded row (packed as the file stores it, or 8-bit RGBA) into a store row and,
-// for an alpha picture, into its row of alpha pixels.
+// for an alpha picture, into its row of alpha pixels: every pixel, or for a pass of an
+// interlaced file only its own columns (first, first + step, ...), the others left as they are.
 class RowConverter {
  public:
   // alphaTable: the alpha pixel of every index of an indexed alpha picture (empty otherwise).
   RowConverter(int width, int pngDepth, bool rgba, const TDecodeOptions& options, std::vector<std::uint32_t> alphaTable)
       : width_(width), pngDepth_(pngDepth), rgba_(rgba), rule_(options), alphaTable_(std::move(alphaTable)) {}
 
-  // Returns whether every pixel of the row is opaque (always so for indexed rows).
-  bool operator()(const std::uint8_t* in, std::uint8_t* out, std::uint32_t* alphaOut) const {
+  // Returns whether every pixel converted is opaque (always so for indexed rows).
+  bool operator()(const std::uint8_t* in, std::uint8_t* out, std::uint32_t* alphaOut, int first = 0, int step = 1) const {
     if (rgba_) {
-      if (alphaOut) {
-        for (int x = 0; x < width_; ++x, in += 4, out += 3) {
-          const std::uint8_t bgr[3] = {in[2], in[1], in[0]};
-          rule_.ApplyBgr(bgr, in[3], out);
-          alphaOut[x] = MakeAlphaPixel(in[0], in[1], in[2], in[3]);
-        }
-        return false;
-      }
       unsigned opaque = 0xFF;
-      for (int x = 0; x < width_; ++x, in += 4, out += 3) {
-        const std::uint8_t bgr[3] = {in[2], in[1], in[0]};  // stores keep blue first
-        rule_.ApplyBgr(bgr, in[3], out);
-        opaque &= in[3];
+      for (int x = first; x < width_; x += step) {
+        const std::uint8_t* p = in + 4 * static_cast<std::size_t>(x);
+        const std::uint8_t bgr[3] = {p[2], p[1], p[0]};  // stores keep blue first
+        rule_.ApplyBgr(bgr, p[3], out + 3 * static_cast<std::size_t>(x));
+        if (alphaOut) alphaOut[x] = MakeAlphaPixel(p[0], p[1], p[2], p[3]);
+        opaque &= p[3];
       }
-      return opaque == 0xFF;
+      return !alphaOut && opaque == 0xFF;
     }
+    const int perByte = 8 / pngDepth_, mask = (1 << pngDepth_) - 1;
+    const auto value = [&](int x) {
+      return static_cast<std::size_t>((in[x / perByte] >> (8 - pngDepth_ - pngDepth_ * (x % perByte))) & mask);
+    };
     if (alphaOut) {
       // Indexes past the table read as opaque black, as the store shows them.
       const std::size_t entries = alphaTable_.size();
-      const int perByte = 8 / pngDepth_, mask = (1 << pngDepth_) - 1;
-      for (int x = 0; x < width_; ++x) {
-        const auto v = static_cast<std::size_t>((in[x / perByte] >> (8 - pngDepth_ - pngDepth_ * (x % perByte))) & mask);
+      for (int x = first; x < width_; x += step) {
+        const std::size_t v = value(x);
         alphaOut[x] = v < entries ? alphaTable_[v] : MakeAlphaPixel(0, 0, 0, 255);
       }
     }
-    if (pngDepth_ == 2) {
-      // No 2-bit store exists: each 2-bit index becomes a nibble.
-      for (int x = 0; x < width_; ++x) {
-        const int v = (in[x / 4] >> (6 - 2 * (x % 4))) & 3;
-        out[x / 2] = static_cast<std::uint8_t>(x % 2 ? (out[x / 2] | v) : v << 4);
+    if (pngDepth_ == 2 || step != 1) {
+      // Pixel by pixel: a 2-bit index becomes a nibble (no 2-bit store exists), and a pass
+      // leaves the other passes' pixels alone.
+      const int bits = pngDepth_ == 2 ? 4 : pngDepth_, storePerByte = 8 / bits;
+      for (int x = first; x < width_; x += step) {
+        const int shift = 8 - bits - bits * (x % storePerByte);
+        std::uint8_t& b = out[x / storePerByte];
+        b = static_cast<std::uint8_t>((b & ~(mask << shift)) | (value(x) << shift));
       }
     } else {
       const std::size_t bits = static_cast<std::size_t>(width_) * static_cast<std::size_t>(pngDepth_);
@@ -171,8 +174,9 @@ PngHeader ParseHeader(std::span<const std::uint8_t> bytes) {
   return h;
 }
 
-std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
-  Context ctx = OpenDecoder(bytes);
+namespace {
+
+std::shared_ptr<TBitmapImage> DecodeOpened(const Context& ctx, const TDecodeOptions& options) {
   const spng_ihdr ihdr = ReadIhdr(ctx.get());
   const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
   const int depth = ihdr.bit_depth;
@@ -235,46 +239,51 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   const auto alphaRow = [&](int y) {
     return ownPixels ? image->AlphaPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) : nullptr;
   };
-  const auto convertRow = [&](const std::uint8_t* in, int y) {
-    if (convert(in, store.Row(y), alphaRow(y)) || !alpha || ownPixels) return;
+  // Rows [0, done) are in the store already (all of them for an interlaced file, whose rows
+  // are revisited: the pixels a pass has not reached yet are overwritten when it does).
+  const auto convertRow = [&](const std::uint8_t* in, int y, int done, int first, int step) {
+    if (convert(in, store.Row(y), alphaRow(y), first, step) || !alpha || ownPixels) return;
     AllocateAlphaPixels(image->AlphaPixels, width, height);
     ownPixels = true;
-    for (int r = 0; r < y; ++r) {
+    for (int r = 0; r < done; ++r) {
       const std::uint8_t* bgr = store.Row(r);
       std::uint32_t* own = alphaRow(r);
       for (int x = 0; x < width; ++x, bgr += 3) own[x] = MakeAlphaPixel(bgr[2], bgr[1], bgr[0], 255);
     }
-    convert(in, store.Row(y), alphaRow(y));
+    convert(in, store.Row(y), alphaRow(y), first, step);
   };
 
   std::size_t imageBytes = 0;
   Check(spng_decoded_image_size(ctx.get(), format, &imageBytes));
   const std::size_t rowBytes = imageBytes / static_cast<std::size_t>(height);
+  const bool interlaced = ihdr.interlace_method != 0;
+  // Where each Adam7 pass's pixels stand in a row.
+  constexpr int PassFirst[7] = {0, 4, 0, 2, 0, 1, 0};
+  constexpr int PassStep[7] = {8, 8, 4, 4, 2, 2, 1};
   try {
-    if (ihdr.interlace_method == 0) {
-      // Row by row straight into the store: no second copy of the picture.
-      std::vector<std::uint8_t> row(rowBytes);
-      Check(spng_decode_image(ctx.get(), nullptr, 0, format, flags | SPNG_DECODE_PROGRESSIVE));
-      int err = 0;
-      int rows = 0;
-      for (;;) {
-        spng_row_info info{};
-        err = spng_get_row_info(ctx.get(), &info);
-        if (err) break;
-        err = spng_decode_row(ctx.get(), row.data(), row.size());
-        if (err != 0 && err != SPNG_EOI) break;
-        if (info.row_num >= static_cast<std::uint32_t>(height)) Refuse(SPNG_EINTERNAL);
-        convertRow(row.data(), static_cast<int>(info.row_num));
-        ++rows;
-        if (err == SPNG_EOI) break;
-      }
-      if (err != SPNG_EOI || rows != height) Refuse(err != 0 && err != SPNG_EOI ? err : SPNG_EOF);
-    } else {
-      // Adam7 passes revisit every row; libspng puts them together in a whole picture first.
-      std::vector<std::uint8_t> whole(imageBytes);
-      Check(spng_decode_image(ctx.get(), whole.data(), whole.size(), format, flags));
-      for (int y = 0; y < height; ++y) convertRow(whole.data() + static_cast<std::size_t>(y) * rowBytes, y);
+    // Row by row straight into the store: no second copy of the picture, and 16-bit samples
+    // narrowed as each row comes. An interlaced file's passes come the same way, each row with
+    // only its pass's pixels, which are converted where they stand.
+    std::vector<std::uint8_t> row(rowBytes);
+    Check(spng_decode_image(ctx.get(), nullptr, 0, format, flags | SPNG_DECODE_PROGRESSIVE));
+    int err = 0;
+    int rows = 0;
+    for (;;) {
+      spng_row_info info{};
+      err = spng_get_row_info(ctx.get(), &info);
+      if (err) break;
+      // libspng ORs a pass's packed pixels of under 8 bits into the row: it starts clear.
+      if (interlaced) std::fill(row.begin(), row.end(), std::uint8_t{0});
+      err = spng_decode_row(ctx.get(), row.data(), row.size());
+      if (err != 0 && err != SPNG_EOI) break;
+      if (info.row_num >= static_cast<std::uint32_t>(height) || info.pass < 0 || info.pass > 6) Refuse(SPNG_EINTERNAL);
+      const int y = static_cast<int>(info.row_num);
+      if (interlaced) convertRow(row.data(), y, height, PassFirst[info.pass], PassStep[info.pass]);
+      else convertRow(row.data(), y, y, 0, 1);
+      ++rows;
+      if (err == SPNG_EOI) break;
     }
+    if (err != SPNG_EOI || (!interlaced && rows != height)) Refuse(err != 0 && err != SPNG_EOI ? err : SPNG_EOF);
     // The checksum of the last pixel chunk, and the chunks after it up to the end, are only
     // read now: a file is accepted whole or not at all.
     Check(spng_decode_chunks(ctx.get()));
@@ -283,6 +292,47 @@ std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const 
   }
   image->OpaqueAlpha = alpha && !ownPixels;
   return image;
+}
+
+// A file read from its start as libspng asks for its bytes. A read that fails keeps its error
+// to be raised once libspng has returned: nothing is thrown through it.
+struct FileStream {
+  const files::TInputFile* File = nullptr;
+  std::uint64_t At = 0;
+  std::exception_ptr Error;
+};
+
+int ReadFileStream(spng_ctx*, void* user, void* to, std::size_t length) {
+  auto* stream = static_cast<FileStream*>(user);
+  try {
+    const std::size_t got = stream->File->ReadAt(static_cast<std::uint8_t*>(to), length, stream->At);
+    stream->At += got;
+    return got == length ? 0 : SPNG_IO_EOF;
+  } catch (...) {
+    stream->Error = std::current_exception();
+    return SPNG_IO_ERROR;
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options) {
+  return DecodeOpened(OpenDecoder(bytes), options);
+}
+
+std::shared_ptr<TBitmapImage> Decode(const files::TInputFile& file, const TDecodeOptions& options) {
+  FileStream stream;
+  stream.File = &file;
+  Context ctx = NewContext(0);
+  Check(spng_set_chunk_limits(ctx.get(), ChunkSizeLimit, ChunkCacheLimit));
+  Check(spng_set_png_stream(ctx.get(), ReadFileStream, &stream));
+  try {
+    return DecodeOpened(ctx, options);
+  } catch (const Exception&) {
+    // What libspng made of a failed read says less than the read's own error.
+    if (stream.Error) std::rethrow_exception(stream.Error);
+    throw;
+  }
 }
 
 namespace {

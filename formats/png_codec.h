@@ -1,6 +1,7 @@
 #pragma once
-// PNG files over bytes, through libspng: recognising one by its signature, reading its header,
-// decoding it into a pixel store and encoding a store as one. No Qt here.
+// PNG files over bytes (or a file read as it is decoded), through libspng: recognising one by
+// its signature, reading its header, decoding it into a pixel store and encoding a store as
+// one. No Qt here.
 //
 // Glyphs live in a key-colour world (a speed button takes the bottom-left pixel of a glyph as
 // its transparent colour), PNG in an alpha world. Decoding maps alpha onto a key colour and a
@@ -12,6 +13,10 @@
 
 #include "formats/bitmap_image.h"
 #include "formats/image_options.h"
+
+namespace gliffo::files {
+class TInputFile;
+}
 
 namespace gliffo::png {
 
@@ -60,6 +65,10 @@ PngHeader ParseHeader(std::span<const std::uint8_t> bytes);
 // signature, checksum, colour type, depth, missing or short data) and EOutOfResources for a
 // picture beyond MaxPixels; nothing half-decoded is ever returned.
 std::shared_ptr<TBitmapImage> Decode(std::span<const std::uint8_t> bytes, const TDecodeOptions& options = {});
+// The same from a file, read from its start as the decoder goes and never held whole: a file
+// of 512 MiB costs its picture, not its bytes too. Reads stop at the end of its IEND chunk.
+// A failed read raises its own error.
+std::shared_ptr<TBitmapImage> Decode(const files::TInputFile& file, const TDecodeOptions& options = {});
 
 // The bytes of a PNG file for a store of any format; empty for an image without pixels. The
 // smallest form that keeps every pixel: a palette of 1, 2, 4 or 8 bits (a colour that is a key

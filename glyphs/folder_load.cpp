@@ -70,7 +70,7 @@ TFolderLoadResult LoadFolder(TGlyphCollection& collection, const std::string& fo
           [&](TImageRowReader& reader, std::size_t i) {
             // Judged by its headers: a file of another size is never decoded.
             const std::string path = FolderEntryPath(folder, names[first + i]);
-            AboutFile(path, [&] { reader.Open(path); });
+            AboutFile(path, [&] { reader.Open(path, size); });
             opened[i] = 1;
             // A store without pixels (width 0) holds no glyph.
             if (reader.Empty() || reader.Height() != size || reader.Width() % size != 0) return;
@@ -141,7 +141,7 @@ class TGlyphCutter {
     try {
       for (std::size_t i = run.First + run.Cells.size(); i < run.End; ++i) {
         const std::string path = FolderEntryPath(folder, names[i]);
-        AboutFile(path, [&] { reader_.Open(path); });
+        AboutFile(path, [&] { reader_.Open(path, size_); });
         if (reader_.Empty() || reader_.Height() != size_ || reader_.Width() % size_ != 0) {
           run.Cells.push_back(0);
           continue;

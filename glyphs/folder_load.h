@@ -26,8 +26,9 @@ std::string FolderEntryPath(const std::string& folder, const std::string& name);
 // Loads the named files of the folder (names already listed and sorted) into the glyph list.
 // An empty name list changes nothing. Otherwise the list is cleared and each file is read in
 // order; a file is kept when its height equals GlyphSize and its width is a multiple of it,
-// and is then cut into glyphs from the left. Items are numbered 0, 1, 2, … and ApplyGlyphSize
-// runs at the end.
+// and is then cut into glyphs from the left; a file whose header gives another height is
+// passed over on that header alone, however large it says it is. Items are numbered 0, 1,
+// 2, … and ApplyGlyphSize runs at the end.
 //
 // A file that cannot be read stops the load there with the reader's error. The view is left
 // truthful and usable first: the glyphs accepted before that file are numbered and shown, the

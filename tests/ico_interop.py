@@ -8,7 +8,9 @@ Writes one icon of 16, 24, 32, 48 and 256 pixels from pictures made here, then c
 entry against its picture: the same colour in every pixel, alpha 0 exactly where the picture
 has its bottom-left colour and 255 elsewhere. Then icons with every alpha from 0 to 255,
 written by Pillow and by ImageMagick, are read entry by entry by gliffo-tool (pick --size N
-into a PNG): the alpha of every pixel exact, and the colour of every pixel that shows. Last,
+into a PNG): the alpha of every pixel exact, and the colour of every pixel that shows; Pillow's
+icons of 32-bit bitmaps without the AND mask among them, and ImageMagick's of pictures whose
+alpha is 0 or 255 (32-bit and palette entries with the mask). Last,
 such a picture written with --alpha-bmp is read by Pillow as RGBA, every pixel exact. Exits
 77 (skipped) when Pillow or ImageMagick's convert is missing, 1 on any difference."""
 import os
@@ -91,6 +93,14 @@ def same_where_seen(got, want):
     return len(got) == len(want) and all(g[3] == w[3] and (w[3] == 0 or g == w) for g, w in zip(got, want))
 
 
+def read_entry(tool, ico, n, out):
+    """The icon's n x n entry written as a PNG by gliffo-tool; False when it is refused."""
+    r = subprocess.run([tool, 'pick', ico, out, '0', '--size', str(n)], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if r.returncode != 0:
+        print(r.stderr.decode(errors='replace').strip())
+    return r.returncode == 0
+
+
 def soft_alpha(tool, d):
     failures = 0
     sizes = (16, 32, 48)
@@ -102,21 +112,59 @@ def soft_alpha(tool, d):
         path = os.path.join(d, f'soft{n}.png')
         pictures[n].save(path)
         sources.append(path)
+    # Asked for bitmaps, Pillow writes 32-bit entries without the AND mask: alpha alone.
+    pillow_bmp_ico = os.path.join(d, 'pillow_bmp.ico')
+    pictures[48].save(pillow_bmp_ico, sizes=[(n, n) for n in sizes], bitmap_format='bmp',
+                      append_images=[pictures[n] for n in sizes[:-1]])
     magick_ico = os.path.join(d, 'magick.ico')
     subprocess.run([CONVERT] + sources + [magick_ico], check=True)
-    for writer, ico in (('Pillow', pillow_ico), ('ImageMagick', magick_ico)):
+    for writer, ico in (('Pillow', pillow_ico), ("Pillow's bitmap", pillow_bmp_ico), ('ImageMagick', magick_ico)):
         for n in sizes:
             out = os.path.join(d, f'read{n}.png')
-            subprocess.run([tool, 'pick', ico, out, '0', '--size', str(n)], check=True, stdout=subprocess.DEVNULL)
-            if not same_where_seen(list(Image.open(out).convert('RGBA').getdata()), list(pictures[n].getdata())):
+            if not read_entry(tool, ico, n, out):
+                failures += 1
+                print(f"{writer}'s {n}x{n} entry is refused")
+            elif not same_where_seen(list(Image.open(out).convert('RGBA').getdata()), list(pictures[n].getdata())):
                 failures += 1
                 print(f"{writer}'s {n}x{n} entry is not read with its alpha")
+    failures += magick_masks(tool, d)
     bmp = os.path.join(d, 'alpha.bmp')
     subprocess.run([tool, 'copy', sources[-1], bmp, '--alpha-bmp'], check=True)
     back = Image.open(bmp)
     if back.mode != 'RGBA' or list(back.getdata()) != list(pictures[48].getdata()):
         failures += 1
         print(f'Pillow reads the --alpha-bmp file as {back.mode}, not the picture')
+    return failures
+
+
+def magick_masks(tool, d):
+    """Icons ImageMagick writes from pictures with alpha only 0 or 255, as `convert a16.png
+    a32.png out.ico` makes them: every entry read back with that alpha and the colours shown."""
+    failures = 0
+    sizes = (16, 32)
+    sources, pictures = [], {}
+    for n in sizes:
+        im = Image.new('RGBA', (n, n))
+        px = im.load()
+        for y in range(n):
+            for x in range(n):
+                # Few colours, so that a palette holds them all.
+                px[x, y] = ((x // 4) * 29, (y // 4) * 27, 200, 0 if (x * 3 + y) % 7 == 0 else 255)
+        pictures[n] = im
+        path = os.path.join(d, f'mask{n}.png')
+        im.save(path)
+        sources.append(path)
+    for kind, extra in (('32-bit', []), ('palette', ['-type', 'PaletteAlpha'])):
+        ico = os.path.join(d, f'magick_{len(extra)}.ico')
+        subprocess.run([CONVERT] + sources + extra + [ico], check=True)
+        for n in sizes:
+            out = os.path.join(d, f'mask_read{n}.png')
+            if not read_entry(tool, ico, n, out):
+                failures += 1
+                print(f"ImageMagick's {kind} {n}x{n} entry is refused")
+            elif not same_where_seen(list(Image.open(out).convert('RGBA').getdata()), list(pictures[n].getdata())):
+                failures += 1
+                print(f"ImageMagick's {kind} {n}x{n} entry is not read as written")
     return failures
 
 

@@ -102,7 +102,7 @@ TEST_F(IconCommands, VariantsWriteEveryNameAndSizeOrNothing) {
 
 // Jobs refuse what they could not make well before they write or load anything: a picture past
 // the 2^26-pixel limit (or past int), icon files that would be over 256 entries, names whose
-// files would replace each other.
+// files would replace each other, a names file past its bound.
 TEST_F(IconCommands, LimitsAndCollisionsAreRefusedBeforeAnythingIsWritten) {
   const std::string wide = Strip("wide.bmp", TPixelFormat::pf4bit, 16, 1000), out = folder / "out.bmp";
   std::vector<std::string> args{"pick", wide, out};
@@ -126,6 +126,12 @@ TEST_F(IconCommands, LimitsAndCollisionsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_NE(r.Err.find("would both write"), std::string::npos) << r.Err;
     EXPECT_FALSE(fs::exists(folder / "v"));
   }
+  // Two good names, then blank lines past the bound: refused on its length, not read whole.
+  std::ofstream(names) << "a\nb\n" << std::string((std::size_t{4} << 20) + 10, '\n');
+  r = RunTool({"variants", in, folder / "v", "--names", names, "--scheme", "qt"}, folder.Path());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("names.txt: the names file is longer than 4 MiB"), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(folder / "v"));
 }
 
 TEST_F(IconCommands, IcoWritesOneEntryPerPictureInOrder) {

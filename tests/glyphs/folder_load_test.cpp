@@ -5,7 +5,9 @@
 #include "glyphs/bitmap.h"
 #include "glyphs/folder_load.h"
 #include "glyphs/glyph_list.h"
+#include "formats/png_codec.h"
 #include "platform/errors.h"
+#include "tests/glyphs/bmp_bytes.h"
 #include "tests/glyphs/glyph_fixtures.h"
 #include "tests/scripted_dialogs.h"
 
@@ -141,6 +143,44 @@ TEST_F(FolderLoad, AFolderPathEndingInTheSeparatorStillWorks) {
   EXPECT_EQ(FolderEntryPath("/x", "a.bmp"), "/x/a.bmp");
   LoadFolder(glyphs, folder.Path().string() + "/", {"B.bmp"});
   EXPECT_EQ(glyphs.ImageList1.Count(), 1);
+}
+
+// A picture of another height is none of the load's business, however large its header says
+// it is (a run-length BMP or a PNG that small on disk could say anything): it is passed over,
+// by the window's load and by gather alike. One of the glyph height past the picture limit
+// still stops both.
+TEST_F(FolderLoad, PicturesOfAnotherHeightArePassedOverWhateverTheirSize) {
+  BmpBuilder huge;
+  huge.Width = huge.Height = 16384;
+  huge.BitCount = 8;
+  huge.Compression = BI_RLE8;
+  huge.Table = {Entry(0, 0, 0), Entry(255, 255, 255)};
+  huge.Pixels = {0, 1};  // end of the bitmap
+  WriteBytes(folder.Path() / "huge.bmp", huge.Build());
+  TBitmap small;
+  Paint(small, TPixelFormat::pf24bit, 16, 20, [](int x, int y) { return TrueColor(x, y, 9); });
+  std::vector<std::uint8_t> png = png::Encode(small.Image());
+  png[17] = 0x10, png[22] = 0x10;  // IHDR, big-endian: 1,048,592 wide, 4,116 high
+  WriteBytes(folder.Path() / "huge.png", png);
+  const std::vector<std::string> names = {"a.bmp", "huge.bmp", "huge.png", "B.bmp"};
+
+  const TFolderLoadResult loaded = Load(names);
+  EXPECT_EQ(loaded.FilesRead, 4);
+  EXPECT_EQ(loaded.FilesAccepted, 2);
+  EXPECT_EQ(glyphs.ImageList1.Count(), 4);
+  TBitmap strip;
+  const TFolderLoadResult gathered = GatherFolderStrip(folder.Path().string(), names, 16, {}, strip);
+  EXPECT_EQ(gathered.FilesRead, 4);
+  EXPECT_EQ(gathered.GlyphsAdded, 4);
+  EXPECT_EQ(strip.Width(), 64);
+
+  huge.Height = 16;
+  huge.Width = 1 << 23;
+  WriteBytes(folder.Path() / "wide.bmp", huge.Build());
+  const std::vector<std::string> wide = {"a.bmp", "huge.png", "wide.bmp", "B.bmp"};
+  EXPECT_THROW(Load(wide), EOutOfResources);
+  EXPECT_EQ(glyphs.ImageList1.Count(), 3);
+  EXPECT_THROW(GatherFolderStrip(folder.Path().string(), wide, 16, {}, strip), EOutOfResources);
 }
 
 }  // namespace

@@ -99,6 +99,7 @@ TEST(IcoCodec, IconsOfOtherProgramsReadEntryByEntry) {
     int Bits;
   } cases[] = {
       {"pillow_png.ico", "srca", true, 32},
+      {"pillow_bmp.ico", "srca", false, 32},  // no AND mask: alpha alone
       {"magick_alpha.ico", "srca", false, 32},
       {"magick_mask.ico", "src", false, 4},
   };
@@ -127,6 +128,58 @@ TEST(IcoCodec, IconsOfOtherProgramsReadEntryByEntry) {
         }
       }
     }
+  }
+}
+
+// A one-entry icon of a 16-pixel 4-bit bitmap whose table claims `table.size()` entries;
+// pixel (x, y) has index (x + y) % 16, so every index shows, and the diagonal is masked.
+std::vector<std::uint8_t> FourBitIcon(const std::vector<ColorRef>& table) {
+  const std::size_t n = 16, stride = 8, maskStride = 4;
+  std::vector<std::uint8_t> dib(40 + 4 * table.size() + stride * n + maskStride * n, 0);
+  const auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, 40), put32(4, 16), put32(8, 32), put32(32, static_cast<std::uint32_t>(table.size()));
+  dib[12] = 1, dib[14] = 4;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    dib[40 + 4 * i] = static_cast<std::uint8_t>(raster::BlueOf(table[i]));
+    dib[40 + 4 * i + 1] = static_cast<std::uint8_t>(raster::GreenOf(table[i]));
+    dib[40 + 4 * i + 2] = static_cast<std::uint8_t>(raster::RedOf(table[i]));
+  }
+  const std::size_t pixels = 40 + 4 * table.size(), mask = pixels + stride * n;
+  for (std::size_t y = 0; y < n; ++y) {
+    const std::size_t row = n - 1 - y;  // bottom row first
+    for (std::size_t x = 0; x < n; ++x) {
+      dib[pixels + row * stride + x / 2] |= static_cast<std::uint8_t>(((x + y) % 16) << (x % 2 ? 0 : 4));
+      if (x == y) dib[mask + row * maskStride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    }
+  }
+  std::vector<std::uint8_t> b = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 4, 0};
+  for (const std::uint32_t v : {static_cast<std::uint32_t>(dib.size()), 22u})
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  b.insert(b.end(), dib.begin(), dib.end());
+  return b;
+}
+
+// Masked pixels show the key however many entries the table claims: more than the depth can
+// index (the key must not land on an index the pixels cannot hold), or the key among them.
+TEST(IcoCodec, MaskedPixelsOfIndexedEntriesTakeTheKey) {
+  std::vector<ColorRef> table;
+  for (int i = 0; i < 17; ++i) table.push_back(raster::MakeColorRef(i * 15, 255 - i * 15, 7));
+  std::vector<ColorRef> keyLast = table;
+  keyLast[16] = Key;
+  std::vector<ColorRef> keyInside(table.begin(), table.end() - 1);
+  keyInside[5] = Key;
+  for (const auto& t : {table, keyLast, keyInside}) {
+    SCOPED_TRACE(t.size());
+    TDecodeOptions options;
+    options.Key = Key;
+    const std::vector<ColorRef> got = Colors(*ico::Decode(FourBitIcon(t), options));
+    ASSERT_EQ(got.size(), 256u);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x)
+        EXPECT_EQ(got[static_cast<std::size_t>(y * 16 + x)], x == y ? Key : t[static_cast<std::size_t>((x + y) % 16)])
+            << x << "," << y;
   }
 }
 
@@ -205,6 +258,9 @@ TEST(IcoCodec, HostileIconsAreRefusedCleanly) {
     b.insert(b.end(), png.begin(), png.end());
     refused(b, "PNG of another size");
   }
+  // No entries at all: an icon all the same, refused as one.
+  EXPECT_EQ(FailureOf([] { DecodeImage(std::vector<std::uint8_t>{0, 0, 1, 0, 0, 0}, {}); }),
+            FailureOf([] { throw EInvalidGraphic(FormatMessage(texts::IconImageIsNotValid, "it holds no pictures")); }));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <spng.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "formats/png_codec.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
+#include "platform/files/file_io.h"
+#include "tests/temp_folder.h"
 
 namespace gliffo {
 namespace {
@@ -251,6 +254,46 @@ TEST(PngDecode, RefusesWhatCannotBeReadWithOurErrorsAndNothingHalfLoaded) {
   EXPECT_FALSE(png::IsPng(bmpFile));
   EXPECT_TRUE(png::IsPng(good));
   EXPECT_THROW(png::Decode(bmpFile), EInvalidGraphic);
+}
+
+// Adam7 passes come row by row into the picture, each pass's pixels where they stand, and a
+// file is read as it is inflated, stopping at IEND: an interlaced file gives the picture its
+// plain twin gives (16-bit RGBA narrowed, 2-bit palette with tRNS widened), alpha included, and
+// a file of either kind read from disk with bytes after its IEND gives it too; cut short, it
+// is refused.
+TEST(PngDecode, InterlacedFilesAndFilesReadAsTheyGoGiveThePlainPicture) {
+  const int w = 181, h = 157;  // no pass fits evenly
+  Bytes rgba16(static_cast<std::size_t>(w) * h * 8);
+  for (std::size_t i = 0; i < rgba16.size(); ++i) rgba16[i] = static_cast<std::uint8_t>((i * 7919) >> 3 ^ i);
+  Bytes indices(static_cast<std::size_t>((w * 2 + 7) / 8) * h);
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i * 37 + 11);
+  const std::vector<spng_plte_entry> palette = {{200, 0, 0, 255}, {0, 200, 0, 255}, {0, 0, 200, 255}, {9, 9, 9, 255}};
+  const std::pair<Bytes, Bytes> twins[] = {
+      {MakePng(w, h, 16, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, rgba16), MakePng(w, h, 16, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, rgba16, {}, {}, true)},
+      {MakePng(w, h, 2, SPNG_COLOR_TYPE_INDEXED, indices, palette, {0, 140}),
+       MakePng(w, h, 2, SPNG_COLOR_TYPE_INDEXED, indices, palette, {0, 140}, true)},
+  };
+  testing::TempFolder folder;
+  for (const auto& [plain, interlaced] : twins) {
+    const auto expected = png::Decode(plain);
+    ASSERT_TRUE(expected->HasAlpha());
+    for (const Bytes* file : {&plain, &interlaced}) {
+      SCOPED_TRACE(file == &plain ? "plain" : "interlaced");
+      const auto fromBytes = png::Decode(*file);
+      ExpectSamePixels(*fromBytes, *expected);
+      EXPECT_EQ(fromBytes->AlphaPixels, expected->AlphaPixels);
+      Bytes padded = *file;
+      padded.insert(padded.end(), 70000, 0xEE);
+      std::ofstream(folder / "padded.png", std::ios::binary)
+          .write(reinterpret_cast<const char*>(padded.data()), static_cast<std::streamsize>(padded.size()));
+      const auto fromFile = png::Decode(files::TInputFile(folder / "padded.png"));
+      ExpectSamePixels(*fromFile, *expected);
+      EXPECT_EQ(fromFile->AlphaPixels, expected->AlphaPixels);
+      std::ofstream(folder / "cut.png", std::ios::binary)
+          .write(reinterpret_cast<const char*>(file->data()), static_cast<std::streamsize>(file->size() / 2));
+      EXPECT_THROW(png::Decode(files::TInputFile(folder / "cut.png")), EInvalidGraphic);
+    }
+  }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the icons other programs make, for the reader's tests: Pillow's (PNG entries) and
-ImageMagick's (BMP entries with AND masks, and with alpha). Each size's picture is also kept
-as src_N.png, which the tests decode as the expected pixels. Needs Pillow and ImageMagick's
-convert; run it from this folder: python3 make_files.py"""
+"""Writes the icons other programs make, for the reader's tests: Pillow's (PNG entries, and
+32-bit bitmaps without the AND mask) and ImageMagick's (BMP entries with AND masks, and with
+alpha). Each size's picture is also kept as src_N.png, which the tests decode as the expected
+pixels. Needs Pillow and ImageMagick's convert; run it from this folder: python3 make_files.py"""
 import subprocess
 from PIL import Image, ImageDraw
 
@@ -27,6 +27,10 @@ for n in SIZES:
 # Pillow stores every size as PNG; the given pictures are used as they are.
 first = picture(SIZES[-1], True)
 first.save('pillow_png.ico', sizes=[(n, n) for n in SIZES],
+           append_images=[picture(n, True) for n in SIZES[:-1]])
+
+# Asked for bitmaps, Pillow writes 32-bit entries without the AND mask: alpha alone.
+first.save('pillow_bmp.ico', sizes=[(n, n) for n in SIZES], bitmap_format='bmp',
            append_images=[picture(n, True) for n in SIZES[:-1]])
 
 # ImageMagick stores sizes below 256 as bitmaps: 32 bits with alpha and the AND mask.
