@@ -12,14 +12,18 @@ TImageRowReader::TImageRowReader(const TDecodeOptions& options) : options_(optio
 TImageRowReader::~TImageRowReader() = default;
 
 void TImageRowReader::Open(const std::string& fileName) {
+  file_.reset();
+  Open(std::make_unique<files::TInputFile>(fileName));
+}
+
+void TImageRowReader::Open(std::unique_ptr<files::TInputFile> file, const TOnHead& onHead) {
   wholeFormat_ = nullptr;
   whole_.reset();
   width_ = height_ = 0;
   wholeBytes_ = {};
   // One open file and one read of its head for every format: a file read by rows goes on from
   // the bytes already read, and most glyph files are read whole by it.
-  file_.reset();
-  file_.emplace(fileName);
+  file_ = std::move(file);
   try {
     head_.resize(bmp::TBmpRowReader::HeadBytes);
   } catch (const std::bad_alloc&) {
@@ -27,13 +31,14 @@ void TImageRowReader::Open(const std::string& fileName) {
   }
   const std::size_t got = file_->ReadHead(head_.data(), head_.size());
   const std::span<const std::uint8_t> head(head_.data(), got);
+  if (onHead) onHead(*file_, head);
   const TImageFormat& format = FormatOfBytes(head);
   if (format.ByRows) {
     bmp_.Open(*file_, head_, got);
     return;
   }
   wholeFormat_ = &format;
-  const std::uint64_t fileSize = file_->RegularSize().value_or(0);
+  const std::uint64_t fileSize = file_->OpenedSize().value_or(0);
   if (got < head_.size()) {
     wholeBytes_ = head;
   } else {
