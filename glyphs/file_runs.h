@@ -5,6 +5,7 @@
 // cannot be read) is what reading the files one by one would report.
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -36,7 +37,8 @@ void ReadRunsOnCores(std::size_t runs, Make&& make, Read&& read) {
       }
     }
   };
-  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostReadingThreads);
+  unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostReadingThreads);
+  if (const char* t = std::getenv("GLIFFO_THREADS")) cores = static_cast<unsigned>(std::atoi(t));
   const std::size_t helpers = runs == 0 ? 0 : std::min<std::size_t>(cores, runs) - 1;
   auto mine = make();
   std::vector<decltype(mine)> states;
