@@ -5,7 +5,6 @@
 // cannot be read) is what reading the files one by one would report.
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -37,8 +36,7 @@ void ReadRunsOnCores(std::size_t runs, Make&& make, Read&& read) {
       }
     }
   };
-  unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostReadingThreads);
-  if (const char* t = std::getenv("GLIFFO_THREADS")) cores = static_cast<unsigned>(std::atoi(t));
+  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, MostReadingThreads);
   const std::size_t helpers = runs == 0 ? 0 : std::min<std::size_t>(cores, runs) - 1;
   auto mine = make();
   std::vector<decltype(mine)> states;
