@@ -81,6 +81,8 @@ std::ostream& ReportStream(const std::string& output);
 // Reads an input's headers for a job that loads it: refuses an empty file (ThrowEmptyInput)
 // unless told otherwise, and warns on standard error when the file ends before its pixels do (they load as zeros).
 InputHeader CheckInput(const std::string& fileName, const TDecodeOptions& options, bool refuseEmpty = true);
+// The warning CheckInput gives for a file that ends this many bytes before its last pixel.
+void WarnIfShort(const std::string& fileName, std::uint64_t missingBytes);
 // CheckInput of every file, the first refusal in their order raised.
 std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, const TDecodeOptions& options,
                                      bool refuseEmpty = true);

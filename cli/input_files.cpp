@@ -105,20 +105,17 @@ void DescribeInput(const std::string& fileName) {
 
 void ThrowEmptyInput(const std::string& fileName) { ThrowAboutFile(fileName, EInvalidGraphic(FileIsEmpty)); }
 
-namespace {
-
-void WarnIfShort(const std::string& fileName, const InputHeader& input) {
-  if (input.Header.MissingBytes > 0)
-    std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << input.Header.MissingBytes
+void WarnIfShort(const std::string& fileName, std::uint64_t missingBytes) {
+  if (missingBytes > 0)
+    std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << missingBytes
               << " bytes before its last pixel; the missing pixels load as zeros\n";
 }
 
-}  // namespace
 
 InputHeader CheckInput(const std::string& fileName, const TDecodeOptions& options, bool refuseEmpty) {
   const InputHeader input = ReadInputHeader(fileName, options);
   if (input.Empty && refuseEmpty) ThrowEmptyInput(fileName);
-  WarnIfShort(fileName, input);
+  WarnIfShort(fileName, input.Header.MissingBytes);
   return input;
 }
 
@@ -142,7 +139,7 @@ std::vector<InputHeader> CheckInputs(const std::vector<std::string>& fileNames, 
   for (std::size_t i = 0; i < fileNames.size(); ++i) {
     if (errors[i]) std::rethrow_exception(errors[i]);
     if (inputs[i].Empty && refuseEmpty) ThrowEmptyInput(fileNames[i]);
-    WarnIfShort(fileNames[i], inputs[i]);
+    WarnIfShort(fileNames[i], inputs[i].Header.MissingBytes);
   }
   return inputs;
 }

@@ -3,7 +3,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <exception>
 #include <iostream>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,10 +88,37 @@ int Combine(const std::vector<std::string>& args, TImageOptions& options) {
   RejectOptions(arguments);
   if (arguments.size() < 3) throw UsageError(texts::SelectTwoOrMoreFiles);
   const std::vector<std::string> inputs(arguments.begin() + 1, arguments.end());
-  std::vector<std::string> paths;
-  for (const InputHeader& input : CheckInputs(inputs, options.Decode, false)) paths.push_back(input.Path);
+  // Each input is opened and read once: judged by its headers as every job judges its inputs,
+  // from the bytes the combine reads it by.
+  std::vector<std::string> paths(inputs.size());
+  std::vector<std::exception_ptr> named(inputs.size());
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    try {
+      paths[i] = CellStripPath(inputs[i]);
+    } catch (...) {
+      paths[i] = inputs[i];
+      named[i] = std::current_exception();
+    }
+  }
+  std::vector<std::uint64_t> missing(inputs.size(), 0);
+  TCombineInputs judged;
+  judged.Open = [&](std::size_t i, bool alone) {
+    if (named[i]) std::rethrow_exception(named[i]);
+    // Beside other readers only a regular file by its own name; standard input, pipes and
+    // anything refused are taken in alone, in their order, as every job takes them.
+    if (!alone && inputs[i] != "-") return std::make_unique<files::TInputFile>(paths[i]);
+    const std::string path = InputPath(inputs[i]);
+    return AboutFile(inputs[i], [&] { return std::make_unique<files::TInputFile>(path); });
+  };
+  judged.Judge = [&](std::size_t i, const files::TInputFile& file, std::span<const std::uint8_t> first) {
+    AboutFile(inputs[i], [&] {
+      const TImageFormat* format = nullptr;
+      missing[i] = ReadHeaderOf(file, first, options.Decode, &format).MissingBytes;
+    });
+  };
+  judged.Judged = [&](std::size_t i) { WarnIfShort(inputs[i], missing[i]); };
   TBitmap combined;
-  BuildCombinedStrip(paths, combined, options.Decode, options.Encode);
+  BuildCombinedStrip(paths, combined, options.Decode, options.Encode, judged);
   // The first file gives the height: an empty one leaves nothing to write.
   if (combined.Empty()) ThrowEmptyInput(inputs.front());
   combined.SaveToFile(OutputPath(arguments[0]), options.Encode);

@@ -92,16 +92,15 @@ void TBmpRowReader::ParseHeaders(std::size_t have) {
     header_ = ParseHeader(bytes);
     inMemory_ = true;
   } else {
-    const std::optional<std::uint64_t> size = file_->RegularSize();
+    const std::optional<std::uint64_t> size = file_->OpenedSize();
     if (!size) {
       whole_ = Decode(file_->ReadAll(0));
       if (!whole_) return;
     } else {
-      std::vector<std::uint8_t> head(std::min<std::size_t>(static_cast<std::size_t>(*size), MaxHeaderBytes));
-      const std::size_t got = file_->ReadAt(head.data(), head.size(), 0);
+      // The headers lie in the bytes already read: a larger file is read on from its pixels.
+      const std::size_t got = std::min<std::size_t>(static_cast<std::size_t>(std::min<std::uint64_t>(*size, have)), MaxHeaderBytes);
       if (got == 0) return;
-      head.resize(got);
-      header_ = ParseHeader(head, got < MaxHeaderBytes ? got : static_cast<std::size_t>(*size));
+      header_ = ParseHeader(std::span<const std::uint8_t>(small_.data(), got), got < MaxHeaderBytes ? got : static_cast<std::size_t>(*size));
     }
   }
   if (whole_) {

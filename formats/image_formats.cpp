@@ -171,6 +171,40 @@ TFileHead ReadFileHead(const files::TInputFile& file) {
   return head;
 }
 
+TFileHead FileHeadOf(const files::TInputFile& file, std::span<const std::uint8_t> first) {
+  TFileHead head;
+  head.FileSize = file.OpenedSize().value_or(0);
+  std::size_t wanted = LongestSignature;
+  for (const TImageFormat& format : Formats) wanted = std::max(wanted, format.HeaderBytes);
+  const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>({head.FileSize, wanted, first.size()}));
+  if (have == 0) return head;
+  head.Format = &FormatOfBytes(first.first(have));
+  if (head.Format->HeaderBytes == 0 && head.FileSize > have) {
+    // The bytes read may be the whole file, and then no more are read.
+    const bool whole = first.size() == head.FileSize;
+    head.Bytes = head.Format->ReadBytes(file, std::vector<std::uint8_t>(first.begin(), first.end()), whole, true);
+  } else {
+    head.Bytes.assign(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(std::min(have, head.Format->HeaderBytes ? head.Format->HeaderBytes : have)));
+  }
+  return head;
+}
+
+TImageHeader ReadHeaderOf(const files::TInputFile& file, std::span<const std::uint8_t> first,
+                          const TDecodeOptions& options, const TImageFormat** format) {
+  const std::uint64_t fileSize = file.OpenedSize().value_or(0);
+  std::size_t wanted = LongestSignature;
+  for (const TImageFormat& row : Formats) wanted = std::max(wanted, row.HeaderBytes);
+  const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>({fileSize, wanted, first.size()}));
+  *format = nullptr;
+  if (have == 0) return {};
+  const TImageFormat& row = FormatOfBytes(first.first(have));
+  *format = &row;
+  if (row.HeaderBytes != 0) return row.ReadHeader(first.first(std::min(have, row.HeaderBytes)), fileSize, options);
+  if (fileSize <= have) return row.ReadHeader(first.first(have), fileSize, options);
+  const TFileHead head = FileHeadOf(file, first);
+  return row.ReadHeader(head.Bytes, head.FileSize, options);
+}
+
 std::string CollectionOpenFilter() {
   return Entry(CollectionDialogName, CollectionExtension) + "|" + AllImages(Pattern(CollectionExtension));
 }

@@ -86,6 +86,14 @@ struct TFileHead {
   std::vector<std::uint8_t> Bytes;
 };
 TFileHead ReadFileHead(const files::TInputFile& file);
+// The same from the bytes a reader has already read from the file's start (first: as
+// TInputFile::ReadHead gives them), reading on only for a header that lies further than they
+// reach; the size is the one the file had when opened.
+TFileHead FileHeadOf(const files::TInputFile& file, std::span<const std::uint8_t> first);
+// What the file's row reads in those headers (ReadHeader), with its row (nullptr for an empty
+// file, whose header says nothing); without copying the bytes when they hold the headers.
+TImageHeader ReadHeaderOf(const files::TInputFile& file, std::span<const std::uint8_t> first,
+                          const TDecodeOptions& options, const TImageFormat** format);
 
 // File-dialog filters ("Name|*.ext|Name|*.ext;*.ext2") and folder masks, made from the rows.
 // The collection window's dialogs: strips ("Bitmap Collection|*.gbc") first, then every

@@ -31,6 +31,11 @@ bool TImageRowReader::OfAnotherHeight(const TImageFormat& format, std::span<cons
 }
 
 void TImageRowReader::Open(const std::string& fileName, int onlyHeight) {
+  file_.reset();
+  Open(std::make_unique<files::TInputFile>(fileName), {}, onlyHeight);
+}
+
+void TImageRowReader::Open(std::unique_ptr<files::TInputFile> file, const TOnHead& onHead, int onlyHeight) {
   headerOnly_ = false;
   wholeFormat_ = nullptr;
   whole_.reset();
@@ -38,8 +43,7 @@ void TImageRowReader::Open(const std::string& fileName, int onlyHeight) {
   wholeBytes_ = {};
   // One open file and one read of its head for every format: a file read by rows goes on from
   // the bytes already read, and most glyph files are read whole by it.
-  file_.reset();
-  file_.emplace(fileName);
+  file_ = std::move(file);
   try {
     head_.resize(bmp::TBmpRowReader::HeadBytes);
   } catch (const std::bad_alloc&) {
@@ -47,8 +51,9 @@ void TImageRowReader::Open(const std::string& fileName, int onlyHeight) {
   }
   const std::size_t got = file_->ReadHead(head_.data(), head_.size());
   const std::span<const std::uint8_t> head(head_.data(), got);
+  if (onHead) onHead(*file_, head);
   const TImageFormat& format = FormatOfBytes(head);
-  const std::uint64_t fileSize = file_->RegularSize().value_or(0);
+  const std::uint64_t fileSize = file_->OpenedSize().value_or(0);
   if (onlyHeight > 0 && got > 0 && OfAnotherHeight(format, head, fileSize, onlyHeight)) {
     file_.reset();
     return;

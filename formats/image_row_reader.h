@@ -6,6 +6,7 @@
 // be cut) are judged by their headers and decoded whole (within the picture limit) when their
 // rows are first asked for, and given as one band.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -37,6 +38,13 @@ class TImageRowReader {
   // that header gives, and there is nothing to take from it. Readers that keep only pictures
   // of one height (folder loads, gather) are not stopped by an unrelated one beside them.
   void Open(const std::string& fileName, int onlyHeight = 0);
+  // The same over a file already open, which the reader keeps until the next Open or TakeImage.
+  // onHead, when given, is shown the file's first bytes (all of a file up to HeadBytes) before
+  // the reader judges them, so a caller can judge the file by them too without reading it again.
+  using TOnHead = std::function<void(const files::TInputFile& file, std::span<const std::uint8_t> head)>;
+  void Open(std::unique_ptr<files::TInputFile> file, const TOnHead& onHead = {}, int onlyHeight = 0);
+  // Files up to this size are read whole, in one read, when they are opened.
+  static constexpr std::size_t HeadBytes = bmp::TBmpRowReader::HeadBytes;
   bool Empty() const { return headerOnly_ || wholeFormat_ ? width_ == 0 : bmp_.Empty(); }
   int Width() const { return headerOnly_ || wholeFormat_ ? width_ : bmp_.Width(); }
   int Height() const { return headerOnly_ || wholeFormat_ ? height_ : bmp_.Height(); }
@@ -66,7 +74,7 @@ class TImageRowReader {
 
   TDecodeOptions options_;
   bmp::TBmpRowReader bmp_;
-  std::optional<files::TInputFile> file_;
+  std::unique_ptr<files::TInputFile> file_;
   const TImageFormat* wholeFormat_ = nullptr;  // a file decoded whole, of this format
   bool headerOnly_ = false;                    // a file of another height, left unread
   int width_ = 0, height_ = 0;

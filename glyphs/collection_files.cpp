@@ -211,52 +211,116 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
 
 void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
                         const TEncodeOptions& keys) {
+  BuildCombinedStrip(fileNames, result, options, keys, {});
+}
+
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
+                        const TEncodeOptions& keys, const TCombineInputs& inputs) {
   if (fileNames.empty()) throw EInvalidOperation(texts::SelectTwoOrMoreFiles);
   // Every file is judged by its headers before anything is drawn, so an unreadable one stops
-  // the job early. Small files (most strips) are decoded then and kept, within a budget, so
-  // they are read once; the rest are loaded again one at a time while drawing, so a job holds
-  // the result, the kept parts and one part, however many files it joins.
+  // the job early. Each is opened once and its head read once, which holds all of a small
+  // file: small files (most strips) are decoded from those bytes then and kept, within a
+  // budget, so they are read once; the rest are loaded again one at a time while drawing, so a
+  // job holds the result, the kept parts and one part, however many files it joins.
   // The headers are read on every core, the files a run at a time, and then taken in order.
-  std::vector<int> widths(fileNames.size()), heights(fileNames.size());
-  std::vector<std::shared_ptr<TBitmapImage>> kept(fileNames.size());
+  const std::size_t count = fileNames.size();
+  std::vector<int> widths(count), heights(count);
+  std::vector<std::shared_ptr<TBitmapImage>> kept(count);
+  // What the caller's judge refused (or the opening and first read that came before it), and
+  // what the reader refused after: the first of the first kind stops the job before any of the
+  // second, as judging every file before reading any would.
+  std::vector<std::exception_ptr> refused(count), failed(count);
+  // A file that a reader running beside others could not open, opened again alone.
+  std::vector<std::uint8_t> openAlone(count, 0);
   std::atomic<std::size_t> keptBytes{0};
-  const auto read = [&](TImageRowReader& reader, std::size_t i) {
+  const auto open = [&](std::size_t i, bool alone) {
+    return inputs.Open ? inputs.Open(i, alone) : std::make_unique<files::TInputFile>(fileNames[i]);
+  };
+  const auto read = [&](TImageRowReader& reader, std::size_t i, bool alone) {
     const std::string& name = fileNames[i];
-    AboutFile(name, [&] { reader.Open(name); });
-    widths[i] = reader.Width();
-    heights[i] = reader.Height();
-    const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
-    if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
-      kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
-    else if (bytes <= KeptPartBytes)
-      keptBytes.fetch_sub(bytes);
+    refused[i] = failed[i] = nullptr;
+    openAlone[i] = 0;
+    bool judged = false;
+    try {
+      std::unique_ptr<files::TInputFile> file;
+      try {
+        file = AboutFile(name, [&] { return open(i, alone); });
+      } catch (...) {
+        if (alone) throw;
+        openAlone[i] = 1;
+        return;
+      }
+      AboutFile(name, [&] {
+        reader.Open(std::move(file), [&](const files::TInputFile& held, std::span<const std::uint8_t> head) {
+          if (inputs.Judge) inputs.Judge(i, held, head);
+          judged = true;
+        });
+      });
+      widths[i] = reader.Width();
+      heights[i] = reader.Height();
+      const std::size_t bytes = static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 4;
+      if (bytes <= KeptPartBytes && keptBytes.fetch_add(bytes) + bytes <= KeptPartsBudget)
+        kept[i] = AboutFile(name, [&] { return reader.TakeImage(); });
+      else if (bytes <= KeptPartBytes)
+        keptBytes.fetch_sub(bytes);
+    } catch (...) {
+      if (judged || !inputs.Judge) {
+        failed[i] = std::current_exception();
+        return;
+      }
+      // Nothing after a refused file need be read.
+      refused[i] = std::current_exception();
+      throw;
+    }
   };
   // The first file gives the glyph size, and an icon among the others gives its picture of
   // that size (else its largest), as every job reads an icon.
-  std::exception_ptr firstError;
-  try {
+  {
     TImageRowReader first(options);
-    read(first, 0);
-  } catch (...) {
-    firstError = std::current_exception();
+    try {
+      read(first, 0, true);
+    } catch (...) {
+    }
   }
   TDecodeOptions others = options;
-  if (others.PreferredSize == 0 && !firstError) others.PreferredSize = heights[0];
-  std::vector<std::exception_ptr> errors = ReadFilesOnCores(
-      fileNames.size() - 1, [&others] { return std::make_unique<TImageRowReader>(others); },
-      [&](TImageRowReader& reader, std::size_t i) { read(reader, i + 1); });
-  errors.insert(errors.begin(), firstError);
+  if (others.PreferredSize == 0 && !refused[0] && !failed[0]) others.PreferredSize = heights[0];
+  if (!refused[0]) {
+    ReadFilesOnCores(
+        count - 1, [&others] { return std::make_unique<TImageRowReader>(others); },
+        [&](TImageRowReader& reader, std::size_t i) { read(reader, i + 1, false); });
+    // Files that are not regular ones (a pipe a person named) are taken in here, one after
+    // another in their order, as are files a reader beside others could not open.
+    TImageRowReader alone(others);
+    for (std::size_t i = 1; i < count && !refused[i]; ++i) {
+      if (!openAlone[i]) continue;
+      try {
+        read(alone, i, true);
+      } catch (...) {
+      }
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (refused[i]) std::rethrow_exception(refused[i]);
+    if (inputs.Judged) inputs.Judged(i);
+  }
   long long totalWidth = 0;
-  for (std::size_t i = 0; i < fileNames.size(); ++i) {
-    if (errors[i]) std::rethrow_exception(errors[i]);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (failed[i]) std::rethrow_exception(failed[i]);
     totalWidth += widths[i];
     if (totalWidth > INT_MAX || raster::TooManyPixels(totalWidth, heights[0]))
       ThrowAboutFile(fileNames[i], EOutOfResources(texts::OutOfSystemResources));
   }
   // A kept part is what loading the file gives (nullptr for an empty file).
+  TImageRowReader again(options);
   const auto load = [&](TBitmap& bitmap, std::size_t i) {
-    if (kept[i] || widths[i] == 0) bitmap.ReplaceImage(std::move(kept[i]));
-    else bitmap.LoadFromFile(fileNames[i], options);
+    if (kept[i] || widths[i] == 0) {
+      bitmap.ReplaceImage(std::move(kept[i]));
+      return;
+    }
+    AboutFile(fileNames[i], [&] {
+      again.Open(open(i, true));
+      bitmap.ReplaceImage(again.TakeImage());
+    });
   };
   result.SetPixelFormat(TPixelFormat::pf4bit);
   load(result, 0);

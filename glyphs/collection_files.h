@@ -5,10 +5,15 @@
 //
 // Two layers: the operations themselves (file names handed in), and the whole menu-command
 // flows with their dialogs and messages, so the window and gliffo-tool run the same code.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "formats/image_options.h"
+#include "platform/files/file_io.h"
 
 namespace gliffo {
 
@@ -65,6 +70,25 @@ bool ExportBitmap(const TGlyphCollection& collection, const std::string& fileNam
 // the others' with each glyph's key at alpha 0 (unless keys asks for every pixel opaque).
 void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
                         const TEncodeOptions& keys = {});
+
+// How a job that judges its inputs itself (gliffo-tool: inputs that may be pipes, headers
+// judged in full, warnings) takes part in BuildCombinedStrip, so that each file is still opened
+// once and read once. Every member is optional.
+struct TCombineInputs {
+  // Opens file i. alone: no other file is being read, so anything a person may name (a pipe)
+  // can be taken in; otherwise it may open regular files only, and what it raises makes the
+  // file be opened again alone, after the others. Its error is the file's.
+  std::function<std::unique_ptr<files::TInputFile>(std::size_t i, bool alone)> Open;
+  // Judges file i by its first bytes (all of a small file), on any thread, before its pixels
+  // are read. What it raises (and what opening the file raised) stops the job before any
+  // reader's error, and no file after it need be read.
+  std::function<void(std::size_t i, const files::TInputFile& file, std::span<const std::uint8_t> head)> Judge;
+  // Hears of each file judged, in order, once every file is and before anything is raised
+  // about a later one.
+  std::function<void(std::size_t i)> Judged;
+};
+void BuildCombinedStrip(const std::vector<std::string>& fileNames, TBitmap& result, const TDecodeOptions& options,
+                        const TEncodeOptions& keys, const TCombineInputs& inputs);
 
 // Saves an image, asking "Replace Existing File?" first when the file exists; returns whether
 // it was written.

@@ -7,6 +7,10 @@ make_data.py OUTDIR [GLYPHS] [STRIPS] [--check GLIFFO_TOOL]
   OUTDIR/glyphs1000/  the first 1,000 of those, the same bytes.
   OUTDIR/strips/      STRIPS strips of 10 glyphs, 160 x 16 (default 1000), alternating 24- and 4-bit.
   OUTDIR/strips24/    STRIPS strips of 10 glyphs, 160 x 16, all 24-bit.
+  OUTDIR/strips4/     STRIPS strips of 10 glyphs, 160 x 16, all 4-bit with the system palette.
+  OUTDIR/strip1000.bmp  a 24-bit strip of 1,000 glyphs (16,000 x 16), for scale and pick.
+  OUTDIR/icons/       200 icons as three RGBA PNGs each, aNNN_16.png, aNNN_24.png, aNNN_32.png
+                      (alpha 0 or 255), for ico.
   OUTDIR/pngglyphs/   GLYPHS PNG files of 16 x 16, even ones RGBA (alpha 0 or 255), odd ones 4-bit
                       palette whose entry 0 is transparent (tRNS); every opaque pixel one of the 16
                       system colours, so the gathered 4-bit strip is exact. Names in mixed case.
@@ -292,7 +296,7 @@ def main():
     glyphs = int(args[1]) if len(args) > 1 else 10000
     strips = int(args[2]) if len(args) > 2 else 1000
     rng = random.Random(20240607)
-    for folder in ("glyphs", "glyphs1000", "strips", "strips24", "pngglyphs", "big"):
+    for folder in ("glyphs", "glyphs1000", "strips", "strips24", "strips4", "icons", "pngglyphs", "big"):
         os.makedirs(os.path.join(out, folder), exist_ok=True)
     for i in range(glyphs):
         bit_count = 4 if i % 2 == 0 else 24
@@ -340,6 +344,17 @@ def main():
         glyph[15][0] = MAGENTA
         wide4.append(glyph)
     write(os.path.join(out, "wide4.bmp"), bmp(16 * 10000, 16, 4, [[v for g in wide4 for v in g[y]] for y in range(16)]))
+    # The small 4-bit strips last, from a generator of their own, so the data above keeps its bytes.
+    rng = random.Random(20261209)
+    for i in range(strips):
+        write(os.path.join(out, "strips4", f"s{i:04d}.bmp"), bmp(160, 16, 4, glyph_pixels(rng, 160, 16, 4)))
+    write(os.path.join(out, "strip1000.bmp"), wide_strip(rng, 1000))
+    for i in range(200):
+        for size in (16, 24, 32):
+            pixels = glyph_pixels(rng, size, size, 24)
+            rows = [b"".join(b"\0\0\0\0" if (x + y) % 5 == 0 else bytes(pixels[y][x]) + b"\xff" for x in range(size))
+                    for y in range(size)]
+            write(os.path.join(out, "icons", f"a{i:03d}_{size}.png"), png(size, size, 6, 8, rows))
     if tool:
         check_big(out, tool, 4096, expected)
 

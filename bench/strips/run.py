@@ -22,20 +22,23 @@ from make_data import magick_env, read_ppm
 CONTESTANTS = ["plain floor", "durable floor", "gliffo-tool", "ImageMagick", "Pillow", "stb_image"]
 PEERS = CONTESTANTS[3:]
 # Runs of seconds, which run in every other round only, still interleaved with the rest.
-SLOW = {("gather 10,000", "ImageMagick"), ("gather PNG", "ImageMagick"), ("split PNG", "ImageMagick")}
+SLOW = {("gather 10,000", "ImageMagick"), ("gather PNG", "ImageMagick"), ("split PNG", "ImageMagick"),
+        ("ico", "ImageMagick"), ("ico", "Pillow")}
 
 
 def run(command, cwd=None, env=None):
     """(seconds, None) or (None, the reason it failed)."""
     # What the run before left to write back would otherwise go to disk during this run's fsync.
     os.sync()
+    # A job of many runs of a program (one icon a run) is a list of commands, timed together.
+    commands = command if isinstance(command[0], list) else [command]
     start = time.perf_counter()
-    result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, cwd=cwd, env=env)
-    seconds = time.perf_counter() - start
-    if result.returncode != 0:
-        lines = result.stderr.decode(errors="replace").strip().splitlines()
-        return None, f"exit {result.returncode}: {lines[-1][:200] if lines else 'no message'}"
-    return seconds, None
+    for one in commands:
+        result = subprocess.run(one, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, cwd=cwd, env=env)
+        if result.returncode != 0:
+            lines = result.stderr.decode(errors="replace").strip().splitlines()
+            return None, f"exit {result.returncode}: {lines[-1][:200] if lines else 'no message'}"
+    return time.perf_counter() - start, None
 
 
 def bmp_size(path):
@@ -81,11 +84,15 @@ def main():
         if output_ext == "dir":  # a folder of files; the floors still write one file
             for c in CONTESTANTS[2:]:
                 os.makedirs(outputs[c], exist_ok=True)
-        commands = {"gliffo-tool": ([tool] + tool_args(outputs["gliffo-tool"]), None)}
+        ours = tool_args(outputs["gliffo-tool"])
+        commands = {"gliffo-tool": ([[tool] + a for a in ours] if isinstance(ours[0], list) else [tool] + ours, None)}
         if im and have["ImageMagick"]:
-            commands["ImageMagick"] = ([convert] + im(outputs["ImageMagick"]), im_cwd)
+            theirs = im(outputs["ImageMagick"])
+            commands["ImageMagick"] = ([[convert] + a for a in theirs] if isinstance(theirs[0], list) else [convert] + theirs,
+                                       im_cwd)
         if pil and have["Pillow"]:
-            commands["Pillow"] = (pillow + pil(outputs["Pillow"]), None)
+            theirs = pil(outputs["Pillow"])
+            commands["Pillow"] = ([pillow + a for a in theirs] if isinstance(theirs[0], list) else pillow + theirs, None)
         if stb_args and have["stb_image"]:
             commands["stb_image"] = ([stb] + stb_args(outputs["stb_image"]), None)
         jobs.append((short, label, floor_inputs, outputs, commands))
@@ -105,7 +112,8 @@ def main():
         im_cwd=png_glyphs, pil=lambda o: ["gatherpng", png_glyphs, o, "16"],
         stb_args=lambda o: ["gatherpng", png_glyphs, o, "16"])
     for short, folder, label in (("combine", "strips", "combine 1,000 160×16 strips"),
-                                 ("combine 24-bit", "strips24", "combine 1,000 160×16 24-bit strips")):
+                                 ("combine 24-bit", "strips24", "combine 1,000 160×16 24-bit strips"),
+                                 ("combine 4-bit", "strips4", "combine 1,000 160×16 4-bit strips")):
         files = sorted(os.path.join(data, folder, n) for n in os.listdir(os.path.join(data, folder)))
         job(short, label, files, "bmp", lambda o, f=files: ["combine", o] + f,
             im=lambda o, f=files: f + ["+append", "BMP3:" + o],
@@ -119,6 +127,20 @@ def main():
         im=lambda o: [wide, "-dither", "None", "-remap", os.path.join(data, "palette16.ppm"), "-type", "Palette",
                       "BMP3:" + o],
         pil=lambda o: ["to4bit", wide, o], stb_args=lambda o: ["to4bit", wide, o])
+    # The jobs of one strip's glyphs, and icons: against ImageMagick and Pillow.
+    strip1000 = os.path.join(data, "strip1000.bmp")
+    job("scale", "scale --by 2, 1,000 glyphs", [strip1000], "bmp", lambda o: ["scale", strip1000, o, "--by", "2"],
+        im=lambda o: [strip1000, "-magnify", "BMP3:" + o], pil=lambda o: ["scale2x", strip1000, o])
+    picked = ["0-249", "999-750"]
+    job("pick", "pick 500 of 1,000 glyphs", [strip1000], "bmp", lambda o: ["pick", strip1000, o] + picked,
+        pil=lambda o: ["pick", strip1000, o] + picked)
+    icons = os.path.join(data, "icons")
+    stems = sorted({n.rsplit("_", 1)[0] for n in os.listdir(icons) if n.endswith(".png")})
+    sizes = [[os.path.join(icons, f"{stem}_{size}.png") for size in (16, 24, 32)] for stem in stems]
+    job("ico", f"ico, {len(stems)} icons of 16, 24, 32", [f for group in sizes for f in group], "dir",
+        lambda o: [["ico", os.path.join(o, stem + ".ico")] + group for stem, group in zip(stems, sizes)],
+        im=lambda o: [group + [os.path.join(o, stem + ".ico")] for stem, group in zip(stems, sizes)],
+        pil=lambda o: [["ico", o, group[2]] for group in sizes])
     for name, label in (("rgb24", "24-bit"), ("pal8", "8-bit"), ("pal4", "4-bit"), ("rle8", "RLE8"),
                         ("rle4", "RLE4"), ("rgba", "RGBA PNG")):
         src = os.path.join(data, "big", name + (".png" if name == "rgba" else ".bmp"))
@@ -177,6 +199,30 @@ def main():
                 if reason:
                     wrong[(index, peer)] = reason
             continue
+        if short == "ico":
+            for contestant in ["gliffo-tool"] + peers:
+                made = [n for n in os.listdir(outputs[contestant]) if n.endswith(".ico")]
+                if len(made) != len(stems):
+                    if contestant == "gliffo-tool":
+                        sys.exit(f"gliffo-tool's ico writes {len(made)} icons, not {len(stems)}")
+                    wrong[(index, contestant)] = f"writes {len(made)} icons, not {len(stems)}"
+            continue
+        if short in ("scale", "pick"):
+            width, height, bits = bmp_size(outputs["gliffo-tool"])
+            want = (32000, 32) if short == "scale" else (8000, 16)
+            if (width, height) != want:
+                sys.exit(f"gliffo-tool's {label} output is {width}×{height}, not {want[0]}×{want[1]}")
+            ours = pixels_of(tool, outputs["gliffo-tool"], reference)
+            for peer in peers:
+                theirs = pixels_of(tool, outputs[peer], scratch)
+                if theirs is None or theirs[:2] != ours[:2]:
+                    wrong[(index, peer)] = f"writes another size than {want[0]}×{want[1]}"
+                elif theirs[2] != ours[2]:
+                    differ = sum(theirs[2][i:i + 3] != ours[2][i:i + 3] for i in range(0, len(ours[2]), 3))
+                    notes.append(f"{peer} on {short}: {differ / (ours[0] * ours[1]):.2%} of the pixels differ from "
+                                 f"gliffo-tool's" + (" (it enlarges the whole strip, so glyphs meet at their edges)"
+                                                     if peer == "ImageMagick" else ""))
+            continue
         if short.startswith("decode"):
             def right(path, picture=pictures[os.path.basename(inputs[0])[:-4]]):
                 width, height, pixels = read_ppm(path)
@@ -189,7 +235,7 @@ def main():
             continue
         width, height, bits = bmp_size(outputs["gliffo-tool"])
         want = {"gather 10,000": 160000, "gather 1,000": 16000, "gather PNG": 160000, "combine": 160000,
-                "combine 24-bit": 160000, "to4bit": 160000}[short]
+                "combine 24-bit": 160000, "combine 4-bit": 160000, "to4bit": 160000}[short]
         if (width, height) != (want, 16) or (short == "to4bit" and bits != 4):
             sys.exit(f"gliffo-tool's {label} output is {width}×{height} at {bits} bits, not {want}×16")
         if short == "gather PNG":
@@ -278,6 +324,9 @@ def main():
         print(f"- {note}")
     print("- split PNG: the floors write the bytes of all 10,000 files as one file; gliffo-tool saves each "
           "file safely (temporary file, flushed to disk 256 files at a time, renamed), the peers write in place")
+    print(f"- ico: every contestant runs once an icon ({len(stems)} runs); Pillow saves the 32-pixel picture with "
+          "save(sizes=...), which makes the smaller ones; the floors read all three sizes once and write the "
+          "icons' bytes as one file")
     print("- peers write their output in place without flushing it to disk, as the plain floor does; "
           "Pillow and stb_image write strips at 24 bits, Pillow its 4-bit job at 8 bits")
 
@@ -286,10 +335,12 @@ def main():
     def ahead(short):
         index = next(i for i, j in enumerate(jobs) if j[0] == short)
         ours = median[(index, "gliffo-tool")]
-        rel = {p: median[(index, p)] / ours for p in PEERS
+        # The peers the job is run with (the new jobs have no stb_image program).
+        entered = [p for p in PEERS if p in jobs[index][4] or (index, p) in failed]
+        rel = {p: median[(index, p)] / ours for p in entered
                if (index, p) in median and (index, p) not in wrong}
-        met = len(rel) == len(PEERS) and all(r > 1 for r in rel.values())
-        text = ", ".join(f"{p} {rel[p]:.2f}x" if p in rel else f"{p} no figure" for p in PEERS)
+        met = len(rel) == len(entered) and all(r > 1 for r in rel.values())
+        text = ", ".join(f"{p} {rel[p]:.2f}x" if p in rel else f"{p} no figure" for p in entered)
         print(f"- {short} ahead of every peer ({text} its time): {'met' if met else 'not met'}")
 
     def goal(short, limit, beat_stb):
@@ -301,10 +352,10 @@ def main():
             text += " and faster than stb_image (" + (f"stb_image {stb_rel:.2f}x its time)" if stb_rel else "no figure)")
         print(f"- {text}: {'met' if met else 'not met'}")
 
-    for short in ("gather 10,000", "gather 1,000", "combine", "combine 24-bit"):
+    for short in ("gather 10,000", "gather 1,000", "combine", "combine 24-bit", "combine 4-bit"):
         goal(short, 1.3, True)
     goal("gather PNG", 2, False)
-    for short in ("gather PNG", "decode RGBA PNG", "split PNG"):
+    for short in ("gather PNG", "decode RGBA PNG", "split PNG", "scale", "pick", "ico"):
         ahead(short)
     goal("to4bit", 2, False)
     for depth in ("24-bit", "8-bit", "4-bit"):

@@ -9,7 +9,7 @@ root=$(cd "$here/../.." && pwd)
 build=${1:-$root/build-bench}
 data=${2:-${TMPDIR:-/tmp}/gliffo-strips-data}
 # Written into the data's marker; a change of what make_data.py writes must change it.
-data_version=peers-2-png
+data_version=peers-3-new-jobs
 
 # The peers are this bench's alone, so they are installed here and not by scripts/setup.sh.
 missing=""

@@ -43,6 +43,9 @@ class TInputFile {
   std::vector<std::uint8_t> ReadAll(std::size_t sizeHint) const;
   // The size of a regular file; nothing for a pipe, a device and the like.
   std::optional<std::uint64_t> RegularSize() const;
+  // The size RegularSize gave when the file was opened, without asking the system again: a
+  // reader of many small files asks once a file.
+  std::optional<std::uint64_t> OpenedSize() const { return openSize_; }
   // True when a pipe was read whole; ReopenName then names the copy, which opens as a regular
   // file for as long as this object lives. Standard input that is a regular file is reopened
   // the same way, by its descriptor. Otherwise ReopenName is the name given.

@@ -84,6 +84,38 @@ bool CopyRows(const Surface& dst, Box dstBox, Box clip, const Surface& src, Box 
     }
     return true;
   }
+  if (src.Indexed() && dst.Indexed() && src.BitCount == dst.BitCount && (src.BitCount == 4 || src.BitCount == 8)) {
+    // Indexed pixels onto a table of the same depth (strips joined): each value's match found
+    // once, as the encoder finds it for every pixel of that colour; a table that maps onto
+    // itself (the system colours on both sides) copies the bytes.
+    std::uint8_t match[256];
+    bool same = true;
+    const int entries = 1 << src.BitCount;
+    for (int v = 0; v < entries; ++v) {
+      match[v] = static_cast<std::uint8_t>(encoder.Encode(ValueToColor(src, static_cast<std::uint32_t>(v))) & (entries - 1));
+      same = same && match[v] == v;
+    }
+    for (int y = clip.Top; y < clip.Bottom; ++y) {
+      const std::uint8_t* in = from.Row(static_cast<int>(sy0 + (y - clip.Top)));
+      std::uint8_t* out = view.Row(y);
+      if (src.BitCount == 8) {
+        if (same) std::memcpy(out, in, static_cast<std::size_t>(width));
+        else
+          for (int x = 0; x < width; ++x) out[x] = match[in[x]];
+        continue;
+      }
+      const std::size_t pairs = static_cast<std::size_t>(width / 2);
+      if (same) {
+        std::memcpy(out, in, pairs);
+      } else {
+        for (std::size_t k = 0; k < pairs; ++k)
+          out[k] = static_cast<std::uint8_t>((match[in[k] >> 4] << 4) | match[in[k] & 0x0F]);
+      }
+      // An odd last pixel fills the high half of its byte; the low half is the next pixel's.
+      if (width % 2) out[pairs] = static_cast<std::uint8_t>((match[in[pairs] >> 4] << 4) | (out[pairs] & 0x0F));
+    }
+    return true;
+  }
   for (int y = clip.Top; y < clip.Bottom; ++y) CopyRowColors(from, static_cast<int>(sy0 + (y - clip.Top)), view, y, encoder);
   return true;
 }

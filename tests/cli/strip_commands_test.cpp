@@ -85,11 +85,12 @@ TEST_F(StripCommands, GatherStopsAtAnUnreadableBmpAndWritesNothing) {
 }
 
 TEST_F(StripCommands, CombineWritesWhatCombineCollectionsBuilds) {
+  // The last is larger than the combine keeps decoded, so it is read again when drawn.
   const std::vector<std::string> inputs = {Image("s1.bmp", 32, 16, 1, TPixelFormat::pf4bit), Image("s2.bmp", 48, 16, 2),
-                                           Image("s3.bmp", 16, 24, 3)};
+                                           Image("s3.bmp", 16, 24, 3), Image("s4.bmp", 1100, 256, 4)};
   const std::string out = folder / "out.bmp";
   WriteBytes(out, {1});
-  const ToolResult r = Tool({"combine", out, inputs[0], inputs[1], inputs[2]}, folder.Path());
+  const ToolResult r = Tool({"combine", out, inputs[0], inputs[1], inputs[2], inputs[3]}, folder.Path());
   ASSERT_EQ(r.Status, 0) << r.Err;
   TBitmap expected;
   BuildCombinedStrip(inputs, expected, {});

@@ -300,12 +300,23 @@ TEST_F(CollectionFiles, CombineWritesTheSameBytesAsWideningOneByOne) {
   const std::string deep = TrueColorFile("deep.bmp", 48, 16, 8);
   const std::string tall = TrueColorFile("tall.bmp", 20, 30, 9);
   const std::string odd = TrueColorFile("odd.bmp", 13, 16, 10);  // later strips start off a byte
-  const std::string mono1 = folder / "mono.bmp", twins1 = folder / "twins.bmp";
+  BmpBuilder turned;  // 4-bit, odd width, its table the reverse of another's: every value moves
+  turned.Width = 13;
+  turned.Height = 16;
+  turned.BitCount = 4;
+  for (int i = 0; i < 16; ++i) turned.Table.push_back(Entry(i * 17, 255 - i * 17, (i * 85) % 256));
+  turned.ClrUsed = 16;
+  for (int i = 0; i < 8 * 16; ++i) turned.Pixels.push_back(static_cast<std::uint8_t>(i * 37));
+  WriteBytes(folder / "turned.bmp", turned.Build());
+  // Beyond what the combine keeps decoded: loaded again when it is drawn.
+  const std::string large = TrueColorFile("large.bmp", 1100, 256, 11);
+  const std::string mono1 = folder / "mono.bmp", twins1 = folder / "twins.bmp", turned1 = folder / "turned.bmp";
 
   const std::vector<std::vector<std::string>> cases = {
       {deep, four}, {deep, four, mono1, twins1, tall}, {four, deep, tall, mono1}, {mono1, deep, four},
       {mono1, deep, four, twins1, deep}, {twins1, deep, twins1, four}, {tall, deep, deep, deep},
-      {four, odd, deep, odd, twins1}, {mono1, odd, deep, four}, {twins1, odd, odd, tall}};
+      {four, odd, deep, odd, twins1}, {mono1, odd, deep, four}, {twins1, odd, odd, tall},
+      {four, turned1, four, turned1, four}, {turned1, four, four, large, turned1}, {deep, large, four, large}};
   for (const auto& names : cases) {
     TBitmap combined;
     BuildCombinedStrip(names, combined, {});

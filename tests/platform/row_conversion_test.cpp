@@ -98,7 +98,8 @@ void ExpectCopyAsReference(Layout from, Layout to, Box dstBox, Box srcBox, int s
 
 TEST(RowConversion, SameSizeCopiesMatchThePixelByPixelCopy) {
   const std::pair<Layout, Layout> layouts[] = {{{24, 0}, {4, 16}}, {{4, 16}, {24, 0}}, {{32, 0}, {8, 256}}, {{1, 2}, {4, 16}},
-                                               {{16, 0}, {4, 16}}, {{4, 16}, {4, 16}}, {{8, 256}, {1, 2}}, {{24, 0}, {1, 2}}};
+                                               {{16, 0}, {4, 16}}, {{4, 16}, {4, 16}}, {{8, 256}, {1, 2}}, {{24, 0}, {1, 2}},
+                                               {{8, 256}, {8, 256}}, {{4, 5}, {4, 16}}, {{8, 17}, {8, 256}}};
   const std::pair<Box, Box> boxes[] = {
       {{0, 0, 37, 11}, {0, 0, 37, 11}},   // the whole source at the corner
       {{3, 1, 33, 10}, {0, 0, 30, 9}},    // an odd column: half a byte of a 4-bit row
