@@ -14,21 +14,6 @@ namespace gliffo::cli {
 
 namespace {
 
-bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
-  for (auto it = args.begin(); it != args.end(); ++it) {
-    if (*it == name) {
-      args.erase(it);
-      return true;
-    }
-  }
-  return false;
-}
-
-void RejectOptions(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
-}
-
 int Build(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const std::string targets = TakeOption(args, "--target", "");

@@ -36,6 +36,10 @@ const std::vector<Command>& Commands();
 
 // Helpers for commands: the value of "--name VALUE" (removed from args), or fallback.
 std::string TakeOption(std::vector<std::string>& args, const std::string& name, const std::string& fallback);
+// Whether "--name" was given (removed from args).
+bool TakeFlag(std::vector<std::string>& args, const std::string& name);
+// UsageError for an option the job did not take.
+void RejectOptions(const std::vector<std::string>& args);
 // Takes "--opaque" from the args of a job that writes glyphs: every pixel of a PNG output is
 // then written opaque instead of each glyph's key colour transparent.
 void TakeOpaqueOption(std::vector<std::string>& args, TImageOptions& options);

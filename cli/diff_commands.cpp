@@ -21,20 +21,6 @@ namespace gliffo::cli {
 
 namespace {
 
-bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
-  for (auto it = args.begin(); it != args.end(); ++it)
-    if (*it == name) {
-      args.erase(it);
-      return true;
-    }
-  return false;
-}
-
-void RejectOptions(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
-}
-
 // One version: a set (by its file's name), a strip, or nothing at all. No side is given for
 // nothing; it takes the kind of the other version.
 struct Version {

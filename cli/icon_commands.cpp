@@ -28,11 +28,6 @@ namespace gliffo::cli {
 
 namespace {
 
-void RejectOptions(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
-}
-
 int SizeOption(std::vector<std::string>& args) {
   const std::string text = TakeOption(args, "--size", "");
   return text.empty() ? 0 : ParsePositive(text, "--size");

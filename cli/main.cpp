@@ -3,6 +3,7 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -105,14 +106,20 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name, 
   return fallback;
 }
 
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+  const auto it = std::find(args.begin(), args.end(), name);
+  if (it == args.end()) return false;
+  args.erase(it);
+  return true;
+}
+
+void RejectOptions(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
+}
+
 void TakeOpaqueOption(std::vector<std::string>& args, TImageOptions& options) {
-  for (auto it = args.begin(); it != args.end(); ++it) {
-    if (*it == "--opaque") {
-      args.erase(it);
-      options.Encode.Opaque = true;
-      return;
-    }
-  }
+  if (TakeFlag(args, "--opaque")) options.Encode.Opaque = true;
 }
 
 int ParsePositive(const std::string& text, const std::string& what) {

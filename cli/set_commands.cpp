@@ -17,11 +17,6 @@ namespace gliffo::cli {
 
 namespace {
 
-void RejectOptions(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
-}
-
 std::vector<std::string> SplitList(const std::string& text) {
   std::vector<std::string> items;
   std::size_t from = 0;

@@ -33,11 +33,6 @@ int SizeOption(std::vector<std::string>& args, int fallback) {
   return text.empty() ? fallback : ParsePositive(text, "--size");
 }
 
-void RejectOptions(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
-}
-
 std::string BaseName(const std::string& path) {
   std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
   const std::size_t dot = name.find_last_of('.');
@@ -49,14 +44,7 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<std::string> args = arguments;
   const int size = SizeOption(args, 16);
   TakeOpaqueOption(args, options);
-  bool withPng = false;
-  for (auto it = args.begin(); it != args.end(); ++it) {
-    if (*it == "--png") {
-      withPng = true;
-      args.erase(it);
-      break;
-    }
-  }
+  const bool withPng = TakeFlag(args, "--png");
   RejectOptions(args);
   if (args.size() != 2) throw UsageError("needs a folder and an output file");
   const std::string& folder = args[0];
