@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <iostream>
 #include <span>
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 // An icon set to every target other tools take (build), and the set's problems found before
 // they ship (check).
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "glyphs/icon_set.h"
 #include "glyphs/set_build.h"
 #include "glyphs/set_check.h"
@@ -36,9 +36,9 @@ int Build(const std::vector<std::string>& arguments, TImageOptions& options) {
   }
   const TBuildResult result = BuildIconSetFile(args[0], args[1], choices, options);
   const std::string folder = args[1].ends_with('/') ? args[1] : args[1] + "/";
-  for (const std::string& path : result.Written) std::cout << "written: " << folder << path << "\n";
-  for (const std::string& path : result.Removed) std::cout << "removed: " << folder << path << "\n";
-  std::cout << "unchanged: " << result.Unchanged << "\n";
+  for (const std::string& path : result.Written) Out() << "written: " << folder << path << "\n";
+  for (const std::string& path : result.Removed) Out() << "removed: " << folder << path << "\n";
+  Out() << "unchanged: " << result.Unchanged << "\n";
   return 0;
 }
 
@@ -51,9 +51,9 @@ int Check(const std::vector<std::string>& arguments, TImageOptions& options) {
   const TIconSet set = TIconSet::Open(args[0], options, true);
   const std::vector<TSetProblem> problems = CheckIconSet(set);
   if (json)
-    std::cout << ProblemsJson(problems);
+    Out() << ProblemsJson(problems);
   else
-    for (const TSetProblem& p : problems) std::cout << ProblemLine(p) << "\n";
+    for (const TSetProblem& p : problems) Out() << ProblemLine(p) << "\n";
   return problems.empty() ? 0 : 1;
 }
 

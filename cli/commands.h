@@ -2,7 +2,6 @@
 // The command table of gliffo-tool. Each source file registers its commands with a static
 // CommandRegistrar; main() dispatches on the first argument.
 #include <cstdint>
-#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +9,8 @@
 #include "formats/image_formats.h"
 
 namespace gliffo::cli {
+
+class TOutput;
 
 // Wrong usage: main() prints the command's usage and exits with status 2.
 class UsageError : public std::runtime_error {
@@ -26,6 +27,9 @@ struct Command {
   // a command that writes glyphs takes --opaque into them itself); returns the exit status.
   // Program errors (exceptions of the program's classes) are reported by main() with status 1.
   int (*Run)(const std::vector<std::string>& args, TImageOptions& options);
+  // Help made when asked for, where making it takes more than a constant: every start
+  // registers every command.
+  std::string (*MakeHelp)() = nullptr;
 };
 
 struct CommandRegistrar {
@@ -76,7 +80,7 @@ std::string InputPath(const std::string& fileName);
 std::string CellStripPath(const std::string& fileName);
 std::string OutputPath(const std::string& fileName);
 std::string ShownName(const std::string& fileName);
-std::ostream& ReportStream(const std::string& output);
+TOutput& ReportStream(const std::string& output);
 
 // An empty file loads as an empty image, but a job never writes an empty picture in place of
 // its output: it fails with "FILE: the file is empty" and leaves the output alone.

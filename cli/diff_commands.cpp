@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "formats/image_formats.h"
 #include "glyphs/icon_set.h"
 #include "glyphs/icon_set_file.h"
@@ -109,21 +109,21 @@ int PrintText(const std::string& fileName, const TImageOptions& options, int siz
     const std::vector<std::uint8_t> bytes = AboutFile(fileName, [&] { return files::ReadWholeFile(fileName); });
     const TSetFileData data =
         AboutFile(fileName, [&] { return TSetFileText(std::string(bytes.begin(), bytes.end()), fileName).Data(); });
-    std::cout << "name " << data.Name << "\nsizes";
-    for (const int s : data.Sizes) std::cout << " " << s;
-    std::cout << "\nthemes";
-    for (const std::string& t : data.Themes) std::cout << " " << t;
-    std::cout << "\n";
-    for (std::size_t k = 0; k < data.Icons.size(); ++k) std::cout << k << " " << data.Icons[k] << "\n";
-    for (const auto& [key, path] : data.Strips) std::cout << "strip " << key << " " << path << "\n";
+    Out() << "name " << data.Name << "\nsizes";
+    for (const int s : data.Sizes) Out() << " " << s;
+    Out() << "\nthemes";
+    for (const std::string& t : data.Themes) Out() << " " << t;
+    Out() << "\n";
+    for (std::size_t k = 0; k < data.Icons.size(); ++k) Out() << k << " " << data.Icons[k] << "\n";
+    for (const auto& [key, path] : data.Strips) Out() << "strip " << key << " " << path << "\n";
     for (const auto& [key, names] : data.Derived)
-      for (const std::string& name : names) std::cout << "derived " << key << " " << name << "\n";
+      for (const std::string& name : names) Out() << "derived " << key << " " << name << "\n";
     return 0;
   }
   const Version v = Load(fileName, options, size);
   if (v.Nothing) return 0;
   for (int icon = 0; icon < v.Side.IconCount(); ++icon) {
-    std::cout << (v.Side.Named ? v.Side.Names[static_cast<std::size_t>(icon)] : std::to_string(icon));
+    Out() << (v.Side.Named ? v.Side.Names[static_cast<std::size_t>(icon)] : std::to_string(icon));
     for (std::size_t c = 0; c < v.Side.Columns.size(); ++c) {
       const TGlyphPixels& g = v.Side.Glyphs[static_cast<std::size_t>(icon)][c];
       std::uint64_t h = 1469598103934665603ull;
@@ -134,10 +134,10 @@ int PrintText(const std::string& fileName, const TImageOptions& options, int siz
       }
       char digest[17];
       std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(h));
-      std::cout << " " << v.Side.Columns[c] << ":" << (drawn ? std::string(digest, 12) : "empty");
-      if (drawn) std::cout << "/" << drawn;
+      Out() << " " << v.Side.Columns[c] << ":" << (drawn ? std::string(digest, 12) : "empty");
+      if (drawn) Out() << "/" << drawn;
     }
-    std::cout << "\n";
+    Out() << "\n";
   }
   return 0;
 }
@@ -163,7 +163,7 @@ int Diff(const std::vector<std::string>& arguments, TImageOptions& options) {
   } catch (const gliffo::Exception& e) {
     // Status 1 says the versions differ; a version that cannot be read is trouble, as diff(1)
     // has it.
-    std::cerr << "gliffo-tool: " << (e.FileName().empty() ? "" : ShownName(e.FileName()) + ": ") << e.what() << "\n";
+    Err() << "gliffo-tool: " << (e.FileName().empty() ? "" : ShownName(e.FileName()) + ": ") << e.what() << "\n";
     return 2;
   }
 }
@@ -173,7 +173,7 @@ int Compare(const std::vector<std::string>& args, bool json, const std::string& 
 
   Version a = Load(args[0], options, size), b = Load(args[1], options, size);
   if (a.Nothing && b.Nothing) {
-    if (json) std::cout << AsJson(a, b, TSideDiff{}).dump(2) << "\n";
+    if (json) Out() << AsJson(a, b, TSideDiff{}).dump(2) << "\n";
     return 0;
   }
   if (a.Nothing) a.Side = NothingLike(b.Side);
@@ -181,9 +181,9 @@ int Compare(const std::vector<std::string>& args, bool json, const std::string& 
   const TSideDiff diff = AboutFile(args[1], [&] { return DiffSides(a.Side, b.Side); });
 
   if (json) {
-    std::cout << AsJson(a, b, diff).dump(2) << "\n";
+    Out() << AsJson(a, b, diff).dump(2) << "\n";
   } else {
-    for (const TIconDiff& icon : diff.Icons) std::cout << IconLabel(icon) << ": " << StatusText(icon) << "\n";
+    for (const TIconDiff& icon : diff.Icons) Out() << IconLabel(icon) << ": " << StatusText(icon) << "\n";
   }
   if (!picture.empty()) {
     const std::shared_ptr<TBitmapImage> image = DiffPicture(a.Side, b.Side, diff);
@@ -191,7 +191,7 @@ int Compare(const std::vector<std::string>& args, bool json, const std::string& 
       AboutFile(picture, [&] { SaveImageFile(*image, OutputPath(picture), OpaqueEncodeOptions()); });
     } else {
       // Said aside, so the report on standard output stays one line per icon.
-      std::cerr << "gliffo-tool: no picture written: nothing differs\n";
+      Err() << "gliffo-tool: no picture written: nothing differs\n";
     }
   }
   return diff.Differs() ? 1 : 0;

@@ -1,17 +1,18 @@
 // Editing sessions: a script of editor events replayed on the editor model, the glyph (and the
 // surface) saved at the end. Script errors are reported here with the script's line, so they
 // read the same whatever main() does with other errors.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "editor/session.h"
 #include "glyphs/bitmap.h"
 #include "formats/image_formats.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr std::size_t MaxScriptBytes = std::size_t{16} << 20;
 
 int ReportLine(const std::string& script, const TSessionError& error, int status) {
-  std::cerr << "gliffo-tool: " << script << ":" << error.Line() << ": " << error.what() << "\n";
+  Err() << "gliffo-tool: " << script << ":" << error.Line() << ": " << error.what() << "\n";
   return status;
 }
 
@@ -47,38 +48,41 @@ int Edit(const std::vector<std::string>& arguments, TImageOptions& options) {
   std::vector<TSessionCommand> commands;
   try {
     std::string text;
-    std::ifstream file;
+    int fd = STDIN_FILENO;
     if (script != "-") {
-      // A folder opens as a stream on this system and fails only on the first read, with a
-      // message about the stream instead of the script.
+      // A folder opens on this system and fails only on the first read, with a message about
+      // reading instead of the script.
       struct stat info {};
       errno = ::stat(script.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EISDIR : 0;
-      if (errno == 0) file.open(script, std::ios::binary);
-      if (errno != 0 || !file) {
-        std::cerr << "gliffo-tool: " << script << ": cannot open the script: " << std::strerror(errno) << "\n";
+      if (errno == 0) fd = ::open(script.c_str(), O_RDONLY | O_CLOEXEC);
+      if (errno != 0 || fd < 0) {
+        Err() << "gliffo-tool: " << script << ": cannot open the script: " << std::strerror(errno) << "\n";
         return 1;
       }
     }
     // Read a piece at a time and never past the bound, so an endless stream ends the job
     // instead of filling memory.
-    std::istream& in = script == "-" ? std::cin : file;
+    const auto closeScript = [&] {
+      if (fd != STDIN_FILENO) ::close(fd);
+    };
     char piece[65536];
-    try {
-      while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-        text.append(piece, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > MaxScriptBytes) {
-          std::cerr << "gliffo-tool: " << script << ": the script is longer than " << (MaxScriptBytes >> 20)
-                    << " MiB\n";
-          return 1;
-        }
+    for (;;) {
+      const ssize_t got = ::read(fd, piece, sizeof piece);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        closeScript();
+        Err() << "gliffo-tool: " << script << ": cannot read the script\n";
+        return 1;
       }
-    } catch (const std::exception&) {
-      in.setstate(std::ios::badbit);
+      if (got == 0) break;
+      text.append(piece, static_cast<std::size_t>(got));
+      if (text.size() > MaxScriptBytes) {
+        closeScript();
+        Err() << "gliffo-tool: " << script << ": the script is longer than " << (MaxScriptBytes >> 20) << " MiB\n";
+        return 1;
+      }
     }
-    if (in.bad()) {
-      std::cerr << "gliffo-tool: " << script << ": cannot read the script\n";
-      return 1;
-    }
+    closeScript();
     // Editors on some systems start a UTF-8 text with a byte-order mark; it is no part of the
     // first command.
     if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
@@ -108,10 +112,11 @@ int Edit(const std::vector<std::string>& arguments, TImageOptions& options) {
   return 0;
 }
 
+std::string EditHelp() { return std::string(SessionCommandHelp()) + "\nA script may be at most 16 MiB long."; }
+
 }  // namespace
 
 const CommandRegistrar editCommand({"edit", "edit SCRIPT OUT.bmp [--size N] [--surface SURFACE.bmp] [--opaque]",
-                                    "replay an editing session on a glyph and save it",
-                                    std::string(SessionCommandHelp()) + "\nA script may be at most 16 MiB long.", Edit});
+                                    "replay an editing session on a glyph and save it", "", Edit, EditHelp});
 
 }  // namespace gliffo::cli

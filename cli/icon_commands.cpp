@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <iostream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "glyphs/bitmap.h"
 #include "formats/ico_codec.h"
 #include "formats/image_formats.h"
@@ -287,7 +287,7 @@ int Variants(const std::vector<std::string>& arguments, TImageOptions& options) 
     ThrowAboutFile(outDir, EFCreateError(FormatMessage(texts::CannotCreateFile, outDir)));
   for (const auto& file : files) {
     AboutFile(file.first, [&] { files::WriteWholeFile(file.first, file.second); });
-    std::cout << file.first << "\n";
+    Out() << file.first << "\n";
   }
   return 0;
 }

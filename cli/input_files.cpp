@@ -3,12 +3,13 @@
 #include <sys/stat.h>
 
 #include <exception>
-#include <iostream>
 #include <limits>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "glyphs/file_runs.h"
 #include "glyphs/icon_set.h"
 #include "formats/image_formats.h"
@@ -78,7 +79,17 @@ std::string ShownName(const std::string& fileName) {
   return fileName;
 }
 
-std::ostream& ReportStream(const std::string& output) { return output == StandardStream ? std::cerr : std::cout; }
+TOutput& Out() {
+  static TOutput out(stdout);
+  return out;
+}
+
+TOutput& Err() {
+  static TOutput err(stderr);
+  return err;
+}
+
+TOutput& ReportStream(const std::string& output) { return output == StandardStream ? Err() : Out(); }
 
 InputHeader ReadInputHeader(const std::string& fileName, const TDecodeOptions& options) {
   const std::string path = InputPath(fileName);
@@ -100,14 +111,22 @@ void DescribeInput(const std::string& fileName) {
   const std::string path = InputPath(fileName);
   const TFileHead head = AboutFile(fileName, [&] { return ReadFileHead(files::TInputFile(path)); });
   if (!head.Format) ThrowEmptyInput(fileName);
-  AboutFile(fileName, [&] { head.Format->Describe(head.Bytes, head.FileSize, std::cout); });
+  // The format describes into a string stream; lines it gave before an error are printed too.
+  std::ostringstream lines;
+  try {
+    AboutFile(fileName, [&] { head.Format->Describe(head.Bytes, head.FileSize, lines); });
+  } catch (...) {
+    Out() << lines.str();
+    throw;
+  }
+  Out() << lines.str();
 }
 
 void ThrowEmptyInput(const std::string& fileName) { ThrowAboutFile(fileName, EInvalidGraphic(FileIsEmpty)); }
 
 void WarnIfShort(const std::string& fileName, std::uint64_t missingBytes) {
   if (missingBytes > 0)
-    std::cerr << "gliffo-tool: " << fileName << ": warning: the file ends " << missingBytes
+    Err() << "gliffo-tool: " << fileName << ": warning: the file ends " << missingBytes
               << " bytes before its last pixel; the missing pixels load as zeros\n";
 }
 

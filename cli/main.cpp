@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <new>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "formats/image_formats.h"
 #include "glyphs/strings.h"
 #include "platform/errors.h"
@@ -80,7 +80,7 @@ void TakeRunOptions(std::vector<std::string>& args, gliffo::TImageOptions& optio
   }
 }
 
-void PrintOverview(std::ostream& out) {
+void PrintOverview(TOutput& out) {
   out << "usage: gliffo-tool COMMAND [ARGS]\n"
          "       gliffo-tool --help | --version\n\n"
          "Headless jobs on BMP files and glyph strips, byte for byte what Gliffo writes.\n\n"
@@ -142,15 +142,15 @@ int main(int argc, char** argv) {
 #endif
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    PrintOverview(std::cerr);
+    PrintOverview(Err());
     return 2;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    PrintOverview(std::cout);
+    PrintOverview(Out());
     return 0;
   }
   if (args[0] == "--version") {
-    std::cout << "gliffo-tool " << GLIFFO_VERSION << "\n";
+    Out() << "gliffo-tool " << GLIFFO_VERSION << "\n";
     return 0;
   }
   for (const Command& command : Commands()) {
@@ -158,9 +158,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(args.begin() + 1, args.end());
     for (const std::string& a : rest) {
       if (a == "--help" || a == "-h") {
-        std::cout << "usage: gliffo-tool " << command.Usage << "\n\n" << command.Summary << "\n";
-        if (!command.Help.empty()) std::cout << "\n" << command.Help << "\n";
-        std::cout << "\n" << AlphaRuleHelp;
+        Out() << "usage: gliffo-tool " << command.Usage << "\n\n" << command.Summary << "\n";
+        const std::string help = command.MakeHelp != nullptr ? command.MakeHelp() : command.Help;
+        if (!help.empty()) Out() << "\n" << help << "\n";
+        Out() << "\n" << AlphaRuleHelp;
         return 0;
       }
     }
@@ -171,22 +172,22 @@ int main(int argc, char** argv) {
       TakeRunOptions(rest, options);
       return command.Run(rest, options);
     } catch (const UsageError& e) {
-      std::cerr << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage
+      Err() << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage
                 << "\n";
       return 2;
     } catch (const gliffo::Exception& e) {
       // "gliffo-tool: FILE: message", the message as the program words it.
-      std::cerr << "gliffo-tool: " << (e.FileName().empty() ? "" : ShownName(e.FileName()) + ": ") << e.what() << "\n";
+      Err() << "gliffo-tool: " << (e.FileName().empty() ? "" : ShownName(e.FileName()) + ": ") << e.what() << "\n";
       return 1;
     } catch (const std::bad_alloc&) {
-      std::cerr << "gliffo-tool: " << gliffo::texts::OutOfSystemResources << "\n";
+      Err() << "gliffo-tool: " << gliffo::texts::OutOfSystemResources << "\n";
       return 1;
     } catch (const std::exception& e) {
-      std::cerr << "gliffo-tool: " << e.what() << "\n";
+      Err() << "gliffo-tool: " << e.what() << "\n";
       return 1;
     }
   }
-  std::cerr << "gliffo-tool: unknown command '" << args[0] << "'\n\n";
-  PrintOverview(std::cerr);
+  Err() << "gliffo-tool: unknown command '" << args[0] << "'\n\n";
+  PrintOverview(Err());
   return 2;
 }

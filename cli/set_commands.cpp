@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "glyphs/icon_set.h"
 #include "glyphs/icon_set_import.h"
 #include "platform/errors.h"
@@ -38,7 +38,7 @@ int IconIndex(const TIconSet& set, const std::string& name) {
 // Saves and says which files were written, the set file last; a job that changed nothing
 // writes nothing.
 void SaveAndReport(TIconSet& set) {
-  for (const std::string& file : set.Save()) std::cout << "saved: " << file << "\n";
+  for (const std::string& file : set.Save()) Out() << "saved: " << file << "\n";
 }
 
 int SetNew(std::vector<std::string>& args, TImageOptions& options) {
@@ -63,10 +63,10 @@ int SetList(std::vector<std::string>& args, TImageOptions& options) {
   if (args.size() != 1) throw UsageError("needs the set file");
   const TIconSet set = TIconSet::Open(args[0], options);
   for (int icon = 0; icon < set.IconCount(); ++icon) {
-    std::cout << icon << " " << set.Icons()[static_cast<std::size_t>(icon)];
+    Out() << icon << " " << set.Icons()[static_cast<std::size_t>(icon)];
     for (int c = 0; c < set.ColumnCount(); ++c)
-      std::cout << " " << set.Column(c).Key << ":" << (set.CellEmpty(icon, c) ? '-' : '+');
-    std::cout << "\n";
+      Out() << " " << set.Column(c).Key << ":" << (set.CellEmpty(icon, c) ? '-' : '+');
+    Out() << "\n";
   }
   return 0;
 }
@@ -153,11 +153,11 @@ int Import(const std::vector<std::string>& arguments, TImageOptions& options) {
     ThrowAboutFile(args[0], EFCreateError("the file exists; an import is not written over it"));
   std::vector<std::string> warnings;
   TIconSet set = ImportIconSet(args[0], import, options, warnings);
-  for (const std::string& warning : warnings) std::cerr << "gliffo-tool: warning: " << warning << "\n";
+  for (const std::string& warning : warnings) Err() << "gliffo-tool: warning: " << warning << "\n";
   SaveAndReport(set);
-  std::cout << "icons: " << set.IconCount() << "\nsizes:";
-  for (const int size : set.Sizes()) std::cout << " " << size;
-  std::cout << "\n";
+  Out() << "icons: " << set.IconCount() << "\nsizes:";
+  for (const int size : set.Sizes()) Out() << " " << size;
+  Out() << "\n";
   return 0;
 }
 

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <span>
 #include <string>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "glyphs/bitmap.h"
 #include "glyphs/button_looks.h"
 #include "glyphs/collection_files.h"
@@ -63,7 +63,7 @@ int Gather(const std::vector<std::string>& arguments, TImageOptions& options) {
   ReportStream(output) << "files: " << names.size() << "\naccepted: " << loaded.FilesAccepted << "\nglyphs: " << loaded.GlyphsAdded
             << "\n";
   if (loaded.GlyphsAdded == 0) {
-    std::cerr << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
+    Err() << "gliffo-tool: " << folder << ": no " << size << "x" << size << " glyphs; nothing written\n";
     return 1;
   }
   strip.SaveToFile(outPath, options.Encode);
@@ -147,7 +147,7 @@ int Split(const std::vector<std::string>& arguments, TImageOptions& options) {
   const std::string base = BaseName(args[0]);
   // Each file as safe as a save of its own, but flushed to disk a group at a time: one flush
   // per file would take most of the job's time. A name is printed once its file is saved.
-  files::TSafeFileBatch files([](const std::string& fileName) { std::cout << fileName << "\n"; });
+  files::TSafeFileBatch files([](const std::string& fileName) { Out() << fileName << "\n"; });
   for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     index.insert(0, static_cast<std::size_t>(digits) - index.size(), '0');
@@ -192,7 +192,7 @@ int List(const std::vector<std::string>& arguments, TImageOptions& options) {
   const int glyphs = (size > 0 && height >= size) ? width / size : 0;
   // An empty file loads in the device-dependent format, as run-length files do.
   const int bitCount = input.Empty ? DeviceBitCount : input.Header.BitCount;
-  std::cout << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
+  Out() << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
             << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
             << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)
             << "\n";

@@ -1,9 +1,9 @@
 // A set's dark theme made from its light one, as the window's Make Dark Theme makes it.
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "glyphs/dark_theme.h"
 #include "glyphs/icon_set.h"
 #include "platform/errors.h"
@@ -24,8 +24,8 @@ int Theme(const std::vector<std::string>& arguments, TImageOptions& options) {
   TIconSet set = TIconSet::Open(args[0], options);
   if (from.empty()) from = set.Themes().front();
   const int filled = AboutFile(args[0], [&] { return MakeDarkTheme(set, make, from); });
-  for (const std::string& file : set.Save()) std::cout << "saved: " << file << "\n";
-  std::cout << "filled: " << filled << "\n";
+  for (const std::string& file : set.Save()) Out() << "saved: " << file << "\n";
+  Out() << "filled: " << filled << "\n";
   return 0;
 }
 

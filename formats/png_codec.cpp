@@ -14,12 +14,36 @@
 #include "formats/transparency.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
+#include "platform/late_library.h"
 
 namespace gliffo::png {
 
 using raster::ColorRef;
 
 namespace {
+
+// libspng is opened on the first PNG, not at start.
+const TLateLibrary Spng("libspng.so.0", "PNG files");
+GLIFFO_LATE(Spng, spng_ctx_free);
+GLIFFO_LATE(Spng, spng_ctx_new);
+GLIFFO_LATE(Spng, spng_decode_chunks);
+GLIFFO_LATE(Spng, spng_decode_image);
+GLIFFO_LATE(Spng, spng_decode_row);
+GLIFFO_LATE(Spng, spng_decoded_image_size);
+GLIFFO_LATE(Spng, spng_encode_image);
+GLIFFO_LATE(Spng, spng_get_ihdr);
+GLIFFO_LATE(Spng, spng_get_plte);
+GLIFFO_LATE(Spng, spng_get_png_buffer);
+GLIFFO_LATE(Spng, spng_get_row_info);
+GLIFFO_LATE(Spng, spng_get_trns);
+GLIFFO_LATE(Spng, spng_set_chunk_limits);
+GLIFFO_LATE(Spng, spng_set_ihdr);
+GLIFFO_LATE(Spng, spng_set_option);
+GLIFFO_LATE(Spng, spng_set_plte);
+GLIFFO_LATE(Spng, spng_set_png_buffer);
+GLIFFO_LATE(Spng, spng_set_png_stream);
+GLIFFO_LATE(Spng, spng_set_trns);
+GLIFFO_LATE(Spng, spng_strerror);
 
 constexpr std::uint8_t Signature[SignatureSize] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 

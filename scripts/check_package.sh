@@ -58,6 +58,14 @@ bmp("icons/b.bmp", 20, 16, (0, 0, 255))
 PY
 /usr/bin/gliffo-tool gather icons all.gbc --size 16
 /usr/bin/gliffo-tool list all.gbc | grep -qx 'glyphs: 1'
+# libspng, FreeType and fontconfig are opened when first needed, so no binary links them and
+# the package must name them itself; a PNG round trip opens libspng from where it is installed.
+depends=$(dpkg-query -W -f='${Depends}' gliffo)
+for lib in libspng0 libfreetype6 libfontconfig1; do
+  grep -q "$lib" <<<"$depends" || { echo "the package does not depend on $lib"; exit 1; }
+done
+/usr/bin/gliffo-tool copy icons/a.bmp a.png
+/usr/bin/gliffo-tool list a.png | grep -qx 'glyphs: 1'
 
 # The program has no test switch: it counts as started when, after a few seconds on the
 # offscreen platform, it is still running its event loop with the window shown; once bare, once

@@ -223,7 +223,7 @@ namespace {
 constexpr int PendingSlots = 16;
 struct TPendingSlot {
   std::atomic<int> State{0};
-  char Path[PATH_MAX];
+  char Path[PATH_MAX]{};  // initialised at compile time: nothing of the table is touched at start
 };
 TPendingSlot pending[PendingSlots];
 

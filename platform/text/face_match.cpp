@@ -6,11 +6,29 @@
 #include <memory>
 
 #include "platform/errors.h"
+#include "platform/late_library.h"
 #include "platform/strings.h"
 
 namespace gliffo::text {
 
 namespace {
+
+// fontconfig is opened on the first font asked for, not at start.
+const TLateLibrary Fontconfig("libfontconfig.so.1", "Fonts");
+GLIFFO_LATE(Fontconfig, FcConfigDestroy);
+GLIFFO_LATE(Fontconfig, FcConfigSubstitute);
+GLIFFO_LATE(Fontconfig, FcDefaultSubstitute);
+GLIFFO_LATE(Fontconfig, FcFontMatch);
+GLIFFO_LATE(Fontconfig, FcInitLoadConfigAndFonts);
+GLIFFO_LATE(Fontconfig, FcPatternAddBool);
+GLIFFO_LATE(Fontconfig, FcPatternAddInteger);
+GLIFFO_LATE(Fontconfig, FcPatternAddString);
+GLIFFO_LATE(Fontconfig, FcPatternCreate);
+GLIFFO_LATE(Fontconfig, FcPatternDestroy);
+GLIFFO_LATE(Fontconfig, FcPatternGetDouble);
+GLIFFO_LATE(Fontconfig, FcPatternGetInteger);
+GLIFFO_LATE(Fontconfig, FcPatternGetString);
+GLIFFO_LATE(Fontconfig, FcWeightFromOpenType);
 
 struct PatternDeleter {
   void operator()(FcPattern* p) const { FcPatternDestroy(p); }

@@ -19,12 +19,29 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/late_library.h"
 #include "platform/raster/blit.h"
 #include "platform/strings.h"
 
 namespace gliffo::text {
 
 namespace {
+
+// FreeType is opened on the first font asked for, not at start.
+const TLateLibrary FreeType("libfreetype.so.6", "Fonts");
+GLIFFO_LATE(FreeType, FT_Done_Face);
+GLIFFO_LATE(FreeType, FT_Get_Char_Index);
+GLIFFO_LATE(FreeType, FT_Get_Sfnt_Table);
+GLIFFO_LATE(FreeType, FT_Init_FreeType);
+GLIFFO_LATE(FreeType, FT_Load_Char);
+GLIFFO_LATE(FreeType, FT_Load_Glyph);
+GLIFFO_LATE(FreeType, FT_New_Face);
+GLIFFO_LATE(FreeType, FT_Outline_EmboldenXY);
+GLIFFO_LATE(FreeType, FT_Render_Glyph);
+GLIFFO_LATE(FreeType, FT_Select_Charmap);
+GLIFFO_LATE(FreeType, FT_Select_Size);
+GLIFFO_LATE(FreeType, FT_Set_Pixel_Sizes);
+GLIFFO_LATE(FreeType, FT_Set_Transform);
 
 // Bytes 0x80-0x9F of Windows-1252; 0 marks the five bytes the code page leaves unassigned.
 constexpr char16_t Cp1252High[32] = {
