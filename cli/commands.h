@@ -18,17 +18,17 @@ class UsageError : public std::runtime_error {
   explicit UsageError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Texts are literals, kept where they stand: every start registers every command.
 struct Command {
-  std::string Name;
-  std::string Usage;    // e.g. "info FILE.bmp"
-  std::string Summary;  // one line for the overview
-  std::string Help;     // the rest of --help for this command
+  const char* Name;
+  const char* Usage;    // e.g. "info FILE.bmp"
+  const char* Summary;  // one line for the overview
+  const char* Help;     // the rest of --help for this command
   // Runs with the arguments after the command name and the run's options (--key, --matte;
   // a command that writes glyphs takes --opaque into them itself); returns the exit status.
   // Program errors (exceptions of the program's classes) are reported by main() with status 1.
   int (*Run)(const std::vector<std::string>& args, TImageOptions& options);
-  // Help made when asked for, where making it takes more than a constant: every start
-  // registers every command.
+  // Help made when asked for, where it is more than a literal.
   std::string (*MakeHelp)() = nullptr;
 };
 

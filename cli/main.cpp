@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const Command& command : Commands()) {
-    if (command.Name != args[0]) continue;
+    if (args[0] != command.Name) continue;
     std::vector<std::string> rest(args.begin() + 1, args.end());
     for (const std::string& a : rest) {
       if (a == "--help" || a == "-h") {

@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -67,7 +68,7 @@ std::string Strip(int size, int glyphs) {
 
 const gliffo::cli::Command& Pick() {
   for (const gliffo::cli::Command& c : gliffo::cli::Commands())
-    if (c.Name == "pick") return c;
+    if (std::string_view(c.Name) == "pick") return c;
   std::abort();
 }
 
