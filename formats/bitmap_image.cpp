@@ -18,12 +18,23 @@ void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes) {
     constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
     bits.clear();
     bits.reserve(static_cast<std::size_t>(bytes));
+    const auto start = reinterpret_cast<std::uintptr_t>(bits.data());
     if (static_cast<std::uint64_t>(bytes) >= 2 * HugePage) {
-      const auto start = reinterpret_cast<std::uintptr_t>(bits.data());
       const std::uintptr_t begin = (start + HugePage - 1) & ~(HugePage - 1);
       const std::uintptr_t end = (start + static_cast<std::uintptr_t>(bytes)) & ~(HugePage - 1);
       if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
     }
+#ifdef MADV_POPULATE_WRITE
+    // Every page of the store is written just below: one call makes them all (a joined strip of
+    // 1,000 glyphs is some 300 pages) instead of one page fault each. Kernels before 5.14 refuse
+    // the advice, and the pages come one fault at a time as before.
+    constexpr std::uintptr_t Page = 4096;
+    if (static_cast<std::uint64_t>(bytes) >= 16 * Page) {
+      const std::uintptr_t begin = (start + Page - 1) & ~(Page - 1);
+      const std::uintptr_t end = (start + static_cast<std::uintptr_t>(bytes)) & ~(Page - 1);
+      if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    }
+#endif
     bits.assign(static_cast<std::size_t>(bytes), 0);
   } catch (const std::bad_alloc&) {
     ThrowOutOfResources();

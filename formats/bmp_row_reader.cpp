@@ -66,7 +66,7 @@ void TBmpRowReader::Open(const files::TInputFile& file) {
   }
 }
 
-void TBmpRowReader::Open(const files::TInputFile& file, std::vector<std::uint8_t>& head, std::size_t have) {
+void TBmpRowReader::Open(const files::TInputFile& file, THeadBuffer& head, std::size_t have) {
   Close();
   try {
     file_ = &file;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/bitmap_image.h"
@@ -18,6 +19,30 @@ namespace gliffo::bmp {
 std::shared_ptr<TBitmapImage> LoadFile(const std::string& fileName);
 // The same over a file already open.
 std::shared_ptr<TBitmapImage> LoadFile(const files::TInputFile& file);
+
+// A buffer for the first bytes of a file, made without zeroing it: only the bytes a read gives
+// are ever looked at, and zeroing 64 KiB to read a 1 KiB glyph file would touch sixteen fresh
+// pages where the read touches one.
+template <class T>
+struct TUnzeroedAllocator : std::allocator<T> {
+  using value_type = T;
+  template <class U>
+  struct rebind {
+    using other = TUnzeroedAllocator<U>;
+  };
+  TUnzeroedAllocator() = default;
+  template <class U>
+  TUnzeroedAllocator(const TUnzeroedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using THeadBuffer = std::vector<std::uint8_t, TUnzeroedAllocator<std::uint8_t>>;
 
 // A file's rows a band at a time, top row first, exactly as LoadFile decodes them, without
 // holding the whole picture: uncompressed pixels are read band by band from the file (a small
@@ -42,7 +67,7 @@ class TBmpRowReader {
   // The same over a file whose head another reader has already read: head holds its first
   // have bytes, as TInputFile::ReadHead(data, HeadBytes) gives them. The reader takes head's
   // buffer and leaves one of its own in its place, so neither is read nor copied again.
-  void Open(const files::TInputFile& file, std::vector<std::uint8_t>& head, std::size_t have);
+  void Open(const files::TInputFile& file, THeadBuffer& head, std::size_t have);
   // An empty file: an image without pixels.
   bool Empty() const { return width_ == 0; }
   int Width() const { return width_; }
@@ -75,7 +100,7 @@ class TBmpRowReader {
   int width_ = 0, height_ = 0;
   BmpHeader header_;
   std::shared_ptr<TBitmapImage> whole_;  // run-length and other files decoded at once
-  std::vector<std::uint8_t> small_;      // a small file's bytes
+  THeadBuffer small_;                    // a small file's bytes
   bool inMemory_ = false;                // the pixels are in small_
   std::vector<std::uint8_t> band_;
 };

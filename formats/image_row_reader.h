@@ -78,7 +78,7 @@ class TImageRowReader {
   const TImageFormat* wholeFormat_ = nullptr;  // a file decoded whole, of this format
   bool headerOnly_ = false;                    // a file of another height, left unread
   int width_ = 0, height_ = 0;
-  std::vector<std::uint8_t> head_;   // the first bytes of a file, reused from file to file
+  bmp::THeadBuffer head_;            // the first bytes of a file, reused from file to file
   std::vector<std::uint8_t> bytes_;  // a larger file's headers, for a format decoded whole from the file
   std::span<const std::uint8_t> wholeBytes_;  // a small file, whole in head_
   std::shared_ptr<TBitmapImage> whole_;
