@@ -127,7 +127,7 @@ void ThrowEmptyInput(const std::string& fileName) { ThrowAboutFile(fileName, EIn
 void WarnIfShort(const std::string& fileName, std::uint64_t missingBytes) {
   if (missingBytes > 0)
     Err() << "gliffo-tool: " << fileName << ": warning: the file ends " << missingBytes
-              << " bytes before its last pixel; the missing pixels load as zeros\n";
+          << " bytes before its last pixel; the missing pixels load as zeros\n";
 }
 
 

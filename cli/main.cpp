@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
       return command.Run(rest, options);
     } catch (const UsageError& e) {
       Err() << "gliffo-tool " << command.Name << ": " << e.what() << "\nusage: gliffo-tool " << command.Usage
-                << "\n";
+            << "\n";
       return 2;
     } catch (const gliffo::Exception& e) {
       // "gliffo-tool: FILE: message", the message as the program words it.

@@ -193,9 +193,9 @@ int List(const std::vector<std::string>& arguments, TImageOptions& options) {
   // An empty file loads in the device-dependent format, as run-length files do.
   const int bitCount = input.Empty ? DeviceBitCount : input.Header.BitCount;
   Out() << "file: " << args[0] << "\nwidth: " << width << "\nheight: " << height
-            << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
-            << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)
-            << "\n";
+        << "\nbits-per-pixel: " << bitCount << "\nglyph-size: " << size << "\nglyphs: " << glyphs
+        << "\nunused-columns: " << (size > 0 && glyphs > 0 ? width - glyphs * size : width)
+        << "\n";
   return 0;
 }
 
