@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <numeric>
 
 namespace gliffo::drives {
@@ -119,13 +120,14 @@ int CompareNamesIgnoreCase(std::string_view a, std::string_view b) {
 std::wstring NameSortKey(std::string_view name) {
   std::wstring folded = FoldedWide(name);
   locale_t locale = TheUserLocale().Locale;
-  std::wstring key(folded.size() * 4 + 16, L'\0');
-  size_t needed = wcsxfrm_l(key.data(), folded.c_str(), key.size(), locale);
-  if (needed >= key.size()) {
-    key.assign(needed + 1, L'\0');
-    needed = wcsxfrm_l(key.data(), folded.c_str(), key.size(), locale);
-  }
-  key.resize(needed);
+  // Most keys fit a buffer on the stack and are copied out at their own length: a key with
+  // spare room kept four times the memory, which for a folder of thousands of names was most
+  // of what the sort touched.
+  wchar_t small[256];
+  const size_t needed = wcsxfrm_l(small, folded.c_str(), std::size(small), locale);
+  if (needed < std::size(small)) return std::wstring(small, needed);
+  std::wstring key(needed + 1, L'\0');
+  key.resize(wcsxfrm_l(key.data(), folded.c_str(), key.size(), locale));
   return key;
 }
 
