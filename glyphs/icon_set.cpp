@@ -152,19 +152,22 @@ TIconSet::TIconSet(TIconSet&&) noexcept = default;
 TIconSet& TIconSet::operator=(TIconSet&&) noexcept = default;
 TIconSet::~TIconSet() = default;
 
-TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options, bool anyIconNames) {
+TIconSet TIconSet::ReadSetFile(const std::string& setFile, bool anyIconNames) {
   TIconSet set;
   set.fileName_ = setFile;
+  const files::TInputFile input(setFile);
+  if (input.RegularSize().value_or(0) > MaxSetFileBytes) ThrowOutOfResources();
+  const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
+  if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
+  set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile, anyIconNames);
+  set.data_ = set.file_.Data();
+  set.BuildColumns();
+  return set;
+}
+
+TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options, bool anyIconNames) {
+  TIconSet set = AboutFile(setFile, [&] { return ReadSetFile(setFile, anyIconNames); });
   set.options_ = options;
-  AboutFile(setFile, [&] {
-    const files::TInputFile input(setFile);
-    if (input.RegularSize().value_or(0) > MaxSetFileBytes) ThrowOutOfResources();
-    const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
-    if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
-    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile, anyIconNames);
-    set.data_ = set.file_.Data();
-    set.BuildColumns();
-  });
   // Every path is judged before any strip is read.
   for (int c = 0; c < set.ColumnCount(); ++c) set.LoadStrip(c);
   const int count = static_cast<int>(set.data_.Icons.size());
@@ -190,15 +193,8 @@ TIconSet TIconSet::Open(const std::string& setFile, const TImageOptions& options
 }
 
 std::string TIconSet::StripFile(const std::string& setFile, const std::string& key) {
-  TIconSet set;
-  set.fileName_ = setFile;
   return AboutFile(setFile, [&] {
-    const files::TInputFile input(setFile);
-    const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
-    if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
-    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile);
-    set.data_ = set.file_.Data();
-    set.BuildColumns();
+    const TIconSet set = ReadSetFile(setFile, false);
     const int column = set.ColumnOf(key);
     if (column < 0) Refuse("the set has no size and theme \"" + key + "\"");
     if (set.Column(column).Path.empty()) Refuse("the set has no strip for \"" + key + "\"");
@@ -207,15 +203,8 @@ std::string TIconSet::StripFile(const std::string& setFile, const std::string& k
 }
 
 std::vector<std::string> TIconSet::StripFiles(const std::string& setFile) {
-  TIconSet set;
-  set.fileName_ = setFile;
   return AboutFile(setFile, [&] {
-    const files::TInputFile input(setFile);
-    const std::vector<std::uint8_t> bytes = input.ReadAll(input.RegularSize().value_or(0));
-    if (bytes.size() > MaxSetFileBytes) ThrowOutOfResources();
-    set.file_ = TSetFileText(std::string(bytes.begin(), bytes.end()), setFile, true);
-    set.data_ = set.file_.Data();
-    set.BuildColumns();
+    const TIconSet set = ReadSetFile(setFile, true);
     std::vector<std::string> files;
     for (const TSetColumn& c : set.columns_)
       if (!c.FullPath.empty()) files.push_back(c.FullPath);

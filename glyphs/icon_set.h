@@ -184,6 +184,8 @@ class TIconSet {
   };
 
   TIconSet() = default;
+  // The set file read (within its size limit) and its columns built; no strip is read.
+  static TIconSet ReadSetFile(const std::string& setFile, bool anyIconNames);
   void BuildColumns();
   void LoadStrip(int column);
   void CheckName(const std::string& name, int except) const;
