@@ -279,7 +279,9 @@ std::uint32_t ColorEncoder::Miss(ColorRef color, Slot& slot) {
     small_ = SmallSearchFor(surface_->Table, surface_->TableSize);
   else if (misses_ == 512 && !small_)
     grid_ = GridFor(surface_->Table, surface_->TableSize);
-  else if (misses_ == 2048)
+  else if (misses_ == (small_ ? 16384 : 2048))
+    // The wide cache's first use costs a fresh page for each 512 slots; against a small table,
+    // whose search is a few instructions, only as many misses as would pay for that bring it.
     wide_.reset(new (std::nothrow) Slot[std::size_t{1} << WideBits]);  // without it, the small cache goes on
   return value;
 }

@@ -60,9 +60,10 @@ std::vector<ColorRef> Picture(int width, int height) {
 }
 
 TEST(RowConversion, OneEncoderForAWholePictureGivesEachPixelWhatConvertingItAloneGives) {
-  // Tables small enough for the search over all entries at once, and larger ones.
+  // Tables small enough for the search over all entries at once, and larger ones. The largest
+  // picture has colours enough to bring the wide cache in front of either search.
   for (const Layout l : {Layout{1, 2}, {4, 16}, {4, 5}, {8, 256}, {8, 16}, {8, 17}, {16, 0}, {24, 0}, {32, 0}})
-    for (const auto& [width, height] : {std::pair{131, 240}, std::pair{6, 9}, std::pair{1, 4}}) {
+    for (const auto& [width, height] : {std::pair{131, 600}, std::pair{6, 9}, std::pair{1, 4}}) {
       const std::vector<ColorRef> picture = Picture(width, height);
       Store src(width, height, {24, 0}, true, 1), expected(width, height, l, l.BitCount != 8, 5), written(width, height, l, l.BitCount != 8, 5);
       for (int y = 0; y < height; ++y)
