@@ -5,9 +5,11 @@ and stb_image, on the same data, and prints one table of medians.
 run.py BUILD_DIR DATA_DIR      (env ROUNDS: interleaved rounds, default 5)
 Every run is its own process, timed by the wall clock. After one warm-up run of every command,
 each round runs every contestant of every job once in turn, so a busy moment of the machine hits
-all of them alike; the figure is the median of a contestant's rounds. The ratios are to the
-durable floor: gliffo-tool saves safely (a temporary file flushed to disk and renamed), and no
-save of that kind can beat it.
+all of them alike; the figure is the median of a contestant's rounds. A short job is run
+SHORT_RUNS times a round, every contestant once in turn each time, and its figure is the median
+of all those runs: an fsync of a few milliseconds can take twice as long on one run as on the
+next, and a job that short is mostly its fsync. The ratios are to the durable floor: gliffo-tool
+saves safely (a temporary file flushed to disk and renamed), and no save of that kind can beat it.
 """
 import hashlib
 import os
@@ -21,9 +23,11 @@ from make_data import magick_env, read_ppm
 
 CONTESTANTS = ["plain floor", "durable floor", "gliffo-tool", "ImageMagick", "Pillow", "stb_image"]
 PEERS = CONTESTANTS[3:]
-# Runs of seconds, which run in every other round only, still interleaved with the rest.
 # Runs of gliffo-tool in the job over one small file.
 COPIES = 50
+# Short jobs (gliffo-tool's warm-up run under SHORT seconds), and how many times a round they run.
+SHORT, SHORT_RUNS = 0.3, 5
+# Runs of seconds, which run in every other round only, still interleaved with the rest.
 SLOW = {("gather 10,000", "ImageMagick"), ("gather PNG", "ImageMagick"), ("split PNG", "ImageMagick"),
         ("ico", "ImageMagick"), ("ico", "Pillow")}
 
@@ -155,12 +159,13 @@ def main():
             im=lambda o, s=src: [s, "-depth", "8", "PPM:" + o],  # else 4-bit files come out at maxval 15
             pil=lambda o, s=src: ["decode", s, o], stb_args=lambda o, s=src: ["decode", s, o])
 
-    failed, notes, wrong, slow = {}, [], {}, {}
+    failed, notes, wrong, slow, runs_a_round = {}, [], {}, {}, {}
     for index, (short, label, inputs, outputs, commands) in enumerate(jobs):
         # gliffo-tool's output sets the size the floors write, so they write no byte less.
         seconds, reason = run(commands["gliffo-tool"][0])
         if reason:
             sys.exit(f"gliffo-tool fails on {label}: {reason}")
+        runs_a_round[index] = SHORT_RUNS if seconds < SHORT else 1
         made = outputs["gliffo-tool"]
         size = (sum(os.path.getsize(os.path.join(made, n)) for n in os.listdir(made)) if os.path.isdir(made)
                 else os.path.getsize(made))
@@ -284,16 +289,17 @@ def main():
     times = {}
     for r in range(rounds):
         for index, (short, label, inputs, outputs, commands) in enumerate(jobs):
-            for contestant in CONTESTANTS:
-                key = (index, contestant)
-                if contestant not in commands or key in failed or (key in slow and r % 2):
-                    continue
-                command, cwd = commands[contestant]
-                seconds, reason = run(command, cwd, magick)
-                if reason:
-                    failed[key] = f"round {r + 1}: {reason}"
-                else:
-                    times.setdefault(key, []).append(seconds)
+            for again in range(runs_a_round[index]):
+                for contestant in CONTESTANTS:
+                    key = (index, contestant)
+                    if contestant not in commands or key in failed or (key in slow and (r % 2 or again)):
+                        continue
+                    command, cwd = commands[contestant]
+                    seconds, reason = run(command, cwd, magick)
+                    if reason:
+                        failed[key] = f"round {r + 1}: {reason}"
+                    else:
+                        times.setdefault(key, []).append(seconds)
     median = {key: statistics.median(samples) for key, samples in times.items() if key not in failed}
 
     def cell(index, contestant, short):
@@ -306,8 +312,8 @@ def main():
         text = f"{ms:.0f}" if ms >= 100 else f"{ms:.3g}"
         return f"{text} ms ({median[key] / median[(index, 'durable floor')]:.2f})" + (" †" if key in wrong else "")
 
-    print(f"\nstrip jobs, wall clock, median of {rounds} interleaved rounds after a warm-up run; "
-          f"(ratio to the durable floor)\n")
+    print(f"\nstrip jobs, wall clock, median of {rounds} interleaved rounds after a warm-up run, "
+          f"{SHORT_RUNS} runs a round for the jobs under {SHORT} s; (ratio to the durable floor)\n")
     print("| job | " + " | ".join(CONTESTANTS) + " |")
     print("|---" * (len(CONTESTANTS) + 1) + "|")
     for index, (short, label, *_rest) in enumerate(jobs):
@@ -331,8 +337,8 @@ def main():
     if not have["ImageMagick"] or not have["Pillow"] or not have["stb_image"]:
         print("- not installed: " + ", ".join(p for p in PEERS if not have[p]) + " (shown —)")
     for (index, contestant), seconds in sorted(slow.items()):
-        print(f"- {contestant} on {jobs[index][0]}: {len(times.get((index, contestant), []))} of {rounds} rounds, "
-              f"every other one (its warm-up run took {seconds:.1f} s)")
+        print(f"- {contestant} on {jobs[index][0]}: {len(times.get((index, contestant), []))} of "
+              f"{rounds * runs_a_round[index]} runs, once in every other round (its warm-up run took {seconds:.1f} s)")
     for (index, contestant), reason in sorted(failed.items()):
         print(f"- {contestant} on {jobs[index][0]}: {cell(index, contestant, jobs[index][0])}: {reason}")
     for (index, contestant), reason in sorted(wrong.items()):
