@@ -1,9 +1,12 @@
 #include <signal.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -130,6 +133,29 @@ int ParsePositive(const std::string& text, const std::string& what) {
   return value;
 }
 
+#if defined(__GLIBC__)
+namespace {
+// The heap's room ahead, in huge pages where the system gives them on request. A job over many
+// files makes a small allocation or two for each (its path, the part it keeps), megabytes in
+// all, and every fresh page costs a fault on its first touch: some microseconds each on a
+// virtual machine, where a huge page costs about as much for 2 MiB. A job that uses little
+// memory never reaches the advised room, and pays one system call for it.
+void HugePagesAhead() {
+  constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
+  // One allocation the heap cannot hold yet grows it by the top pad, so the room exists to
+  // advise; the volatile keeps the pair from being optimised away.
+  static void* volatile probe;
+  probe = std::malloc(120 << 10);
+  std::free(probe);
+  const auto end = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+  const std::size_t room = mallinfo2().keepcost;  // the free top of the heap
+  if (room < 2 * HugePage || room > end) return;
+  const std::uintptr_t begin = (end - room + HugePage - 1) & ~(HugePage - 1), last = end & ~(HugePage - 1);
+  if (last > begin) ::madvise(reinterpret_cast<void*>(begin), last - begin, MADV_HUGEPAGE);
+}
+}  // namespace
+#endif
+
 }  // namespace gliffo::cli
 
 int main(int argc, char** argv) {
@@ -139,6 +165,7 @@ int main(int argc, char** argv) {
   // heap in large steps spares a system call for every few of them. Only address space is
   // taken ahead; pages are used as they are written.
   mallopt(M_TOP_PAD, 16 << 20);
+  HugePagesAhead();
 #endif
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
