@@ -8,6 +8,7 @@
 #include "formats/transparency.h"
 #include "glyphs/icon_set.h"
 #include "platform/errors.h"
+#include "platform/late_math.h"
 
 namespace gliffo {
 
@@ -15,12 +16,12 @@ namespace {
 
 double ToLinear(int channel) {
   const double c = channel / 255.0;
-  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  return c <= 0.04045 ? c / 12.92 : math::Pow((c + 0.055) / 1.055, 2.4);
 }
 
 int FromLinear(double c) {
   c = std::clamp(c, 0.0, 1.0);
-  const double v = c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+  const double v = c <= 0.0031308 ? c * 12.92 : 1.055 * math::Pow(c, 1 / 2.4) - 0.055;
   return static_cast<int>(std::lround(v * 255));
 }
 
@@ -38,17 +39,17 @@ struct TLinear {
 
 // Björn Ottosson's OKLab, from and to linear sRGB.
 TLab ToOkLab(const TLinear& c) {
-  const double l = std::cbrt(0.4122214708 * c.R + 0.5363325363 * c.G + 0.0514459929 * c.B);
-  const double m = std::cbrt(0.2119034982 * c.R + 0.6806995451 * c.G + 0.1073969566 * c.B);
-  const double s = std::cbrt(0.0883024619 * c.R + 0.2817188376 * c.G + 0.6299787005 * c.B);
+  const double l = math::Cbrt(0.4122214708 * c.R + 0.5363325363 * c.G + 0.0514459929 * c.B);
+  const double m = math::Cbrt(0.2119034982 * c.R + 0.6806995451 * c.G + 0.1073969566 * c.B);
+  const double s = math::Cbrt(0.0883024619 * c.R + 0.2817188376 * c.G + 0.6299787005 * c.B);
   return {0.2104542553 * l + 0.7936177850 * m - 0.0040720468 * s, 1.9779984951 * l - 2.4285922050 * m + 0.4505937099 * s,
           0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
 }
 
 TLinear FromOkLab(const TLab& c) {
-  const double l = std::pow(c.L + 0.3963377774 * c.A + 0.2158037573 * c.B, 3);
-  const double m = std::pow(c.L - 0.1055613458 * c.A - 0.0638541728 * c.B, 3);
-  const double s = std::pow(c.L - 0.0894841775 * c.A - 1.2914855480 * c.B, 3);
+  const double l = math::Pow(c.L + 0.3963377774 * c.A + 0.2158037573 * c.B, 3);
+  const double m = math::Pow(c.L - 0.1055613458 * c.A - 0.0638541728 * c.B, 3);
+  const double s = math::Pow(c.L - 0.0894841775 * c.A - 1.2914855480 * c.B, 3);
   return {4.0767416621 * l - 3.3077115913 * m + 0.2309699292 * s, -1.2684380046 * l + 2.6097574011 * m - 0.3413193965 * s,
           -0.0041960863 * l - 0.7034186147 * m + 1.7076147010 * s};
 }

@@ -10,6 +10,7 @@
 #include "glyphs/dark_theme.h"
 #include "glyphs/icon_set.h"
 #include "glyphs/icon_set_file.h"
+#include "platform/late_math.h"
 
 namespace gliffo {
 
@@ -35,7 +36,7 @@ std::string At(int x, int y) {
 
 double Linear(int channel) {
   const double c = channel / 255.0;
-  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  return c <= 0.04045 ? c / 12.92 : math::Pow((c + 0.055) / 1.055, 2.4);
 }
 
 struct TBox {

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/late_math.h"
 #include "platform/raster/draw.h"
 
 namespace gliffo::raster {
@@ -298,7 +299,7 @@ void DrawFigure(const DrawContext& dc, Kind kind, Box box, int cornerW, int corn
       long long lo = spans[i].first, hi = spans[i].second;
       if (!paint.Clip(lo, hi)) continue;
       for (long long x = lo; x <= hi; ++x)
-        outline.push_back({std::atan2(y + 0.5 - plan.CentreY(), x + 0.5 - plan.CentreX()), static_cast<int>(x), y});
+        outline.push_back({math::Atan2(y + 0.5 - plan.CentreY(), x + 0.5 - plan.CentreX()), static_cast<int>(x), y});
     }
   }
   if (!styled) return;
