@@ -336,6 +336,9 @@ def main():
     print("\nnotes:")
     if not have["ImageMagick"] or not have["Pillow"] or not have["stb_image"]:
         print("- not installed: " + ", ".join(p for p in PEERS if not have[p]) + " (shown —)")
+    repeated = [jobs[index][0] for index in range(len(jobs)) if runs_a_round[index] > 1]
+    if repeated:
+        print(f"- run {SHORT_RUNS} times a round (gliffo-tool's warm-up run under {SHORT} s): " + ", ".join(repeated))
     for (index, contestant), seconds in sorted(slow.items()):
         print(f"- {contestant} on {jobs[index][0]}: {len(times.get((index, contestant), []))} of "
               f"{rounds * runs_a_round[index]} runs, once in every other round (its warm-up run took {seconds:.1f} s)")
