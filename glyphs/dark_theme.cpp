@@ -14,11 +14,6 @@ namespace gliffo {
 
 namespace {
 
-double ToLinear(int channel) {
-  const double c = channel / 255.0;
-  return c <= 0.04045 ? c / 12.92 : math::Pow((c + 0.055) / 1.055, 2.4);
-}
-
 int FromLinear(double c) {
   c = std::clamp(c, 0.0, 1.0);
   const double v = c <= 0.0031308 ? c * 12.92 : 1.055 * math::Pow(c, 1 / 2.4) - 0.055;
@@ -26,8 +21,8 @@ int FromLinear(double c) {
 }
 
 double Luminance(raster::ColorRef c) {
-  return 0.2126 * ToLinear(raster::RedOf(c)) + 0.7152 * ToLinear(raster::GreenOf(c)) +
-         0.0722 * ToLinear(raster::BlueOf(c));
+  return 0.2126 * SrgbToLinear(raster::RedOf(c)) + 0.7152 * SrgbToLinear(raster::GreenOf(c)) +
+         0.0722 * SrgbToLinear(raster::BlueOf(c));
 }
 
 struct TLab {
@@ -61,6 +56,11 @@ bool InGamut(const TLinear& c) {
 
 }  // namespace
 
+double SrgbToLinear(int channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : math::Pow((c + 0.055) / 1.055, 2.4);
+}
+
 double ContrastRatio(raster::ColorRef a, raster::ColorRef b) {
   const double la = Luminance(a), lb = Luminance(b);
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
@@ -89,7 +89,7 @@ raster::ColorRef Realise(double lightness, double a, double b) {
 
 raster::ColorRef DarkColor(raster::ColorRef color, raster::ColorRef background) {
   if (ContrastRatio(color, background) >= KeptContrast) return color;
-  const TLab lab = ToOkLab({ToLinear(raster::RedOf(color)), ToLinear(raster::GreenOf(color)), ToLinear(raster::BlueOf(color))});
+  const TLab lab = ToOkLab({SrgbToLinear(raster::RedOf(color)), SrgbToLinear(raster::GreenOf(color)), SrgbToLinear(raster::BlueOf(color))});
   const double turned = 1 - lab.L;
   raster::ColorRef out = Realise(turned, lab.A, lab.B);
   if (ContrastRatio(out, background) >= KeptContrast) return out;

@@ -19,6 +19,8 @@ inline constexpr raster::ColorRef DarkToolbar = raster::MakeColorRef(0x2B, 0x2B,
 // The contrast a colour needs against it to be kept.
 inline constexpr double KeptContrast = 3.0;
 
+// A channel value (0 to 255) of an sRGB colour as linear light, 0 to 1.
+double SrgbToLinear(int channel);
 // The WCAG contrast ratio of two colours, 1 to 21.
 double ContrastRatio(raster::ColorRef a, raster::ColorRef b);
 // The dark theme's colour for a light theme's colour, as said above.

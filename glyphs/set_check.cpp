@@ -10,7 +10,6 @@
 #include "glyphs/dark_theme.h"
 #include "glyphs/icon_set.h"
 #include "glyphs/icon_set_file.h"
-#include "platform/late_math.h"
 
 namespace gliffo {
 
@@ -32,11 +31,6 @@ std::string At(int x, int y) {
   char text[32];
   std::snprintf(text, sizeof text, "(%d, %d)", x, y);
   return text;
-}
-
-double Linear(int channel) {
-  const double c = channel / 255.0;
-  return c <= 0.04045 ? c / 12.92 : math::Pow((c + 0.055) / 1.055, 2.4);
 }
 
 struct TBox {
@@ -80,7 +74,7 @@ std::string JsonString(const std::string& text) {
 }  // namespace
 
 double RelativeLuminance(int red, int green, int blue) {
-  return 0.2126 * Linear(red) + 0.7152 * Linear(green) + 0.0722 * Linear(blue);
+  return 0.2126 * SrgbToLinear(red) + 0.7152 * SrgbToLinear(green) + 0.0722 * SrgbToLinear(blue);
 }
 
 double ContrastRatio(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
