@@ -17,6 +17,7 @@
 #include "glyphs/strings.h"
 #include "platform/errors.h"
 #include "platform/files/file_io.h"
+#include "platform/memory_advice.h"
 
 namespace gliffo::cli {
 
@@ -141,7 +142,6 @@ namespace {
 // virtual machine, where a huge page costs about as much for 2 MiB. A job that uses little
 // memory never reaches the advised room, and pays one system call for it.
 void HugePagesAhead() {
-  constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
   // One allocation the heap cannot hold yet grows it by the top pad, so the room exists to
   // advise; the volatile keeps the pair from being optimised away.
   static void* volatile probe;
@@ -149,9 +149,7 @@ void HugePagesAhead() {
   std::free(probe);
   const auto end = reinterpret_cast<std::uintptr_t>(::sbrk(0));
   const std::size_t room = mallinfo2().keepcost;  // the free top of the heap
-  if (room < 2 * HugePage || room > end) return;
-  const std::uintptr_t begin = (end - room + HugePage - 1) & ~(HugePage - 1), last = end & ~(HugePage - 1);
-  if (last > begin) ::madvise(reinterpret_cast<void*>(begin), last - begin, MADV_HUGEPAGE);
+  if (room <= end) AdviseWholeBlocks(end - room, room, HugePageBytes, MADV_HUGEPAGE);
 }
 }  // namespace
 #endif

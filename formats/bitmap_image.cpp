@@ -1,12 +1,14 @@
 #include "formats/bitmap_image.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include <sys/mman.h>
 
 #include "formats/strings.h"
 #include "platform/errors.h"
+#include "platform/memory_advice.h"
 
 namespace gliffo {
 
@@ -15,25 +17,16 @@ void AllocateStoreBits(std::vector<std::uint8_t>& bits, std::int64_t bytes) {
   try {
     // Large stores ask for huge pages where the system offers them on request: a 4096 × 4096
     // store otherwise costs 16,384 page faults, more than decoding it does.
-    constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
     bits.clear();
     bits.reserve(static_cast<std::size_t>(bytes));
     const auto start = reinterpret_cast<std::uintptr_t>(bits.data());
-    if (static_cast<std::uint64_t>(bytes) >= 2 * HugePage) {
-      const std::uintptr_t begin = (start + HugePage - 1) & ~(HugePage - 1);
-      const std::uintptr_t end = (start + static_cast<std::uintptr_t>(bytes)) & ~(HugePage - 1);
-      if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    }
+    const auto size = static_cast<std::size_t>(bytes);
+    if (size >= 2 * HugePageBytes) AdviseWholeBlocks(start, size, HugePageBytes, MADV_HUGEPAGE);
 #ifdef MADV_POPULATE_WRITE
     // Every page of the store is written just below: one call makes them all (a joined strip of
     // 1,000 glyphs is some 300 pages) instead of one page fault each. Kernels before 5.14 refuse
     // the advice, and the pages come one fault at a time as before.
-    constexpr std::uintptr_t Page = 4096;
-    if (static_cast<std::uint64_t>(bytes) >= 16 * Page) {
-      const std::uintptr_t begin = (start + Page - 1) & ~(Page - 1);
-      const std::uintptr_t end = (start + static_cast<std::uintptr_t>(bytes)) & ~(Page - 1);
-      if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-    }
+    if (size >= 16 * PageBytes) AdviseWholeBlocks(start, size, PageBytes, MADV_POPULATE_WRITE);
 #endif
     bits.assign(static_cast<std::size_t>(bytes), 0);
   } catch (const std::bad_alloc&) {
